@@ -1,0 +1,46 @@
+// The bench program: one main window beside the evaluation board.
+// MX_BOARD=sim runs it on the simulated board instead of the USB hardware.
+
+#include <QByteArray>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/platform.h"
+#include "platform/real_usb.h"
+#include "shell/application.h"
+#include "shell/main_panel.h"
+#include "shell/program.h"
+#include "sim/sim_board.h"
+
+int main(int argc, char** argv) {
+  MxApplication app(argc, argv);
+  app.setApplicationName("mx-enob");
+
+  SystemClock clock;
+  QtDialogs dialogs;
+  app.SetDialogs(&dialogs);
+
+  std::unique_ptr<UsbServices> usb;
+  if (qgetenv("MX_BOARD") == "sim")
+    usb = std::make_unique<SimBoard>();
+  else
+    usb = std::make_unique<RealUsbServices>();
+
+  Platform platform;
+  platform.usb = usb.get();
+  platform.clock = &clock;
+  platform.dialogs = &dialogs;
+
+  int rc = 0;
+  try {
+    Program program(QCoreApplication::applicationDirPath(), platform);
+    program.Start();
+    program.MainPanel->show();
+    rc = app.exec();
+  } catch (const std::exception& e) {
+    app.ShowError(QString::fromStdString(e.what()));
+    rc = 1;
+  }
+  return rc;
+}

@@ -1,0 +1,12 @@
+#include "block_panels/adc_panel.h"
+
+TADCForm::TADCForm(Program& program, QWidget* parent)
+    : TPanelForm(program, "ADCForm", QString::fromUtf8("ADC"), parent) {
+  resize(640, 480);
+}
+
+void TADCForm::FormCreate() {}
+
+void TADCForm::FormClose() {}
+
+void TADCForm::DataUpdate() {}

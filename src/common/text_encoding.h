@@ -1,0 +1,18 @@
+#pragma once
+// Text files hold Big5 for anything beyond ASCII; these convert at the file boundary.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+QString DecodeBig5(const QByteArray& bytes);
+QByteArray EncodeBig5(const QString& text);
+
+// Splits file content into lines, accepting CR LF or LF endings.
+QStringList SplitLines(const QString& text);
+
+// Reads a whole text file (Big5) into lines; throws EInOutError when it cannot be read.
+QStringList ReadTextLines(const QString& path);
+// Writes lines with CR LF endings through a temporary file renamed over the target,
+// so a failed write leaves the previous file; throws EInOutError on failure.
+void WriteTextLines(const QString& path, const QStringList& lines);

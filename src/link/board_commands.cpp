@@ -1,0 +1,170 @@
+#include "link/board_commands.h"
+
+#include <cstring>
+
+#include "platform/clock.h"
+
+bool BoardCommands::LinkUp(int channel) const {
+  return channel >= 0 && channel < 3 && g_.Channels[channel].LinkKind == LinkKindUsb;
+}
+
+bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen) {
+  return t_.SendPacket(d, static_cast<uint8_t>(sendLen)) && t_.ReceivePacket(d, static_cast<uint8_t>(readLen));
+}
+
+bool BoardCommands::WriteRegs(int address, int count, int channel) {
+  if (!LinkUp(channel)) return false;
+  // A packet that would not fit, or a range outside XferBuf, is refused.
+  if (count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x00;
+  p[2] = 0xA0;
+  p[3] = address & 0xFF;
+  p[4] = count & 0xFF;
+  // Bytes 5 and 6 keep what the buffer held.
+  std::memcpy(p + 7, g_.XferBuf + address, count);
+  return Exchange(Dev0(), count + 7, 64);
+}
+
+bool BoardCommands::ReadRegs(int address, int count, int channel) {
+  if (!LinkUp(channel)) return false;
+  if (count < 0 || count > MaxReadCount || address < 0 || address + count > XferBufSize) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x01;
+  p[2] = 0xA0;
+  p[3] = address & 0xFF;
+  p[4] = count & 0xFF;
+  if (!Exchange(Dev0(), count + 5, 64)) return false;
+  std::memcpy(g_.XferBuf + address, p + 1, count);
+  return true;
+}
+
+bool BoardCommands::ReadTS() {
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x01;
+  p[2] = 0xA0;
+  p[3] = 0x06;
+  p[4] = 0x02;
+  return Exchange(Dev0(), 6, 64) && Status();
+}
+
+bool BoardCommands::StartStream(uint8_t mode) {
+  uint16_t irqen = g_.Fields.IRQEN.Address;
+  uint16_t ts = g_.Fields.TS.Address;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x02;
+  p[2] = mode;
+  p[3] = irqen < XferBufSize ? g_.XferBuf[irqen] : 0;
+  p[4] = ts < XferBufSize ? g_.XferBuf[ts] : 0;
+  if (!Exchange(Dev0(), 5, 64)) return false;
+  bool ok = Status();
+  // Whatever the status: the IRQEN register gets bits 4 and 2 set; the shadow is not updated.
+  if (irqen < XferBufSize) {
+    uint8_t v = irqen < RegShadowSize ? g_.Channels[0].RegShadow[irqen] : 0;
+    g_.XferBuf[irqen] = v | 0x14;
+    WriteRegs(irqen, 1, 0);
+  }
+  return ok;
+}
+
+int BoardCommands::ReadStream(int channel) {
+  if (channel < 0 || channel > 2) channel = 0;
+  Devc& d = g_.Channels[channel].Devc;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x04;
+  if (!Exchange(d, 2, 64)) return 0;
+  // More than 10 ms pass before the samples are handed on.
+  int64_t start = clock_.SteadyUs();
+  while (clock_.SteadyUs() - start <= 10'000) clock_.SleepUs(10'000 - (clock_.SteadyUs() - start) + 1);
+  if (p[0] > 21) p[0] = 0;
+  return p[0];
+}
+
+bool BoardCommands::StopStream() {
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x03;
+  p[2] = 0x01;
+  return Exchange(Dev0(), 6, 64) && Status();
+}
+
+bool BoardCommands::WriteAuxMem(int address, int count, int channel) {
+  if (!LinkUp(channel)) return false;
+  if (count < 0 || count > MaxWriteCount || count > XferBufSize) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x09;
+  p[2] = 0x90;
+  p[3] = 0x01;
+  p[4] = count & 0xFF;
+  p[5] = (address >> 8) & 0xFF;
+  p[6] = address & 0xFF;
+  std::memcpy(p + 7, g_.XferBuf, count);
+  return Exchange(Dev0(), count + 7, 64) && Status();
+}
+
+bool BoardCommands::ReadAuxMem(int address, int channel) {
+  if (!LinkUp(channel)) return false;
+  if (address < 0 || address + 32 > XferBufSize) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x0A;
+  p[2] = 0x90;
+  p[3] = 0x02;
+  p[4] = 0x20;
+  p[5] = (address >> 8) & 0xFF;
+  p[6] = address & 0xFF;
+  if (!Exchange(Dev0(), 7, 32) || !Status()) return false;
+  std::memcpy(g_.XferBuf + address, p + 1, 32);
+  return true;
+}
+
+bool BoardCommands::ProbeAux(int channel) {
+  if (!LinkUp(channel)) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x00;
+  p[2] = 0x90;
+  p[3] = 0x00;
+  p[4] = 0x00;
+  return Exchange(Dev0(), 5, 1) && Status();
+}
+
+bool BoardCommands::UnlockAux(int channel) {
+  if (!LinkUp(channel)) return false;
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xC4;
+  p[1] = 0x00;
+  p[2] = 0x90;
+  p[3] = 0x5A;
+  p[4] = 0x01;
+  p[7] = 0xA5;
+  return Exchange(Dev0(), 8, 1) && Status();
+}
+
+bool BoardCommands::ReadBoardName(Devc& d, QString& name) {
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xF9;
+  p[1] = 0x05;
+  std::memset(p + 2, 0, 6);
+  if (!Exchange(d, 8, 8)) return false;
+  name.clear();
+  for (int i = 0; i < 8; ++i) name.append(QChar(p[i]));
+  return true;
+}
+
+bool BoardCommands::ReadBoardStatus(Devc& d, uint8_t& s1, uint8_t& s2, uint8_t& s3) {
+  uint8_t* p = g_.PacketBuf;
+  p[0] = 0xB5;
+  p[1] = 0x07;
+  if (!Exchange(d, 3, 4)) return false;
+  s1 = p[1];
+  s2 = p[2];
+  s3 = p[3];
+  return true;
+}

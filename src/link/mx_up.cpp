@@ -1,0 +1,117 @@
+#include "link/mx_up.h"
+
+#include <QTimer>
+
+#include "common/waits.h"
+
+TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
+    : QObject(parent), BoardCommands(g, t, clock) {
+  setObjectName("Mx_UP");
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(10);
+  connect(Timer1, &QTimer::timeout, this, &TMx_UP::Timer1Timer);
+}
+
+void TMx_UP::FormCreate() { Timer1->start(); }
+
+void TMx_UP::Status(const QString& text) {
+  if (ShowStatus) ShowStatus(0, text);
+}
+
+uint8_t TMx_UP::GetReg(int address, int channel) const {
+  if (channel < 0 || channel > 2 || address < 0 || address >= RegShadowSize) return 0;
+  return g_.Channels[channel].RegShadow[address];
+}
+
+void TMx_UP::SetRegShadow(int address, uint8_t value, int channel) {
+  if (channel < 0 || channel > 2 || address < 0 || address >= RegShadowSize) return;
+  g_.Channels[channel].RegShadow[address] = value;
+}
+
+void TMx_UP::WriteReg(int address, uint8_t value, int channel) {
+  if (channel < 0 || channel > 2 || g_.Channels[channel].LinkKind != LinkKindUsb) return;
+  // XferBuf covers addresses 0..512 only; beyond it nothing can be written.
+  if (address < 0 || address >= XferBufSize) return;
+  g_.XferBuf[address] = value;
+  if (!WriteRegs(address, 1, 0)) return;
+  if (!ReadRegs(address, 1, 0)) return;
+  UpdateReg(address, g_.XferBuf[address], channel);
+}
+
+void TMx_UP::RunRefreshChain() {
+  for (auto& f : RefreshChain)
+    if (f) f();
+}
+
+void TMx_UP::UpdateReg(int address, uint8_t value, int channel) {
+  SetRegShadow(address, value, channel);
+  RunRefreshChain();
+}
+
+void TMx_UP::UpdateRegADC(int address, uint8_t value, int channel) {
+  SetRegShadow(address, value, channel);
+  for (auto& f : RefreshChainADC)
+    if (f) f();
+}
+
+bool TMx_UP::TriggerTS() {
+  uint16_t a = g_.Fields.TS.Address;
+  if (a >= XferBufSize) return false;
+  g_.XferBuf[a] = GetReg(a, 0) | 0x01;
+  if (!WriteRegs(a, 1, 0)) return false;
+  // More than 50 ms.
+  Delay(clock_, 50.0 / 86'400'000.0);
+  return true;
+}
+
+void TMx_UP::Timer1Timer() {
+  g_.IdleTicks += 1;
+  if (g_.IdleTicks >= IdleCheckTicks) {
+    if (g_.Channels[0].LinkKind == LinkKindUsb) CheckConnection();
+    g_.IdleTicks = 0;
+  }
+  g_.ChartTicks += 1;
+  if (g_.ChartTicks > ChartRedrawTicks) {
+    if (g_.LiveChartFlag && LiveChart) LiveChart();
+    g_.ChartTicks = 0;
+  }
+}
+
+bool TMx_UP::CheckConnection() {
+  Devc& d = g_.Channels[0].Devc;
+  if (t_.OpenDevice(d)) {
+    Status("USB On Line");
+    return true;
+  }
+  t_.CloseDevice(d);
+  Status("USB not Connect !!!");
+  return false;
+}
+
+void TMx_UP::USBConnect() {
+  Devc& d = g_.Channels[0].Devc;
+  if (!t_.OpenDevice(d)) {
+    Status("USB not Connect !!!");
+    return;
+  }
+  if (t_.CheckFirmwareId(d)) {
+    Status("USB On Line");
+    if (USBClient) USBClient();
+  } else {
+    Status("USB not Connect !!!");
+  }
+}
+
+void TMx_UP::Disconnect() {
+  Devc& d = g_.Channels[0].Devc;
+  if (HandleValid(d.Handle) && d.Opened == 1) {
+    uint16_t w = 0xFFFF;
+    t_.FirmwareWord(d, 0x01, w);
+    t_.CloseDevice(d);
+  }
+}
+
+void TMx_BASE::FormCreate() {
+  // The register lists of the chip definition are created here.
+}

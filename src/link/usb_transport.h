@@ -1,0 +1,49 @@
+#pragma once
+// Finding, verifying and talking to the evaluation board over USB: one command
+// packet out, one reply in, through the driver's bulk pipes or as HID reports.
+// Every transfer uses the shared 64-byte PacketBuf; any failure closes the device.
+
+#include <QString>
+#include <cstdint>
+
+#include "common/channel_records.h"
+#include "common/globals.h"
+
+class UsbServices;
+
+class UsbTransport {
+public:
+  UsbTransport(UsbServices& usb, Globals& g) : usb_(usb), g_(g) {}
+
+  bool OpenDevice(Devc& d);
+  bool SendPacket(Devc& d, uint8_t length);
+  bool ReceivePacket(Devc& d, uint8_t length);
+  void CloseDevice(Devc& d);
+  bool CheckFirmwareId(Devc& d);
+  bool FirmwareWord(Devc& d, uint8_t sub, uint16_t& w);
+
+  Handle OpenDriverDevice(const QString& name);
+  bool GetDeviceInfo(Devc& d);
+  bool GetPipeInfo(Devc& d, int k);
+
+  // The initialisation pair sent after a board is accepted: C5 FF 01 00, then C5 FF 00 x.
+  void InitialisationPair(Devc& d);
+
+  uint8_t HidMode = 0;
+  uint16_t HidInputLen = 0;
+  uint16_t HidOutputLen = 0;
+  uint16_t HidAttributes[3] = {};
+  uint8_t PipeInfoBuf[340] = {};
+  uint32_t LastIoError = 0;
+
+  static constexpr int DriverDeviceCount = 32;
+  static constexpr int HidDeviceCount = 128;
+
+private:
+  void Release(Devc& d);
+  bool Handshake(Devc& d);
+
+  UsbServices& usb_;
+  Globals& g_;
+  uint16_t scan_word_ = 0;  // word variable carried by the scan's F9 02 exchange
+};

@@ -1,0 +1,93 @@
+#include "platform/dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+// "Text files (*.txt)|*.txt|All (*.*)|*.*" -> "Text files (*.txt);;All (*.*)"
+QString QtFilter(const QString& filter) {
+  if (!filter.contains('|')) return filter;
+  QStringList parts = filter.split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString name = parts[i];
+    QString pattern = parts[i + 1];
+    pattern.replace(';', ' ');
+    out << (name.contains('(') ? name : name + " (" + pattern + ")");
+  }
+  return out.join(";;");
+}
+
+QString WithDefaultExt(QString path, const QString& ext) {
+  if (!path.isEmpty() && !ext.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += "." + ext;
+  return path;
+}
+
+QString StartPath(const FileDialogRequest& r) {
+  if (r.fileName.isEmpty()) return r.initialDir;
+  if (r.initialDir.isEmpty()) return r.fileName;
+  return QDir(r.initialDir).filePath(r.fileName);
+}
+
+}  // namespace
+
+int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& caption, int buttons) {
+  QMessageBox box(parent);
+  box.setWindowTitle(caption);
+  box.setText(text);
+  switch (buttons) {
+    case MB_OKCANCEL: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MB_YESNOCANCEL:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+    case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
+QString QtDialogs::OpenFileName(QWidget* parent, const FileDialogRequest& r) {
+  return QFileDialog::getOpenFileName(parent, r.caption, StartPath(r), QtFilter(r.filter));
+}
+
+QString QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& r) {
+  QFileDialog::Options options;
+  if (!r.promptOverwrite) options |= QFileDialog::DontConfirmOverwrite;
+  return WithDefaultExt(
+      QFileDialog::getSaveFileName(parent, r.caption, StartPath(r), QtFilter(r.filter), nullptr, options),
+      r.defaultExt);
+}
+
+bool QtDialogs::OpenWithDesktop(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, int buttons) {
+  messages.append({text, caption, buttons});
+  if (!answers.isEmpty()) return answers.takeFirst();
+  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+}
+
+QString ScriptedDialogs::OpenFileName(QWidget*, const FileDialogRequest& r) {
+  fileRequests.append(r);
+  return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+}
+
+QString ScriptedDialogs::SaveFileName(QWidget*, const FileDialogRequest& r) {
+  fileRequests.append(r);
+  return saveAnswers.isEmpty() ? QString() : WithDefaultExt(saveAnswers.takeFirst(), r.defaultExt);
+}
+
+bool ScriptedDialogs::OpenWithDesktop(const QString& path) {
+  opened.append(path);
+  return desktopAvailable;
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Message boxes, file dialogs and the desktop's file opener, behind one interface so
+// that tests answer them. Buttons and answers follow the classic message-box codes.
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+enum MsgButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4 };
+enum MsgAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct FileDialogRequest {
+  QString caption;
+  QString initialDir;
+  QString fileName;      // proposed file name
+  QString filter;        // "CSV files (*.csv)|*.csv" style filters, as the windows set them
+  QString defaultExt;    // without the dot
+  bool promptOverwrite = false;
+};
+
+class Dialogs {
+public:
+  virtual ~Dialogs() = default;
+  virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                         int buttons = MB_OK) = 0;
+  // The chosen path, or empty when cancelled.
+  virtual QString OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+  virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Opens a file with the desktop's default program; false when none could be started.
+  virtual bool OpenWithDesktop(const QString& path) = 0;
+};
+
+// Real dialogs on the window toolkit.
+class QtDialogs : public Dialogs {
+public:
+  int MessageBox(QWidget* parent, const QString& text, const QString& caption, int buttons) override;
+  QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
+  QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+  bool OpenWithDesktop(const QString& path) override;
+};
+
+// Dialogs answered from queues, recording what was shown. Empty queues answer
+// IDOK / IDYES for message boxes and cancel for file dialogs.
+class ScriptedDialogs : public Dialogs {
+public:
+  struct Shown { QString text; QString caption; int buttons; };
+  int MessageBox(QWidget* parent, const QString& text, const QString& caption, int buttons) override;
+  QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
+  QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
+  bool OpenWithDesktop(const QString& path) override;
+
+  QList<Shown> messages;
+  QList<int> answers;
+  QStringList openAnswers;
+  QStringList saveAnswers;
+  QList<FileDialogRequest> fileRequests;
+  QStringList opened;
+  bool desktopAvailable = true;
+};

@@ -1,0 +1,15 @@
+#pragma once
+// The services the program takes from its surroundings. main() passes the real ones
+// (or the simulated board with MX_BOARD=sim); tests pass simulated ones.
+
+class UsbServices;
+class Clock;
+class Dialogs;
+class SerialServices;
+
+struct Platform {
+  UsbServices* usb = nullptr;
+  Clock* clock = nullptr;
+  Dialogs* dialogs = nullptr;
+  SerialServices* serial = nullptr;  // serial ports COM1..COM16
+};

@@ -1,0 +1,354 @@
+#include "shell/main_panel.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "adc_analysis/analysis_window.h"
+#include "adc_analysis/switch_channel_test.h"
+#include "block_panels/adc_panel.h"
+#include "block_panels/bodyfat_panel.h"
+#include "block_panels/dac_panel.h"
+#include "block_panels/opamp_panel.h"
+#include "block_panels/wave_generator.h"
+#include "block_panels/wave_viewer.h"
+#include "common/errors.h"
+#include "common/text_encoding.h"
+#include "impedance/bodyfat_test_window.h"
+#include "impedance/iq_test_window.h"
+#include "instruments/calibrator_grid.h"
+#include "instruments/meter_panel.h"
+#include "instruments/power_grid.h"
+#include "instruments/temperature_test.h"
+#include "link/mx_up.h"
+#include "shell/memory_view.h"
+#include "shell/program.h"
+#include "shell/register_view.h"
+#include "shell/setup_dialog.h"
+
+namespace {
+const char* kDefaultCaption = "MX-ENOB TEST V1.4 for MX7406";
+}
+
+// ---- status bar ----
+
+TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent) {
+  setObjectName("StatusBar1");
+  setSizeGripEnabled(false);
+  for (int i = 0; i < 3; ++i) {
+    panels_[i] = new QLabel(this);
+    panels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+    panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panels_[i]->setMargin(1);
+    panels_[i]->setIndent(3);
+    addWidget(panels_[i], i == 2 ? 1 : 0);
+  }
+  panels_[2]->setMinimumWidth(50);
+  FitPanels();
+}
+
+void TStatusBar::SetText(int panel, const QString& text) {
+  if (panel >= 0 && panel < 3) panels_[panel]->setText(text);
+}
+
+QString TStatusBar::Text(int panel) const {
+  return panel >= 0 && panel < 3 ? panels_[panel]->text() : QString();
+}
+
+int TStatusBar::PanelWidth(int panel) const {
+  if (panel == 2) return 50;
+  return panel >= 0 && panel < 3 ? panels_[panel]->minimumWidth() : 0;
+}
+
+void TStatusBar::FitPanels() {
+  int w = width() / 3;
+  panels_[0]->setFixedWidth(w);
+  panels_[1]->setFixedWidth(w);
+}
+
+void TStatusBar::resizeEvent(QResizeEvent* e) {
+  QStatusBar::resizeEvent(e);
+  FitPanels();
+}
+
+// ---- main window ----
+
+TMainPanel::TMainPanel(Program& program) : P(program) {
+  setObjectName("MainPanel");
+  resize(1024, 720);
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  MdiArea = new QMdiArea(central);
+  MdiArea->setObjectName("MdiArea");
+  MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  layout->addWidget(MdiArea, 1);
+  Gauge1 = new QProgressBar(central);
+  Gauge1->setObjectName("Gauge1");
+  Gauge1->setFixedHeight(12);
+  Gauge1->setTextVisible(false);
+  Gauge1->setRange(0, 100);
+  layout->addWidget(Gauge1);
+  setCentralWidget(central);
+  StatusBar1 = new TStatusBar(this);
+  setStatusBar(StatusBar1);
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName("MainMenu1");
+  BuildMenus();
+}
+
+QAction* TMainPanel::AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible) {
+  auto* a = new QAction(caption, menu);
+  a->setObjectName(name);
+  a->setVisible(visible);
+  menu->addAction(a);
+  return a;
+}
+
+QMenu* TMainPanel::AddMenu(const QString& name, const QString& caption, bool visible) {
+  QMenu* m = MainMenu1->addMenu(caption);
+  m->setObjectName(name + "Menu");
+  m->menuAction()->setObjectName(name);
+  m->menuAction()->setVisible(visible);
+  return m;
+}
+
+void TMainPanel::BuildMenus() {
+  auto on = [this](QAction* a, void (TMainPanel::*handler)()) {
+    connect(a, &QAction::triggered, this, handler);
+  };
+  auto open = [this](QAction* a, auto getForm, int index) {
+    connect(a, &QAction::triggered, this, [this, getForm, index] { OpenPanel(getForm(), index); });
+  };
+
+  // Items a keyword of the chip definition shows start hidden; the parse shows them.
+  QMenu* file = AddMenu("Memu_File", "File", false);
+  for (auto [name, caption, visible] :
+       {std::tuple{"SaveFluke1", "Save Fluke", false}, {"SaveReg1", "Save Reg", true},
+        {"SavePower1", "Save Power", true}, {"DownLoadFluke1", "DownLoad Fluke", false},
+        {"DownloadReg1", "Download Reg", false}, {"DownloadPower1", "Download Power", true}}) {
+    QAction* a = AddItem(file, name, caption, visible);
+    QString item = name;
+    connect(a, &QAction::triggered, this, [this, item] { FileItemClick(item); });
+  }
+
+  QMenu* option = AddMenu("Menu_Option", "Option", true);
+  on(AddItem(option, "SMenu_Option", "Setup", true), &TMainPanel::SMenu_OptionClick);
+  open(AddItem(option, "SMenu_RAM", "RAM Panel", false), [this] { return (QWidget*)P.Mx_RAM; }, 1);
+  open(AddItem(option, "SMenu_REG", "REG Panel", true), [this] { return (QWidget*)P.Mx_Reg2; }, 2);
+  open(AddItem(option, "SMenu_ADC", "ADC Panel", false), [this] { return (QWidget*)P.ADCForm; }, 3);
+  open(AddItem(option, "SMenu_OP", "OP Panel", false), [this] { return (QWidget*)P.OPForm; }, 4);
+  open(AddItem(option, "SMenu_CMP", "DAC Panel", false), [this] { return (QWidget*)P.DACForm; }, 14);
+  open(AddItem(option, "SMenu_Bodyfat", "Body fat Panel", false),
+       [this] { return (QWidget*)P.bodyfatGUIForm; }, 18);
+  option->addSeparator()->setObjectName("N1");
+  on(AddItem(option, "SaveTable", "Save RAM", false), &TMainPanel::SaveTableClick);
+  on(AddItem(option, "SaveREG", "Save REG", false), &TMainPanel::SaveREGClick);
+  on(AddItem(option, "LoadRAM", "Load RAM", false), &TMainPanel::LoadRAMClick);
+  on(AddItem(option, "LoadREG", "Load REG", false), &TMainPanel::LoadREGClick);
+  option->addSeparator()->setObjectName("N2");
+  on(AddItem(option, "WaveGen", "Waveform Generator", false), &TMainPanel::WaveGenClick);
+  open(AddItem(option, "IQTest1", "I/Q Test", false), [this] { return (QWidget*)P.IQForm; }, 15);
+  open(AddItem(option, "Bodyfat", "Body fat GUI", false), [this] { return (QWidget*)P.bodyFatForm; }, 17);
+  on(AddItem(option, "LoadVI52R7718", "Load Data(VI52R7718)", false), &TMainPanel::LoadVI52R7718Click);
+
+  on(AddItem(MainMenu1, "USBScan", "USB Scan", true), &TMainPanel::USBScanClick);
+
+  // "Read Chip" runs the read when chosen; its two sub-items exist and stay hidden.
+  QAction* readChip = AddItem(MainMenu1, "Menu_ReadChip", "Read Chip", true);
+  on(readChip, &TMainPanel::Menu_ReadChipClick);
+  on(AddItem(this, "Menu_ReadREG", "Read REG Only", false), &TMainPanel::Menu_ReadREGClick);
+  on(AddItem(this, "Menu_ReadRAM", "Read RAM && REG", false), &TMainPanel::Menu_ReadChipClick);
+
+  open(AddItem(MainMenu1, "Menu_ReadAdc", "ENOB Test", false), [this] { return (QWidget*)P.AnxADC; }, 7);
+  on(AddItem(MainMenu1, "SLEEP1", "SLEEP", false), &TMainPanel::SLEEP1Click);
+  open(AddItem(MainMenu1, "MCALW", "Switch Test", false), [this] { return (QWidget*)P.WeightCAL; }, 13);
+  on(AddItem(MainMenu1, "RestoreADC", "Restore ADC", false), &TMainPanel::RestoreADCClick);
+  on(AddItem(MainMenu1, "Regist", QString::fromUtf8("連續讀取"), false), &TMainPanel::RegistClick);
+  open(AddItem(MainMenu1, "Fluke1", "Fluke", false), [this] { return (QWidget*)P.FLUKE; }, 9);
+  open(AddItem(MainMenu1, "Power1", "Power", false), [this] { return (QWidget*)P.FPower; }, 11);
+  open(AddItem(MainMenu1, "BryMenShow1", "BryMen Show", false), [this] { return (QWidget*)P.Meter; }, 10);
+}
+
+QAction* TMainPanel::MenuItem(const QString& name) const { return findChild<QAction*>(name); }
+
+void TMainPanel::FormCreate() {
+  for (auto& r : PanelRecords) r.Placed = false;
+  Gauge1->hide();
+  StatusBar1->FitPanels();
+  STND& ch = P.G.Channels[0];
+  ch.UartPort.Handle = -1;
+  ch.UartPort.Connected = 0;
+  ch.Devc.Opened = 0;
+  ch.Devc.Handle = InvalidHandle;
+
+  QString captionFile = P.ExeDir + "MxAppName.cfg";
+  if (QFile::exists(captionFile)) {
+    QFile f(captionFile);
+    if (!f.open(QIODevice::ReadOnly)) throw EInOutError("I/O error: cannot open " + captionFile);
+    QByteArray line = f.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    P.G.AppCaption = DecodeBig5(line);
+  } else {
+    P.G.AppCaption = kDefaultCaption;
+  }
+  setWindowTitle(P.G.AppCaption);
+  P.G.IdleTicks = 0;
+}
+
+void TMainPanel::FormActivate() {
+  P.G.AppDir = P.ExeDir;
+  for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
+}
+
+void TMainPanel::FormClose() {
+  P.G.AppDir = P.ExeDir;
+  for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+}
+
+void TMainPanel::FormDestroy() {
+  STND& ch = P.G.Channels[0];
+  if (ch.UartPort.Handle != 0 && ch.UartPort.Handle != -1) {
+    // The board UART's port is closed with the serial layer.
+    ch.UartPort.Handle = -1;
+    ch.UartPort.Connected = 0;
+  }
+  Devc& d = ch.Devc;
+  if (HandleValid(d.Handle) && d.Opened) {
+    uint16_t w = 0xFFFF;
+    P.Transport.FirmwareWord(d, 0x01, w);
+    P.Transport.CloseDevice(d);
+  }
+}
+
+void TMainPanel::closeEvent(QCloseEvent* e) {
+  P.Close();
+  e->accept();
+}
+
+void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
+  if (!form || index < 0 || index >= 20) return;
+  auto* panel = qobject_cast<TPanelForm*>(form);
+  if (!panel) {
+    // A dialog window: only hidden by the start-up and close steps.
+    if (!show) {
+      form->hide();
+      if (auto* h = dynamic_cast<FormHandlers*>(form)) h->FormClose();
+    }
+    return;
+  }
+  QMdiSubWindow* frame = panel->Frame();
+  if (!frame) {
+    frame = new PanelFrame(panel);
+    MdiArea->addSubWindow(frame);
+    frame->adjustSize();
+    frame->hide();
+  }
+  if (show) {
+    _FFM& r = PanelRecords[index];
+    r.Left = frame->x();
+    r.Top = frame->y();
+    r.Width = frame->width();
+    r.Height = frame->height();
+    frame->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    frame->show();
+    panel->show();
+    MdiArea->setActiveSubWindow(frame);
+    frame->raise();
+  } else {
+    frame->hide();
+    panel->FormClose();
+  }
+}
+
+void TMainPanel::OpenPanel(QWidget* form, int index) {
+  if (!form || index < 0 || index >= 20) return;
+  if (!PanelRecords[index].Placed) {
+    if (auto* panel = qobject_cast<TPanelForm*>(form)) {
+      if (!panel->Frame()) ShowPanel(form, index, false);
+      panel->Frame()->move(0, 0);
+    }
+    PanelRecords[index].Placed = true;
+  }
+  ShowPanel(form, index, true);
+}
+
+void TMainPanel::USBScanClick() {
+  if (P.G.Channels[0].LinkKind == LinkKindUsb) P.Mx_UP->USBConnect();
+  if (P.Option->AutoLoad) {
+    P.WaveGenForm->LoadRegFile();
+    P.WaveGenForm->LoadDACRam();
+  }
+}
+
+void TMainPanel::USBClient() {
+  P.Option->ChennalComChange();
+  QString chip = P.Option->ProductText(P.G.Channels[0].ProductIndex);
+  P.Mx_RAM->SetCaption(QString::fromUtf8("記憶體 - ") + chip);
+  P.Mx_Reg2->SetCaption("REG - " + chip);
+  P.ADCForm->SetCaption("ADC - " + chip);
+  P.OPForm->SetCaption("OP - " + chip);
+  P.AnxADC->SetCaption("Analyse ADC - " + chip);
+  setWindowTitle(P.G.AppCaption + " ---- Now Chip is  " + chip);
+  P.Mx_RAM->DataUpdate(false);
+  P.Mx_Reg2->DataUpdate(false);
+  P.ADCForm->DataUpdate();
+  P.OPForm->DataUpdate();
+  P.DACForm->DataUpdate();
+  P.WaveGenForm->DataUpdate();
+  P.bodyfatGUIForm->DataUpdate();
+}
+
+QString TMainPanel::FirmwareName() {
+  Devc& d = P.G.Channels[0].Devc;
+  P.G.PacketBuf[0] = 0xF9;
+  P.G.PacketBuf[1] = 0x05;
+  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8)) return QString();
+  QString name;
+  for (int i = 0; i < 8; ++i) name.append(QChar(P.G.PacketBuf[i]));
+  return name;
+}
+
+void TMainPanel::ApplyFirmwareName(const QString& name) {
+  if (name == "E7403V01") P.WaveGenForm->SetTrimEnabled(false);
+  else if (name == "E7403V02") P.WaveGenForm->SetTrimEnabled(true);
+}
+
+void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); }
+
+void TMainPanel::Menu_ReadChipClick() {}
+void TMainPanel::Menu_ReadREGClick() {}
+void TMainPanel::SaveTableClick() {}
+void TMainPanel::SaveREGClick() {}
+void TMainPanel::LoadREGClick() {}
+
+void TMainPanel::LoadRAMClick() {
+  if (P.ShowWaveForm->LoadAsDac()) OpenPanel(P.ShowWaveForm, 19);
+}
+
+void TMainPanel::WaveGenClick() {
+  OpenPanel(P.WaveGenForm, 16);
+  ApplyFirmwareName(FirmwareName());
+}
+
+void TMainPanel::LoadVI52R7718Click() {}
+
+void TMainPanel::SLEEP1Click() {
+  P.G.PacketBuf[5] = 0xA5;
+  P.Mx_UP->WriteRegs(0xFD, 1, 0);
+}
+
+void TMainPanel::RestoreADCClick() { P.AnxADC->ComFunChange(); }
+
+void TMainPanel::RegistClick() {
+  P.TMP->EnableRepaintTimer();
+  OpenPanel(P.TMP, 8);
+}
+
+void TMainPanel::FileItemClick(const QString&) {}

@@ -1,0 +1,94 @@
+#pragma once
+// The main window: the MDI frame with the menu bar, the three-panel status bar and
+// the progress gauge; it switches the panels between shown MDI child and hidden.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include "shell/form.h"
+
+class Program;
+class QAction;
+class QMenu;
+
+// A status bar of three text panels; panels 0 and 1 take a third of the width each.
+class TStatusBar : public QStatusBar {
+  Q_OBJECT
+public:
+  explicit TStatusBar(QWidget* parent = nullptr);
+  void SetText(int panel, const QString& text);
+  QString Text(int panel) const;
+  int PanelWidth(int panel) const;
+  void FitPanels();
+
+protected:
+  void resizeEvent(QResizeEvent* e) override;
+
+private:
+  QLabel* panels_[3];
+};
+
+class TMainPanel : public QMainWindow, public FormHandlers {
+  Q_OBJECT
+public:
+  explicit TMainPanel(Program& program);
+
+  Program& P;
+
+  void FormCreate() override;
+  void FormActivate();
+  void FormClose() override;
+  void FormDestroy();
+
+  // Panel switching: show makes the form an MDI child at its saved bounds.
+  void ShowPanel(QWidget* form, int index, bool show);
+  // A menu opener: the first opening in a run puts the panel at 0,0.
+  void OpenPanel(QWidget* form, int index);
+
+  void USBClient();
+  // F9 05: the firmware name, or empty when the exchange failed.
+  QString FirmwareName();
+  void ApplyFirmwareName(const QString& name);
+
+  // A menu item by component name (submenus by the name of their bar item).
+  QAction* MenuItem(const QString& name) const;
+
+  QMdiArea* MdiArea = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
+  QProgressBar* Gauge1 = nullptr;
+  QMenuBar* MainMenu1 = nullptr;
+
+  struct _FFM {
+    int Left = 0, Top = 0, Width = 0, Height = 0;
+    bool Placed = false;
+  };
+  _FFM PanelRecords[20];
+
+  // Menu handlers.
+  void USBScanClick();
+  void SMenu_OptionClick();
+  void Menu_ReadChipClick();
+  void Menu_ReadREGClick();
+  void SaveTableClick();
+  void SaveREGClick();
+  void LoadRAMClick();
+  void LoadREGClick();
+  void WaveGenClick();
+  void LoadVI52R7718Click();
+  void SLEEP1Click();
+  void RestoreADCClick();
+  void RegistClick();
+  void FileItemClick(const QString& item);
+
+protected:
+  void closeEvent(QCloseEvent* e) override;
+
+private:
+  QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
+  QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
+  void BuildMenus();
+  bool closed_ = false;
+};

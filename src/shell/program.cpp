@@ -1,0 +1,124 @@
+#include "shell/program.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include "adc_analysis/analysis_window.h"
+#include "adc_analysis/switch_channel_test.h"
+#include "block_panels/adc_panel.h"
+#include "block_panels/bodyfat_panel.h"
+#include "block_panels/dac_panel.h"
+#include "block_panels/opamp_panel.h"
+#include "block_panels/wave_generator.h"
+#include "block_panels/wave_viewer.h"
+#include "impedance/bodyfat_test_window.h"
+#include "impedance/iq_test_window.h"
+#include "instruments/calibrator_grid.h"
+#include "instruments/meter_panel.h"
+#include "instruments/power_grid.h"
+#include "instruments/temperature_test.h"
+#include "link/mx_up.h"
+#include "platform/usb_services.h"
+#include "shell/hex_keypad.h"
+#include "shell/main_panel.h"
+#include "shell/memory_view.h"
+#include "shell/register_view.h"
+#include "shell/setup_dialog.h"
+
+namespace {
+QString WithSlash(QString dir) {
+  dir = QDir::fromNativeSeparators(dir);
+  if (!dir.endsWith('/')) dir += '/';
+  return dir;
+}
+}  // namespace
+
+Program::Program(const QString& programDir, const Platform& platform)
+    : Plat(platform), ExeDir(WithSlash(programDir)), Transport(*platform.usb, G) {
+  G.IncludeDir = ExeDir;
+  CreateWindows();
+}
+
+Program::~Program() {
+  Close();
+  main_->FormDestroy();
+  up_->Timer1->stop();
+}
+
+void Program::CreateWindows() {
+  // Each window's create handler runs as soon as it exists, in this order.
+  main_ = std::make_unique<TMainPanel>(*this);
+  MainPanel = main_.get();
+  MainPanel->FormCreate();
+
+  base_ = std::make_unique<TMx_BASE>(G);
+  Mx_BASE = base_.get();
+  Mx_BASE->FormCreate();
+
+  up_ = std::make_unique<TMx_UP>(G, Transport, *Plat.clock);
+  Mx_UP = up_.get();
+  WireLink();
+  Mx_UP->FormCreate();
+
+  QWidget* host = MainPanel;
+  auto create = [](auto* w) {
+    w->FormCreate();
+    return w;
+  };
+  Mx_RAM = create(new TMx_RAM(*this, host));
+  Mx_Reg2 = create(new TMx_Reg2(*this, host));
+  ADCForm = create(new TADCForm(*this, host));
+  OPForm = create(new TOPForm(*this, host));
+  DACForm = create(new TDACForm(*this, host));
+  IQForm = create(new TIQForm(*this, host));
+  MxPopSelHex = create(new TMxPopSelHex(*this, host));
+  AnxADC = create(new TAnxADC(*this, host));
+  WeightCAL = create(new TWeightCAL(*this, host));
+  FLUKE = create(new TFLUKE(*this, host));
+  FPower = create(new TFPower(*this, host));
+  TMP = create(new TTMP(*this, host));
+  bodyFatForm = create(new TbodyFatForm(*this, host));
+  WaveGenForm = create(new TWaveGenForm(*this, host));
+  Meter = create(new TMeter(*this, host));
+  bodyfatGUIForm = create(new TbodyfatGUIForm(*this, host));
+  ShowWaveForm = create(new TShowWaveForm(*this, host));
+  Option = create(new TOption(*this, host));
+}
+
+// The link layer knows no window: its hooks and refresh chains are filled here.
+void Program::WireLink() {
+  Mx_UP->ShowStatus = [this](int panel, const QString& text) { MainPanel->StatusBar1->SetText(panel, text); };
+  Mx_UP->USBClient = [this] { MainPanel->USBClient(); };
+  Mx_UP->RefreshChain = {
+      [this] { Mx_Reg2->DataUpdate(false); },  [this] { Mx_RAM->DataUpdate(false); },
+      [this] { ADCForm->DataUpdate(); },       [this] { OPForm->DataUpdate(); },
+      [this] { DACForm->DataUpdate(); },       [this] { WaveGenForm->DataUpdate(); },
+      [this] { ShowWaveForm->DataUpdate(); },  [this] { bodyfatGUIForm->DataUpdate(); },
+  };
+  Mx_UP->RefreshChainADC = {
+      [this] { Mx_RAM->DataUpdate(false); },
+      [this] { ADCForm->DataUpdate(); },
+  };
+}
+
+std::vector<Program::PanelEntry> Program::HideOrder() const {
+  return {{OPForm, 4},         {ADCForm, 3},      {DACForm, 14},     {IQForm, 15},
+          {WaveGenForm, 16},   {Mx_RAM, 1},       {Mx_Reg2, 2},      {Option, 6},
+          {AnxADC, 7},         {WeightCAL, 13},   {FLUKE, 9},        {FPower, 11},
+          {Meter, 10},         {TMP, 8},          {bodyFatForm, 17}, {bodyfatGUIForm, 18},
+          {ShowWaveForm, 19}};
+}
+
+QWidget* Program::PanelOf(int index) const {
+  for (const auto& e : HideOrder())
+    if (e.index == index) return e.form;
+  return nullptr;
+}
+
+void Program::Start() { MainPanel->FormActivate(); }
+
+void Program::Close() {
+  if (closed_) return;
+  closed_ = true;
+  MainPanel->FormClose();
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The program object: it owns the shared state, the board link and the 21 windows,
+// created in a fixed order, each running its create handler at once. main() passes
+// the executable's folder and the real platform; tests pass a temporary folder and
+// the simulated one.
+
+#include <QString>
+#include <memory>
+
+#include "common/globals.h"
+#include "link/usb_transport.h"
+#include "platform/platform.h"
+
+class TMainPanel;
+class TMx_BASE;
+class TMx_UP;
+class TMx_RAM;
+class TMx_Reg2;
+class TADCForm;
+class TOPForm;
+class TDACForm;
+class TIQForm;
+class TMxPopSelHex;
+class TAnxADC;
+class TWeightCAL;
+class TFLUKE;
+class TFPower;
+class TTMP;
+class TbodyFatForm;
+class TWaveGenForm;
+class TMeter;
+class TbodyfatGUIForm;
+class TShowWaveForm;
+class TOption;
+class QWidget;
+class Clock;
+class Dialogs;
+
+class Program {
+public:
+  Program(const QString& programDir, const Platform& platform);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  // The one-time start-up step after the last window exists.
+  void Start();
+  // The main window's close (configuration written, panels hidden); runs once.
+  void Close();
+
+  Globals G;
+  Platform Plat;
+  Clock& clock() const { return *Plat.clock; }
+  Dialogs& dialogs() const { return *Plat.dialogs; }
+  // The program folder, with a trailing "/".
+  QString ExeDir;
+
+  UsbTransport Transport;
+
+  TMainPanel* MainPanel = nullptr;
+  TMx_BASE* Mx_BASE = nullptr;
+  TMx_UP* Mx_UP = nullptr;
+  TMx_RAM* Mx_RAM = nullptr;
+  TMx_Reg2* Mx_Reg2 = nullptr;
+  TADCForm* ADCForm = nullptr;
+  TOPForm* OPForm = nullptr;
+  TDACForm* DACForm = nullptr;
+  TIQForm* IQForm = nullptr;
+  TMxPopSelHex* MxPopSelHex = nullptr;
+  TAnxADC* AnxADC = nullptr;
+  TWeightCAL* WeightCAL = nullptr;
+  TFLUKE* FLUKE = nullptr;
+  TFPower* FPower = nullptr;
+  TTMP* TMP = nullptr;
+  TbodyFatForm* bodyFatForm = nullptr;
+  TWaveGenForm* WaveGenForm = nullptr;
+  TMeter* Meter = nullptr;
+  TbodyfatGUIForm* bodyfatGUIForm = nullptr;
+  TShowWaveForm* ShowWaveForm = nullptr;
+  TOption* Option = nullptr;
+
+  // The 17 panels in the order the start-up step and the close hide them.
+  struct PanelEntry {
+    QWidget* form;
+    int index;
+  };
+  std::vector<PanelEntry> HideOrder() const;
+  // The panel window of a panel index, or null.
+  QWidget* PanelOf(int index) const;
+
+private:
+  void CreateWindows();
+  void WireLink();
+  std::unique_ptr<TMainPanel> main_;
+  std::unique_ptr<TMx_BASE> base_;
+  std::unique_ptr<TMx_UP> up_;
+  bool closed_ = false;
+};

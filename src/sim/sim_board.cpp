@@ -1,0 +1,341 @@
+#include "sim/sim_board.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+constexpr uint32_t ERROR_GEN_FAILURE = 31;
+constexpr uint32_t ERROR_SEM_TIMEOUT = 121;
+constexpr uint32_t ERROR_DEVICE_NOT_CONNECTED = 1167;
+}  // namespace
+
+// ---- chip ----
+
+SimChip::SimChip() { std::fill(std::begin(masks_), std::end(masks_), 0xFF); }
+
+int SimChip::Index(int address) {
+  if (address >= 0 && address < 0x100) return address;
+  if (address >= 0x180 && address < 0x200) return address - 0x180 + 0x100;
+  return -1;
+}
+
+uint8_t SimChip::Peek(int address) const {
+  int i = Index(address);
+  return i < 0 ? 0 : regs_[i];
+}
+
+void SimChip::Poke(int address, uint8_t value) {
+  int i = Index(address);
+  if (i >= 0) regs_[i] = value & masks_[i];
+}
+
+void SimChip::SetMask(int address, uint8_t mask) {
+  int i = Index(address);
+  if (i >= 0) {
+    masks_[i] = mask;
+    regs_[i] &= mask;
+  }
+}
+
+uint8_t SimChip::Mask(int address) const {
+  int i = Index(address);
+  return i < 0 ? 0 : masks_[i];
+}
+
+static int ShadowAddress(uint8_t wire, int bank) {
+  return (wire >= 0x80 && bank == 1) ? wire + 0x100 : wire;
+}
+
+uint8_t SimChip::Read(uint8_t wire) const { return Peek(ShadowAddress(wire, Bank())); }
+void SimChip::Write(uint8_t wire, uint8_t value) { Poke(ShadowAddress(wire, Bank()), value); }
+
+// ---- board ----
+
+SimBoard::SimBoard() { AddDriverBoard(0); }
+
+SimBoard::Device& SimBoard::AddDriverBoard(int index, uint16_t product) {
+  Device d;
+  d.kind = Kind::Driver;
+  d.index = index;
+  d.vendor = DriverVendorId;
+  d.product = product;
+  devices.push_back(d);
+  return devices.back();
+}
+
+SimBoard::Device& SimBoard::AddHidBoard(int index) {
+  Device d;
+  d.kind = Kind::Hid;
+  d.index = index;
+  d.vendor = HidVendorId;
+  d.product = HidProductId;
+  d.version = HidVersionId;
+  devices.push_back(d);
+  return devices.back();
+}
+
+void SimBoard::UnplugAll() {
+  for (auto& d : devices) d.plugged = false;
+}
+
+std::vector<std::vector<uint8_t>> SimBoard::Sent() const {
+  std::vector<std::vector<uint8_t>> out;
+  for (const auto& p : log) {
+    if (!p.toBoard) continue;
+    if (p.kind == Kind::Hid && !p.bytes.empty())
+      out.emplace_back(p.bytes.begin() + 1, p.bytes.end());
+    else
+      out.push_back(p.bytes);
+  }
+  return out;
+}
+
+SimBoard::Device* SimBoard::DeviceOf(Handle h) {
+  auto it = open_.find(h);
+  if (it == open_.end() || it->second >= static_cast<int>(devices.size())) return nullptr;
+  Device* d = &devices[it->second];
+  return d->plugged ? d : nullptr;
+}
+
+bool SimBoard::Fault() {
+  if (failTransfers > 0) {
+    --failTransfers;
+    last_error_ = ERROR_GEN_FAILURE;
+    return true;
+  }
+  return false;
+}
+
+Handle SimBoard::OpenDriverDevice(const std::string& name) {
+  ++opensTried;
+  for (size_t i = 0; i < devices.size(); ++i) {
+    const Device& d = devices[i];
+    if (d.kind == Kind::Driver && d.plugged && name == "Mxusb-" + std::to_string(d.index)) {
+      Handle h = next_++;
+      open_[h] = static_cast<int>(i);
+      return h;
+    }
+  }
+  last_error_ = 2;
+  return InvalidHandle;
+}
+
+Handle SimBoard::Hid_GetDeviceH(uint8_t& found, uint32_t index) {
+  ++opensTried;
+  found = 0;
+  for (size_t i = 0; i < devices.size(); ++i) {
+    const Device& d = devices[i];
+    if (d.kind == Kind::Hid && d.plugged && d.index == static_cast<int>(index)) {
+      found = 1;
+      Handle h = next_++;
+      open_[h] = static_cast<int>(i);
+      return h;
+    }
+  }
+  return InvalidHandle;
+}
+
+bool SimBoard::Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],
+                           uint8_t buffer[256]) {
+  Device* d = DeviceOf(h);
+  if (!d || d->kind != Kind::Hid) return false;
+  inputLen = d->hidInputLen;
+  outputLen = d->hidOutputLen;
+  attributes[0] = d->vendor;
+  attributes[1] = d->product;
+  attributes[2] = d->version;
+  std::memset(buffer, 0, 256);
+  return true;
+}
+
+bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out,
+                               size_t outLen, uint32_t* returned) {
+  if (returned) *returned = 0;
+  Device* d = DeviceOf(h);
+  if (!d || d->kind != Kind::Driver) {
+    last_error_ = ERROR_DEVICE_NOT_CONNECTED;
+    return false;
+  }
+  switch (code) {
+    case IOCTL_GET_DEVICE_DESCRIPTOR: {
+      if (outLen < 6) return false;
+      uint16_t w[3] = {d->vendor, d->product, d->version};
+      std::memcpy(out, w, 6);
+      if (returned) *returned = 6;
+      return true;
+    }
+    case IOCTL_GET_PIPE_INFO: {
+      std::memset(out, 0, outLen);
+      if (outLen >= 40) {
+        out[0] = 64;
+        out[2] = d->pipe0Endpoint;
+        out[3] = 2;
+        out[20] = 64;
+        out[22] = d->pipe1Endpoint;
+        out[23] = 2;
+      }
+      if (returned) *returned = static_cast<uint32_t>(outLen);
+      return true;
+    }
+    case IOCTL_BULK_WRITE: {
+      if (inLen < 4 || !in) return false;
+      if (Fault()) return false;
+      log.push_back({true, std::vector<uint8_t>(out, out + outLen), Kind::Driver});
+      Command(*d, out, outLen);
+      if (returned) *returned = static_cast<uint32_t>(outLen);
+      return true;
+    }
+    case IOCTL_BULK_READ: {
+      if (inLen < 4 || !in) return false;
+      if (Fault()) return false;
+      if (silent || !reply_ready_) {
+        last_error_ = ERROR_SEM_TIMEOUT;
+        return false;
+      }
+      size_t n = std::min(outLen, sizeof reply_);
+      std::memcpy(out, reply_, n);
+      reply_ready_ = false;
+      log.push_back({false, std::vector<uint8_t>(out, out + n), Kind::Driver});
+      if (returned) *returned = static_cast<uint32_t>(n);
+      return true;
+    }
+    default:
+      last_error_ = ERROR_GEN_FAILURE;
+      return false;
+  }
+}
+
+bool SimBoard::WriteFile(Handle h, const uint8_t* data, size_t len) {
+  Device* d = DeviceOf(h);
+  if (!d || d->kind != Kind::Hid || len < 1) {
+    last_error_ = ERROR_DEVICE_NOT_CONNECTED;
+    return false;
+  }
+  if (Fault()) return false;
+  log.push_back({true, std::vector<uint8_t>(data, data + len), Kind::Hid});
+  Command(*d, data + 1, len - 1);
+  return true;
+}
+
+bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
+  Device* d = DeviceOf(h);
+  if (!d || d->kind != Kind::Hid || len < 1) {
+    last_error_ = ERROR_DEVICE_NOT_CONNECTED;
+    return false;
+  }
+  if (Fault()) return false;
+  if (silent || !reply_ready_) {
+    last_error_ = ERROR_SEM_TIMEOUT;
+    return false;
+  }
+  std::memset(data, 0, len);
+  data[0] = 0;
+  std::memcpy(data + 1, reply_, std::min(len - 1, sizeof reply_));
+  reply_ready_ = false;
+  log.push_back({false, std::vector<uint8_t>(data, data + len), Kind::Hid});
+  return true;
+}
+
+bool SimBoard::CloseHandle(Handle h) {
+  return open_.erase(h) > 0;
+}
+
+int32_t SimBoard::NextSample() {
+  uint64_t n = sample_n_++;
+  if (streamSource) return streamSource(n);
+  return static_cast<int32_t>(std::lround(streamMean + streamNoise * normal_(rng_)));
+}
+
+// One command, decoded from its defined leading bytes only; the reply goes to reply_.
+void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
+  std::memset(reply_, 0, sizeof reply_);
+  reply_ready_ = true;
+  auto at = [&](size_t i) -> uint8_t { return i < len ? c[i] : 0; };
+  uint8_t* r = reply_;
+  switch (at(0)) {
+    case 0xF9: {
+      uint8_t sub = at(1);
+      switch (sub) {
+        case 0x02:
+          r[0] = dev.boardKindWord & 0xFF;
+          r[1] = dev.boardKindWord >> 8;
+          break;
+        case 0xAC: {
+          const std::string& id = dev.firmwareId;
+          for (size_t i = 0; i < 8 && i < id.size(); ++i) r[i] = static_cast<uint8_t>(id[i]);
+          break;
+        }
+        case 0x05:
+          for (size_t i = 0; i < 8 && i < boardName.size(); ++i) r[i] = static_cast<uint8_t>(boardName[i]);
+          break;
+        default:  // 01, 04, 06: the word comes back
+          r[0] = at(2);
+          r[1] = at(3);
+          break;
+      }
+      break;
+    }
+    case 0xC4: {
+      uint8_t op = at(1);
+      if (op == 0x00 && at(2) == 0xA0) {  // register write
+        uint8_t a = at(3), n = at(4);
+        for (int i = 0; i < n; ++i) chip.Write(static_cast<uint8_t>(a + i), at(7 + i));
+        r[0] = statusByte;
+      } else if (op == 0x01 && at(2) == 0xA0) {  // register read
+        uint8_t a = at(3), n = at(4);
+        r[0] = statusByte;
+        for (int i = 0; i < n && i < 63; ++i) r[1 + i] = chip.Read(static_cast<uint8_t>(a + i));
+      } else if (op == 0x02) {  // stream start
+        streaming = true;
+        streamMode = at(2);
+        r[0] = statusByte;
+      } else if (op == 0x04) {  // stream poll
+        int n = streaming ? std::clamp(samplesPerPoll, 0, 21) : 0;
+        r[0] = static_cast<uint8_t>(n);
+        for (int i = 0; i < n; ++i) {
+          int32_t v = NextSample();
+          uint32_t u = static_cast<uint32_t>(v);
+          if (streamMode == 2) {
+            r[1 + 3 * i] = (u >> 8) & 0xFF;
+            r[2 + 3 * i] = u & 0xFF;
+          } else {
+            r[1 + 3 * i] = (u >> 16) & 0xFF;
+            r[2 + 3 * i] = (u >> 8) & 0xFF;
+            r[3 + 3 * i] = u & 0xFF;
+          }
+        }
+      } else if (op == 0x03) {  // stream stop
+        streaming = false;
+        r[0] = statusByte;
+      } else if (op == 0x09 && at(2) == 0x90) {  // aux write
+        int n = at(4);
+        int a = (at(5) << 8) | at(6);
+        for (int i = 0; i < n; ++i)
+          if (a + i < static_cast<int>(sizeof auxMem)) auxMem[a + i] = at(7 + i);
+        r[0] = statusByte;
+      } else if (op == 0x0A && at(2) == 0x90) {  // aux read
+        int a = (at(5) << 8) | at(6);
+        r[0] = statusByte;
+        for (int i = 0; i < 32; ++i)
+          r[1 + i] = a + i < static_cast<int>(sizeof auxMem) ? auxMem[a + i] : 0xFF;
+      } else {  // aux probe and unlock, anything else
+        r[0] = statusByte;
+      }
+      break;
+    }
+    case 0xC5:
+      r[0] = 0xFA;
+      r[3] = 0x01;
+      break;
+    case 0xB5:
+      r[0] = 0xFA;
+      r[1] = boardStatus[0];
+      r[2] = boardStatus[1];
+      r[3] = boardStatus[2];
+      break;
+    default:
+      r[0] = statusByte;
+      break;
+  }
+}

@@ -1,0 +1,126 @@
+#pragma once
+// The simulated evaluation board: its firmware answers the command packets and its
+// chip model holds the MX7406's registers, RAM banks and converters. It plugs in
+// below the platform layer as driver devices and HID devices, logs every packet in
+// both directions and can be told to fail.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/usb_services.h"
+
+class SimChip {
+public:
+  SimChip();
+  // Chip register or RAM byte as the wire address reaches it (7Fh bit 0 picks the RAM bank).
+  uint8_t Read(uint8_t wireAddress) const;
+  void Write(uint8_t wireAddress, uint8_t value);
+  // Direct access by shadow-style address: 0..7Fh registers, 80h..FFh bank 0, 180h..1FFh bank 1.
+  uint8_t Peek(int address) const;
+  void Poke(int address, uint8_t value);
+  // Implemented bits per shadow-style address (default FFh everywhere).
+  void SetMask(int address, uint8_t mask);
+  uint8_t Mask(int address) const;
+
+  int Bank() const { return regs_[0x7F] & 1; }
+
+private:
+  static int Index(int address);  // 0..383, or -1
+  uint8_t regs_[384] = {};
+  uint8_t masks_[384];
+};
+
+class SimBoard : public UsbServices {
+public:
+  enum class Kind { Driver, Hid };
+
+  struct Device {
+    Kind kind = Kind::Driver;
+    int index = 0;                 // driver name index or HID index
+    uint16_t vendor = DriverVendorId;
+    uint16_t product = DriverProductA;
+    uint16_t version = 0x0100;
+    uint16_t boardKindWord = 0xFFFF;  // F9 02 answer
+    std::string firmwareId = "Velmoran";
+    bool plugged = true;
+    uint8_t pipe0Endpoint = 0x81;  // IN
+    uint8_t pipe1Endpoint = 0x02;  // OUT
+    uint16_t hidInputLen = 65;
+    uint16_t hidOutputLen = 65;
+  };
+
+  struct Packet {
+    bool toBoard;                 // true: host -> board
+    std::vector<uint8_t> bytes;   // exactly what crossed (HID: report id + data)
+    Kind kind;
+  };
+
+  SimBoard();
+
+  // Boards attached. By default one driver board "Mxusb-0".
+  std::vector<Device> devices;
+  Device& AddDriverBoard(int index, uint16_t product = DriverProductA);
+  Device& AddHidBoard(int index);
+  void RemoveAll() { devices.clear(); }
+  void UnplugAll();
+
+  // Firmware texts.
+  std::string boardName = "E7403V01";
+
+  // Faults.
+  int failTransfers = 0;        // the next n transfers fail
+  bool silent = false;          // the board stops answering: every read times out
+  uint8_t statusByte = 0xFA;    // status of replies that carry one
+  uint8_t boardStatus[3] = {0, 0, 0};
+
+  // Stream source: mean and noise (counts) of the 24-bit samples, samples per poll.
+  double streamMean = 0;
+  double streamNoise = 0;
+  int samplesPerPoll = 21;
+  std::function<int32_t(uint64_t n)> streamSource;  // overrides mean/noise when set
+  bool streaming = false;
+  int streamMode = 0;
+
+  SimChip chip;
+  uint8_t auxMem[0x200] = {};
+
+  std::vector<Packet> log;
+  void ClearLog() { log.clear(); }
+  // Host -> board packets only, as the firmware decoded them (HID id byte removed,
+  // driver writes as sent).
+  std::vector<std::vector<uint8_t>> Sent() const;
+  int openHandles() const { return static_cast<int>(open_.size()); }
+  int opensTried = 0;
+
+  // UsbServices
+  Handle OpenDriverDevice(const std::string& name) override;
+  bool DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out,
+                       size_t outLen, uint32_t* returned) override;
+  Handle Hid_GetDeviceH(uint8_t& found, uint32_t index) override;
+  bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],
+                   uint8_t buffer[256]) override;
+  bool WriteFile(Handle h, const uint8_t* data, size_t len) override;
+  bool ReadFile(Handle h, uint8_t* data, size_t len) override;
+  bool CloseHandle(Handle h) override;
+  uint32_t GetLastError() override { return last_error_; }
+
+private:
+  Device* DeviceOf(Handle h);
+  bool Fault();
+  void Command(const Device& dev, const uint8_t* cmd, size_t len);  // runs one command, fills reply_
+  int32_t NextSample();
+
+  std::map<Handle, int> open_;  // handle -> position in devices
+  Handle next_ = 0x40;
+  uint32_t last_error_ = 0;
+  uint8_t reply_[64] = {};
+  bool reply_ready_ = false;
+  uint64_t sample_n_ = 0;
+  std::mt19937 rng_{12345};
+  std::normal_distribution<double> normal_{0.0, 1.0};
+};
