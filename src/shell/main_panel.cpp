@@ -239,7 +239,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
     // A dialog window: only hidden by the start-up and close steps.
     if (!show) {
       form->hide();
-      if (auto* h = dynamic_cast<FormHandlers*>(form)) h->FormClose();
+      if (auto* h = dynamic_cast<FormHandlers*>(form)) h->RunFormClose();
     }
     return;
   }
@@ -263,7 +263,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
     frame->raise();
   } else {
     frame->hide();
-    panel->FormClose();
+    panel->RunFormClose();
   }
 }
 
