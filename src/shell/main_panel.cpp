@@ -27,6 +27,7 @@
 #include "shell/memory_view.h"
 #include "shell/program.h"
 #include "shell/register_view.h"
+#include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
 
 namespace {
@@ -179,6 +180,7 @@ QAction* TMainPanel::MenuItem(const QString& name) const { return findChild<QAct
 
 void TMainPanel::FormCreate() {
   for (auto& r : PanelRecords) r.Placed = false;
+  KeepOnScreen(*this);
   Gauge1->hide();
   StatusBar1->FitPanels();
   STND& ch = P.G.Channels[0];
