@@ -211,6 +211,10 @@ void TMainPanel::FormActivate() {
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
+  // The register lists live until here.
+  P.G.RegBitList.reset();
+  P.G.RegByteList.reset();
+  P.G.RegWordList.reset();
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
 }
 
