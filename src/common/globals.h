@@ -30,7 +30,13 @@ struct Globals {
   int SampleCount = 0;
   int IQSampleCount = 0;
 
+  // Filled by the chip definition and never reset by it.
   FieldDescriptors Fields;
+  QString AD1GNCaptions[CaptionCount];   // gain captions 0..7 of the "AD1GN" line
+  QString VDDAXCaptions[CaptionCount];   // supply captions of the "VDDAX" line
+  QString ClockTexts[ClockTextCount];    // "#ACTUALCLK": low and high trim ends per clock, in Hz
+  TRegField IQRegLists[IQRegListCount][IQRegListSize];
+  int IQRegCounts[IQRegListCount] = {};  // reset by every parse
 
   // Register model of the chip definition.
   uint8_t RegMask[RegModelSize] = {};     // implemented bits; 0 = not part of the chip
