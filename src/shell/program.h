@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/globals.h"
+#include "link/chip_definition.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -56,6 +57,8 @@ public:
   QString ExeDir;
 
   UsbTransport Transport;
+  // The chip-definition parser; the windows listen to it.
+  ChipDefinition ChipDef;
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
@@ -91,6 +94,7 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void ListenToChipDefinition();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;
