@@ -38,6 +38,11 @@ void SimChip::SetMask(int address, uint8_t mask) {
   }
 }
 
+void SimChip::SetMasks(const uint8_t* masks, int count) {
+  for (int a = 0; a < count && a < 0x200; ++a)
+    if (Index(a) >= 0) SetMask(a, masks[a]);
+}
+
 uint8_t SimChip::Mask(int address) const {
   int i = Index(address);
   return i < 0 ? 0 : masks_[i];

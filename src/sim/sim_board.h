@@ -25,6 +25,9 @@ public:
   void Poke(int address, uint8_t value);
   // Implemented bits per shadow-style address (default FFh everywhere).
   void SetMask(int address, uint8_t mask);
+  // Takes the implemented bits of every address it holds from a table indexed by
+  // shadow-style address (the chip definition's RegMask, `count` entries).
+  void SetMasks(const uint8_t* masks, int count);
   uint8_t Mask(int address) const;
 
   int Bank() const { return regs_[0x7F] & 1; }
