@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -391,6 +392,13 @@ TEST_F(ChipDefinitionProgram, MalformedDefinitionIsSurvived) {
   EXPECT_FALSE(Item("Fluke1")->isVisible());  // the line is cut to 160 characters first
   EXPECT_EQ(prog->G.WordRegCount, 0);
   EXPECT_FALSE(prog->Mx_RAM->PBank[4]->isHidden());
+}
+
+TEST_F(ChipDefinitionProgram, MainWindowKeepsItselfOnScreen) {
+  StartProgram();
+  const QSize screen = prog->MainPanel->screen()->geometry().size();
+  EXPECT_LE(prog->MainPanel->width(), screen.width());
+  EXPECT_LE(prog->MainPanel->height(), screen.height());
 }
 
 }  // namespace
