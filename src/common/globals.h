@@ -7,6 +7,7 @@
 
 #include "common/channel_records.h"
 #include "common/field_descriptors.h"
+#include "common/instrument_ports.h"
 
 constexpr int PacketSize = 64;
 constexpr int XferBufSize = 513;
@@ -29,6 +30,9 @@ struct Globals {
   int IQSampleCount = 0;
 
   FieldDescriptors Fields;
+
+  // Bench instrument ports and their exchange buffers.
+  InstrumentPorts Instruments;
 
   QString AppDir;       // program folder, ending in "/"
   QString IncludeDir;   // folder of "MxSel.INC"
