@@ -36,15 +36,6 @@ struct DevcRS232 {
   uint8_t Parity = NoParity;         // 0 none, 1 odd, 2 even
   uint8_t StopBits = OneStopBit;     // 0 one stop bit, 2 two stop bits
   uint8_t ByteSize = 8;
-
-  // The record's line settings as the serial layer takes them, and back.
-  LineSettings Line() const { return {BaudRate, ByteSize, Parity, StopBits}; }
-  void SetLine(const LineSettings& s) {
-    BaudRate = s.BaudRate;
-    ByteSize = s.ByteSize;
-    Parity = s.Parity;
-    StopBits = s.StopBits;
-  }
 };
 
 constexpr int ChannelResultCount = 7;

@@ -320,7 +320,7 @@ TEST_F(SerialProtocolsTest, MeterFaults) {
 }
 
 TEST_F(SerialProtocolsTest, MeterReadStartsAndEndsOnAQuietLine) {
-  // Stale bytes, the second part 50 ms after the first: both are dropped before the request.
+  // Stale bytes, the second piece 50 ms after the first: both are dropped before the request.
   meter.scripted = {"stale bytes"};
   meter.splitAt = 5;
   meter.splitGapMs = 50;
