@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
 #include "shell/memory_view.h"
+#include "shell/placement_store.h"
 #include "shell/program.h"
 #include "shell/register_view.h"
 #include "shell/setup_dialog.h"
@@ -100,6 +102,15 @@ TMainPanel::TMainPanel(Program& program) : P(program) {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
   BuildMenus();
+  restore_ = std::make_unique<TRestoreWin>(P.ExeDir + P.ExeName);
+  RestoreWin1 = restore_.get();
+}
+
+TMainPanel::~TMainPanel() = default;
+
+void TMainPanel::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!e->spontaneous()) RestoreWin1->FormShowHook();
 }
 
 QAction* TMainPanel::AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible) {

@@ -38,7 +38,7 @@ class Dialogs;
 
 class Program {
 public:
-  Program(const QString& programDir, const Platform& platform);
+  Program(const QString& programDir, const Platform& platform, const QString& exeName = "mx-enob");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -54,6 +54,8 @@ public:
   Dialogs& dialogs() const { return *Plat.dialogs; }
   // The program folder, with a trailing "/".
   QString ExeDir;
+  // The executable's file name without extension (names the placement file).
+  QString ExeName;
 
   UsbTransport Transport;
 
@@ -91,6 +93,7 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void RegisterPlacements();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;
