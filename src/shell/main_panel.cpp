@@ -215,11 +215,13 @@ void TMainPanel::FormCreate() {
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
 }
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
+  P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
 }
 
