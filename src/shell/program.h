@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/globals.h"
+#include "link/clock_trim.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -58,6 +59,8 @@ public:
   QString ExeName;
 
   UsbTransport Transport;
+  // The board's clock counter and the oscillator trim's measurement state.
+  ClockTrim Trim{G, Transport};
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
