@@ -29,6 +29,7 @@
 #include "shell/placement_store.h"
 #include "shell/program.h"
 #include "shell/register_view.h"
+#include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
 
 namespace {
@@ -190,6 +191,7 @@ QAction* TMainPanel::MenuItem(const QString& name) const { return findChild<QAct
 
 void TMainPanel::FormCreate() {
   for (auto& r : PanelRecords) r.Placed = false;
+  KeepOnScreen(*this);
   Gauge1->hide();
   StatusBar1->FitPanels();
   STND& ch = P.G.Channels[0];
@@ -222,6 +224,10 @@ void TMainPanel::FormActivate() {
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
   P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
+  // The register lists live until here.
+  P.G.RegBitList.reset();
+  P.G.RegByteList.reset();
+  P.G.RegWordList.reset();
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
 }
 
