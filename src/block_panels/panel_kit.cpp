@@ -7,7 +7,6 @@
 #include <QSvgRenderer>
 #include <qdrawutil.h>
 
-#include "block_panels/field_binding.h"
 #include "common/reg_field.h"
 
 // The pictures are compiled into the shell's static library; a reference to their
@@ -272,3 +271,45 @@ void ShowOnly(const std::vector<QWidget*>& pictures, int v) {
   for (size_t i = 0; i < pictures.size(); ++i)
     if (pictures[i]) pictures[i]->setVisible(static_cast<int>(i) == p);
 }
+
+// ---- Controls bound to a field ---------------------------------------------------------
+
+void BoundSelector::Refresh(const TMx_UP& up, Repaint when) const {
+  if (RefreshField(up, field, when)) Paint();
+}
+
+void BoundSelector::Pick(TMx_UP& up, int i, bool storeAndPaint) const {
+  if (storeAndPaint) {
+    field.Value = static_cast<uint8_t>(i);
+    Paint();
+  }
+  WriteField(up, field, i);
+}
+
+int BoundSelector::Choose(TMx_UP& up, int k) const {
+  int v = TakeChoice(view.combo, field, k);
+  WriteField(up, field, v);
+  return v;
+}
+
+void BoundBank::Refresh(const TMx_UP& up) const {
+  RefreshField(up, field, Repaint::Always);
+  view.Paint(field.Value, field.Width, first);
+}
+
+void BoundBank::Click(TMx_UP& up, int entry, bool closedGlyph) const {
+  int bit = entry - first;
+  if (bit < 0 || bit >= field.Width) return;
+  WriteFieldBit(up, field, bit, closedGlyph ? BitOp::Clear : BitOp::Set);
+}
+
+void BoundToggle::Refresh(const TMx_UP& up, Repaint when) const {
+  if (RefreshField(up, field, when)) PaintToggle(panel, field.Value, offLook);
+}
+
+void BoundToggle::InvertCached(TMx_UP& up) const {
+  field.Value = ToggledValue(field.Value);
+  WriteField(up, field, field.Value);
+}
+
+void BoundToggle::InvertBit(TMx_UP& up) const { WriteFieldBit(up, field, 0, BitOp::Invert); }

@@ -1,9 +1,9 @@
 #pragma once
 // The widget kit of the block panels: the block-diagram picture, the two-state picture
 // buttons that show a switch as closed or open, the captioned toggle panels, the looks
-// of toggles and labels, and the views of the control kinds (one-of-N selectors, switch
-// banks, code selectors) that paint a field value. The field arithmetic and the writes
-// are in field_binding.h; these only paint, find controls and report clicks.
+// of toggles and labels, the views of the control kinds (one-of-N selectors, switch
+// banks, code selectors) that paint a field value, and those views bound to a field.
+// The field arithmetic and the writes are in field_binding.h.
 
 #include <QAbstractButton>
 #include <QColor>
@@ -11,10 +11,12 @@
 #include <functional>
 #include <vector>
 
+#include "block_panels/field_binding.h"
+
 class QComboBox;
 class QLabel;
 class QSvgRenderer;
-struct TRegField;
+class TMx_UP;
 
 // ---- Pictures -------------------------------------------------------------------------
 
@@ -199,3 +201,51 @@ struct CodeSelectorView {
 
 // Indicator pictures: only the picture of value v is visible (v outside them paints 0).
 void ShowOnly(const std::vector<QWidget*>& pictures, int v);
+
+// ---- Controls bound to a field ---------------------------------------------------------
+// Each holds a reference to its field descriptor, so a panel binds whatever descriptor
+// the chip definition fills. Writes go through WriteReg, whose refresh chain repaints.
+
+// A one-of-N selector bound to its field.
+struct BoundSelector {
+  TRegField& field;
+  PositionSelectorView view;
+
+  // DataUpdate step: field read into the cached value, painted as `when` says.
+  void Refresh(const TMx_UP& up, Repaint when) const;
+  // Paints the cached value.
+  void Paint() const { view.Paint(field.Value); }
+  // Click on position i: with storeAndPaint the cached value becomes i and is painted
+  // first; then i is written.
+  void Pick(TMx_UP& up, int i, bool storeAndPaint) const;
+  // Combo choice k: range checked (TakeChoice), then the checked value is written and
+  // returned.
+  int Choose(TMx_UP& up, int k) const;
+};
+
+// A switch bank bound to its field: bit i drives entry first + i.
+struct BoundBank {
+  TRegField& field;
+  SwitchBankView view;
+  int first = 0;
+
+  // DataUpdate step: field read into the cached value and painted.
+  void Refresh(const TMx_UP& up) const;
+  // Click on a glyph of an entry: the closed glyph clears its bit, the open glyph sets
+  // it, written at once. Entries whose bit lies at or above the field's width do nothing.
+  void Click(TMx_UP& up, int entry, bool closedGlyph) const;
+};
+
+// A toggle panel bound to a one-bit field.
+struct BoundToggle {
+  TRegField& field;
+  QWidget* panel;
+  Look offLook = Look::ToggleOffFace;
+
+  // DataUpdate step: field read into the cached value, painted as `when` says.
+  void Refresh(const TMx_UP& up, Repaint when = Repaint::Always) const;
+  // Inverts the cached value (0 becomes 1, anything else 0) and writes it.
+  void InvertCached(TMx_UP& up) const;
+  // Inverts the field's bit in the shadow byte and writes it, whatever was painted.
+  void InvertBit(TMx_UP& up) const;
+};
