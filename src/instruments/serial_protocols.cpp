@@ -3,19 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/number_text.h"
 #include "common/waits.h"
 #include "platform/clock.h"
 #include "platform/serial_services.h"
 
 namespace {
-
-// Upper-case hexadecimal / decimal of a 16-bit value, padded with "0" to `width`.
-QByteArray HexWord(uint16_t value, int width) {
-  return QByteArray::number(value, 16).toUpper().rightJustified(width, '0');
-}
-QByteArray DecWord(uint16_t value, int width) {
-  return QByteArray::number(value).rightJustified(width, '0');
-}
 
 // Position of `second` right after a DLE in bytes [from, to) of `buf`, or -1.
 int FindDlePair(const uint8_t* buf, int from, int to, uint8_t second) {
@@ -120,7 +113,7 @@ bool SerialProtocols::ComQuery(const DevcRS232& port, const QByteArray& text, QB
 int SerialProtocols::BuildChamberFrame(const char* command, uint16_t address, uint8_t count) {
   QByteArray f;
   f.append(char(STX)).append("01").append(command).append(',');
-  f.append(DecWord(count, 2)).append(',').append(HexWord(address, 4));
+  f.append(IntToDecW(count, 2).toLatin1()).append(',').append(IntToHexW(address, 4).toLatin1());
   std::memcpy(s_.ComTxBuf, f.constData(), static_cast<size_t>(f.size()));
   return static_cast<int>(f.size());
 }
@@ -141,7 +134,7 @@ bool SerialProtocols::ChamberWrite(uint16_t address, uint8_t count, int v1, int 
   for (int i = 0; i < count; ++i) {
     s_.ComTxBuf[n++] = ',';
     // Low 16 bits: a negative value goes as its two's complement.
-    const QByteArray hex = HexWord(static_cast<uint16_t>(values[i] & 0xFFFF), 4);
+    const QByteArray hex = IntToHexW(static_cast<uint16_t>(values[i] & 0xFFFF), 4).toLatin1();
     std::memcpy(s_.ComTxBuf + n, hex.constData(), 4);
     n += 4;
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "common/number_text.h"
 #include "platform/clock.h"
 #include "platform/serial_services.h"
 
@@ -21,7 +22,7 @@ bool ParseHex4(const QByteArray& text, uint16_t& value) {
   return ok;
 }
 
-QByteArray Hex4(uint16_t v) { return QByteArray::number(v, 16).toUpper().rightJustified(4, '0'); }
+QByteArray Hex4(uint16_t v) { return IntToHexW(v, 4).toLatin1(); }
 
 // Length of the first line ended by `end` (included), 0 when it has not come whole.
 qsizetype LineLength(const QByteArray& pending, char end) {
