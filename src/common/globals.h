@@ -36,6 +36,8 @@ struct Globals {
   QString ProductName;
   int NPoints = 256;
   int ScaleDivisor = 1;
+  // Outlier threshold of the interleaved ADC and temperature capture; only grows.
+  int FilterLimit = 0;
   bool ReadDone = false;
   uint8_t RamBank = 0;
   uint8_t BitPage = 0;
