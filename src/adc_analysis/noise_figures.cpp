@@ -47,6 +47,7 @@ ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, do
   const int b = sc.Bits;
   const long double vn = static_cast<long double>(Checked(static_cast<long double>(sc.Vref) * 1e9L));
   const long double lsb = sc.Temperature ? 33554432.0L : std::ldexp(1.0L, b - 1) * sc.Gain;
+  if (lsb == 0) throw EMathError(kFloatDivByZero);
 
   ChannelFigures f;
   f.Temperature = sc.Temperature;
@@ -64,7 +65,7 @@ ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, do
 
 namespace {
 
-// Mean square deviation of n grid values read back from positions pos(k); an empty
+// Standard deviation of n grid values read back from positions pos(k); an empty
 // position repeats the value before it.
 template <typename Pos>
 double GridSigma(const ValueGrid& grid, int n, Pos pos, long double mean, double factor) {

@@ -267,9 +267,10 @@ void SimBoard::ReadingIqControl() {
 
 std::function<int32_t(uint64_t)> EcgPulseTrain::Source() const {
   EcgPulseTrain t = *this;
+  if (t.intervals.empty()) t.intervals = {240};
+  // Pulses do not overlap.
   int64_t cycle = 0;
   for (int& iv : t.intervals) cycle += (iv = std::max(iv, 2 * t.halfWidth + 1));
-  if (cycle == 0) t.intervals = {static_cast<int>(cycle = 240)};
   return [t, cycle](uint64_t n) {
     int64_t value = t.baseline;
     // Offset within the cycle of intervals, counted from halfWidth before a peak.
