@@ -2,6 +2,7 @@
 // MX_BOARD=sim runs it on the simulated board instead of the USB hardware.
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <memory>
 
 #include "platform/clock.h"
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
 
   int rc = 0;
   try {
-    Program program(QCoreApplication::applicationDirPath(), platform);
+    Program program(QCoreApplication::applicationDirPath(), platform,
+                    QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     program.Start();
     program.MainPanel->show();
     rc = app.exec();

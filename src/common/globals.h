@@ -4,9 +4,11 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "common/channel_records.h"
 #include "common/field_descriptors.h"
+#include "common/register_model.h"
 
 constexpr int PacketSize = 64;
 constexpr int XferBufSize = 513;
@@ -28,7 +30,29 @@ struct Globals {
   int SampleCount = 0;
   int IQSampleCount = 0;
 
+  // Filled by the chip definition and never reset by it.
   FieldDescriptors Fields;
+  QString AD1GNCaptions[CaptionCount];   // gain captions 0..7 of the "AD1GN" line
+  QString VDDAXCaptions[CaptionCount];   // supply captions of the "VDDAX" line
+  QString ClockTexts[ClockTextCount];    // "#ACTUALCLK": low and high trim ends per clock, in Hz
+  TRegField IQRegLists[IQRegListCount][IQRegListSize];
+  int IQRegCounts[IQRegListCount] = {};  // reset by every parse
+
+  // Register model of the chip definition.
+  uint8_t RegMask[RegModelSize] = {};     // implemented bits; 0 = not part of the chip
+  uint8_t RegShown[RegModelSize] = {};    // value the views last displayed
+  uint8_t RegChanged[RegModelSize] = {};  // 1 = changed since last displayed
+  uint8_t RegIsBit[RegIsBitSize] = {};    // 1 = declared as a bit register
+  uint16_t BitPageCount[BitPages + 1] = {};  // [1..6]: bit registers of "#REGBIT" .. "#REGBIT5"
+  uint16_t ByteRegCount = 0;
+  uint16_t WordRegCount = 0;
+  RegRange Reg0Range;
+  RegRange Reg1Range;
+  RegRange RamBankRanges[RamBanks];       // Start = End: the bank does not exist
+  // Created by TMx_BASE at start-up, destroyed by the main window's close.
+  std::unique_ptr<TCRREGBitPtr> RegBitList;
+  std::unique_ptr<TCRREGBytePtr> RegByteList;
+  std::unique_ptr<TCRREGWordPtr> RegWordList;
 
   QString AppDir;       // program folder, ending in "/"
   QString IncludeDir;   // folder of "MxSel.INC"
@@ -39,6 +63,6 @@ struct Globals {
   // Outlier threshold of the interleaved ADC and temperature capture; only grows.
   int FilterLimit = 0;
   bool ReadDone = false;
-  uint8_t RamBank = 0;
-  uint8_t BitPage = 0;
+  uint8_t RamBank = 0;   // memory view's bank 0..4
+  uint8_t BitPage = 0;   // register view's bit page 0..5
 };

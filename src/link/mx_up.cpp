@@ -113,5 +113,7 @@ void TMx_UP::Disconnect() {
 }
 
 void TMx_BASE::FormCreate() {
-  // The register lists of the chip definition are created here.
+  g_.RegBitList = std::make_unique<TCRREGBitPtr>();
+  g_.RegByteList = std::make_unique<TCRREGBytePtr>();
+  g_.RegWordList = std::make_unique<TCRREGWordPtr>();
 }

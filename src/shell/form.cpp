@@ -8,7 +8,7 @@ TPanelForm::TPanelForm(Program& program, const QString& name, const QString& cap
   setWindowTitle(caption);
 }
 
-bool TPanelForm::Shown() const { return frame_ && frame_->isVisible(); }
+bool TPanelForm::Shown() const { return frame_ && !frame_->isHidden(); }
 
 TDialogForm::TDialogForm(Program& program, const QString& name, const QString& caption, QWidget* parent)
     : QDialog(parent), P(program) {
@@ -29,5 +29,5 @@ void PanelFrame::closeEvent(QCloseEvent* e) {
   // Never destroyed: the panel hides and its close handler runs.
   e->ignore();
   hide();
-  form_->FormClose();
+  form_->RunFormClose();
 }

@@ -14,6 +14,12 @@ public:
   virtual ~FormHandlers() = default;
   virtual void FormCreate() {}
   virtual void FormClose() {}
+  // Runs the close handler; counts the runs.
+  void RunFormClose() {
+    ++CloseRuns;
+    FormClose();
+  }
+  int CloseRuns = 0;
 };
 
 // A panel window: shown as an MDI child, hidden (never destroyed) by its close box.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,8 +26,10 @@
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
 #include "shell/memory_view.h"
+#include "shell/placement_store.h"
 #include "shell/program.h"
 #include "shell/register_view.h"
+#include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
 
 namespace {
@@ -100,6 +103,15 @@ TMainPanel::TMainPanel(Program& program) : P(program) {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
   BuildMenus();
+  restore_ = std::make_unique<TRestoreWin>(P.ExeDir + P.ExeName);
+  RestoreWin1 = restore_.get();
+}
+
+TMainPanel::~TMainPanel() = default;
+
+void TMainPanel::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!e->spontaneous()) RestoreWin1->FormShowHook();
 }
 
 QAction* TMainPanel::AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible) {
@@ -179,6 +191,7 @@ QAction* TMainPanel::MenuItem(const QString& name) const { return findChild<QAct
 
 void TMainPanel::FormCreate() {
   for (auto& r : PanelRecords) r.Placed = false;
+  KeepOnScreen(*this);
   Gauge1->hide();
   StatusBar1->FitPanels();
   STND& ch = P.G.Channels[0];
@@ -204,11 +217,17 @@ void TMainPanel::FormCreate() {
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
 }
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
+  P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
+  // The register lists live until here.
+  P.G.RegBitList.reset();
+  P.G.RegByteList.reset();
+  P.G.RegWordList.reset();
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
 }
 
@@ -239,7 +258,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
     // A dialog window: only hidden by the start-up and close steps.
     if (!show) {
       form->hide();
-      if (auto* h = dynamic_cast<FormHandlers*>(form)) h->FormClose();
+      if (auto* h = dynamic_cast<FormHandlers*>(form)) h->RunFormClose();
     }
     return;
   }
@@ -263,7 +282,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
     frame->raise();
   } else {
     frame->hide();
-    panel->FormClose();
+    panel->RunFormClose();
   }
 }
 

@@ -7,10 +7,12 @@
 #include <QMdiArea>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <memory>
 
 #include "shell/form.h"
 
 class Program;
+class TRestoreWin;
 class QAction;
 class QMenu;
 
@@ -35,6 +37,7 @@ class TMainPanel : public QMainWindow, public FormHandlers {
   Q_OBJECT
 public:
   explicit TMainPanel(Program& program);
+  ~TMainPanel() override;
 
   Program& P;
 
@@ -60,6 +63,7 @@ public:
   TStatusBar* StatusBar1 = nullptr;
   QProgressBar* Gauge1 = nullptr;
   QMenuBar* MainMenu1 = nullptr;
+  TRestoreWin* RestoreWin1 = nullptr;
 
   struct _FFM {
     int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -85,10 +89,11 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
 private:
   QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
   QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
   void BuildMenus();
-  bool closed_ = false;
+  std::unique_ptr<TRestoreWin> restore_;
 };

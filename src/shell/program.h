@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/globals.h"
+#include "link/clock_trim.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -38,7 +39,7 @@ class Dialogs;
 
 class Program {
 public:
-  Program(const QString& programDir, const Platform& platform);
+  Program(const QString& programDir, const Platform& platform, const QString& exeName = "mx-enob");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -54,8 +55,12 @@ public:
   Dialogs& dialogs() const { return *Plat.dialogs; }
   // The program folder, with a trailing "/".
   QString ExeDir;
+  // The executable's file name without extension (names the placement file).
+  QString ExeName;
 
   UsbTransport Transport;
+  // The board's clock counter and the oscillator trim's measurement state.
+  ClockTrim Trim{G, Transport};
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
@@ -91,6 +96,7 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void RegisterPlacements();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;

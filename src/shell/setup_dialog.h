@@ -2,6 +2,8 @@
 // The Setup dialog: product choice (which chip definition is parsed), the board's
 // firmware name, the board UART and the instrument ports.
 
+#include "common/line_tokens.h"
+#include "common/number_text.h"
 #include "shell/form.h"
 
 class QCheckBox;
@@ -21,6 +23,10 @@ public:
   void ChennalComChange();
   // The text of the product list item at an index (empty when out of range).
   QString ProductText(int index) const;
+
+  // The shared number and line helpers, under the names the panels know them by.
+  static QString IntToBin(int32_t value, int digits) { return ::IntToBin(value, digits); }
+  static void CutLIPara(LineRec& rec) { ::CutLIPara(rec); }
 
   QComboBox* CbSeluP = nullptr;
   QCheckBox* Photo = nullptr;

@@ -241,6 +241,14 @@ bool SimBoard::CloseHandle(Handle h) {
   return open_.erase(h) > 0;
 }
 
+uint16_t SimBoard::ClockCount() const {
+  int sel = (chip.Peek(0x3E) >> 5) & 3;
+  double nominal = sel == 0 ? 2e6 : sel == 1 ? 4e6 : 8e6;
+  int code = chip.Peek(0x2B);
+  double hz = nominal * (1 + oscillatorError) * (1 - trimStepFraction * (code - 0x40));
+  return static_cast<uint16_t>(std::clamp(std::lround(hz / 4096.0), 0L, 65535L));
+}
+
 int32_t SimBoard::NextSample() {
   uint64_t n = sample_n_++;
   if (streamSource) return streamSource(n);
@@ -305,6 +313,12 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         case 0xAC: {
           const std::string& id = dev.firmwareId;
           for (size_t i = 0; i < 8 && i < id.size(); ++i) r[i] = static_cast<uint8_t>(id[i]);
+          break;
+        }
+        case 0x11: {
+          uint16_t n = ClockCount();
+          r[1] = n & 0xFF;
+          r[2] = n >> 8;
           break;
         }
         case 0x05:

@@ -108,6 +108,13 @@ public:
   int iqBusyReads = 1;
   uint64_t iqConversions = 0;
 
+  // The chip's oscillator as the board's counter sees it: nominal 2, 4 or 8 MHz by
+  // register 3Eh bits 6:5, off by `oscillatorError`, and lowered by each trim code
+  // step above 40h in register 2Bh.
+  double oscillatorError = -0.02;
+  double trimStepFraction = 0.0033;
+  uint16_t ClockCount() const;
+
   SimChip chip;
   uint8_t auxMem[0x200] = {};
 

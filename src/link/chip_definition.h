@@ -1,0 +1,64 @@
+#pragma once
+// The chip definition: the product list "MxSel.INC" (in Globals::IncludeDir, one
+// product a line, the first word naming its include file) and the product's include
+// file in the program folder's "Include/" (names matched without regard to case).
+// A parse resets what it owns, reads the include file line by line, fills the
+// register model, the field descriptors, the caption tables and the I/Q register
+// lists in Globals, and tells its listeners what concerns the windows.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "common/globals.h"
+#include "link/chip_definition_listener.h"
+
+class ChipDefinition {
+public:
+  // programDir: the folder holding "Include/" (with or without a trailing "/").
+  ChipDefinition(Globals& g, const QString& programDir);
+
+  // Told in this order; the shell fills the list at start-up.
+  std::vector<ChipDefinitionListener*> Listeners;
+
+  // One complete parse of the definition of product Channels[0].ProductIndex. True
+  // when both files were found and read to the end; false when either is missing.
+  // A file that cannot be read raises EInOutError.
+  bool GetSELUP();
+
+  // The keyword code of a word (ChipKeyword), 255 for any other word.
+  static uint16_t IsPseudo(const QString& word);
+
+  // The seen flags of the last parse that got as far as the include file.
+  const ChipDefinitionSeen& Seen() const { return seen_; }
+
+private:
+  QString FindIncludeFile(const QString& upperName) const;
+  void DataLine(uint16_t section, const QString& raw, const LineRec& line);
+  void BitRegisterLine(int page, const LineRec& line);
+  void ByteRegisterLine(const LineRec& line);
+  void WordRegisterLine(const LineRec& line);
+  void RangeLine(RegRange& range, const LineRec& line);
+  void RamBankLine(int bank, const LineRec& line);
+  void ClockLine(const LineRec& line);
+  void FieldLineOf(uint16_t section, const LineRec& line);
+  void AdcFieldLine(FieldId id, const LineRec& line);
+  void IqListLine(uint16_t section, const LineRec& line);
+  // The running number: a word that does not parse leaves it as it was.
+  int32_t Number(const LineRec& line, int word);
+  template <typename Fn>
+  void Tell(Fn&& fn) {
+    for (ChipDefinitionListener* l : Listeners)
+      if (l) fn(*l);
+  }
+
+  Globals& g_;
+  QString programDir_;
+  int32_t number_ = 0;
+  ChipDefinitionSeen seen_;
+};
+
+// The Setup dialog's product list from "MxSel.INC" in includeDir: per line (upper-
+// cased) word 2 + two blanks + word 3, up to the first line whose first word has
+// fewer than 3 characters; without the file the built-in list of 64 items.
+QStringList ProductListItems(const QString& includeDir);

@@ -1,0 +1,193 @@
+// The register API and the link watchdog of TMx_UP.
+#include <gtest/gtest.h>
+
+#include "link/mx_up.h"
+#include "platform/clock.h"
+#include "sim/sim_board.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct RegisterApi : ::testing::Test {
+  SimBoard board;
+  Globals g;
+  FakeClock clock;
+  UsbTransport t{board, g};
+  TMx_UP up{g, t, clock};
+  std::vector<std::string> refreshed;
+  QStringList status;
+
+  void SetUp() override {
+    g.Channels[0].LinkKind = LinkKindUsb;
+    const char* names[] = {"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"};
+    for (const char* n : names) up.RefreshChain.push_back([this, n] { refreshed.push_back(n); });
+    up.RefreshChainADC = {[this] { refreshed.push_back("ram"); }, [this] { refreshed.push_back("adc"); }};
+    up.ShowStatus = [this](int panel, const QString& text) {
+      EXPECT_EQ(panel, 0);
+      status << text;
+    };
+  }
+  bool Connect() { return t.OpenDevice(g.Channels[0].Devc); }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) up.Timer1Timer();
+  }
+};
+
+TEST_F(RegisterApi, WriteRegStoresTheValueReadBackAndRefreshesInOrder) {
+  ASSERT_TRUE(Connect());
+  board.chip.SetMask(0x21, 0x0F);
+  board.ClearLog();
+  up.WriteReg(0x21, 0xFF, 0);
+  auto sent = board.Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(Bytes(sent[0].begin(), sent[0].begin() + 5), (Bytes{0xC4, 0x00, 0xA0, 0x21, 0x01}));
+  EXPECT_EQ(sent[0][7], 0xFF);
+  EXPECT_EQ(sent[1].size(), 6u);
+  EXPECT_EQ(up.GetReg(0x21, 0), 0x0F);
+  EXPECT_EQ(refreshed, (std::vector<std::string>{"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"}));
+}
+
+TEST_F(RegisterApi, FailedWriteOrNoLinkLeavesShadowAndWindows) {
+  up.SetRegShadow(0x30, 0x12, 0);
+  // No device open: the write fails.
+  up.WriteReg(0x30, 0x55, 0);
+  EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
+  EXPECT_TRUE(refreshed.empty());
+  // Board unplugged while open.
+  ASSERT_TRUE(Connect());
+  board.UnplugAll();
+  up.WriteReg(0x30, 0x55, 0);
+  EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
+  EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+  EXPECT_TRUE(refreshed.empty());
+  // Link kind other than 5: nothing at all.
+  g.Channels[0].LinkKind = 0;
+  board.ClearLog();
+  up.WriteReg(0x30, 0x55, 0);
+  EXPECT_TRUE(board.log.empty());
+}
+
+TEST_F(RegisterApi, ShadowBounds) {
+  up.SetRegShadow(1023, 7, 0);
+  EXPECT_EQ(up.GetReg(1023, 0), 7);
+  EXPECT_EQ(up.GetReg(1024, 0), 0);
+  EXPECT_EQ(up.GetReg(-1, 0), 0);
+  up.SetRegShadow(2000, 5, 0);
+  up.SetRegShadow(-3, 5, 0);
+  up.SetRegShadow(5, 9, 3);  // no such channel
+  for (int a = 0; a < RegShadowSize; ++a) EXPECT_EQ(up.GetReg(a, 0), a == 1023 ? 7 : 0) << a;
+  // Above the transfer buffer nothing is written.
+  ASSERT_TRUE(Connect());
+  board.ClearLog();
+  up.WriteReg(600, 1, 0);
+  EXPECT_TRUE(board.log.empty());
+}
+
+TEST_F(RegisterApi, UpdateRegADCRefreshesOnlyMemoryViewAndAdcPanel) {
+  up.UpdateRegADC(0x06, 0x44, 0);
+  EXPECT_EQ(up.GetReg(0x06, 0), 0x44);
+  EXPECT_EQ(refreshed, (std::vector<std::string>{"ram", "adc"}));
+}
+
+TEST_F(RegisterApi, TriggerTSSetsBitZeroWithoutTouchingTheShadow) {
+  g.Fields.TS = {0x24, 1, 0, 0, 1};
+  up.SetRegShadow(0x24, 0x80, 0);
+  EXPECT_FALSE(up.TriggerTS());  // no link
+  ASSERT_TRUE(Connect());
+  board.ClearLog();
+  int64_t before = clock.SteadyUs();
+  EXPECT_TRUE(up.TriggerTS());
+  EXPECT_GT(clock.SteadyUs() - before, 50'000);
+  EXPECT_EQ(board.Sent()[0][7], 0x81);
+  EXPECT_EQ(up.GetReg(0x24, 0), 0x80);
+}
+
+TEST_F(RegisterApi, WatchdogWithNoBoardRescansEveryTenSeconds) {
+  board.devices.clear();
+  Ticks(999);
+  EXPECT_TRUE(status.isEmpty());
+  Ticks(1);
+  EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
+  EXPECT_EQ(g.IdleTicks, 0u);
+  Ticks(1000);
+  EXPECT_EQ(status.size(), 2);
+  EXPECT_EQ(board.openHandles(), 0);
+}
+
+TEST_F(RegisterApi, WatchdogKeepsAnIdleBoardVerified) {
+  Ticks(1000);  // the first check finds and opens the board
+  EXPECT_EQ(status.last(), "USB On Line");
+  board.ClearLog();
+  Ticks(1000);
+  auto sent = board.Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], (Bytes{0xF9, 0xAC}));
+  EXPECT_EQ(status.last(), "USB On Line");
+  // A board that answers with the wrong text is closed.
+  board.devices[0].firmwareId = "XXXXXXXX";
+  Ticks(1000);
+  EXPECT_EQ(status.last(), "USB not Connect !!!");
+  EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+  // Unplugged while idle.
+  board.devices[0].firmwareId = "Velmoran";
+  Ticks(1000);
+  EXPECT_EQ(status.last(), "USB On Line");
+  board.UnplugAll();
+  Ticks(1000);
+  EXPECT_EQ(status.last(), "USB not Connect !!!");
+  EXPECT_EQ(board.openHandles(), 0);
+}
+
+TEST_F(RegisterApi, WatchdogLeavesOtherLinkKindsAlone) {
+  g.Channels[0].LinkKind = 1;
+  Ticks(1000);
+  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(status.isEmpty());
+  EXPECT_EQ(g.IdleTicks, 0u);
+}
+
+TEST_F(RegisterApi, TrafficHoldsTheWatchdogOff) {
+  ASSERT_TRUE(Connect());
+  for (int i = 0; i < 5; ++i) {
+    Ticks(900);
+    ASSERT_TRUE(up.ReadRegs(0, 1, 0));
+  }
+  EXPECT_TRUE(status.isEmpty());
+}
+
+TEST_F(RegisterApi, LiveChartEveryTwentySixthTickWhileFlagged) {
+  int draws = 0;
+  up.LiveChart = [&] { ++draws; };
+  Ticks(26 * 4);
+  EXPECT_EQ(draws, 0);
+  EXPECT_EQ(g.ChartTicks, 0u);
+  g.LiveChartFlag = 1;
+  Ticks(25);
+  EXPECT_EQ(draws, 0);
+  Ticks(1);
+  EXPECT_EQ(draws, 1);
+  Ticks(26 * 3);
+  EXPECT_EQ(draws, 4);
+}
+
+TEST_F(RegisterApi, UserConnectAndDisconnect) {
+  int clients = 0;
+  up.USBClient = [&] { ++clients; };
+  up.USBConnect();
+  EXPECT_EQ(status.last(), "USB On Line");
+  EXPECT_EQ(clients, 1);
+  board.ClearLog();
+  up.Disconnect();
+  EXPECT_EQ(board.Sent(), (std::vector<Bytes>{{0xF9, 0x01, 0xFF, 0xFF}}));
+  EXPECT_EQ(board.openHandles(), 0);
+  board.ClearLog();
+  up.Disconnect();  // nothing open: nothing sent
+  EXPECT_TRUE(board.log.empty());
+  board.devices.clear();
+  up.USBConnect();
+  EXPECT_EQ(status.last(), "USB not Connect !!!");
+  EXPECT_EQ(clients, 1);
+}
+
+}  // namespace

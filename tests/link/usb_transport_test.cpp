@@ -1,0 +1,309 @@
+// The USB transport and the board commands against the simulated board.
+#include <gtest/gtest.h>
+
+#include "common/globals.h"
+#include "link/board_commands.h"
+#include "link/usb_transport.h"
+#include "platform/clock.h"
+#include "sim/sim_board.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Link : ::testing::Test {
+  SimBoard board;
+  Globals g;
+  FakeClock clock;
+  UsbTransport t{board, g};
+  BoardCommands cmd{g, t, clock};
+  Devc& d = g.Channels[0].Devc;
+
+  void SetUp() override { g.Channels[0].LinkKind = LinkKindUsb; }
+  bool Open() { return t.OpenDevice(d); }
+};
+
+TEST_F(Link, DriverScanHandshakeAndInitialisation) {
+  board.devices.clear();
+  board.AddDriverBoard(3);
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(d.Opened, 1);
+  EXPECT_EQ(d.DeviceName, "Mxusb-3");
+  EXPECT_EQ(t.HidMode, 0);
+  auto sent = board.Sent();
+  ASSERT_EQ(sent.size(), 5u);
+  EXPECT_EQ(Bytes(sent[0].begin(), sent[0].begin() + 2), (Bytes{0xF9, 0x02}));
+  EXPECT_EQ(sent[0].size(), 4u);
+  EXPECT_EQ(sent[1], (Bytes{0xF9, 0x01, 0x03, 0x00}));  // the device index
+  EXPECT_EQ(sent[2], (Bytes{0xF9, 0x04, 0x03, 0x00}));  // the word F9 01 answered
+  EXPECT_EQ(sent[3], (Bytes{0xC5, 0xFF, 0x01, 0x00}));
+  // The second initialisation packet carries byte 3 of the first reply.
+  EXPECT_EQ(sent[4], (Bytes{0xC5, 0xFF, 0x00, 0x01}));
+  ASSERT_EQ(board.log.size(), 10u);
+  EXPECT_EQ(board.log[9].bytes.size(), 64u);  // both replies are read whole
+}
+
+TEST_F(Link, NoBoardTriesEveryCandidateAndLeavesNothingOpen) {
+  board.devices.clear();
+  for (int round = 0; round < 3; ++round) {
+    board.opensTried = 0;
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(board.opensTried, 32 + 128);
+    EXPECT_EQ(board.openHandles(), 0);
+    EXPECT_EQ(d.Handle, InvalidHandle);
+    EXPECT_EQ(d.Opened, 0);
+  }
+}
+
+TEST_F(Link, RejectedCandidatesAreReleased) {
+  struct Case {
+    const char* what;
+    std::function<void(SimBoard&)> setup;
+  };
+  std::vector<Case> cases = {
+      {"wrong product", [](SimBoard& b) { b.AddDriverBoard(0, 0x1005); }},
+      {"wrong board word", [](SimBoard& b) { b.AddDriverBoard(0).boardKindWord = 0x1234; }},
+      {"wrong HID version", [](SimBoard& b) { b.AddHidBoard(0).version = 0x0728; }},
+      {"HID wrong board word", [](SimBoard& b) { b.AddHidBoard(5).boardKindWord = 0xFFFE; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    board.devices.clear();
+    c.setup(board);
+    EXPECT_FALSE(Open());
+    EXPECT_EQ(board.openHandles(), 0);
+    EXPECT_EQ(d.Opened, 0);
+  }
+  // A rejected candidate does not stop the scan: the next good board is taken.
+  board.devices.clear();
+  board.AddDriverBoard(0, 0x1005);
+  board.AddDriverBoard(1, DriverProductB);
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(d.DeviceName, "Mxusb-1");
+  EXPECT_EQ(board.openHandles(), 1);
+}
+
+TEST_F(Link, HidBoardThenUnpluggedThenDriverBoard) {
+  board.devices.clear();
+  board.AddHidBoard(7);
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(t.HidMode, 1);
+  // Every HID write is the report id and all 64 bytes, whatever length was asked.
+  for (const auto& p : board.log)
+    if (p.toBoard) {
+      EXPECT_EQ(p.bytes.size(), 65u);
+      EXPECT_EQ(p.bytes[0], 0);
+    }
+  auto sent = board.Sent();
+  EXPECT_EQ(Bytes(sent[1].begin(), sent[1].begin() + 4), (Bytes{0xF9, 0x01, 0x07, 0x00}));
+  EXPECT_EQ(Bytes(sent[3].begin(), sent[3].begin() + 2), (Bytes{0xF9, 0x06}));
+
+  board.UnplugAll();
+  board.AddDriverBoard(2);
+  board.ClearLog();
+  // The open link no longer answers, so the scan runs and its driver phase finds the new board.
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(t.HidMode, 0);
+  EXPECT_EQ(d.DeviceName, "Mxusb-2");
+  EXPECT_EQ(board.openHandles(), 1);
+}
+
+TEST_F(Link, OpenLinkIsVerifiedNotRescanned) {
+  ASSERT_TRUE(Open());
+  board.ClearLog();
+  board.opensTried = 0;
+  EXPECT_TRUE(Open());
+  EXPECT_EQ(board.opensTried, 0);
+  ASSERT_EQ(board.Sent().size(), 1u);
+  EXPECT_EQ(board.Sent()[0], (Bytes{0xF9, 0xAC}));
+
+  // A wrong identification keeps the device open and returns false without a scan.
+  board.devices[0].firmwareId = "Velmorax";
+  EXPECT_FALSE(Open());
+  EXPECT_EQ(d.Opened, 1);
+  EXPECT_EQ(board.opensTried, 0);
+}
+
+TEST_F(Link, ClosedRecordSendsNothing) {
+  EXPECT_FALSE(t.CheckFirmwareId(d));
+  EXPECT_TRUE(board.log.empty());
+}
+
+TEST_F(Link, ShortDriverReadKeepsTheRestOfTheBuffer) {
+  ASSERT_TRUE(Open());
+  for (int i = 0; i < 64; ++i) g.PacketBuf[i] = 0xEE;
+  uint16_t w = 0x1234;
+  ASSERT_TRUE(t.FirmwareWord(d, 0x01, w));
+  EXPECT_EQ(w, 0x1234);
+  for (int i = 8; i < 64; ++i) EXPECT_EQ(g.PacketBuf[i], 0xEE) << i;
+}
+
+TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
+  ASSERT_TRUE(Open());
+  g.IdleTicks = 50;
+  board.failTransfers = 1;
+  EXPECT_FALSE(cmd.WriteRegs(0x10, 1, 0));
+  EXPECT_EQ(d.Opened, 0);
+  EXPECT_EQ(d.Handle, InvalidHandle);
+  EXPECT_EQ(board.openHandles(), 0);
+  EXPECT_EQ(g.IdleTicks, 50u);
+
+  ASSERT_TRUE(Open());
+  board.silent = true;  // the read times out
+  EXPECT_FALSE(cmd.ReadRegs(0x10, 1, 0));
+  EXPECT_EQ(d.Opened, 0);
+}
+
+TEST_F(Link, SuccessfulTransfersResetIdleTicks) {
+  ASSERT_TRUE(Open());
+  g.IdleTicks = 999;
+  ASSERT_TRUE(cmd.ReadRegs(0, 1, 0));
+  EXPECT_EQ(g.IdleTicks, 0u);
+}
+
+TEST_F(Link, RegisterTransfersBytesAndStaleBytes) {
+  ASSERT_TRUE(Open());
+  // The previous reply's bytes 5 and 6 travel in a register write.
+  ASSERT_TRUE(cmd.ReadRegs(0, 6, 0));
+  board.ClearLog();
+  g.PacketBuf[5] = 0x55;
+  g.PacketBuf[6] = 0x66;
+  g.XferBuf[0x3C] = 0xA7;
+  ASSERT_TRUE(cmd.WriteRegs(0x3C, 1, 0));
+  EXPECT_EQ(board.Sent()[0], (Bytes{0xC4, 0x00, 0xA0, 0x3C, 0x01, 0x55, 0x66, 0xA7}));
+  EXPECT_EQ(board.chip.Peek(0x3C), 0xA7);
+
+  for (int a = 0; a < 6; ++a) board.chip.Poke(a, static_cast<uint8_t>(0x10 + a));
+  board.ClearLog();
+  ASSERT_TRUE(cmd.ReadRegs(0, 6, 0));
+  Bytes read = board.Sent()[0];
+  ASSERT_EQ(read.size(), 11u);
+  EXPECT_EQ(Bytes(read.begin(), read.begin() + 5), (Bytes{0xC4, 0x01, 0xA0, 0x00, 0x06}));
+  for (int a = 0; a < 6; ++a) EXPECT_EQ(g.XferBuf[a], 0x10 + a);
+  // Only the low byte of the address travels.
+  board.ClearLog();
+  ASSERT_TRUE(cmd.ReadRegs(0x185, 2, 0));
+  EXPECT_EQ(board.Sent()[0][3], 0x85);
+}
+
+TEST_F(Link, OversizedCommandsAreRefusedWithoutSending) {
+  ASSERT_TRUE(Open());
+  board.ClearLog();
+  EXPECT_FALSE(cmd.WriteRegs(0, 58, 0));
+  EXPECT_FALSE(cmd.ReadRegs(0, 64, 0));
+  EXPECT_FALSE(cmd.WriteRegs(510, 4, 0));
+  EXPECT_FALSE(cmd.ReadRegs(-1, 1, 0));
+  EXPECT_FALSE(cmd.ReadAuxMem(500, 0));
+  EXPECT_TRUE(board.log.empty());
+  EXPECT_EQ(d.Opened, 1);
+  EXPECT_TRUE(cmd.WriteRegs(0, 57, 0));
+  EXPECT_TRUE(cmd.ReadRegs(0, 63, 0));
+}
+
+TEST_F(Link, StreamPollCountLimit) {
+  ASSERT_TRUE(Open());
+  board.streaming = true;
+  board.samplesPerPoll = 21;
+  int64_t before = clock.SteadyUs();
+  EXPECT_EQ(cmd.ReadStream(0), 21);
+  EXPECT_GT(clock.SteadyUs() - before, 10'000);  // the pause after a good poll
+  // A count above 21 reads as 0, also in the buffer.
+  board.streamSource = [](uint64_t) { return 0; };
+  board.samplesPerPoll = 21;
+  // The firmware never sends 22; forge the reply through a board that answers one.
+  struct Forged : SimBoard {
+    bool forge = false;
+    bool DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out, size_t outLen,
+                         uint32_t* r) override {
+      bool ok = SimBoard::DeviceIoControl(h, code, in, inLen, out, outLen, r);
+      if (ok && forge && code == IOCTL_BULK_READ) out[0] = 22;
+      return ok;
+    }
+  } forged;
+  Globals g2;
+  UsbTransport t2(forged, g2);
+  BoardCommands c2(g2, t2, clock);
+  ASSERT_TRUE(t2.OpenDevice(g2.Channels[0].Devc));
+  forged.forge = true;
+  EXPECT_EQ(c2.ReadStream(0), 0);
+  EXPECT_EQ(g2.PacketBuf[0], 0);
+}
+
+TEST_F(Link, LinkKindGatesOnlyTheNamedCommands) {
+  ASSERT_TRUE(Open());
+  g.Channels[0].LinkKind = 2;
+  board.ClearLog();
+  EXPECT_FALSE(cmd.WriteRegs(1, 1, 0));
+  EXPECT_FALSE(cmd.ReadRegs(1, 1, 0));
+  EXPECT_FALSE(cmd.WriteAuxMem(0, 4, 0));
+  EXPECT_FALSE(cmd.ReadAuxMem(0, 0));
+  EXPECT_FALSE(cmd.ProbeAux(0));
+  EXPECT_FALSE(cmd.UnlockAux(0));
+  EXPECT_TRUE(board.log.empty());
+  cmd.ReadStream(0);
+  cmd.ReadTS();
+  cmd.StartStream(3);
+  cmd.StopStream();
+  auto sent = board.Sent();
+  ASSERT_GE(sent.size(), 4u);
+  EXPECT_EQ(sent[0][1], 0x04);
+  EXPECT_EQ(sent[1][1], 0x01);
+  EXPECT_EQ(sent[2][1], 0x02);
+}
+
+TEST_F(Link, StreamStartRewritesIrqenFromTheShadow) {
+  ASSERT_TRUE(Open());
+  g.Fields.IRQEN = {0x21, 1, 0, 0, 1};
+  g.Fields.TS = {0x22, 1, 0, 0, 1};
+  g.XferBuf[0x21] = 0x01;
+  g.XferBuf[0x22] = 0x80;
+  g.Channels[0].RegShadow[0x21] = 0x40;
+  board.ClearLog();
+  EXPECT_TRUE(cmd.StartStream(3));
+  auto sent = board.Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0], (Bytes{0xC4, 0x02, 0x03, 0x01, 0x80}));
+  EXPECT_EQ(sent[1][3], 0x21);
+  EXPECT_EQ(sent[1][7], 0x54);
+  EXPECT_EQ(g.Channels[0].RegShadow[0x21], 0x40);
+  // A bad status still rewrites IRQEN, and the result tells the status.
+  board.statusByte = 0x00;
+  board.ClearLog();
+  EXPECT_FALSE(cmd.StartStream(3));
+  EXPECT_EQ(board.Sent().size(), 2u);
+}
+
+TEST_F(Link, AuxiliaryChipAndBoardCommands) {
+  ASSERT_TRUE(Open());
+  for (int i = 0; i < 32; ++i) g.XferBuf[i] = static_cast<uint8_t>(i * 3);
+  ASSERT_TRUE(cmd.WriteAuxMem(0x0120, 32, 0));
+  Bytes sent = board.Sent().back();
+  EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 7), (Bytes{0xC4, 0x09, 0x90, 0x01, 0x20, 0x01, 0x20}));
+  EXPECT_EQ(sent.size(), 39u);
+  std::fill(std::begin(g.XferBuf), std::end(g.XferBuf), 0);
+  ASSERT_TRUE(cmd.ReadAuxMem(0x0120, 0));
+  EXPECT_EQ(board.Sent().back(), (Bytes{0xC4, 0x0A, 0x90, 0x02, 0x20, 0x01, 0x20}));
+  EXPECT_EQ(g.XferBuf[0x0120 + 5], 15);
+  board.statusByte = 0x01;
+  g.XferBuf[0x0120] = 0x99;
+  EXPECT_FALSE(cmd.ReadAuxMem(0x0120, 0));
+  EXPECT_EQ(g.XferBuf[0x0120], 0x99);  // nothing copied on a bad status
+  board.statusByte = 0xFA;
+  board.ClearLog();
+  EXPECT_TRUE(cmd.UnlockAux(0));
+  EXPECT_EQ(board.Sent()[0][7], 0xA5);
+  EXPECT_EQ(board.Sent()[0].size(), 8u);
+  EXPECT_TRUE(cmd.ProbeAux(0));
+
+  QString name;
+  ASSERT_TRUE(cmd.ReadBoardName(d, name));
+  EXPECT_EQ(name, "E7403V01");
+  EXPECT_EQ(board.Sent().back(), (Bytes{0xF9, 0x05, 0, 0, 0, 0, 0, 0}));
+  board.boardStatus[0] = 0x20;
+  uint8_t s1 = 0, s2 = 0, s3 = 0;
+  ASSERT_TRUE(cmd.ReadBoardStatus(d, s1, s2, s3));
+  EXPECT_EQ(s1, 0x20);
+  EXPECT_EQ(board.Sent().back().size(), 3u);
+}
+
+}  // namespace
