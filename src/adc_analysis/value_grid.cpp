@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "adc_analysis/figure_text.h"
-
-QString Hex4(int value) { return QString::number(value, 16).toUpper().rightJustified(4, '0'); }
+#include "common/number_text.h"
 
 void ValueGrid::SetShape(int rowCount, Labels labels) {
   rows_ = std::max(1, rowCount);
@@ -67,15 +66,15 @@ QString ValueGrid::RowLabel(int row) const {
   if (row < 1) return QString();
   if (labels_ == Labels::IQ) {
     int m = (rows_ - 1) / 2;
-    if (row <= m) return "ADI:" + Hex4(row - 1);
-    return "ADQ:" + Hex4(row - m - 1);
+    if (row <= m) return "ADI:" + IntToHexW(row - 1, 4);
+    return "ADQ:" + IntToHexW(row - m - 1, 4);
   }
-  return Hex4(row - 1);
+  return IntToHexW(row - 1, 4);
 }
 
 QString ValueGrid::ColumnLabel(int col) {
   if (col < 1 || col > Columns) return QString();
-  return QString::number(col - 1, 16).toUpper().rightJustified(2, '0');
+  return IntToHexW(col - 1, 2);
 }
 
 QString ValueGrid::CellText(int col, int row) const {

@@ -62,6 +62,3 @@ private:
   Labels labels_ = Labels::Plain;
   uint64_t revision_ = 0;
 };
-
-// 4-digit upper-case hexadecimal, as the row labels use.
-QString Hex4(int value);
