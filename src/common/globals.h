@@ -64,6 +64,8 @@ struct Globals {
   QString ProductName;
   int NPoints = 256;
   int ScaleDivisor = 1;
+  // Outlier threshold of the interleaved ADC and temperature capture; only grows.
+  int FilterLimit = 0;
   bool ReadDone = false;
   uint8_t RamBank = 0;   // memory view's bank 0..4
   uint8_t BitPage = 0;   // register view's bit page 0..5
