@@ -1,11 +1,252 @@
 #include "adc_analysis/switch_channel_test.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+
+#include "common/settings_reader.h"
+#include "common/text_encoding.h"
+
+namespace {
+const QColor kButtonFace(0xF0, 0xF0, 0xF0);
+const QColor kDesktopText(0x00, 0x00, 0x00);
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kWindow(0xFF, 0xFF, 0xFF);
+
+QLabel* MakePanel(QWidget* parent, const QString& name, const QString& caption) {
+  auto* p = new QLabel(caption, parent);
+  p->setObjectName(name);
+  p->setAlignment(Qt::AlignCenter);
+  p->setMinimumSize(64, 22);
+  p->setAutoFillBackground(true);
+  p->setFrameShape(QFrame::Panel);
+  p->setLineWidth(1);
+  return p;
+}
+}  // namespace
+
 TWeightCAL::TWeightCAL(Program& program, QWidget* parent)
-    : TPanelForm(program, "WeightCAL", QString::fromUtf8("Switch ADC Channel Test"), parent) {
-  resize(640, 480);
+    : TPanelForm(program, "WeightCAL", "Switch ADC Channel Test", parent) {
+  auto* grid = new QGridLayout(this);
+  for (int k = 0; k < 8; ++k) {
+    SwitCh[k] = new QCheckBox(QStringLiteral("Channel %1").arg(k + 1), this);
+    SwitCh[k]->setObjectName(QStringLiteral("SwitCh%1").arg(k + 1));
+    connect(SwitCh[k], &QCheckBox::clicked, this, [this, k] { SwitChClick(k); });
+    PSet[k] = MakePanel(this, QStringLiteral("PSet%1").arg(k + 1), QStringLiteral("Set %1").arg(k + 1));
+    PReview[k] = MakePanel(this, QStringLiteral("PReview%1").arg(k + 1), QStringLiteral("Review %1").arg(k + 1));
+    PStep[k] = MakePanel(this, QStringLiteral("PStep%1").arg(k + 1), QStringLiteral("STEP-%1").arg(k + 1));
+    PStep[k]->installEventFilter(this);
+    grid->addWidget(SwitCh[k], k, 0);
+    grid->addWidget(PSet[k], k, 1);
+    grid->addWidget(PReview[k], k, 2);
+    grid->addWidget(PStep[k], k, 3);
+  }
+  auto addSelector = [&](QComboBox*& box, const char* name, const QString& label, const QStringList& items, int row) {
+    grid->addWidget(new QLabel(label, this), row, 0);
+    box = new QComboBox(this);
+    box->setObjectName(name);
+    box->addItems(items);
+    grid->addWidget(box, row, 1);
+  };
+  addSelector(EvStepLen, "EvStepLen", QString::fromUtf8("每次取樣筆數"), {"1", "2", "4", "8", "16", "32", "64"}, 8);
+  addSelector(LoopStep, "LoopStep", QString::fromUtf8("總共循環次數"),
+              {"1", "2", "4", "8", "16", "32", "64", "128", "256"}, 9);
+  QStringList bits;
+  for (int b = 24; b >= 8; --b) bits << QString::number(b);
+  addSelector(TXScale, "TXScale", "Bits", bits, 10);
+  QStringList shifts;
+  for (int s = 0; s < 16; ++s) shifts << QString::number(s);
+  addSelector(ADShift, "ADShift", "Shift", shifts, 11);
+  ADShift->setVisible(false);
+  ADShift->setEnabled(false);
+  connect(EvStepLen, &QComboBox::activated, this, &TWeightCAL::EvStepLenChange);
+  connect(LoopStep, &QComboBox::activated, this, &TWeightCAL::LoopStepChange);
+  SGDS = new QTableWidget(this);
+  SGDS->setObjectName("SGDS");
+  SGDS->horizontalHeader()->setVisible(false);
+  SGDS->verticalHeader()->setVisible(false);
+  SGDS->verticalHeader()->setDefaultSectionSize(18);
+  SGDS->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  grid->addWidget(SGDS, 0, 4, 12, 1);
+  grid->setColumnStretch(4, 1);
+  resize(760, 360);
 }
 
-void TWeightCAL::FormCreate() {}
+void TWeightCAL::FormCreate() {
+  QSignalBlocker b1(EvStepLen), b2(LoopStep);
+  EvStepLen->setCurrentIndex(2);
+  LoopStep->setCurrentIndex(0);
+  for (auto* c : SwitCh) c->setChecked(false);
+  for (auto& ch : SwitchChannels) {
+    std::fill(std::begin(ch.RegAddr), std::end(ch.RegAddr), 0);
+    std::fill(std::begin(ch.RegValue), std::end(ch.RegValue), 0);
+    ch.StepLen = 0;
+    ch.LoopCount = 0;
+  }
+  CurrentStep = 0;
+  SGDS->setColumnCount(2);
+  SGDS->setRowCount(2);
+  SGDS->setColumnWidth(0, 30);
+  for (int k = 0; k < 8; ++k) SwitChClick(k);
+}
 
 void TWeightCAL::FormClose() {}
 
+void TWeightCAL::SaveConfig(const QString& fileName) {
+  QStringList lines;
+  lines << IntW(EvStepLen->currentIndex(), 4) + IntW(LoopStep->currentIndex(), 4);
+  QString checks;
+  for (auto* c : SwitCh) checks += IntW(c->isChecked() ? 1 : 0, 4);
+  lines << checks;
+  QString regs;
+  for (uint8_t a : SwitchRegList) regs += IntW(a, 4);
+  lines << regs;
+  for (const auto& ch : SwitchChannels) {
+    QString values;
+    for (uint8_t v : ch.RegValue) values += IntW(v, 4);
+    lines << values;
+  }
+  lines << IntW(CurrentStep, 4);
+  WriteTextLines(fileName, lines);
+}
+
+void TWeightCAL::LoadConfig(const QString& fileName) {
+  if (!QFile::exists(fileName)) SaveConfig(fileName);
+  SettingsReader in = SettingsReader::Open(fileName);
+  // Each group's numbers are applied only once its line has been read whole.
+  auto readLine = [&](int count) {
+    std::vector<int> v(count);
+    for (int& x : v) x = in.ReadInt();
+    in.SkipLine();
+    return v;
+  };
+  do {
+    if (in.Eof()) break;
+    auto sel = readLine(2);
+    {
+      QSignalBlocker b1(EvStepLen), b2(LoopStep);
+      EvStepLen->setCurrentIndex(sel[0] >= 0 && sel[0] < EvStepLen->count() ? sel[0] : -1);
+      LoopStep->setCurrentIndex(sel[1] >= 0 && sel[1] < LoopStep->count() ? sel[1] : -1);
+    }
+    if (in.Eof()) break;
+    auto checks = readLine(8);
+    for (int k = 0; k < 8; ++k) SwitCh[k]->setChecked(checks[k] != 0);
+    for (int k = 0; k < 8; ++k) SwitChClick(k);
+    if (in.Eof()) break;
+    readLine(11);
+    for (auto& ch : SwitchChannels) std::copy(SwitchRegList.begin(), SwitchRegList.end(), ch.RegAddr);
+    if (in.Eof()) break;
+    for (auto& ch : SwitchChannels) {
+      auto values = readLine(11);
+      for (int i = 0; i < 11; ++i) ch.RegValue[i] = static_cast<uint8_t>(values[i] & 0xFF);
+    }
+    if (in.Eof()) break;
+    int step = readLine(1)[0];
+    CurrentStep = step >= 0 && step <= 7 ? step : 0;
+  } while (false);
+  EvStepLenChange();
+  LoopStepChange();
+  PStepSet(CurrentStep);
+  ClearSGD();
+}
+
+void TWeightCAL::EvStepLenChange() {
+  int i = EvStepLen->currentIndex();
+  uint8_t len = i >= 0 && i <= 6 ? static_cast<uint8_t>(1 << i) : 4;
+  for (auto& ch : SwitchChannels) ch.StepLen = len;
+  ReRowColSGD();
+}
+
+void TWeightCAL::LoopStepChange() {
+  int i = LoopStep->currentIndex();
+  uint16_t count = i >= 0 && i <= 8 ? static_cast<uint16_t>(1 << i) : 4;
+  for (auto& ch : SwitchChannels) ch.LoopCount = count;
+  ReRowColSGD();
+}
+
+void TWeightCAL::StylePanel(QLabel* panel, bool enabled, bool raised, const QColor& face, const QColor& text) {
+  panel->setEnabled(enabled);
+  panel->setFrameShadow(raised ? QFrame::Raised : QFrame::Sunken);
+  QPalette pal = panel->palette();
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    pal.setColor(group, QPalette::Window, face);
+    pal.setColor(group, QPalette::WindowText, text);
+  }
+  panel->setPalette(pal);
+}
+
+void TWeightCAL::SwitChClick(int k) {
+  if (k < 0 || k > 7) return;
+  bool on = SwitCh[k]->isChecked();
+  const QColor& text = on ? kDesktopText : kSilver;
+  StylePanel(PSet[k], on, on, kButtonFace, text);
+  StylePanel(PReview[k], on, on, kButtonFace, text);
+  StylePanel(PStep[k], on, on, kButtonFace, text);
+}
+
+void TWeightCAL::ReRowColSGD() {
+  const auto& ch = SwitchChannels[0];
+  int cols = ch.StepLen ? ch.StepLen + 1 : 2;
+  int rows = ch.LoopCount ? ch.LoopCount + 1 : 2;
+  SGDS->setColumnCount(cols);
+  SGDS->setRowCount(rows);
+  SGDS->setColumnWidth(0, 30);
+  for (int c = 1; c < cols; ++c) SGDS->setItem(0, c, new QTableWidgetItem(QString::number(c)));
+  for (int r = 1; r < rows; ++r) SGDS->setItem(r, 0, new QTableWidgetItem(QString::number(r)));
+}
+
+void TWeightCAL::ClearSGD() {
+  const auto& ch = SwitchChannels[0];
+  int n = ch.StepLen * ch.LoopCount;
+  for (int i = 0; i < n && ch.StepLen; ++i)
+    if (QTableWidgetItem* item = SGDS->item(i / ch.StepLen + 1, i % ch.StepLen + 1)) item->setText(QString());
+  SGDS->viewport()->update();
+}
+
+void TWeightCAL::PStepSet(int k) {
+  if (k < 0 || k > 7) k = 0;
+  for (int i = 0; i <= k; ++i)
+    if (!SwitCh[i]->isChecked()) {
+      k = 0;
+      break;
+    }
+  for (int i = 0; i < 8; ++i) {
+    if (i == k)
+      StylePanel(PStep[i], PStep[i]->isEnabled(), false, kBlue, kWindow);
+    else if (SwitCh[i]->isChecked())
+      StylePanel(PStep[i], true, true, kButtonFace, kDesktopText);
+    else
+      StylePanel(PStep[i], false, false, kButtonFace, kSilver);
+  }
+  const TSwitchChannel& ch = SwitchChannels[k];
+  int n = ch.StepLen * ch.LoopCount;
+  for (int i = 0; i < n && ch.StepLen; ++i) {
+    int r = i / ch.StepLen + 1, c = i % ch.StepLen + 1;
+    if (r >= SGDS->rowCount() || c >= SGDS->columnCount()) continue;
+    QString text = QString::number(ch.Results[i]);
+    if (QTableWidgetItem* item = SGDS->item(r, c))
+      item->setText(text);
+    else
+      SGDS->setItem(r, c, new QTableWidgetItem(text));
+  }
+  SGDS->viewport()->update();
+}
+
+bool TWeightCAL::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease)
+    for (int k = 0; k < 8; ++k)
+      if (watched == PStep[k]) PStepClick(k);
+  return TPanelForm::eventFilter(watched, event);
+}
+
+void TWeightCAL::PStepClick(int k) {
+  if (k < 0 || k > 7) return;
+  CurrentStep = k;
+  PStepSet(k);
+}

@@ -2,12 +2,14 @@
 // MX_BOARD=sim runs it on the simulated board instead of the USB hardware.
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <memory>
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/real_usb.h"
+#include "platform/serial_termios.h"
 #include "shell/application.h"
 #include "shell/main_panel.h"
 #include "shell/program.h"
@@ -27,14 +29,20 @@ int main(int argc, char** argv) {
   else
     usb = std::make_unique<RealUsbServices>();
 
+  // COM1..COM16 as the host names them, with the program folder's overrides.
+  TermiosSerialServices serial;
+  serial.PortMap().Load(QCoreApplication::applicationDirPath());
+
   Platform platform;
   platform.usb = usb.get();
   platform.clock = &clock;
   platform.dialogs = &dialogs;
+  platform.serial = &serial;
 
   int rc = 0;
   try {
-    Program program(QCoreApplication::applicationDirPath(), platform);
+    Program program(QCoreApplication::applicationDirPath(), platform,
+                    QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     program.Start();
     program.MainPanel->show();
     rc = app.exec();

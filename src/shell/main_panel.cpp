@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
 #include "shell/memory_view.h"
+#include "shell/placement_store.h"
 #include "shell/program.h"
 #include "shell/register_view.h"
 #include "shell/screen_fit_widget.h"
@@ -101,6 +103,15 @@ TMainPanel::TMainPanel(Program& program) : P(program) {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
   BuildMenus();
+  restore_ = std::make_unique<TRestoreWin>(P.ExeDir + P.ExeName);
+  RestoreWin1 = restore_.get();
+}
+
+TMainPanel::~TMainPanel() = default;
+
+void TMainPanel::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!e->spontaneous()) RestoreWin1->FormShowHook();
 }
 
 QAction* TMainPanel::AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible) {
@@ -206,11 +217,13 @@ void TMainPanel::FormCreate() {
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
 }
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
+  P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
   // The register lists live until here.
   P.G.RegBitList.reset();
   P.G.RegByteList.reset();

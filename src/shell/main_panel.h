@@ -7,11 +7,13 @@
 #include <QMdiArea>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <memory>
 
 #include "link/chip_definition_listener.h"
 #include "shell/form.h"
 
 class Program;
+class TRestoreWin;
 class QAction;
 class QMenu;
 
@@ -36,6 +38,7 @@ class TMainPanel : public QMainWindow, public FormHandlers, public ChipDefinitio
   Q_OBJECT
 public:
   explicit TMainPanel(Program& program);
+  ~TMainPanel() override;
 
   Program& P;
 
@@ -67,6 +70,7 @@ public:
   TStatusBar* StatusBar1 = nullptr;
   QProgressBar* Gauge1 = nullptr;
   QMenuBar* MainMenu1 = nullptr;
+  TRestoreWin* RestoreWin1 = nullptr;
 
   struct _FFM {
     int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -92,11 +96,12 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
 private:
   QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
   QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
   void BuildMenus();
   void ShowItems(std::initializer_list<const char*> names, bool visible);
-  bool closed_ = false;
+  std::unique_ptr<TRestoreWin> restore_;
 };

@@ -1,7 +1,10 @@
 #include "shell/program.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
@@ -22,6 +25,7 @@
 #include "shell/hex_keypad.h"
 #include "shell/main_panel.h"
 #include "shell/memory_view.h"
+#include "shell/placement_store.h"
 #include "shell/register_view.h"
 #include "shell/setup_dialog.h"
 
@@ -33,10 +37,15 @@ QString WithSlash(QString dir) {
 }
 }  // namespace
 
-Program::Program(const QString& programDir, const Platform& platform)
-    : Plat(platform), ExeDir(WithSlash(programDir)), Transport(*platform.usb, G), ChipDef(G, ExeDir) {
+Program::Program(const QString& programDir, const Platform& platform, const QString& exeName)
+    : Plat(platform),
+      ExeDir(WithSlash(programDir)),
+      ExeName(exeName),
+      Transport(*platform.usb, G),
+      ChipDef(G, ExeDir) {
   G.IncludeDir = ExeDir;
   CreateWindows();
+  RegisterPlacements();
 }
 
 Program::~Program() {
@@ -124,10 +133,55 @@ QWidget* Program::PanelOf(int index) const {
   return nullptr;
 }
 
+// The windows the placement store remembers: the main window, the panels and the dialogs.
+void Program::RegisterPlacements() {
+  TRestoreWin* store = MainPanel->RestoreWin1;
+  store->ScreenSize = [] {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry().size() : QSize(1024, 768);
+  };
+  TMainPanel* m = MainPanel;
+  TRestoreWin::Window main;
+  main.name = m->objectName();
+  main.bounds = [m] { return m->isMaximized() ? m->normalGeometry() : m->geometry(); };
+  main.setBounds = [m](const QRect& r, bool) { m->setGeometry(r); };
+  main.state = [m]() -> uint8_t { return m->isMaximized() ? 2 : m->isMinimized() ? 1 : 0; };
+  main.setState = [m](uint8_t s) {
+    m->setWindowState(s == 2 ? Qt::WindowMaximized : s == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
+  };
+  main.showing = [m] { return m->isVisible(); };
+  main.show = [m] { m->show(); };
+  store->Windows.append(main);
+
+  std::vector<PanelEntry> panels = HideOrder();
+  std::sort(panels.begin(), panels.end(), [](const PanelEntry& a, const PanelEntry& b) { return a.index < b.index; });
+  for (const PanelEntry& e : panels) {
+    TRestoreWin::Window w;
+    w.name = e.form->objectName();
+    QWidget* form = e.form;
+    int index = e.index;
+    if (auto* panel = qobject_cast<TPanelForm*>(form)) {
+      w.bounds = [panel] { return panel->Frame() ? panel->Frame()->geometry() : panel->geometry(); };
+      w.setBounds = [panel](const QRect& r, bool) {
+        if (panel->Frame()) panel->Frame()->setGeometry(r);
+      };
+      w.showing = [panel] { return panel->Shown(); };
+      w.show = [m, form, index] { m->OpenPanel(form, index); };
+    } else {
+      w.sizeable = false;
+      w.bounds = [form] { return form->geometry(); };
+      w.setBounds = [form](const QRect& r, bool) { form->move(r.topLeft()); };
+      w.showing = [form] { return form->isVisible(); };
+    }
+    store->Windows.append(w);
+  }
+}
+
 void Program::Start() { MainPanel->FormActivate(); }
 
 void Program::Close() {
   if (closed_) return;
   closed_ = true;
   MainPanel->FormClose();
+  MainPanel->RestoreWin1->FormCloseHook();
 }

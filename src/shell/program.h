@@ -9,6 +9,7 @@
 
 #include "common/globals.h"
 #include "link/chip_definition.h"
+#include "link/clock_trim.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -39,7 +40,7 @@ class Dialogs;
 
 class Program {
 public:
-  Program(const QString& programDir, const Platform& platform);
+  Program(const QString& programDir, const Platform& platform, const QString& exeName = "mx-enob");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -55,10 +56,14 @@ public:
   Dialogs& dialogs() const { return *Plat.dialogs; }
   // The program folder, with a trailing "/".
   QString ExeDir;
+  // The executable's file name without extension (names the placement file).
+  QString ExeName;
 
   UsbTransport Transport;
   // The chip-definition parser; the windows listen to it.
   ChipDefinition ChipDef;
+  // The board's clock counter and the oscillator trim's measurement state.
+  ClockTrim Trim{G, Transport};
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
@@ -95,6 +100,7 @@ private:
   void CreateWindows();
   void WireLink();
   void ListenToChipDefinition();
+  void RegisterPlacements();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;

@@ -1,0 +1,71 @@
+#pragma once
+// Remembers the position, size, state and visibility of the program's windows from
+// one run to the next in a small text file beside the executable.
+
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+class TRestoreWin {
+public:
+  struct Node {
+    int Top = 0, Left = 0, Width = 0, Height = 0;
+    uint8_t WindowState = 0;  // 0 normal, 1 minimized, 2 maximized
+    uint8_t Shown = 0;
+    QString Name;
+  };
+
+  // A window the store can place and record.
+  struct Window {
+    QString name;
+    std::function<QRect()> bounds;
+    std::function<void(const QRect&, bool sizeable)> setBounds;
+    std::function<uint8_t()> state;                 // in-memory WindowState
+    std::function<void(uint8_t)> setState;
+    std::function<bool()> showing;
+    std::function<void()> show;
+    bool designedPosition = true;
+    bool sizeable = true;
+  };
+
+  static constexpr int Capacity = 40;
+
+  // baseName: the executable's folder + its file name without extension.
+  explicit TRestoreWin(const QString& baseName);
+
+  bool Enabled = true;
+  bool AutoShow = true;
+  QString ExtName = "wst";
+
+  QString PlacementFile() const;
+  QList<Node> PlacementTable;
+  int PlacementCount() const { return static_cast<int>(PlacementTable.size()); }
+
+  // Windows owned by the application, in creation order.
+  QList<Window> Windows;
+  // The screen size used to keep windows on screen.
+  std::function<QSize()> ScreenSize;
+
+  void FormShowHook();   // the main window's show event
+  void FormCloseHook();  // after the main window's close handler
+  void LoadFromFile();
+  void SaveToFile();
+  void ApplyToAllForms();
+  void ApplyToForm(const Window& w);
+  void RecordForm(const Window& w);
+  QRect FitToScreen(QRect r, uint8_t state, bool sizeable) const;
+
+  // The file's text form, CR LF line ends (what SaveToFile writes).
+  QByteArray Serialize() const;
+  // Reads the file's text form into the table; stops silently at the first error.
+  void Parse(const QByteArray& content);
+
+private:
+  Node* Find(const QString& name);
+  QString base_;
+  bool first_show_ = true;
+};
