@@ -370,4 +370,12 @@ void TMainPanel::RegistClick() {
   OpenPanel(P.TMP, 8);
 }
 
-void TMainPanel::FileItemClick(const QString&) {}
+// The File menu's step-table commands of the temperature test.
+void TMainPanel::FileItemClick(const QString& item) {
+  if (item == "SaveFluke1") P.FLUKE->SaveFluke();
+  else if (item == "SavePower1") P.FPower->SavePower();
+  else if (item == "SaveReg1") P.TMP->SaveReg();
+  else if (item == "DownLoadFluke1") P.FLUKE->DownLoadFluke();
+  else if (item == "DownloadPower1") P.FPower->DownloadPower();
+  else if (item == "DownloadReg1") P.TMP->DownloadReg();
+}
