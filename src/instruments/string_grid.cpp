@@ -79,8 +79,8 @@ void TStringGrid::CellsChanged() {
     emit model_.dataChanged(model_.index(0, 0), model_.index(grid_.RowCount() - 1, grid_.ColCount() - 1));
 }
 
-void TStringGrid::FitWidth() {
-  setFixedWidth(grid_.TotalWidth() + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
+void TStringGrid::FitWidth(int columnsWidth) {
+  setFixedWidth(columnsWidth + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
 }
 
 void TStringGrid::SetFixed(int cols, int rows) {

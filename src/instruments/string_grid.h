@@ -41,8 +41,8 @@ public:
   // MutableGrid() to change them, then CellsChanged() to show them.
   TextGrid& MutableGrid() { return grid_; }
   void CellsChanged();
-  // Width that shows every column and the vertical scroll bar.
-  void FitWidth();
+  // Width that shows columns of `columnsWidth` pixels and the vertical scroll bar.
+  void FitWidth(int columnsWidth);
   void SetFixed(int cols, int rows);
   void SetEditable(bool editable);
 

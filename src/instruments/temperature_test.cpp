@@ -27,6 +27,7 @@ TTMP::TTMP(Program& program, QWidget* parent)
   layout->addWidget(StepArea, 0, 0, 2, 1);
 
   auto* modeRow = new QHBoxLayout;
+  modeRow->setSpacing(8);
   LModenum = new QLabel(QString::fromUtf8("輸入最大測試模式數量"), this);
   LModenum->setObjectName("LModenum");
   EModenum = new QLineEdit("1000", this);
@@ -41,15 +42,20 @@ TTMP::TTMP(Program& program, QWidget* parent)
   // Until the mode count is first applied: five columns, five rows, no titles.
   RegChg = new TStringGrid("RegChg", 5, 5, this);
   RegChg->SetFixed(1, 0);
+  // Room for all thirteen columns from the start, so that applying the mode count
+  // does not outgrow the window.
+  TextGrid full(RegChgColumns, 1);
+  LayOutRegisterGrid(full, 0);
+  RegChg->FitWidth(full.TotalWidth());
   layout->addWidget(RegChg, 1, 1);
 
   TMPData = new TStringGrid("TMPData", 5, 2, this);
   TMPData->SetEditable(false);
-  TMPData->setMaximumHeight(160);
+  TMPData->setFixedHeight(120);
   layout->addWidget(TMPData, 2, 0, 1, 2);
   layout->setRowStretch(1, 1);
   layout->setColumnStretch(1, 1);
-  resize(460, 560);
+  setMinimumHeight(520);
 }
 
 void TTMP::FormCreate() {}
@@ -65,7 +71,6 @@ int TTMP::Modenum() {
   const int n = ModeCountOf(text);
   if (text != EModenum->text()) EModenum->setText(text);
   RegChg->Edit([n](TextGrid& g) { LayOutRegisterGrid(g, n); });
-  RegChg->FitWidth();
   // The instrument grids follow the count, their rows numbered.
   for (TStringGrid* g : {P.FLUKE->FlukeGd, P.FPower->PowerGd})
     g->Edit([n](TextGrid& grid) {
