@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "instruments/segment_display.h"
 #include "instruments/serial_protocols.h"
@@ -29,7 +30,9 @@ W* Keep(W* w) {
 
 TMeter::TMeter(Program& program, QWidget* parent)
     : TPanelForm(program, "Meter", QString::fromUtf8("Meter"), parent),
-      io_(std::make_unique<SerialProtocols>(program.G.Instruments, *program.Plat.serial, program.clock())) {
+      io_(program.Plat.serial
+              ? std::make_unique<SerialProtocols>(program.G.Instruments, *program.Plat.serial, program.clock())
+              : nullptr) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(10, 10, 10, 10);
   grid->setHorizontalSpacing(8);
@@ -142,7 +145,7 @@ double TMeter::GetBryMenData(int channel, BryMenReading& r) {
   r.Invalid = false;
   r.Decoded = false;
   int length = 0;
-  if (channel < 0 || channel >= BryMenChannelCount || !io_->BryMenReadFrame(channel, length)) return 0;
+  if (channel < 0 || channel >= BryMenChannelCount || !io_ || !io_->BryMenReadFrame(channel, length)) return 0;
   return DecodeBryMenFrame(P.G.Instruments.BryMenBuf, length, r);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 const QColor kBtnFace(0xF0, 0xF0, 0xF0);
@@ -96,5 +98,16 @@ void TStringGrid::SetEditable(bool editable) {
 
 void TStringGrid::ApplySizes() {
   verticalHeader()->setDefaultSectionSize(grid_.DefaultRowHeight);
-  for (int c = 0; c < grid_.ColCount(); ++c) setColumnWidth(c, grid_.ColWidth(c));
+  // A title is never cut: a column widens to fit its fixed texts (the titles of row 0
+  // and, in a fixed column, the row titles, whose widest is the last row's).
+  const QFontMetrics fm(font());
+  const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 4;
+  const int last = grid_.RowCount() - 1;
+  for (int c = 0; c < grid_.ColCount(); ++c) {
+    int w = grid_.ColWidth(c);
+    if (grid_.FixedRows > 0) w = std::max(w, fm.horizontalAdvance(grid_.Cell(c, 0)) + margin);
+    if (c < grid_.FixedCols)
+      for (int r : {0, last}) w = std::max(w, fm.horizontalAdvance(grid_.Cell(c, r)) + margin);
+    setColumnWidth(c, w);
+  }
 }

@@ -24,6 +24,7 @@ TTMP::TTMP(Program& program, QWidget* parent)
 
   StepArea = new QWidget(this);
   StepArea->setObjectName("StepArea");
+  StepArea->hide();  // shown once it holds the step grid and run controls
   layout->addWidget(StepArea, 0, 0, 2, 1);
 
   auto* modeRow = new QHBoxLayout;
@@ -52,7 +53,7 @@ TTMP::TTMP(Program& program, QWidget* parent)
   TMPData = new TStringGrid("TMPData", 5, 2, this);
   TMPData->SetEditable(false);
   TMPData->setFixedHeight(120);
-  layout->addWidget(TMPData, 2, 0, 1, 2);
+  layout->addWidget(TMPData, 2, 1);
   layout->setRowStretch(1, 1);
   layout->setColumnStretch(1, 1);
   setMinimumHeight(520);
