@@ -198,6 +198,13 @@ TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
   EXPECT_EQ(reg->Cells(12, 3), "2.4");
   EXPECT_EQ(reg->Cells(12, 11), "2.4");
   EXPECT_EQ(Status0(), "Download Register Value OK !!!");
+
+  // Without "Delay.txt" the download stops before the delays: "ACM.txt" is not read.
+  QFile::remove(Path("Delay.txt"));
+  Click("DownloadReg1");
+  EXPECT_EQ(reg->Cells(11, 1), "");
+  EXPECT_EQ(reg->Cells(12, 1), "");
+  EXPECT_EQ(Status0(), "Download Register Value - 12");
 }
 
 TEST_F(StepGrids, DownloadRegWithoutRegisterFileRaisesAfterClearing) {
