@@ -1,6 +1,7 @@
 #include "shell/register_view.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -23,13 +24,6 @@ const QColor kPageColors[6] = {ViewColor::Yellow, ViewColor::Green, ViewColor::R
                                Qt::white,         ViewColor::Blue,  ViewColor::Lime};
 
 bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
-
-void Paint(QLabel* label, const CellStyle& s) {
-  QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, s.Text);
-  pal.setColor(QPalette::Window, s.Background);
-  label->setPalette(pal);
-}
 
 }  // namespace
 
@@ -186,7 +180,7 @@ void TMx_Reg2::DataUpdate(bool initial) {
   const int work = up.GetReg(kWorkRegister, 0);
   PnlWork->setText(" Work:" + IntToHexW(work, 2));
   const bool changed = !initial && lastWork_ >= 0 && work != lastWork_;
-  Paint(PnlWork, changed ? ChangedStyle() : CellStyle{Qt::black, ViewColor::ButtonFace});
+  PnlWork->SetLook(false, changed ? ChangedStyle() : CellStyle{Qt::black, ViewColor::ButtonFace});
   lastWork_ = work;
   TTabPanel* ind[2] = {PnlIND0, PnlIND1};
   for (int n = 0; n < 2; ++n)
@@ -383,7 +377,7 @@ void TMx_Reg2::EditWork() {
 void TMx_Reg2::EditIND(int n) {
   if (n < 0 || n > 1) return;
   int value = 0;
-  QLabel* field = n == 0 ? PnlIND0 : PnlIND1;
+  QWidget* field = n == 0 ? PnlIND0 : PnlIND1;
   const int fsr = FSR(n);
   const QString caption = QStringLiteral("IND%1=").arg(n) + IntToHexW(P.Mx_UP->GetReg(fsr, 0), 2);
   if (Keypad(field->mapToGlobal(QPoint(0, field->height())), value, "FF", caption))
@@ -393,7 +387,7 @@ void TMx_Reg2::EditIND(int n) {
 void TMx_Reg2::EditFSR(int n) {
   if (n < 0 || n > 1) return;
   int value = 0;
-  QLabel* field = n == 0 ? PnlIND0 : PnlIND1;
+  QWidget* field = n == 0 ? PnlIND0 : PnlIND1;
   const QString caption = QStringLiteral("FSR%1=").arg(n) + IntToHexW(static_cast<uint16_t>(FSR(n)), 3);
   if (!Keypad(field->mapToGlobal(QPoint(0, field->height())), value, "FFF", caption)) return;
   P.Mx_UP->WriteReg(kFsrHigh[n], static_cast<uint8_t>(value >> 8), 0);

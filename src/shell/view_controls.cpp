@@ -120,26 +120,20 @@ void TStringGrid::focusOutEvent(QFocusEvent* e) {
   if (e->reason() != Qt::PopupFocusReason && FocusLeft) FocusLeft();
 }
 
-TTabPanel::TTabPanel(const QString& name, const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+TTabPanel::TTabPanel(const QString& name, const QString& caption, QWidget* parent) : QToolButton(parent) {
   setObjectName(name);
-  setAlignment(Qt::AlignCenter);
-  setAutoFillBackground(true);
+  setText(caption);
   setMinimumWidth(56);
-  setLineWidth(2);
+  setFocusPolicy(Qt::NoFocus);
   SetRaised(false, ViewColor::ButtonFace);
 }
 
-void TTabPanel::SetRaised(bool raised, const QColor& color) {
+void TTabPanel::SetLook(bool raised, const CellStyle& style) {
+  if (raised == raised_ && style == style_ && !styleSheet().isEmpty()) return;
   raised_ = raised;
-  setFrameStyle(QFrame::Panel | (raised ? QFrame::Raised : QFrame::Sunken));
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, color);
-  setPalette(pal);
-}
-
-void TTabPanel::mousePressEvent(QMouseEvent* e) {
-  QLabel::mousePressEvent(e);
-  if (e->button() == Qt::LeftButton) emit clicked();
+  style_ = style;
+  setStyleSheet(QStringLiteral("QToolButton { background: %1; color: %2; border: 2px %3 gray; padding: 1px 6px; }")
+                    .arg(style.Background.name(), style.Text.name(), raised ? "outset" : "inset"));
 }
 
 TTabBar::TTabBar(QWidget* form) : QWidget(form) {

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTableWidget>
+#include <QToolButton>
 #include <functional>
 
 // Colours of the classic control palette.
@@ -85,24 +86,21 @@ private:
   QPoint mouseCell_{-1, -1};
 };
 
-// A tab of a view's tool bar: a panel with a caption, a bevel and a colour.
-class TTabPanel : public QLabel {
+// A tab of a view's tool bar: a button with a caption, a bevel and a colour.
+class TTabPanel : public QToolButton {
   Q_OBJECT
 public:
   TTabPanel(const QString& name, const QString& caption, QWidget* parent = nullptr);
   // Raised inner bevel and the given colour, or lowered and button face.
-  void SetRaised(bool raised, const QColor& color);
+  void SetRaised(bool raised, const QColor& color) { SetLook(raised, {Qt::black, color}); }
+  void SetLook(bool raised, const CellStyle& style);
   bool Raised() const { return raised_; }
-  QColor Color() const { return palette().color(QPalette::Window); }
-
-signals:
-  void clicked();
-
-protected:
-  void mousePressEvent(QMouseEvent* e) override;
+  QColor Color() const { return style_.Background; }
+  CellStyle Look() const { return style_; }
 
 private:
   bool raised_ = false;
+  CellStyle style_;
 };
 
 // A view's tool bar of tab panels, left-aligned, at the top of the view's layout.
