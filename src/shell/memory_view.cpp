@@ -28,8 +28,10 @@ TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
     : TPanelForm(program, "Mx_RAM", QString::fromUtf8("記憶體"), parent) {
   auto* bar = new TTabBar(this);
   QVBoxLayout* layout = bar->FormLayout();
+  // The chip definition shows the tabs and menu items of the banks it declares.
   for (int n = 0; n < 5; ++n) {
     PBank[n] = bar->AddTab(QStringLiteral("PBank%1").arg(n), QStringLiteral("Bank%1").arg(n));
+    PBank[n]->hide();
     connect(PBank[n], &TTabPanel::clicked, this, [this, n] { PBankClick(n); });
   }
 
@@ -45,7 +47,7 @@ TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
   connect(SGD, &TStringGrid::SelectCell, this, [this](int c, int r, int, int) { SGDSelectCell(c, r); });
   SGD->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(SGD, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(SGD->viewport()->mapToGlobal(at)); });
+          [this](const QPoint& at) { RamPopup->popup(SGD->viewport()->mapToGlobal(at)); });
   layout->addWidget(SGD, 1);
 
   PnlHint = new QLabel(this);
@@ -53,23 +55,24 @@ TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
   PnlHint->hide();
   layout->addWidget(PnlHint);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName("PopupMenu1");
+  RamPopup = new QMenu(this);
+  RamPopup->setObjectName("RamPopup");
   AddItem("SetMark", "Set Mark", &TMx_RAM::SetMarkClick);
   AddItem("newcolor1", "Set Mark(new color)", &TMx_RAM::newcolor1Click);
   AddItem("RstMark", "Reset Mark", &TMx_RAM::RstMarkClick);
   AddItem("RstAllMark", "Reset All Mark", &TMx_RAM::RstAllMarkClick);
-  PopupMenu1->addSeparator();
+  RamPopup->addSeparator();
   AddItem("SetHint1", "Set Hint", &TMx_RAM::SetHint1Click);
   AddItem("ResetHint1", "Reset Hint", &TMx_RAM::ResetHint1Click);
   AddItem("ResetAllHint1", "Reset All Hint", &TMx_RAM::ResetAllHint1Click);
-  PopupMenu1->addSeparator();
+  RamPopup->addSeparator();
   AddItem("LoadRam", "Load RAM Data", &TMx_RAM::LoadRamClick);
   AddItem("SaveRam", "Save RAM Data", &TMx_RAM::SaveRamClick);
   AddItem("Excel1", "Save To excel", &TMx_RAM::Excel1Click);
   for (int n = 0; n < 5; ++n) {
-    RAMBANK[n] = PopupMenu1->addAction(QStringLiteral("RAMBANK%1").arg(n));
+    RAMBANK[n] = RamPopup->addAction(QStringLiteral("RAMBANK%1").arg(n));
     RAMBANK[n]->setObjectName(QStringLiteral("RAMBANK%1").arg(n));
+    RAMBANK[n]->setVisible(false);
     connect(RAMBANK[n], &QAction::triggered, this, [this, n] { PBankClick(n); });
   }
   ExportDir = QDir::tempPath();
@@ -77,7 +80,7 @@ TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
 }
 
 QAction* TMx_RAM::AddItem(const QString& name, const QString& caption, void (TMx_RAM::*handler)()) {
-  QAction* a = PopupMenu1->addAction(caption);
+  QAction* a = RamPopup->addAction(caption);
   a->setObjectName(name);
   connect(a, &QAction::triggered, this, handler);
   return a;
@@ -96,21 +99,6 @@ void TMx_RAM::showEvent(QShowEvent* e) {
   TPanelForm::showEvent(e);
   SGD->SetRowCount(kGridSize);
   DataUpdate(true);
-}
-
-// ---- what the chip definition sets ----
-
-void TMx_RAM::HideBanks() {
-  for (int n = 0; n < 5; ++n) {
-    PBank[n]->hide();
-    RAMBANK[n]->setVisible(false);
-  }
-}
-
-void TMx_RAM::ShowBank(int bank) {
-  if (bank < 0 || bank >= 5) return;
-  PBank[bank]->show();
-  RAMBANK[bank]->setVisible(true);
 }
 
 // ---- refresh and drawing ----

@@ -2,8 +2,9 @@
 // Memory view: one bank of 256 shadow addresses as a 16 x 16 grid of hex bytes,
 // with change marks (white on blue), colour marks and hint flags, its own ".ram"
 // file of banks 0 and 1 and the spreadsheet export. Writes go through WriteReg.
-// The chip definition shows the defined banks through HideBanks and ShowBank.
+// The chip definition shows the defined banks through the listener methods.
 
+#include "link/chip_definition_listener.h"
 #include "shell/form.h"
 #include "shell/memory_view_file.h"
 #include "shell/view_controls.h"
@@ -11,7 +12,7 @@
 class QAction;
 class QMenu;
 
-class TMx_RAM : public TPanelForm {
+class TMx_RAM : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
   explicit TMx_RAM(Program& program, QWidget* parent = nullptr);
@@ -21,9 +22,9 @@ public:
   void DataUpdate(bool initial = false);
   void PBankClick(int bank);  // PBank0Click .. PBank4Click and "RAMBANK0" .. "RAMBANK4"
 
-  // What the chip definition sets.
-  void HideBanks();
-  void ShowBank(int bank);
+  // Chip definition: the banks it declares are shown.
+  void DefinitionOpened() override;
+  void RamBankShown(int bank) override;
 
   // The double click on the cell under the last mouse press: the keypad.
   void SGDDblClick();
@@ -49,7 +50,7 @@ public:
 
   TTabPanel* PBank[5] = {};
   TStringGrid* SGD = nullptr;
-  QMenu* PopupMenu1 = nullptr;
+  QMenu* RamPopup = nullptr;  // the grid's right-click menu
   QAction* RAMBANK[5] = {};
   QLabel* PnlHint = nullptr;
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/globals.h"
+#include "link/chip_definition.h"
 #include "link/clock_trim.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
@@ -59,6 +60,8 @@ public:
   QString ExeName;
 
   UsbTransport Transport;
+  // The chip-definition parser; the windows listen to it.
+  ChipDefinition ChipDef;
   // The board's clock counter and the oscillator trim's measurement state.
   ClockTrim Trim{G, Transport};
 
@@ -96,6 +99,7 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void ListenToChipDefinition();
   void RegisterPlacements();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;

@@ -9,12 +9,11 @@
 #include "link/mx_up.h"
 #include "shell/hex_keypad.h"
 #include "shell/program.h"
+#include "shell/register_view_layout.h"
 #include "shell/view_marks.h"
 
 namespace {
 
-constexpr int kColumns = 9;
-constexpr int kRowHeight = 18;
 constexpr int kWorkRegister = 0x29;
 // FSR0 = 0Fh:10h, FSR1 = 11h:12h.
 constexpr int kFsrHigh[2] = {0x0F, 0x11};
@@ -31,15 +30,17 @@ TMx_Reg2::TMx_Reg2(Program& program, QWidget* parent)
     : TPanelForm(program, "Mx_Reg2", QString::fromUtf8("REG"), parent) {
   auto* bar = new TTabBar(this);
   QVBoxLayout* layout = bar->FormLayout();
+  // The chip definition shows the tabs of the pages it declares.
   for (int p = 0; p < 6; ++p) {
     PPAGE[p] = bar->AddTab(QStringLiteral("PPAGE%1").arg(p + 1), QStringLiteral("PAGE%1").arg(p + 1));
+    PPAGE[p]->hide();
     connect(PPAGE[p], &TTabPanel::clicked, this, [this, p] { PPAGEClick(p); });
   }
 
-  SREG = new TStringGrid("SREG", kColumns, 0, this);
+  SREG = new TStringGrid("SREG", RegGridColumns, 0, this);
   SREG->SetColWidths(64);
   SREG->setColumnWidth(0, 96);
-  SREG->SetRowHeights(kRowHeight);
+  SREG->SetRowHeights(RegGridRowHeight);
   SREG->StyleOf = [this](int c, int r) { return SREGStyle(c, r); };
   connect(SREG, &TStringGrid::DblClick, this, &TMx_Reg2::SREGDblClick);
   layout->addWidget(SREG);
@@ -47,13 +48,13 @@ TMx_Reg2::TMx_Reg2(Program& program, QWidget* parent)
   Panel1 = new QLabel("Byte ", this);
   Panel1->setObjectName("Panel1");
   layout->addWidget(Panel1);
-  SByteReg = new TStringGrid("SByteReg", kColumns, 0, this);
+  SByteReg = new TStringGrid("SByteReg", RegGridColumns, 0, this);
   Panel3 = new QLabel("Word", this);
   Panel3->setObjectName("Panel3");
-  SWordReg = new TStringGrid("SWordReg", kColumns, 0, this);
+  SWordReg = new TStringGrid("SWordReg", RegGridColumns, 0, this);
   for (TStringGrid* g : {SByteReg, SWordReg}) {
     g->SetColWidths(64);
-    g->SetRowHeights(kRowHeight);
+    g->SetRowHeights(RegGridRowHeight);
     g->StyleOf = [this, g](int c, int r) { return ValueGridStyle(g, c, r); };
     connect(g, &TStringGrid::SelectCell, this,
             [this, g](int, int, int prevCol, int prevRow) { ValueCellLeft(g, prevCol, prevRow); });
@@ -117,40 +118,6 @@ void TMx_Reg2::FormCreate() { move(0, 0); }
 
 void TMx_Reg2::FormClose() {}
 
-// ---- what the chip definition sets ----
-
-void TMx_Reg2::ResetForParse() {
-  for (TStringGrid* g : {SREG, SByteReg}) {
-    g->SetColCount(kColumns);
-    g->SetRowCount(0);
-  }
-  for (TTabPanel* t : PPAGE) t->hide();
-}
-
-void TMx_Reg2::ShowPageTab(int page) {
-  if (page >= 0 && page < 6) PPAGE[page]->show();
-}
-
-namespace {
-// Entry c of a byte or word grid: every ninth entry adds a name row and a value row.
-void Declare(TStringGrid* g, int c, const QString& name) {
-  if (c < 0) return;
-  const int nameRow = 2 * (c / kColumns);
-  if (c % kColumns == 0) {
-    g->SetRowCount(nameRow + 2);
-    g->SetRowHeights(kRowHeight);
-    for (int col = 0; col < kColumns; ++col) {
-      g->SetCell(col, nameRow, QString());
-      g->SetCell(col, nameRow + 1, QString());
-    }
-  }
-  g->SetCell(c % kColumns, nameRow, name);
-}
-}  // namespace
-
-void TMx_Reg2::DeclareByteRegister(int index, const QString& name) { Declare(SByteReg, index, name); }
-void TMx_Reg2::DeclareWordRegister(int index, const QString& name) { Declare(SWordReg, index, name); }
-
 // ---- refresh ----
 
 void TMx_Reg2::DataUpdate(bool initial) {
@@ -165,14 +132,14 @@ void TMx_Reg2::DataUpdate(bool initial) {
     for (int i = 0; i < bytes->Count(); ++i) {
       RegByteItem* e = bytes->Items(i);
       e->Value = RefreshRegister(g, e->Address);
-      SByteReg->SetCell(i % kColumns, 2 * (i / kColumns) + 1, IntToHexW(e->Value, 2));
+      SByteReg->SetCell(i % RegGridColumns, 2 * (i / RegGridColumns) + 1, IntToHexW(e->Value, 2));
     }
   SByteReg->Repaint();
   if (TCRREGWordPtr* words = g.RegWordList.get())
     for (int i = 0; i < words->Count(); ++i) {
       RegWordItem* e = words->Items(i);
       e->Value = RefreshWordRegister(g, e->HighAddress, e->LowAddress);
-      SWordReg->SetCell(i % kColumns, 2 * (i / kColumns) + 1, IntToHexW(e->Value, 4));
+      SWordReg->SetCell(i % RegGridColumns, 2 * (i / RegGridColumns) + 1, IntToHexW(e->Value, 4));
     }
   SWordReg->Repaint();
 
@@ -191,8 +158,8 @@ void TMx_Reg2::DataUpdate(bool initial) {
 void TMx_Reg2::SWSREG() {
   const BitPageSpan span = BitPageRange(P.G, P.G.BitPage);
   SREG->SetRowCount(span.Count());
-  SREG->SetRowHeights(kRowHeight);
-  SREG->setFixedHeight((span.Count() + 2) * kRowHeight);
+  SREG->SetRowHeights(RegGridRowHeight);
+  SREG->setFixedHeight((span.Count() + 2) * RegGridRowHeight);
   const TCRREGBitPtr* bits = P.G.RegBitList.get();
   for (int r = 0; r < span.Count(); ++r) {
     const RegBitItem* e = bits ? bits->Items(span.First + r) : nullptr;
@@ -230,8 +197,8 @@ CellStyle TMx_Reg2::SREGStyle(int col, int row) const {
 }
 
 int TMx_Reg2::EntryAt(const TStringGrid* grid, int col, int row) const {
-  if (col < 0 || col >= kColumns || row < 0 || row >= grid->RowCount()) return -1;
-  const int i = (row / 2) * kColumns + col;
+  if (col < 0 || col >= RegGridColumns || row < 0 || row >= grid->RowCount()) return -1;
+  const int i = (row / 2) * RegGridColumns + col;
   const int count = IsWord(grid) ? (P.G.RegWordList ? P.G.RegWordList->Count() : 0)
                                  : (P.G.RegByteList ? P.G.RegByteList->Count() : 0);
   return i < count ? i : -1;

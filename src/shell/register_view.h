@@ -2,9 +2,9 @@
 // Register view: bit, byte and word registers of the chip definition, from the
 // register shadow, with changes drawn white on blue; edits go through WriteReg.
 // The chip definition sets the page tabs, the byte and word names and the caption
-// through ResetForParse, ShowPageTab, DeclareByteRegister, DeclareWordRegister and
-// SWSREG.
+// through the listener methods.
 
+#include "link/chip_definition_listener.h"
 #include "shell/form.h"
 #include "shell/view_controls.h"
 
@@ -12,7 +12,7 @@ class QMenu;
 class QAction;
 class TTabPanel;
 
-class TMx_Reg2 : public TPanelForm {
+class TMx_Reg2 : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
   explicit TMx_Reg2(Program& program, QWidget* parent = nullptr);
@@ -24,11 +24,14 @@ public:
   void SWSREG();
   void PPAGEClick(int page);  // PPAGE1Click .. PPAGE6Click: page 0 .. 5
 
-  // What the chip definition sets.
-  void ResetForParse();  // bit and byte grids 9 columns, 0 rows; page tabs hidden
-  void ShowPageTab(int page);
-  void DeclareByteRegister(int index, const QString& name);
-  void DeclareWordRegister(int index, const QString& name);
+  // Chip definition: page tabs, grid names and rows, the caption; at the end of a
+  // parse the bit grid of the current page is rebuilt.
+  void DefinitionOpened() override;  // bit and byte grids 9 columns, 0 rows; tabs hidden
+  void KeywordMet(uint16_t code) override;
+  void ProductLine(const QString& productName) override;
+  void ByteRegisterDeclared(int index, const QString& name) override;
+  void WordRegisterDeclared(int index, const QString& name) override;
+  void ParseEnded(const ChipDefinitionSeen& seen) override;
 
   // Double clicks on the cell under the last mouse press.
   void SREGDblClick();

@@ -18,7 +18,6 @@ struct ReadChip : ViewTest {
     for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
     Connect();
   }
-  uint8_t Shadow(int a) const { return G().Channels[0].RegShadow[a]; }
   static std::vector<std::string> RamReads() {
     std::vector<std::string> r;
     for (int p = 8; p < 16; ++p) r.push_back("R " + std::string(1, "0123456789ABCDEF"[p]) + "0 16");
@@ -48,7 +47,8 @@ TEST_F(ReadChip, ReadsRegistersAndBankZeroAndPutsBack7FhAnd0Dh) {
 }
 
 TEST_F(ReadChip, ReadsBankOneWhenItIsDefined) {
-  RamBank(1, 0x180, 0x1FF);
+  Define("#RAMBANK1\n180H 1FFH\n");
+  Connect();
   Click("Menu_ReadRAM");  // the hidden "Read RAM && REG" does the same
   EXPECT_EQ(SentText(), Concat({{"R 7F 1", "W 7F 02"}, registerReads, {"R 0D 1", "W 0D 10"}, RamReads(),
                                 {"W 7F 03"}, RamReads(), {"W 0D 11", "W 7F 03"}}));
@@ -58,7 +58,7 @@ TEST_F(ReadChip, ReadsBankOneWhenItIsDefined) {
 }
 
 TEST_F(ReadChip, FailedTransferEndsSilentlyWithNothingRefreshed) {
-  RamBank(0, 0x80, 0xFF);
+  Define("#RAMBANK0\n80H 0FFH\n");
   prog->Mx_RAM->DataUpdate(true);
   ASSERT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), "EE");  // address 80h
   struct Case {
@@ -88,10 +88,8 @@ TEST_F(ReadChip, FailedTransferEndsSilentlyWithNothingRefreshed) {
 // Read Chip refreshes the memory view before the register view: a listed register
 // in the "#REG0" range shows its change in both; a single write shows it in neither.
 TEST_F(ReadChip, RefreshOrderDecidesTheMarksOfRegisterRanges) {
-  G().Reg0Range = {0x00, 0x7F};
-  BitRegister(0, 0x01, "CTRL", {"B7", "B6", "B5", "B4", "B3", "B2", "B1", "B0"});
-  RamBank(0, 0x80, 0xFF);
-  Declared();
+  Define("#REG0\n00H 7FH\n#RAMBANK0\n80H 0FFH\n#REGBIT\n01H CTRL B7 B6 B5 B4 B3 B2 B1 B0\n");
+  Connect();
   TMx_RAM* ram = prog->Mx_RAM;
   TMx_Reg2* reg = prog->Mx_Reg2;
   Click("Menu_ReadChip");
@@ -106,7 +104,7 @@ TEST_F(ReadChip, RefreshOrderDecidesTheMarksOfRegisterRanges) {
 }
 
 TEST_F(ReadChip, ReadRegOnlyLeavesTheBankBitClear) {
-  G().Channels[0].RegShadow[0x7F] = 0x05;
+  Shadow(0x7F) = 0x05;
   Click("Menu_ReadREG");
   EXPECT_EQ(SentText(), Concat({{"W 7F 04"}, registerReads, {"W 7F 04"}}));
   EXPECT_EQ(Shadow(0x7F), 0x04);
@@ -117,19 +115,17 @@ TEST_F(ReadChip, ReadRegOnlyLeavesTheBankBitClear) {
 struct RegisterFiles : ViewTest {};
 
 TEST_F(RegisterFiles, SaveRegWritesOneLinePerBitRegister) {
-  BitRegister(0, 0x7F, "BANK", {"-", "-", "-", "-", "-", "-", "-", "RB"});
-  BitRegister(1, 0x01, "CTRL", {});
-  G().RegIsBit[0x400] = 1;
-  G().Channels[0].RegShadow[0x01] = 0xA5;
-  G().Channels[0].RegShadow[0x7F] = 0x01;
+  Define("#REGBIT\n7FH BANK - - - - - - - RB\n#REGBIT1\n01H CTRL\n");
+  Shadow(0x01) = 0xA5;
+  Shadow(0x7F) = 0x01;
   sim.dialogs.saveAnswers << Path("dump");
   Click("SaveREG");
-  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n400H 000H\r\n");
+  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n");
   EXPECT_EQ(sim.dialogs.fileRequests.last().defaultExt, "reg");
   EXPECT_EQ(sim.dialogs.fileRequests.last().filter, "*.reg|*.reg");
   // Cancelled: nothing written.
   Click("SaveREG");
-  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n400H 000H\r\n");
+  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n");
 }
 
 TEST_F(RegisterFiles, SaveRamWritesBothBanksAsCArrays) {
@@ -140,14 +136,11 @@ TEST_F(RegisterFiles, SaveRamWritesBothBanksAsCArrays) {
   EXPECT_EQ(empty[1], QString("-,").repeated(16));
   EXPECT_EQ(empty[8], QString("-,").repeated(15) + "-");
 
-  RamBank(0, 0x80, 0xFF);
-  RamBank(1, 0x180, 0x1FE);
-  G().RegMask[0x81] = 0x0F;
-  uint8_t* shadow = G().Channels[0].RegShadow;
-  shadow[0x80] = 0x12;
-  shadow[0x81] = 0xAB;
-  shadow[0xFF] = 0x34;
-  shadow[0x180] = 0xC0;
+  Define("#RAMBANK0\n80H 0FFH\n#RAMBANK1\n180H 1FEH\n#REGBYTE\n81H R81 0FH\n");
+  Shadow(0x80) = 0x12;
+  Shadow(0x81) = 0xAB;
+  Shadow(0xFF) = 0x34;
+  Shadow(0x180) = 0xC0;
   sim.dialogs.saveAnswers << Path("banks.ram");
   Click("SaveTable");
   EXPECT_EQ(sim.dialogs.fileRequests.last().defaultExt, "ram");
@@ -168,19 +161,18 @@ TEST_F(RegisterFiles, SaveRamWritesBothBanksAsCArrays) {
 }
 
 TEST_F(RegisterFiles, LoadRegWritesEachLineWithoutReadBack) {
-  ByteRegister(0x2A, "OSC");
-  Declared();
+  Define("#REGBYTE\n2AH OSC 0FFH\n");
   Connect();
-  G().Channels[0].RegShadow[0x7F] = 0x03;
-  G().Channels[0].RegShadow[0x3E] = 0x44;
+  Shadow(0x7F) = 0x03;
+  Shadow(0x3E) = 0x44;
   WriteFile("in.reg",
             "07FH 001H\r\n7fh 1\r\n; comment\r\n\r\n3EH 5\r\n0x12 5\r\n201H 9\r\n-1 4\r\n02AH 1FFH \"note\r\n");
   sim.dialogs.openAnswers << Path("in.reg");
   Click("LoadREG");
   EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 02", "W 3E 00", "W 7F 01", "W 7F 01", "W 3E 05", "W 2A FF"}));
-  EXPECT_EQ(G().Channels[0].RegShadow[0x7F], 0x01);
-  EXPECT_EQ(G().Channels[0].RegShadow[0x3E], 0x05);
-  EXPECT_EQ(G().Channels[0].RegShadow[0x201], 0x00);
+  EXPECT_EQ(Shadow(0x7F), 0x01);
+  EXPECT_EQ(Shadow(0x3E), 0x05);
+  EXPECT_EQ(Shadow(0x201), 0x00);
   EXPECT_EQ(sim.board.chip.Peek(0x2A), 0xFF);
   EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), "FF");
   EXPECT_EQ(sim.dialogs.fileRequests.last().filter, "*.reg|*.reg");
@@ -198,8 +190,8 @@ TEST_F(RegisterFiles, LoadRegWithTheBoardGoneStillStoresEveryValue) {
   sim.dialogs.openAnswers << Path("in.reg");
   Click("LoadREG");  // never connected
   EXPECT_TRUE(Sent().empty());
-  EXPECT_EQ(G().Channels[0].RegShadow[0x20], 0x11);
-  EXPECT_EQ(G().Channels[0].RegShadow[0x21], 0x22);
+  EXPECT_EQ(Shadow(0x20), 0x11);
+  EXPECT_EQ(Shadow(0x21), 0x22);
 }
 
 }  // namespace

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "shell/memory_view.h"
-#include "shell/register_view.h"
+#include "shell/setup_dialog.h"
 
 std::string PacketText(const Bytes& p) {
   char text[32];
@@ -24,8 +23,16 @@ std::string PacketText(const Bytes& p) {
 }
 
 void ViewTest::SetUp() {
+  copyData = false;
   ProgramTest::SetUp();
   StartProgram();
+}
+
+void ViewTest::Define(const QByteArray& definition) {
+  WriteFile("MxSel.INC", "T.INC TEST 1K\r\n");
+  WriteFile("Include/T.INC", definition);
+  prog->G.Channels[0].ProductIndex = 0;
+  ASSERT_TRUE(prog->Option->GetSELUP());
 }
 
 void ViewTest::Connect() {
@@ -38,40 +45,3 @@ std::vector<std::string> ViewTest::SentText() const {
   for (const Bytes& p : Sent()) out.push_back(PacketText(p));
   return out;
 }
-
-void ViewTest::BitRegister(int page, int address, const QString& name, const QStringList& bits) {
-  RegBitItem item;
-  item.Name = name;
-  item.Address = static_cast<uint16_t>(address);
-  uint8_t mask = 0xFF;
-  for (int i = 0; i < 8 && i < bits.size(); ++i) {
-    item.BitNames[i] = bits[i];
-    if (bits[i] == "-") mask &= static_cast<uint8_t>(~(0x80 >> i));
-  }
-  G().RegIsBit[address] = 1;
-  G().RegMask[address] = mask;
-  G().RegBitList->Add(item);
-  G().BitPageCount[page + 1] += 1;
-  prog->Mx_Reg2->ShowPageTab(page);
-}
-
-void ViewTest::ByteRegister(int address, const QString& name, uint8_t mask) {
-  G().RegMask[address] = mask;
-  prog->Mx_Reg2->DeclareByteRegister(G().ByteRegCount++, name);
-  G().RegByteList->Add(RegByteItem{static_cast<uint16_t>(address), 0});
-}
-
-void ViewTest::WordRegister(int high, int low, const QString& name, uint8_t highMask, uint8_t lowMask) {
-  G().RegMask[high] = highMask;
-  G().RegMask[low] = lowMask;
-  prog->Mx_Reg2->DeclareWordRegister(G().WordRegCount++, name);
-  G().RegWordList->Add(RegWordItem{static_cast<uint16_t>(high), static_cast<uint16_t>(low), 0});
-}
-
-void ViewTest::RamBank(int bank, int start, int end) {
-  G().RamBankRanges[bank] = {static_cast<uint16_t>(start), static_cast<uint16_t>(end)};
-  for (int a = start; a <= end; ++a) G().RegMask[a] = 0xFF;
-  prog->Mx_RAM->ShowBank(bank);
-}
-
-void ViewTest::Declared() { prog->Mx_Reg2->SWSREG(); }
