@@ -54,6 +54,16 @@ inline void WithKeypad(TMxPopSelHex& kp, const std::function<void()>& open, std:
   if (!ran) QCoreApplication::processEvents();
 }
 
+// Opens the keypad with `open`, types `keys` and returns the keypad's caption.
+inline QString TypeIntoKeypad(TMxPopSelHex& kp, const std::function<void()>& open, const QString& keys) {
+  QString caption;
+  WithKeypad(kp, open, [&] {
+    caption = kp.windowTitle();
+    KeypadType(kp, keys);
+  });
+  return caption;
+}
+
 // `action` must not open the keypad.
 inline void WithoutKeypad(TMxPopSelHex& kp, const std::function<void()>& action) {
   QTimer::singleShot(0, &kp, [&kp] {

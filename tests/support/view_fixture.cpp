@@ -1,8 +1,39 @@
 #include "support/view_fixture.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <cstdio>
 
 #include "shell/setup_dialog.h"
+#include "shell/view_controls.h"
+
+namespace {
+void SendMouse(TStringGrid* grid, QEvent::Type type, int col, int row, Qt::MouseButton button) {
+  const QPoint at = grid->visualRect(grid->model()->index(row, col)).center();
+  QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), button, button, Qt::NoModifier);
+  QCoreApplication::sendEvent(grid->viewport(), &e);
+}
+}  // namespace
+
+void GridPress(TStringGrid* grid, int col, int row, Qt::MouseButton button) {
+  SendMouse(grid, QEvent::MouseButtonPress, col, row, button);
+  SendMouse(grid, QEvent::MouseButtonRelease, col, row, button);
+}
+
+void GridDoubleClick(TStringGrid* grid, int col, int row) {
+  GridPress(grid, col, row);
+  SendMouse(grid, QEvent::MouseButtonDblClick, col, row, Qt::LeftButton);
+}
+
+void GridType(TStringGrid* grid, const QString& keys) {
+  for (QChar c : keys) {
+    int code = c == '\r' ? Qt::Key_Return : c == '\t' ? Qt::Key_Tab : c == '\b' ? Qt::Key_Backspace
+             : c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - u'A') : c.unicode();
+    QKeyEvent e(QEvent::KeyPress, code, Qt::NoModifier, c.isPrint() ? QString(c) : QString());
+    QCoreApplication::sendEvent(grid, &e);
+  }
+}
 
 std::string PacketText(const Bytes& p) {
   char text[32];

@@ -11,6 +11,14 @@
 // one register; anything else as hex bytes.
 std::string PacketText(const Bytes& p);
 
+class TStringGrid;
+
+// Mouse and keys on a grid cell as the user gives them.
+void GridPress(TStringGrid* grid, int col, int row, Qt::MouseButton button = Qt::LeftButton);
+void GridDoubleClick(TStringGrid* grid, int col, int row);
+// Types into the grid's current cell: "\r" Enter, "\t" Tab, "\b" Backspace.
+void GridType(TStringGrid* grid, const QString& keys);
+
 class ViewTest : public ProgramTest {
 protected:
   void SetUp() override;
