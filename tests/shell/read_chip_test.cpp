@@ -1,4 +1,6 @@
 // Read Chip, Read REG Only and the register files on the simulated board.
+#include <algorithm>
+
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
 #include "shell/memory_view.h"
@@ -192,6 +194,30 @@ TEST_F(RegisterFiles, LoadRegWithTheBoardGoneStillStoresEveryValue) {
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(Shadow(0x20), 0x11);
   EXPECT_EQ(Shadow(0x21), 0x22);
+}
+
+}  // namespace
+
+namespace {
+
+// With the shipped definition (both RAM banks declared) on a connected board.
+using ShippedDefinition = ProgramTest;
+
+TEST_F(ShippedDefinition, ReadChipAndSaveRam) {
+  StartProgram();
+  Click("USBScan");
+  sim.board.ClearLog();
+  Click("Menu_ReadChip");
+  std::vector<std::string> sent;
+  for (const Bytes& p : Sent()) sent.push_back(PacketText(p));
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "R 80 16"), 2);
+  EXPECT_EQ(sent.size(), 2u + 7 + 2 + 8 + 1 + 8 + 2);
+  EXPECT_TRUE(prog->G.ReadDone);
+  sim.dialogs.saveAnswers << Path("chip.ram");
+  Click("SaveTable");
+  const QByteArray file = ReadFile("chip.ram");
+  EXPECT_EQ(file.count("\r\n"), 22);
+  EXPECT_FALSE(file.contains('-'));  // every item fits the fixed-column readers
 }
 
 }  // namespace
