@@ -20,7 +20,7 @@
 
 namespace {
 constexpr int kGridSize = 17;
-const char* kWarning = "Warning";
+const char* kWarning = "warning";
 bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 }  // namespace
 
