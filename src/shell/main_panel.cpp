@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -268,9 +269,13 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
   }
   QMdiSubWindow* frame = panel->Frame();
   if (!frame) {
+    // The frame takes the panel's design size plus its own title bar and border.
+    QSize design = panel->size().expandedTo(panel->minimumSizeHint());
     frame = new PanelFrame(panel);
     MdiArea->addSubWindow(frame);
-    frame->adjustSize();
+    frame->ensurePolished();
+    QMargins m = frame->contentsMargins();
+    frame->resize(design + QSize(m.left() + m.right(), m.top() + m.bottom()));
     frame->hide();
   }
   if (show) {
