@@ -3,6 +3,7 @@
 TAnxADC::TAnxADC(Program& program, QWidget* parent)
     : TPanelForm(program, "AnxADC", QString::fromUtf8("Analyse ADC"), parent) {
   resize(640, 480);
+  CreateChipDefinitionControls();
 }
 
 void TAnxADC::FormCreate() {}

@@ -3,6 +3,7 @@
 TADCForm::TADCForm(Program& program, QWidget* parent)
     : TPanelForm(program, "ADCForm", QString::fromUtf8("ADC"), parent) {
   resize(640, 480);
+  CreateChipDefinitionControls();
 }
 
 void TADCForm::FormCreate() {}

@@ -3,6 +3,7 @@
 TDACForm::TDACForm(Program& program, QWidget* parent)
     : TPanelForm(program, "DACForm", QString::fromUtf8("DAC"), parent) {
   resize(640, 480);
+  CreateChipDefinitionControls();
 }
 
 void TDACForm::FormCreate() {}

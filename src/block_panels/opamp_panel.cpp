@@ -3,6 +3,7 @@
 TOPForm::TOPForm(Program& program, QWidget* parent)
     : TPanelForm(program, "OPForm", QString::fromUtf8("OP"), parent) {
   resize(640, 480);
+  CreateChipDefinitionControls();
 }
 
 void TOPForm::FormCreate() {}

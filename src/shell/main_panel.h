@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <memory>
 
+#include "link/chip_definition_listener.h"
 #include "shell/form.h"
 
 class Program;
@@ -33,7 +34,7 @@ private:
   QLabel* panels_[3];
 };
 
-class TMainPanel : public QMainWindow, public FormHandlers {
+class TMainPanel : public QMainWindow, public FormHandlers, public ChipDefinitionListener {
   Q_OBJECT
 public:
   explicit TMainPanel(Program& program);
@@ -58,6 +59,12 @@ public:
 
   // A menu item by component name (submenus by the name of their bar item).
   QAction* MenuItem(const QString& name) const;
+
+  // Chip definition: which menu items the chip offers.
+  void ParseStarted() override;
+  void DefinitionOpened() override;
+  void KeywordMet(uint16_t code) override;
+  void AccessLine(const QString& rawLine) override;
 
   QMdiArea* MdiArea = nullptr;
   TStatusBar* StatusBar1 = nullptr;
@@ -96,4 +103,6 @@ private:
   QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
   void BuildMenus();
   std::unique_ptr<TRestoreWin> restore_;
+  void ShowItems(std::initializer_list<const char*> names, bool visible);
+  bool closed_ = false;
 };

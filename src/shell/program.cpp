@@ -38,7 +38,7 @@ QString WithSlash(QString dir) {
 }  // namespace
 
 Program::Program(const QString& programDir, const Platform& platform, const QString& exeName)
-    : Plat(platform), ExeDir(WithSlash(programDir)), ExeName(exeName), Transport(*platform.usb, G) {
+    : Plat(platform), ExeDir(WithSlash(programDir)), ExeName(exeName), Transport(*platform.usb, G), ChipDef(G, ExeDir) {
   G.IncludeDir = ExeDir;
   CreateWindows();
   RegisterPlacements();
@@ -87,7 +87,16 @@ void Program::CreateWindows() {
   Meter = create(new TMeter(*this, host));
   bodyfatGUIForm = create(new TbodyfatGUIForm(*this, host));
   ShowWaveForm = create(new TShowWaveForm(*this, host));
-  Option = create(new TOption(*this, host));
+  // The Setup dialog parses the chip definition in its create handler: every window
+  // listens by then.
+  Option = new TOption(*this, host);
+  ListenToChipDefinition();
+  Option->FormCreate();
+}
+
+// Each window applies what concerns its own controls, in the order the windows exist.
+void Program::ListenToChipDefinition() {
+  ChipDef.Listeners = {MainPanel, Mx_RAM, Mx_Reg2, ADCForm, OPForm, DACForm, IQForm, AnxADC, Option};
 }
 
 // The link layer knows no window: its hooks and refresh chains are filled here.

@@ -9,6 +9,7 @@
 
 #include "common/globals.h"
 #include "link/clock_trim.h"
+#include "link/chip_definition.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -61,6 +62,8 @@ public:
   UsbTransport Transport;
   // The board's clock counter and the oscillator trim's measurement state.
   ClockTrim Trim{G, Transport};
+  // The chip-definition parser; the windows listen to it.
+  ChipDefinition ChipDef;
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
@@ -97,6 +100,7 @@ private:
   void CreateWindows();
   void WireLink();
   void RegisterPlacements();
+  void ListenToChipDefinition();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QVBoxLayout>
 
+#include "link/chip_definition.h"
 #include "shell/program.h"
 
 TOption::TOption(Program& program, QWidget* parent)
@@ -16,12 +17,19 @@ TOption::TOption(Program& program, QWidget* parent)
   Photo = new QCheckBox("Photo", this);
   Photo->setObjectName("Photo");
   layout->addWidget(Photo);
+  CreateChipDefinitionControls();
+  connect(CbSeluP, &QComboBox::activated, this, &TOption::CbSeluPChange);
   resize(480, 360);
 }
 
 void TOption::FormCreate() {
+  P.G.IncludeDir = P.ExeDir;
+  CbSeluP->clear();
+  CbSeluP->addItems(ProductListItems(P.G.IncludeDir));
+  CbSeluP->setCurrentIndex(0);
+  P.G.Channels[0].ProductIndex = 0;
   P.G.Channels[0].LinkKind = LinkKindUsb;
-  if (CbSeluP->count() > 0) CbSeluP->setCurrentIndex(0);
+  GetSELUP();
 }
 
 void TOption::FormClose() {}
@@ -31,8 +39,23 @@ void TOption::ShowSetup(int left, int top) {
   exec();
 }
 
-void TOption::ChennalComChange() { P.G.Channels[0].LinkKind = LinkKindUsb; }
+void TOption::ChennalComChange() {
+  const STND& ch = P.G.Channels[0];
+  if (ch.ProductIndex < CbSeluP->count()) CbSeluP->setCurrentIndex(ch.ProductIndex);
+  P.G.Channels[0].LinkKind = LinkKindUsb;
+  GetSELUP();
+}
 
 QString TOption::ProductText(int index) const {
   return index >= 0 && index < CbSeluP->count() ? CbSeluP->itemText(index) : QString();
+}
+
+bool TOption::GetSELUP() { return P.ChipDef.GetSELUP(); }
+
+uint16_t TOption::IsPseudo(const QString& word) { return ChipDefinition::IsPseudo(word); }
+
+void TOption::CbSeluPChange(int index) {
+  if (index < 0) return;
+  P.G.Channels[0].ProductIndex = static_cast<uint16_t>(index);
+  GetSELUP();
 }

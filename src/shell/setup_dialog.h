@@ -4,12 +4,14 @@
 
 #include "common/line_tokens.h"
 #include "common/number_text.h"
+#include "link/chip_definition_listener.h"
 #include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;
+class QFrame;
 
-class TOption : public TDialogForm {
+class TOption : public TDialogForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
   explicit TOption(Program& program, QWidget* parent = nullptr);
@@ -28,7 +30,22 @@ public:
   static QString IntToBin(int32_t value, int digits) { return ::IntToBin(value, digits); }
   static void CutLIPara(LineRec& rec) { ::CutLIPara(rec); }
 
+  // The chip definition of the selected product (ChipDefinition::GetSELUP).
+  bool GetSELUP();
+  static uint16_t IsPseudo(const QString& word);
+  // A product chosen in CbSeluP: the chip definition follows at once.
+  void CbSeluPChange(int index);
+
   QComboBox* CbSeluP = nullptr;
   QCheckBox* Photo = nullptr;
-  bool AutoLoad = false;  // "#AUTOLOAD" in the chip definition
+  QFrame* PanelENG = nullptr;  // the instrument ports
+  bool AutoLoad = false;       // "#AUTOLOAD" in the chip definition
+
+  // Chip definition: "光耦合", the instrument rows and the auto-load flag.
+  void ParseStarted() override;
+  void DefinitionOpened() override;
+  void KeywordMet(uint16_t code) override;
+
+private:
+  void CreateChipDefinitionControls();
 };
