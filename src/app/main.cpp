@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/real_usb.h"
+#include "platform/serial_termios.h"
 #include "shell/application.h"
 #include "shell/main_panel.h"
 #include "shell/program.h"
@@ -28,10 +29,15 @@ int main(int argc, char** argv) {
   else
     usb = std::make_unique<RealUsbServices>();
 
+  // COM1..COM16 as the host names them, with the program folder's overrides.
+  TermiosSerialServices serial;
+  serial.PortMap().Load(QCoreApplication::applicationDirPath());
+
   Platform platform;
   platform.usb = usb.get();
   platform.clock = &clock;
   platform.dialogs = &dialogs;
+  platform.serial = &serial;
 
   int rc = 0;
   try {

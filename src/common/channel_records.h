@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/serial_services.h"
 #include "platform/usb_services.h"
 
 // One 20-byte pipe record of the board's USB driver; byte 2 is the endpoint address,
@@ -28,12 +29,12 @@ struct Devc {
 
 // A serial port record: the board UART, the instrument ports and the meter channels.
 struct DevcRS232 {
-  int Handle = -1;          // -1 when closed (never 0, which is standard input)
-  QString PortName;         // "COM1" .. "COM16"
+  int Handle = InvalidSerialHandle;  // -1 when closed (never 0, which is standard input)
+  QString PortName;                  // "COM1" .. "COM16"
   uint8_t Connected = 0;
   uint32_t BaudRate = 9600;
-  uint8_t Parity = 0;       // 0 none, 1 odd, 2 even
-  uint8_t StopBits = 0;     // 0 one stop bit, 2 two stop bits
+  uint8_t Parity = NoParity;         // 0 none, 1 odd, 2 even
+  uint8_t StopBits = OneStopBit;     // 0 one stop bit, 2 two stop bits
   uint8_t ByteSize = 8;
 };
 

@@ -8,6 +8,7 @@
 
 #include "common/channel_records.h"
 #include "common/field_descriptors.h"
+#include "common/instrument_ports.h"
 #include "common/register_model.h"
 
 constexpr int PacketSize = 64;
@@ -54,12 +55,17 @@ struct Globals {
   std::unique_ptr<TCRREGBytePtr> RegByteList;
   std::unique_ptr<TCRREGWordPtr> RegWordList;
 
+  // Bench instrument ports and their exchange buffers.
+  InstrumentPorts Instruments;
+
   QString AppDir;       // program folder, ending in "/"
   QString IncludeDir;   // folder of "MxSel.INC"
   QString AppCaption;
   QString ProductName;
   int NPoints = 256;
   int ScaleDivisor = 1;
+  // Outlier threshold of the interleaved ADC and temperature capture; only grows.
+  int FilterLimit = 0;
   bool ReadDone = false;
   uint8_t RamBank = 0;   // memory view's bank 0..4
   uint8_t BitPage = 0;   // register view's bit page 0..5

@@ -102,7 +102,6 @@ private:
   QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
   QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
   void BuildMenus();
-  std::unique_ptr<TRestoreWin> restore_;
   void ShowItems(std::initializer_list<const char*> names, bool visible);
-  bool closed_ = false;
+  std::unique_ptr<TRestoreWin> restore_;
 };

@@ -38,7 +38,11 @@ QString WithSlash(QString dir) {
 }  // namespace
 
 Program::Program(const QString& programDir, const Platform& platform, const QString& exeName)
-    : Plat(platform), ExeDir(WithSlash(programDir)), ExeName(exeName), Transport(*platform.usb, G), ChipDef(G, ExeDir) {
+    : Plat(platform),
+      ExeDir(WithSlash(programDir)),
+      ExeName(exeName),
+      Transport(*platform.usb, G),
+      ChipDef(G, ExeDir) {
   G.IncludeDir = ExeDir;
   CreateWindows();
   RegisterPlacements();

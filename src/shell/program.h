@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "common/globals.h"
-#include "link/clock_trim.h"
 #include "link/chip_definition.h"
+#include "link/clock_trim.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 
@@ -60,10 +60,10 @@ public:
   QString ExeName;
 
   UsbTransport Transport;
-  // The board's clock counter and the oscillator trim's measurement state.
-  ClockTrim Trim{G, Transport};
   // The chip-definition parser; the windows listen to it.
   ChipDefinition ChipDef;
+  // The board's clock counter and the oscillator trim's measurement state.
+  ClockTrim Trim{G, Transport};
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
@@ -99,8 +99,8 @@ public:
 private:
   void CreateWindows();
   void WireLink();
-  void RegisterPlacements();
   void ListenToChipDefinition();
+  void RegisterPlacements();
   std::unique_ptr<TMainPanel> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;

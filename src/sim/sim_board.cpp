@@ -38,6 +38,11 @@ void SimChip::SetMask(int address, uint8_t mask) {
   }
 }
 
+void SimChip::SetMasks(const uint8_t* masks, int count) {
+  for (int a = 0; a < count && a < 0x200; ++a)
+    if (Index(a) >= 0) SetMask(a, masks[a]);
+}
+
 uint8_t SimChip::Mask(int address) const {
   int i = Index(address);
   return i < 0 ? 0 : masks_[i];
@@ -255,6 +260,47 @@ int32_t SimBoard::NextSample() {
   return static_cast<int32_t>(std::lround(streamMean + streamNoise * normal_(rng_)));
 }
 
+void SimBoard::StartIqConversion() {
+  iq_busy_ = iqBusyReads;
+  if (iq_busy_ == 0) ReadingIqControl();
+}
+
+// One read of 0Fh during a conversion; the last one ends it.
+void SimBoard::ReadingIqControl() {
+  if (iq_busy_ < 0 || !(chip.Peek(0x0F) & 0x04)) return;
+  if (iq_busy_ > 0 && --iq_busy_ > 0) return;
+  auto [i, q] = iqSource ? iqSource(iqConversions) : std::pair<uint32_t, uint32_t>{0, 0};
+  ++iqConversions;
+  for (int b = 0; b < 3; ++b) {
+    chip.Poke(0x06 + b, static_cast<uint8_t>(i >> (16 - 8 * b)));
+    chip.Poke(0x09 + b, static_cast<uint8_t>(q >> (16 - 8 * b)));
+  }
+  chip.Poke(0x0F, chip.Peek(0x0F) & ~0x04);
+}
+
+std::function<int32_t(uint64_t)> EcgPulseTrain::Source() const {
+  EcgPulseTrain t = *this;
+  if (t.intervals.empty()) t.intervals = {240};
+  // Pulses do not overlap.
+  int64_t cycle = 0;
+  for (int& iv : t.intervals) cycle += (iv = std::max(iv, 2 * t.halfWidth + 1));
+  return [t, cycle](uint64_t n) {
+    int64_t value = t.baseline;
+    // Offset within the cycle of intervals, counted from halfWidth before a peak.
+    int64_t rel = static_cast<int64_t>(n) - t.firstPeak + t.halfWidth;
+    if (rel >= 0) {
+      int64_t within = rel % cycle, peak = 0;
+      for (int iv : t.intervals) {
+        if (peak + iv > within) break;
+        peak += iv;
+      }
+      int64_t dist = std::llabs(within - t.halfWidth - peak);
+      if (dist <= t.halfWidth) value += t.amplitude * (t.halfWidth + 1 - dist) / (t.halfWidth + 1);
+    }
+    return static_cast<int32_t>(2 * value);
+  };
+}
+
 // One command, decoded from its defined leading bytes only; the reply goes to reply_.
 void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
   std::memset(reply_, 0, sizeof reply_);
@@ -294,12 +340,20 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       uint8_t op = at(1);
       if (op == 0x00 && at(2) == 0xA0) {  // register write
         uint8_t a = at(3), n = at(4);
-        for (int i = 0; i < n; ++i) chip.Write(static_cast<uint8_t>(a + i), at(7 + i));
+        for (int i = 0; i < n; ++i) {
+          uint8_t reg = static_cast<uint8_t>(a + i);
+          chip.Write(reg, at(7 + i));
+          if (reg == 0x0F && (at(7 + i) & 0x04)) StartIqConversion();
+        }
         r[0] = statusByte;
       } else if (op == 0x01 && at(2) == 0xA0) {  // register read
         uint8_t a = at(3), n = at(4);
         r[0] = statusByte;
-        for (int i = 0; i < n && i < 63; ++i) r[1 + i] = chip.Read(static_cast<uint8_t>(a + i));
+        for (int i = 0; i < n && i < 63; ++i) {
+          uint8_t reg = static_cast<uint8_t>(a + i);
+          r[1 + i] = chip.Read(reg);
+          if (reg == 0x0F) ReadingIqControl();
+        }
       } else if (op == 0x02) {  // stream start
         streaming = true;
         streamMode = at(2);

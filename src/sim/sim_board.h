@@ -25,6 +25,9 @@ public:
   void Poke(int address, uint8_t value);
   // Implemented bits per shadow-style address (default FFh everywhere).
   void SetMask(int address, uint8_t mask);
+  // Takes the implemented bits of every address it holds from a table indexed by
+  // shadow-style address (the chip definition's RegMask, `count` entries).
+  void SetMasks(const uint8_t* masks, int count);
   uint8_t Mask(int address) const;
 
   int Bank() const { return regs_[0x7F] & 1; }
@@ -33,6 +36,21 @@ private:
   static int Index(int address);  // 0..383, or -1
   uint8_t regs_[384] = {};
   uint8_t masks_[384];
+};
+
+// Raw stream words of an ECG-like signal for ADC captures (which halve positive
+// words): a flat baseline with a triangular R wave of the given amplitude and
+// half-width every R-R interval, the intervals (in samples) taken in turn. Peaks
+// stand at stream sample firstPeak, firstPeak + intervals[0], ... (counted from the
+// board's first streamed sample).
+struct EcgPulseTrain {
+  int firstPeak = 150;
+  std::vector<int> intervals{240};
+  int amplitude = 20000;
+  int halfWidth = 8;
+  int baseline = 1000;
+
+  std::function<int32_t(uint64_t n)> Source() const;
 };
 
 class SimBoard : public UsbServices {
@@ -86,6 +104,13 @@ public:
   bool streaming = false;
   int streamMode = 0;
 
+  // I/Q demodulator: writing register 0Fh with bit 2 set starts a conversion; 0Fh then
+  // reads with bit 2 set for iqBusyReads reads (for ever when negative), after which
+  // the raw words of conversion n stand in 06h..08h (I) and 09h..0Bh (Q), high first.
+  std::function<std::pair<uint32_t, uint32_t>(uint64_t n)> iqSource;  // default: both 0
+  int iqBusyReads = 1;
+  uint64_t iqConversions = 0;
+
   // The chip's oscillator as the board's counter sees it: nominal 2, 4 or 8 MHz by
   // register 3Eh bits 6:5, off by `oscillatorError`, and lowered by each trim code
   // step above 40h in register 2Bh.
@@ -121,6 +146,8 @@ private:
   bool Fault();
   void Command(const Device& dev, const uint8_t* cmd, size_t len);  // runs one command, fills reply_
   int32_t NextSample();
+  void StartIqConversion();
+  void ReadingIqControl();
 
   std::map<Handle, int> open_;  // handle -> position in devices
   Handle next_ = 0x40;
@@ -128,6 +155,7 @@ private:
   uint8_t reply_[64] = {};
   bool reply_ready_ = false;
   uint64_t sample_n_ = 0;
+  int iq_busy_ = 0;  // reads of 0Fh left before the running conversion ends
   std::mt19937 rng_{12345};
   std::normal_distribution<double> normal_{0.0, 1.0};
 };

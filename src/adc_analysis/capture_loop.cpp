@@ -1,0 +1,173 @@
+#include "adc_analysis/capture_loop.h"
+
+#include <algorithm>
+
+#include "adc_analysis/analysis_state.h"
+#include "adc_analysis/sample_decoding.h"
+#include "adc_analysis/stream_capture.h"
+#include "link/mx_up.h"
+#include "platform/clock.h"
+
+namespace {
+
+template <typename F, typename... A>
+void Call(const F& f, A&&... a) {
+  if (f) f(std::forward<A>(a)...);
+}
+
+double MsSince(Clock& clock, int64_t t0) { return (clock.SteadyUs() - t0) / 1000.0; }
+
+// The I/Q conversion's done bit gets as long as a capture waits for data, and at most
+// this many polls.
+constexpr int MaxDonePolls = 10'000;
+constexpr int IqControlRegister = 15;
+constexpr uint8_t IqStartBit = 0x04;
+constexpr int IqResultRegister = 6;
+constexpr int DgconRegister = 13;
+
+FigureScale ScaleOf(const AnalysisState& st, const CaptureRequest& r) {
+  return MakeScale(st.ScaleBits, st.G.ScaleDivisor, r.Gain, r.RefText, r.Temperature);
+}
+
+}  // namespace
+
+CaptureOutcome CatchACDCOM(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks) {
+  Globals& g = st.G;
+  for (int i = 0; i < 2; ++i) {
+    g.XferBuf[2] = up.GetReg(2, 0);
+    up.WriteRegs(2, 1, 0);
+  }
+  CaptureOutcome out;
+  if (request.IqMode) {
+    if ((up.GetReg(DgconRegister, 0) & 0x81) != 0x81) {
+      Call(hooks.Warning, kDgconError);
+      return out;
+    }
+    std::fill(st.AdiValues.begin(), st.AdiValues.end(), 0.0);
+    std::fill(st.AdqValues.begin(), st.AdqValues.end(), 0.0);
+    st.ShapeGridForIq();
+    out.Completed = CatchADI(up, st, request, hooks);
+    Call(hooks.Status, out.Completed ? kReadComplete : kReadError);
+    out.Figures = StoreIqCaptureFigures(st, ScaleOf(st, request));
+    return out;
+  }
+  out.Completed = ReadADCALL(up, st, request, hooks, &out.Ekg);
+  Call(hooks.Status, out.Completed ? kReadComplete : kReadError);
+  out.Figures = StoreAdcCaptureFigures(st, ScaleOf(st, request));
+  return out;
+}
+
+bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks,
+                std::optional<EkgSummary>* ekg) {
+  Globals& g = st.G;
+  Clock& clock = up.ClockSource();
+  AdcStreamCapture capture(st);
+  capture.Begin({request.Mode, request.Temperature, request.Ekg});
+  Call(hooks.ShowGauge, 0);
+
+  up.StartStream(request.Mode);
+  const int64_t t0 = clock.SteadyUs();
+  int64_t tLast = t0;
+  if (request.LiveChart) g.LiveChartFlag = st.MovingDiffMode ? 0 : 1;
+
+  auto end = [&] {
+    g.LiveChartFlag = 0;
+    up.StopStream();
+    st.CaptureMs = MsSince(clock, t0);
+    Call(hooks.HideGauge);
+  };
+  try {
+    do {
+      int n = up.ReadStream(0);
+      if (n > 0) {
+        tLast = clock.SteadyUs();
+        capture.OnReply(n, g.PacketBuf);
+        st.CaptureMs = MsSince(clock, t0);
+      }
+      if (clock.SteadyUs() - tLast > CaptureTimeoutUs) st.CaptureIdle = true;
+      Call(hooks.ProcessMessages);
+    } while (capture.Wanted() && !st.CaptureIdle);
+    if (request.Ekg && request.EkgStatistics && ekg) *ekg = capture.EkgResult();
+  } catch (...) {
+    end();
+    st.CaptureIdle = true;
+    throw;
+  }
+  end();
+  return capture.Finish(request.DiffLength);
+}
+
+bool CatchADI(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks) {
+  Globals& g = st.G;
+  Clock& clock = up.ClockSource();
+  st.CaptureIdle = false;
+  st.TargetCount = g.NPoints > 0 ? std::min(g.NPoints, MaxSamplePoints) : 256;
+  Call(hooks.ShowGauge, 0);
+  st.ClearWork(2 * g.NPoints);
+
+  const int64_t t0 = clock.SteadyUs();
+  g.IQSampleCount = 0;
+  Call(hooks.ProcessMessages);
+  int64_t tLast = clock.SteadyUs();
+  if (request.LiveChart) g.LiveChartFlag = 1;
+  double sumI = 0, sumQ = 0;
+
+  do {
+    g.XferBuf[IqControlRegister] = up.GetReg(IqControlRegister, 0) | IqStartBit;
+    if (up.WriteRegs(IqControlRegister, 1, 0)) {
+      tLast = clock.SteadyUs();
+      // A failed read ends the wait as a cleared bit would; a bit that never clears
+      // ends the capture like a board that stopped sending.
+      bool stuck = false;
+      for (int polls = 0; up.ReadRegs(IqControlRegister, 1, 0) && (g.PacketBuf[1] & IqStartBit); ++polls) {
+        if (polls >= MaxDonePolls || clock.SteadyUs() - tLast > CaptureTimeoutUs) {
+          stuck = true;
+          break;
+        }
+      }
+      if (stuck) {
+        st.CaptureIdle = true;
+      } else {
+        // A failed result read skips the pair and goes straight to the next start.
+        if (!up.ReadRegs(IqResultRegister, 6, 0)) continue;
+        const int c = g.IQSampleCount;
+        double i = DecodeIqWord(Word24(g.PacketBuf + 1));
+        double q = DecodeIqWord(Word24(g.PacketBuf + 4));
+        st.AdiValues[c] = i;
+        st.AdqValues[c] = q;
+        st.MemoryF.SetGeneral(c, i);
+        st.MemoryF.SetGeneral(IqQPosition(st.TargetCount, c), q);
+        g.IQSampleCount = c + 1;
+        sumI += i;
+        sumQ += q;
+        st.IQCaptureMs = MsSince(clock, t0);
+      }
+    }
+    if (clock.SteadyUs() - tLast > CaptureTimeoutUs) st.CaptureIdle = true;
+    Call(hooks.ProcessMessages);
+    Call(hooks.ShowGauge, g.IQSampleCount * 100 / st.TargetCount);
+  } while (g.IQSampleCount < st.TargetCount && !st.CaptureIdle);
+
+  g.LiveChartFlag = 0;
+  st.LastCount = g.IQSampleCount;
+  // No pair stored leaves the means at 0.
+  st.AdiMean = g.IQSampleCount > 0 ? sumI / g.IQSampleCount : 0;
+  st.AdqMean = g.IQSampleCount > 0 ? sumQ / g.IQSampleCount : 0;
+  const bool completed = !st.CaptureIdle;
+  st.CaptureIdle = true;
+  return completed;
+}
+
+void WaitTRIGER(Clock& clock, int seconds, const std::function<void()>& processMessages,
+                const std::function<void(const QString&)>& status) {
+  const int64_t start = clock.SteadyUs();
+  const int64_t limit = static_cast<int64_t>(seconds) * 1'000'000;
+  for (;;) {
+    Call(processMessages);
+    const int64_t elapsed = clock.SteadyUs() - start;
+    Call(status, QString::number((elapsed / 1'000'000) % 60));
+    if (elapsed > limit) break;
+    // Between rounds of messages the program sleeps instead of spinning.
+    clock.SleepUs(std::min<int64_t>(10'000, limit - elapsed + 1));
+  }
+}

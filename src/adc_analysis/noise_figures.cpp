@@ -1,0 +1,136 @@
+#include "adc_analysis/noise_figures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "adc_analysis/analysis_state.h"
+#include "adc_analysis/figure_text.h"
+#include "common/errors.h"
+
+double GetGain(unsigned ad1gn, unsigned vr1gn) {
+  static constexpr double gains[8] = {0.25, 0.5, 1, 2, 4, 8, 16, 16};
+  double g = ad1gn < 8 ? gains[ad1gn] : 1.0;
+  return vr1gn != 0 ? g * 2 : g;
+}
+
+double ReferenceVolts(const QString& text) {
+  auto v = ReadReal(text);
+  if (!v || *v == 0) return 1.2;
+  return *v;
+}
+
+FigureScale MakeScale(int bits, int divisor, double gain, const QString& refText, bool temperature) {
+  return {bits, std::max(1, divisor), gain, ReferenceVolts(refText), temperature};
+}
+
+double Checked(long double value) {
+  if (std::isnan(value)) throw EMathError(kFloatInvalid);
+  if (std::isinf(value) || std::fabs(value) > std::numeric_limits<double>::max())
+    throw EMathError(kFloatOverflow);
+  return static_cast<double>(value);
+}
+
+void ChannelFigures::StoreIn(STND& channel) const {
+  double k = Temperature ? 256.0 : 1.0;
+  double* r = channel.ChannelResults;
+  r[0] = Average / k;
+  r[1] = VppNv;
+  r[2] = RmsNv;
+  r[3] = Enob;
+  r[4] = VppCount / k;
+  r[5] = RmsCount / k;
+  r[6] = NoiseFree;
+}
+
+ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, double max, double min, int count) {
+  const int b = sc.Bits;
+  const long double vn = static_cast<long double>(Checked(static_cast<long double>(sc.Vref) * 1e9L));
+  const long double lsb = sc.Temperature ? 33554432.0L : std::ldexp(1.0L, b - 1) * sc.Gain;
+  if (lsb == 0) throw EMathError(kFloatDivByZero);
+
+  ChannelFigures f;
+  f.Temperature = sc.Temperature;
+  f.Average = mean;
+  f.RmsCount = sigma;
+  f.Enob = sigma <= 0 ? b + 1 : std::min<double>(b - std::log2(sigma), b + 1);
+  f.RmsNv = Checked(vn * sigma / lsb);
+  double vpp = 0;
+  if (count > 0) vpp = std::fabs(std::nearbyint(max / sc.Divisor) - std::nearbyint(min / sc.Divisor));
+  f.VppCount = vpp == 0 ? 1 : vpp;
+  f.NoiseFree = sigma > 0 ? b - std::log2(f.VppCount) : b;
+  f.VppNv = Checked(vn * f.VppCount / lsb);
+  return f;
+}
+
+namespace {
+
+// Standard deviation of n grid values read back from positions pos(k); an empty
+// position repeats the value before it.
+template <typename Pos>
+double GridSigma(const ValueGrid& grid, int n, Pos pos, long double mean, double factor) {
+  if (n <= 0) return 0;
+  long double sum = 0;
+  double x = 0;
+  for (int k = 0; k < n; ++k) {
+    if (auto v = grid.Number(pos(k))) x = *v * factor;
+    long double d = x - mean;
+    sum += d * d;
+  }
+  return static_cast<double>(std::sqrt(sum / n));
+}
+
+struct Extremes {
+  double max = -800000000.0;
+  double min = 800000000.0;
+};
+
+Extremes ExtremesOf(const std::vector<double>& values, int n, double factor) {
+  Extremes e;
+  for (int k = 0; k < n; ++k) {
+    double x = values[k] * factor;
+    e.max = std::max(e.max, x);
+    e.min = std::min(e.min, x);
+  }
+  return e;
+}
+
+ChannelFigures IqChannel(AnalysisState& st, const FigureScale& sc, bool q) {
+  const int n = std::clamp(st.G.IQSampleCount, 0, SampleStoreSize);
+  const double factor = sc.Temperature ? 256.0 : 1.0;
+  const int npoints = st.G.NPoints;
+  // The mean is scaled with the values, so that it is their mean in temperature mode too.
+  const double mean = (q ? st.AdqMean : st.AdiMean) * factor;
+  double sigma = q ? GridSigma(st.MemoryF, n, [npoints](int k) { return IqQPosition(npoints, k); }, mean, factor)
+                   : GridSigma(st.MemoryF, n, [](int k) { return k; }, mean, factor);
+  Extremes e = ExtremesOf(q ? st.AdqValues : st.AdiValues, n, factor);
+  ChannelFigures f = NoiseFigures(sc, mean, sigma, e.max, e.min, n);
+  f.StoreIn(st.G.Channels[q ? 2 : 1]);
+  return f;
+}
+
+}  // namespace
+
+int IqQPosition(int npoints, int k) { return ((npoints + k) / 16) * 16 + k % 16; }
+
+FigureSet StoreAdcCaptureFigures(AnalysisState& st, const FigureScale& sc) {
+  const int n = std::clamp(st.G.SampleCount, 0, SampleStoreSize);
+  const double factor = sc.Temperature ? 256.0 : 1.0;
+  const double mean = static_cast<double>(st.SampleMean);
+  double sigma = GridSigma(st.MemoryF, n, [](int k) { return k; }, st.SampleMean, factor);
+  Extremes e = ExtremesOf(st.WorkSamples, n, factor);
+  FigureSet set;
+  set.Count = 1;
+  set.Vrms = static_cast<double>(st.SampleRms);
+  set.Channel[0] = NoiseFigures(sc, mean, sigma, e.max, e.min, n);
+  set.Channel[0].StoreIn(st.G.Channels[0]);
+  return set;
+}
+
+FigureSet StoreIqCaptureFigures(AnalysisState& st, const FigureScale& sc) {
+  FigureSet set;
+  set.Count = 2;
+  set.Channel[0] = IqChannel(st, sc, false);
+  set.Channel[1] = IqChannel(st, sc, true);
+  return set;
+}

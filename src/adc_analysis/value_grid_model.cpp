@@ -1,0 +1,26 @@
+#include "adc_analysis/value_grid_model.h"
+
+ValueGridModel::ValueGridModel(const ValueGrid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), rows_(grid.RowCount()), seen_(grid.Revision()) {}
+
+int ValueGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+int ValueGridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ValueGrid::Columns + 1;
+}
+
+QVariant ValueGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || role != Qt::DisplayRole) return QVariant();
+  return grid_.CellText(index.column(), index.row());
+}
+
+void ValueGridModel::Refresh() {
+  if (grid_.RowCount() != rows_) {
+    beginResetModel();
+    rows_ = grid_.RowCount();
+    endResetModel();
+  } else if (grid_.Revision() != seen_ && rows_ > 0) {
+    emit dataChanged(index(0, 0), index(rows_ - 1, ValueGrid::Columns));
+  }
+  seen_ = grid_.Revision();
+}

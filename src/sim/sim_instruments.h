@@ -1,0 +1,171 @@
+#pragma once
+// Simulated bench instruments, each on its own pseudo-terminal: the temperature and
+// humidity chamber controller, the calibrator, the SCPI power supply and the meter.
+// Each frames what the program writes into commands, answers after a delay measured
+// on the program's clock, logs both directions, and can be told to stay silent,
+// answer late, short or wrong, skip answers, or answer with scripted bytes.
+//
+// They run in the program's thread: the simulated serial services (sim_serial.h) hand
+// each instrument the bytes the program writes and let it send what is due whenever
+// the program looks at its port.
+
+#include <QByteArray>
+#include <QList>
+#include <cstdint>
+#include <deque>
+#include <map>
+
+#include "sim/sim_pty.h"
+
+class Clock;
+
+class SimInstrument {
+public:
+  explicit SimInstrument(Clock& clock);
+  virtual ~SimInstrument() = default;
+  SimInstrument(const SimInstrument&) = delete;
+  SimInstrument& operator=(const SimInstrument&) = delete;
+
+  bool Ok() const { return pty_.Ok(); }
+  const QString& SlavePath() const { return pty_.SlavePath(); }
+
+  // ---- log ----
+  QByteArray received;         // every byte the program wrote
+  QList<QByteArray> commands;  // each whole command as framed, terminator included
+  QByteArray answered;         // every byte sent back
+  struct LineChange {
+    int64_t us;         // clock time
+    uint32_t function;  // SETRTS, CLRRTS, SETDTR or CLRDTR
+  };
+  QList<LineChange> lineChanges;
+  bool rts = false;
+  bool dtr = false;
+
+  // ---- behaviour ----
+  int delayMs = 5;           // time from a command to its answer ("late" = long)
+  bool silent = false;       // takes and logs commands, answers none
+  int ignoreNext = 0;        // the next n commands get no answer
+  int shortLength = -1;      // >= 0: every answer is cut to this many bytes
+  bool wrong = false;        // answers in a wrong form (each instrument says which)
+  int splitAt = 0;           // > 0: an answer comes as its first splitAt bytes, then
+  int splitGapMs = 0;        //      the rest splitGapMs later
+  QList<QByteArray> scripted;  // the next answers, sent verbatim in place of the real ones
+
+  // ---- called by the serial services ----
+  // The program has written `count` bytes to the port: take and handle them.
+  void HostWrote(int count);
+  // Brings the instrument up to the clock's time and sends the answers now due.
+  void Serve();
+  void LineFunction(uint32_t function);
+
+protected:
+  // Length of the first whole command at the start of `pending`, 0 when none yet.
+  virtual qsizetype CommandLength(const QByteArray& pending) const = 0;
+  virtual void Handle(const QByteArray& command) = 0;
+  // The instrument's own state follows the clock (the chamber's process value).
+  virtual void Advance(int64_t /*nowUs*/) {}
+  // Queues an answer to the command being handled, applying the behaviour above.
+  void Answer(QByteArray reply);
+
+  Clock& clock_;
+
+private:
+  void Take(const QByteArray& bytes);
+
+  SimPty pty_;
+  QByteArray pending_;
+  struct Out {
+    int64_t dueUs;
+    QByteArray bytes;
+  };
+  std::deque<Out> out_;
+};
+
+// Chamber controller, address "01": frames STX "01" WSD/RSD "," count "," address
+// ("," value)... CR LF; 16-bit registers; the process temperature and humidity move
+// toward their set points while the chamber runs. wrong: "NG" in place of "OK".
+class SimChamber : public SimInstrument {
+public:
+  explicit SimChamber(Clock& clock);
+
+  std::map<uint16_t, uint16_t> registers;  // as written; 0001h and 0002h follow the process
+  double temperature = 25.0;               // process values, degrees and percent
+  double humidity = 50.0;
+  bool running = false;
+  double defaultSlopePerMin = 5.0;  // when the slope register holds 0
+
+  // Register of a 16-bit word as the chamber answers it.
+  uint16_t Register(uint16_t address) const;
+
+protected:
+  qsizetype CommandLength(const QByteArray& pending) const override;
+  void Handle(const QByteArray& command) override;
+  void Advance(int64_t nowUs) override;
+
+private:
+  int64_t last_us_ = 0;
+};
+
+// Calibrator: commands end in CR; each is answered with one CR-ended line: the option
+// list for "*OPT", "OK" for a known command, "ERR" otherwise. wrong: "ERR" for all.
+class SimCalibrator : public SimInstrument {
+public:
+  explicit SimCalibrator(Clock& clock);
+
+  QByteArray options = "0";
+  bool operating = false;  // OPER / STBY
+  bool rangeLocked = false;
+  QByteArray output;       // argument of the last OUT
+
+protected:
+  qsizetype CommandLength(const QByteArray& pending) const override;
+  void Handle(const QByteArray& command) override;
+};
+
+// SCPI power supply: commands end in LF (CR before it ignored); queries are answered
+// with CR LF-ended texts, settings are silent. wrong: every query answered with an
+// error text.
+class SimPowerSupply : public SimInstrument {
+public:
+  explicit SimPowerSupply(Clock& clock);
+
+  QByteArray identity = "HEWLETT-PACKARD,SIM-PSU,0,1.0";
+  bool remote = false;
+  double volts = 0.0;
+  double amps = 0.0;
+  bool outputOn = false;
+  int errors = 0;  // commands it did not understand
+
+protected:
+  qsizetype CommandLength(const QByteArray& pending) const override;
+  void Handle(const QByteArray& command) override;
+};
+
+// Meter: a request DLE STX c1 c2 c3 CK DLE ETX (CK = c1 ^ c2 ^ c3) is answered with a
+// 22-byte frame of the current reading; scripted readings are taken one per request.
+// wrong: the frame comes without its DLE STX.
+struct MeterReading {
+  uint8_t flags1 = 0x06;    // DC, V
+  uint8_t flags2 = 0x00;
+  char sign = ' ';          // '-' for a negative reading
+  QByteArray text = "1.2345 ";  // seven characters: digits, blanks and a "."
+  char exponentSign = '+';
+  char exponent = '0';
+};
+
+class SimMeter : public SimInstrument {
+public:
+  explicit SimMeter(Clock& clock);
+
+  MeterReading reading;            // answered when no scripted reading waits
+  QList<MeterReading> readings;    // taken one per request, each then current
+  int requests = 0;                // valid requests seen
+
+  // The 22-byte frame of a reading: DLE STX, 00h 00h, flags 1 and 2, 00h 00h, sign,
+  // seven reading characters, blank, exponent sign and digit, check byte, DLE ETX.
+  static QByteArray Frame(const MeterReading& r);
+
+protected:
+  qsizetype CommandLength(const QByteArray& pending) const override;
+  void Handle(const QByteArray& command) override;
+};
