@@ -247,11 +247,13 @@ void TADCForm::ConnectHandlers() {
   onGlyphs(vr1p_, &TADCForm::VR1PClick);
   onGlyphs(vr1n_, &TADCForm::VR1NClick);
 
-  struct Choice {
-    const char* combo;
+  // Controls by name and their handlers: combos react to the user's pick, buttons and
+  // panels to a click.
+  struct Handler {
+    const char* control;
     void (TADCForm::*handler)();
   };
-  const Choice choices[] = {
+  const Handler choices[] = {
       {"TXIN1P", &TADCForm::TXIN1PChange},   {"TXIN1N", &TADCForm::TXIN1NChange},
       {"TXVR1P", &TADCForm::TXVR1PChange},   {"TXVR1N", &TADCForm::TXVR1NChange},
       {"TXOSR1", &TADCForm::TXOSR1Change},   {"TXVDDAX", &TADCForm::TXVDDAXChange},
@@ -260,14 +262,10 @@ void TADCForm::ConnectHandlers() {
       {"TXIRQM", &TADCForm::TXIRQMChange},   {"TXDADC1", &TADCForm::TXDADC1Change},
       {"TXADCOMD", &TADCForm::TXADCOMDChange}, {"TXADCObit", &TADCForm::TXADCObitChange},
   };
-  for (const Choice& c : choices)
-    OnChoice(findChild<QComboBox*>(c.combo), this, [this, h = c.handler](int) { (this->*h)(); });
+  for (const Handler& c : choices)
+    OnChoice(findChild<QComboBox*>(c.control), this, [this, h = c.handler](int) { (this->*h)(); });
 
-  struct Click {
-    const char* control;
-    void (TADCForm::*handler)();
-  };
-  const Click clicks[] = {
+  const Handler clicks[] = {
       {"PENAD1", &TADCForm::PENAD1Click},     {"OP3NET1_S1", &TADCForm::PENAD1Click},
       {"OP3NET1_S3", &TADCForm::PENAD1Click}, {"PVR1GN", &TADCForm::PVR1GNClick},
       {"PAD1RST", &TADCForm::PAD1RSTClick},   {"PENTPS", &TADCForm::PENTPSClick},
@@ -280,7 +278,7 @@ void TADCForm::ConnectHandlers() {
       {"PINIS", &TADCForm::INISClick},        {"BRDADC1", &TADCForm::BRDADC1Click},
       {"BTempRead", &TADCForm::BTempReadClick}, {"BRDADC", &TADCForm::BRDADCClick},
   };
-  for (const Click& c : clicks)
+  for (const Handler& c : clicks)
     connect(findChild<QAbstractButton*>(c.control), &QAbstractButton::clicked, this,
             [this, h = c.handler] { (this->*h)(); });
 }
