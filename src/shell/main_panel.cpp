@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QShowEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -25,9 +26,12 @@
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
+#include "platform/dialogs.h"
 #include "shell/memory_view.h"
 #include "shell/placement_store.h"
 #include "shell/program.h"
+#include "shell/read_chip.h"
+#include "shell/register_files.h"
 #include "shell/register_view.h"
 #include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
@@ -341,11 +345,55 @@ void TMainPanel::ApplyFirmwareName(const QString& name) {
 
 void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); }
 
-void TMainPanel::Menu_ReadChipClick() {}
-void TMainPanel::Menu_ReadREGClick() {}
-void TMainPanel::SaveTableClick() {}
-void TMainPanel::SaveREGClick() {}
-void TMainPanel::LoadREGClick() {}
+// ---- Read Chip and the register files ----
+
+namespace {
+
+// The refresh after a bulk read or load: the memory view first, then the register
+// view and the register-driven panels; the wave viewer only where asked.
+void RefreshAfterBulk(Program& P, bool waveViewer) {
+  P.Mx_RAM->DataUpdate(false);
+  P.Mx_Reg2->DataUpdate(false);
+  P.ADCForm->DataUpdate();
+  P.OPForm->DataUpdate();
+  P.DACForm->DataUpdate();
+  P.WaveGenForm->DataUpdate();
+  if (waveViewer) P.ShowWaveForm->DataUpdate();
+  P.bodyfatGUIForm->DataUpdate();
+}
+
+}  // namespace
+
+void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
+
+void TMainPanel::Menu_ReadRAMClick() {
+  // A failed transfer ends the read silently, with nothing refreshed.
+  if (!ReadChipIntoShadow(*P.Mx_UP)) return;
+  P.G.ReadDone = true;
+  RefreshAfterBulk(P, false);
+}
+
+void TMainPanel::Menu_ReadREGClick() {
+  if (!ReadRegistersIntoShadow(*P.Mx_UP)) return;
+  RefreshAfterBulk(P, true);
+}
+
+void TMainPanel::SaveTableClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("ram"));
+  if (!path.isEmpty()) WriteTextLines(path, RamArrayFileLines(P.G));
+}
+
+void TMainPanel::SaveREGClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (!path.isEmpty()) WriteTextLines(path, RegisterFileLines(P.G));
+}
+
+void TMainPanel::LoadREGClick() {
+  QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (path.isEmpty() || !QFileInfo::exists(path)) return;
+  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
+  RefreshAfterBulk(P, true);
+}
 
 void TMainPanel::LoadRAMClick() {
   if (P.ShowWaveForm->LoadAsDac()) OpenPanel(P.ShowWaveForm, 19);
