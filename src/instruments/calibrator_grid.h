@@ -13,5 +13,5 @@ public:
   void SaveFluke() { SaveTable("Fluke.txt"); }
   void DownLoadFluke() { LoadTable("Fluke.txt", CommandKeyRule::SkipZeroKey); }
 
-  TStringGrid* FlukeGd = nullptr;
+  TStepGrid* FlukeGd = nullptr;
 };

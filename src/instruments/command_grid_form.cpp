@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 
 #include "common/text_encoding.h"
-#include "instruments/string_grid.h"
+#include "instruments/step_grid.h"
 #include "instruments/temperature_test.h"
 #include "shell/program.h"
 
@@ -16,7 +16,7 @@ constexpr int kGridHeight = 622;
 TCommandGridForm::TCommandGridForm(Program& program, const QString& name, const QString& caption,
                                    const QString& gridName, QWidget* parent)
     : TPanelForm(program, name, caption, parent) {
-  Grid = new TStringGrid(gridName, 3, InstrumentGridRows, this);
+  Grid = new TStepGrid(gridName, 3, InstrumentGridRows, this);
   Grid->setFixedSize(kGridWidth, kGridHeight);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -5,7 +5,7 @@
 #include "instruments/step_tables.h"
 #include "shell/form.h"
 
-class TStringGrid;
+class TStepGrid;
 
 class TCommandGridForm : public TPanelForm {
   Q_OBJECT
@@ -17,7 +17,7 @@ public:
   // Lays the grid out again for the temperature test's mode count.
   void INI();
 
-  TStringGrid* Grid = nullptr;
+  TStepGrid* Grid = nullptr;
 
 protected:
   // Writes the enabled rows of the current mode count to the program folder's `fileName`.

@@ -12,5 +12,5 @@ public:
   void SavePower() { SaveTable("Power.txt"); }
   void DownloadPower() { LoadTable("Power.txt", CommandKeyRule::TakeEveryLine); }
 
-  TStringGrid* PowerGd = nullptr;
+  TStepGrid* PowerGd = nullptr;
 };

@@ -11,7 +11,7 @@
 #include "instruments/calibrator_grid.h"
 #include "instruments/power_grid.h"
 #include "instruments/step_tables.h"
-#include "instruments/string_grid.h"
+#include "instruments/step_grid.h"
 #include "shell/main_panel.h"
 #include "shell/program.h"
 
@@ -41,22 +41,25 @@ TTMP::TTMP(Program& program, QWidget* parent)
   layout->addLayout(modeRow, 0, 1);
 
   // Until the mode count is first applied: five columns, five rows, no titles.
-  RegChg = new TStringGrid("RegChg", 5, 5, this);
+  RegChg = new TStepGrid("RegChg", 5, 5, this);
   RegChg->SetFixed(1, 0);
   // Room for all thirteen columns from the start, so that applying the mode count
   // does not outgrow the window.
-  TextGrid full(RegChgColumns, 1);
-  LayOutRegisterGrid(full, 0);
-  RegChg->FitWidth(full.TotalWidth());
+  TextGrid full(RegChgColumns, 2);
+  full.FixedRows = 0;
+  LayOutRegisterGrid(full, 1);
+  full.SetCell(0, 1, "Value-" + QString::number(MaxModeCount));
+  RegChg->FitWidth(full);
   layout->addWidget(RegChg, 1, 1);
 
-  TMPData = new TStringGrid("TMPData", 5, 2, this);
+  TMPData = new TStepGrid("TMPData", 5, 2, this);
   TMPData->SetEditable(false);
   TMPData->setFixedHeight(120);
   layout->addWidget(TMPData, 2, 1);
   layout->setRowStretch(1, 1);
   layout->setColumnStretch(1, 1);
   setMinimumHeight(520);
+  resize(sizeHint().expandedTo(QSize(400, 560)));
 }
 
 void TTMP::FormCreate() {}
@@ -73,7 +76,7 @@ int TTMP::Modenum() {
   if (text != EModenum->text()) EModenum->setText(text);
   RegChg->Edit([n](TextGrid& g) { LayOutRegisterGrid(g, n); });
   // The instrument grids follow the count, their rows numbered.
-  for (TStringGrid* g : {P.FLUKE->FlukeGd, P.FPower->PowerGd})
+  for (TStepGrid* g : {P.FLUKE->FlukeGd, P.FPower->PowerGd})
     g->Edit([n](TextGrid& grid) {
       grid.SetRowCount(n + 1);
       NumberRows(grid);

@@ -6,7 +6,7 @@
 
 class QLabel;
 class QLineEdit;
-class TStringGrid;
+class TStepGrid;
 
 class TTMP : public TPanelForm {
   Q_OBJECT
@@ -39,8 +39,8 @@ public:
   QWidget* StepArea = nullptr;  // the temperature steps and run controls
   QLabel* LModenum = nullptr;
   QLineEdit* EModenum = nullptr;
-  TStringGrid* RegChg = nullptr;
-  TStringGrid* TMPData = nullptr;
+  TStepGrid* RegChg = nullptr;
+  TStepGrid* TMPData = nullptr;
 
 private:
   void Status(const QString& text);

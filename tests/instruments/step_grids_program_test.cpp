@@ -8,7 +8,7 @@
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/power_grid.h"
-#include "instruments/string_grid.h"
+#include "instruments/step_grid.h"
 #include "instruments/temperature_test.h"
 #include "shell/main_panel.h"
 #include "support/program_fixture.h"
@@ -21,9 +21,9 @@ protected:
     ProgramTest::SetUp();
     StartProgram();
     tmp = prog->TMP;
-    reg = Find<TStringGrid>(tmp, "RegChg");
-    fluke = Find<TStringGrid>(prog->FLUKE, "FlukeGd");
-    power = Find<TStringGrid>(prog->FPower, "PowerGd");
+    reg = Find<TStepGrid>(tmp, "RegChg");
+    fluke = Find<TStepGrid>(prog->FLUKE, "FlukeGd");
+    power = Find<TStepGrid>(prog->FPower, "PowerGd");
     modes = Find<QLineEdit>(tmp, "EModenum");
   }
   // Types a mode count and presses Enter in the mode-count field.
@@ -33,15 +33,15 @@ protected:
     QCoreApplication::sendEvent(modes, &press);
   }
   // Types into a cell as the user would, through the grid's model.
-  bool Type(TStringGrid* g, int col, int row, const QString& text) {
+  bool Type(TStepGrid* g, int col, int row, const QString& text) {
     return g->model()->setData(g->model()->index(row, col), text, Qt::EditRole);
   }
   QString Status0() const { return prog->MainPanel->StatusBar1->Text(0); }
 
   TTMP* tmp = nullptr;
-  TStringGrid* reg = nullptr;
-  TStringGrid* fluke = nullptr;
-  TStringGrid* power = nullptr;
+  TStepGrid* reg = nullptr;
+  TStepGrid* fluke = nullptr;
+  TStepGrid* power = nullptr;
   QLineEdit* modes = nullptr;
 };
 
@@ -67,7 +67,7 @@ TEST_F(StepGrids, StartUpSizesAndModeCountOnEnter) {
   EXPECT_EQ(reg->columnWidth(0), 60);
   EXPECT_EQ(reg->columnWidth(5), 22);
   EXPECT_EQ(reg->columnWidth(12), 50);
-  for (TStringGrid* g : {fluke, power}) {
+  for (TStepGrid* g : {fluke, power}) {
     EXPECT_EQ(g->RowCount(), 6);
     EXPECT_EQ(g->Cells(0, 5), "5");
   }
@@ -91,7 +91,7 @@ TEST_F(StepGrids, CellsAreTypedIntoExceptTitles) {
   EXPECT_TRUE(Type(fluke, 2, 1, "OPER"));
   EXPECT_FALSE(Type(fluke, 1, 0, "x"));
   EXPECT_FALSE(Type(power, 0, 2, "x"));
-  TStringGrid* data = Find<TStringGrid>(tmp, "TMPData");
+  TStepGrid* data = Find<TStepGrid>(tmp, "TMPData");
   EXPECT_FALSE(Type(data, 1, 1, "x"));
   EXPECT_FALSE(reg->model()->flags(reg->model()->index(1, 0)) & Qt::ItemIsEditable);
   EXPECT_TRUE(reg->model()->flags(reg->model()->index(0, 1)) & Qt::ItemIsEditable);
@@ -184,7 +184,7 @@ TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
   EXPECT_EQ(reg->Cells(12, 1), "");
   EXPECT_EQ(Status0(), "Download Register Value - 12");
 
-  TStringGrid* data = Find<TStringGrid>(tmp, "TMPData");
+  TStepGrid* data = Find<TStepGrid>(tmp, "TMPData");
   EXPECT_EQ(data->ColCount(), 11);
   EXPECT_EQ(data->RowCount(), 3);
   EXPECT_EQ(data->Cells(1, 0), "D - 1");

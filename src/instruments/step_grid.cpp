@@ -1,4 +1,4 @@
-#include "instruments/string_grid.h"
+#include "instruments/step_grid.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -43,7 +43,7 @@ void TextGridModel::CellChanged(int col, int row) {
   emit dataChanged(i, i);
 }
 
-TStringGrid::TStringGrid(const QString& name, int cols, int rows, QWidget* parent)
+TStepGrid::TStepGrid(const QString& name, int cols, int rows, QWidget* parent)
     : QTableView(parent), grid_(cols, rows), model_(grid_) {
   setObjectName(name);
   setModel(&model_);
@@ -64,50 +64,53 @@ TStringGrid::TStringGrid(const QString& name, int cols, int rows, QWidget* paren
   ApplySizes();
 }
 
-void TStringGrid::SetCells(int col, int row, const QString& text) {
+void TStepGrid::SetCells(int col, int row, const QString& text) {
   grid_.SetCell(col, row, text);
   model_.CellChanged(col, row);
 }
 
-void TStringGrid::Edit(const std::function<void(TextGrid&)>& change) {
+void TStepGrid::Edit(const std::function<void(TextGrid&)>& change) {
   model_.BeginReset();
   change(grid_);
   model_.EndReset();
   ApplySizes();
 }
 
-void TStringGrid::CellsChanged() {
+void TStepGrid::CellsChanged() {
   if (grid_.RowCount() > 0 && grid_.ColCount() > 0)
     emit model_.dataChanged(model_.index(0, 0), model_.index(grid_.RowCount() - 1, grid_.ColCount() - 1));
 }
 
-void TStringGrid::FitWidth(int columnsWidth) {
-  setFixedWidth(columnsWidth + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
+void TStepGrid::FitWidth(const TextGrid& layout) {
+  int columns = 0;
+  for (int c = 0; c < layout.ColCount(); ++c) columns += ShownWidth(layout, c);
+  setFixedWidth(columns + 2 * frameWidth() + verticalScrollBar()->sizeHint().width());
 }
 
-void TStringGrid::SetFixed(int cols, int rows) {
+void TStepGrid::SetFixed(int cols, int rows) {
   Edit([&](TextGrid& g) {
     g.FixedCols = cols;
     g.FixedRows = rows;
   });
 }
 
-void TStringGrid::SetEditable(bool editable) {
+void TStepGrid::SetEditable(bool editable) {
   Edit([&](TextGrid& g) { g.Editable = editable; });
 }
 
-void TStringGrid::ApplySizes() {
+void TStepGrid::ApplySizes() {
   verticalHeader()->setDefaultSectionSize(grid_.DefaultRowHeight);
+  for (int c = 0; c < grid_.ColCount(); ++c) setColumnWidth(c, ShownWidth(grid_, c));
+}
+
+int TStepGrid::ShownWidth(const TextGrid& g, int col) const {
   // A title is never cut: a column widens to fit its fixed texts (the titles of row 0
   // and, in a fixed column, the row titles, whose widest is the last row's).
   const QFontMetrics fm(font());
   const int margin = 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 4;
-  const int last = grid_.RowCount() - 1;
-  for (int c = 0; c < grid_.ColCount(); ++c) {
-    int w = grid_.ColWidth(c);
-    if (grid_.FixedRows > 0) w = std::max(w, fm.horizontalAdvance(grid_.Cell(c, 0)) + margin);
-    if (c < grid_.FixedCols)
-      for (int r : {0, last}) w = std::max(w, fm.horizontalAdvance(grid_.Cell(c, r)) + margin);
-    setColumnWidth(c, w);
-  }
+  int w = g.ColWidth(col);
+  if (g.FixedRows > 0) w = std::max(w, fm.horizontalAdvance(g.Cell(col, 0)) + margin);
+  if (col < g.FixedCols)
+    for (int r : {0, g.RowCount() - 1}) w = std::max(w, fm.horizontalAdvance(g.Cell(col, r)) + margin);
+  return w;
 }

@@ -25,10 +25,10 @@ private:
   TextGrid& g_;
 };
 
-class TStringGrid : public QTableView {
+class TStepGrid : public QTableView {
   Q_OBJECT
 public:
-  TStringGrid(const QString& name, int cols, int rows, QWidget* parent = nullptr);
+  TStepGrid(const QString& name, int cols, int rows, QWidget* parent = nullptr);
 
   const TextGrid& Grid() const { return grid_; }
   QString Cells(int col, int row) const { return grid_.Cell(col, row); }
@@ -41,13 +41,16 @@ public:
   // MutableGrid() to change them, then CellsChanged() to show them.
   TextGrid& MutableGrid() { return grid_; }
   void CellsChanged();
-  // Width that shows columns of `columnsWidth` pixels and the vertical scroll bar.
-  void FitWidth(int columnsWidth);
+  // A fixed width that shows every column of `layout` (as this grid would size them)
+  // and the vertical scroll bar.
+  void FitWidth(const TextGrid& layout);
   void SetFixed(int cols, int rows);
   void SetEditable(bool editable);
 
 private:
   void ApplySizes();
+  // The width a column of `g` is shown with.
+  int ShownWidth(const TextGrid& g, int col) const;
   TextGrid grid_;
   TextGridModel model_;
 };
