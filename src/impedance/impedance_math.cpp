@@ -69,6 +69,14 @@ std::vector<std::pair<QString, QString>> ImpedanceTexts(const ImpedanceFigures& 
   return t;
 }
 
+std::vector<std::pair<QString, QString>> ConversionTexts(const IQResult& r, int column) {
+  const QString n = QString::number(column);
+  return {{"T_IDATA_" + n, FormatF(r.I)},
+          {"T_QDATA_" + n, FormatF(r.Q)},
+          {"T_YDATA_" + n, FormatF(r.Y)},
+          {"T_Theta_" + n, FormatFixed(r.Theta, 3)}};
+}
+
 void ACCalibrationFigures(int32_t rref, double y0, double y1, ImpedanceFigures& z) {
   const LD r = rref;
   z.Resd = Checked(Quotient(r * y1, y0) - r);

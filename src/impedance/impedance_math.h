@@ -38,6 +38,10 @@ ImpedanceFigures ComputeImpedance(const ImpedanceInput& in);
 // simple panel's Zm (the AC run and "Sequence").
 std::vector<std::pair<QString, QString>> ImpedanceTexts(const ImpedanceFigures& z, bool withZm2);
 
+// The texts of a conversion in read-out column `column` of the I/Q test: I, Q and Y
+// with "%f", Theta with "%.3f" (T_IDATA_n, T_QDATA_n, T_YDATA_n, T_Theta_n).
+std::vector<std::pair<QString, QString>> ConversionTexts(const IQResult& r, int column);
+
 // The AC calibration's results from the reference resistor and the readings of
 // lists AC0 (Y0) and AC1 (Y1): Resd = Rref x Y1 / Y0 - Rref, Gain = Rref x Y1.
 void ACCalibrationFigures(int32_t rref, double y0, double y1, ImpedanceFigures& z);

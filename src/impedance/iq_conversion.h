@@ -34,9 +34,11 @@ enum class IQStatus {
   TimedOut,        // the done bit did not clear within the wait's bounds
 };
 
+// The bounds of the analysis window's I/Q capture, which waits as long as a capture
+// waits for data.
 struct IQWaitLimits {
-  int64_t TimeoutUs = 10'000'000;  // as long as a capture waits for data
-  int MaxPolls = 100'000;
+  int64_t TimeoutUs = 10'000'000;
+  int MaxPolls = 10'000;
 };
 
 struct IQConversion {

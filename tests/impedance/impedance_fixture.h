@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -105,3 +107,14 @@ inline void ExpectMathError(const std::function<void()>& f, const char* text) {
     EXPECT_EQ(e.Text(), text);
   }
 }
+
+// A program folder for written files and a fake clock at 2026-01-02 03:04:05 local.
+struct FileFixture : ::testing::Test {
+  QTemporaryDir dir;
+  FakeClock clock;
+
+  QByteArray Read(const QString& path) const {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+};

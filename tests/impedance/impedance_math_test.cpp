@@ -71,6 +71,12 @@ TEST(ImpedanceMath, ShownTextsTakeTheirFormats) {
   EXPECT_EQ(withZm2.back(), (std::pair<QString, QString>{"T_Zm2", "5100.00"}));
 }
 
+TEST(ImpedanceMath, ConversionTextsOfAReadOutColumn) {
+  const std::vector<std::pair<QString, QString>> want = {
+      {"T_IDATA_2", "-3.50"}, {"T_QDATA_2", "4.00"}, {"T_YDATA_2", "5.32"}, {"T_Theta_2", "-0.852"}};
+  EXPECT_EQ(ConversionTexts({-3.5, 4, 5.316, -0.8519}, 2), want);
+}
+
 TEST(ImpedanceMath, ZeroDivisorsAndOverflowRaise) {
   const ImpedanceInput ok{5100, 1000, 1000, 0, 1000, 1000, kPi / 6};
   struct Case {

@@ -120,7 +120,7 @@ TEST_F(IqConversion, ChipThatNeverFinishesFailsAfterTheLastPoll) {
 
 TEST_F(IqConversion, SlowChipThatNeverFinishesFailsAfterTenSeconds) {
   sim.board.iqBusyReads = -1;
-  usb.usPerTransfer = 500;  // one millisecond a poll
+  usb.usPerTransfer = 1000;  // two milliseconds a poll
   const int64_t t0 = sim.clock.SteadyUs();
   IQConversion r = ConvertIQ(up, IQReadForm::SixThenThree, IQRefresh::AdcOnly, true);
   const int64_t waited = sim.clock.SteadyUs() - t0;

@@ -2,15 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <cmath>
 
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "impedance/impedance_math.h"
 #include "impedance/run_logs.h"
-#include "platform/clock.h"
+#include "impedance_fixture.h"
 
 namespace {
 
@@ -21,15 +19,9 @@ const QByteArray kTheta = "\xA3\x4B";          // Θ
 
 QDateTime Local(int h, int m, int s, int ms) { return QDateTime(QDate(2024, 5, 1), QTime(h, m, s, ms)); }
 
-struct RunLogs : ::testing::Test {
-  QTemporaryDir dir;
-  FakeClock clock;  // 2026-01-02 03:04:05 local
+struct RunLogs : FileFixture {
   IQRunLogTable t;
 
-  QByteArray Read(const QString& path) const {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
   QStringList Logs() const { return QDir(dir.filePath("log")).entryList(QDir::Files, QDir::Name); }
 };
 
