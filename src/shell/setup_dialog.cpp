@@ -396,24 +396,9 @@ void TOption::BryMemButtomClick() {
                      P.Serial.ComDrain(port);
                      int length = 0;
                      if (!P.Serial.BryMenReadFrame(channel, length)) return false;
-                     ShowMeterChannel(channel);
+                     P.Meter->ShowChannel(channel);
                      return true;
                    });
-}
-
-// The meter panel reads this channel from now on: its scan-time choice is offered and
-// its read-out shown; the store box stays disabled.
-void TOption::ShowMeterChannel(int channel) {
-  const QString n = QString::number(channel + 1);
-  auto set = [this](const QString& name, void (QWidget::*apply)(bool), bool on) {
-    if (auto* w = P.Meter->findChild<QWidget*>(name)) (w->*apply)(on);
-  };
-  set("CheckBox" + n, &QWidget::setEnabled, false);
-  set("Label" + n, &QWidget::setEnabled, true);
-  set("ComboBox" + n, &QWidget::setEnabled, true);
-  set("LedArray" + n, &QWidget::setVisible, true);
-  set("MUnit" + QString::number(channel), &QWidget::setVisible, true);
-  set("Panel" + n, &QWidget::setVisible, true);
 }
 
 void TOption::CloseSerialPorts() {

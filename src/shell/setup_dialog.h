@@ -120,8 +120,6 @@ private:
                         const std::function<bool(DevcRS232&)>& probe);
   // Stores the line settings in the record, writes them to the port and reads them back.
   LineSettings SetLine(DevcRS232& port, const LineSettings& line);
-  // The meter panel's controls of a channel whose meter answered.
-  void ShowMeterChannel(int channel);
   void Status(int panel, const QString& text);
 
   // The handle of each board-UART port opened in this run.

@@ -12,6 +12,7 @@
 
 #include "block_panels/wave_generator.h"
 #include "instruments/meter_panel.h"
+#include "instruments/segment_display.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 #include "support/program_fixture.h"
@@ -413,14 +414,7 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
   garbled.wrong = true;
   StartProgram();
   TOption* o = Opt();
-  // The meter panel's controls of channel 2 (made here when the panel has none yet).
-  const char* names[] = {"CheckBox3", "Label3", "ComboBox3", "LedArray3", "MUnit2", "Panel3"};
-  for (const char* n : names) {
-    QWidget* w = prog->Meter->findChild<QWidget*>(n);
-    if (!w) (w = new QWidget(prog->Meter))->setObjectName(n);
-    w->setEnabled(QString(n).startsWith("CheckBox"));
-    w->hide();
-  }
+  const _MeterAll& m = prog->Meter->MeterAll[2];
   o->BryMemChannel->setCurrentIndex(2);
   for (int com : {8, 9}) {
     o->BryMemCom->setCurrentIndex(com - 1);
@@ -431,7 +425,8 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
     ExpectRefused("Fail Select BryMen " + port, "此通道連接的不是BryMen!!", port);
   }
   EXPECT_EQ(Ports().BryMenPorts[2].Connected, 0);
-  EXPECT_FALSE(prog->Meter->findChild<QWidget*>("ComboBox3")->isEnabled());
+  EXPECT_FALSE(m.ComboBox->isEnabled());
+  EXPECT_TRUE(m.LedArray->isHidden());
 
   o->BryMemCom->setCurrentIndex(5);
   o->BryMemButtomClick();
@@ -440,12 +435,11 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
   EXPECT_GE(meter.requests, 2);  // the power-up read, then the judged one
   ASSERT_GE(meter.lineChanges.size(), 6);
   EXPECT_EQ(meter.lineChanges[0].function, SETRTS);
-  auto* meterPanel = prog->Meter;
-  EXPECT_FALSE(meterPanel->findChild<QWidget*>("CheckBox3")->isEnabled());
-  EXPECT_TRUE(meterPanel->findChild<QWidget*>("Label3")->isEnabled());
-  EXPECT_TRUE(meterPanel->findChild<QWidget*>("ComboBox3")->isEnabled());
-  for (const char* shownName : {"LedArray3", "MUnit2", "Panel3"})
-    EXPECT_FALSE(meterPanel->findChild<QWidget*>(shownName)->isHidden()) << shownName;
+  // The meter panel reads the channel from now on.
+  EXPECT_FALSE(m.CheckBox->isEnabled());
+  EXPECT_TRUE(m.Label->isEnabled());
+  EXPECT_TRUE(m.ComboBox->isEnabled());
+  for (QWidget* w : {(QWidget*)m.LedArray, (QWidget*)m.MUnit, (QWidget*)m.Panel}) EXPECT_FALSE(w->isHidden());
   o->BryMemButtomClick();
   EXPECT_EQ(Status(1), QString::fromUtf8("BryMem - 2 電表 已經設定"));
 
