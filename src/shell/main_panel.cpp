@@ -240,13 +240,9 @@ void TMainPanel::FormClose() {
 }
 
 void TMainPanel::FormDestroy() {
-  STND& ch = P.G.Channels[0];
-  if (ch.UartPort.Handle != 0 && ch.UartPort.Handle != -1) {
-    // The board UART's port is closed with the serial layer.
-    ch.UartPort.Handle = -1;
-    ch.UartPort.Connected = 0;
-  }
-  Devc& d = ch.Devc;
+  // The board UART and the instrument ports Setup opened stay open until here.
+  P.Option->CloseSerialPorts();
+  Devc& d = P.G.Channels[0].Devc;
   if (HandleValid(d.Handle) && d.Opened) {
     uint16_t w = 0xFFFF;
     P.Transport.FirmwareWord(d, 0x01, w);
