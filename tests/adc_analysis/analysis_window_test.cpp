@@ -40,9 +40,14 @@ protected:
     ProgramTest::SetUp();
     StartProgram();
     w = prog->AnxADC;
-    prog->G.Fields.AD1GN.Value = 2;  // gain 1
     Click("USBScan");
     ASSERT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB On Line");
+    // Gain 1: the AD1GN field at 2 in the register shadow, as the ADC panel caches it.
+    TRegField& gain = prog->G.Fields.AD1GN;
+    uint8_t& reg = prog->G.Channels[0].RegShadow[gain.Address];
+    reg = gain.Into(reg, 2);
+    prog->Mx_UP->RunRefreshChain();
+    gain.Value = 2;
     sim.board.ClearLog();
     unlocked = LockedItems();
   }
