@@ -14,6 +14,7 @@
 #include "shell/main_panel.h"
 #include "shell/program.h"
 #include "sim/sim_board.h"
+#include "common/globals.h"
 
 int main(int argc, char** argv) {
   MxApplication app(argc, argv);
@@ -24,10 +25,17 @@ int main(int argc, char** argv) {
   app.SetDialogs(&dialogs);
 
   std::unique_ptr<UsbServices> usb;
-  if (qgetenv("MX_BOARD") == "sim")
-    usb = std::make_unique<SimBoard>();
-  else
+  SimBoard* sim = nullptr;
+  if (qgetenv("MX_BOARD") == "sim") {
+    auto board = std::make_unique<SimBoard>();
+    sim = board.get();
+    // A quiet signal near mid-scale, so a capture shows something to look at.
+    sim->streamMean = 1234567;
+    sim->streamNoise = 12;
+    usb = std::move(board);
+  } else {
     usb = std::make_unique<RealUsbServices>();
+  }
 
   // COM1..COM16 as the host names them, with the program folder's overrides.
   TermiosSerialServices serial;
@@ -44,6 +52,10 @@ int main(int argc, char** argv) {
     Program program(QCoreApplication::applicationDirPath(), platform,
                     QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     program.Start();
+    // The simulated chip implements the bits the chip definition declares.
+    if (sim)
+      for (int a = 0; a < RegModelSize; ++a)
+        if (program.G.RegMask[a]) sim->chip.SetMask(a, program.G.RegMask[a]);
     program.MainPanel->show();
     rc = app.exec();
   } catch (const std::exception& e) {

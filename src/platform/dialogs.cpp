@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -71,6 +72,11 @@ bool QtDialogs::OpenWithDesktop(const QString& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+QColor QtDialogs::ChooseColor(QWidget* parent, const QColor& initial) {
+  QColor c = QColorDialog::getColor(initial, parent);
+  return c.isValid() ? c : initial;
+}
+
 int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, int buttons) {
   messages.append({text, caption, buttons});
   if (!answers.isEmpty()) return answers.takeFirst();
@@ -90,4 +96,9 @@ QString ScriptedDialogs::SaveFileName(QWidget*, const FileDialogRequest& r) {
 bool ScriptedDialogs::OpenWithDesktop(const QString& path) {
   opened.append(path);
   return desktopAvailable;
+}
+
+QColor ScriptedDialogs::ChooseColor(QWidget*, const QColor& initial) {
+  ++colorDialogs;
+  return colorAnswers.isEmpty() ? initial : colorAnswers.takeFirst();
 }

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -25,9 +27,12 @@
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
+#include "platform/dialogs.h"
 #include "shell/memory_view.h"
 #include "shell/placement_store.h"
 #include "shell/program.h"
+#include "shell/read_chip.h"
+#include "shell/register_files.h"
 #include "shell/register_view.h"
 #include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
@@ -264,9 +269,13 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
   }
   QMdiSubWindow* frame = panel->Frame();
   if (!frame) {
+    // The frame takes the panel's design size plus its own title bar and border.
+    QSize design = panel->size().expandedTo(panel->minimumSizeHint());
     frame = new PanelFrame(panel);
     MdiArea->addSubWindow(frame);
-    frame->adjustSize();
+    frame->ensurePolished();
+    QMargins m = frame->contentsMargins();
+    frame->resize(design + QSize(m.left() + m.right(), m.top() + m.bottom()));
     frame->hide();
   }
   if (show) {
@@ -341,11 +350,55 @@ void TMainPanel::ApplyFirmwareName(const QString& name) {
 
 void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); }
 
-void TMainPanel::Menu_ReadChipClick() {}
-void TMainPanel::Menu_ReadREGClick() {}
-void TMainPanel::SaveTableClick() {}
-void TMainPanel::SaveREGClick() {}
-void TMainPanel::LoadREGClick() {}
+// ---- Read Chip and the register files ----
+
+namespace {
+
+// The refresh after a bulk read or load: the memory view first, then the register
+// view and the register-driven panels; the wave viewer only where asked.
+void RefreshAfterBulk(Program& P, bool waveViewer) {
+  P.Mx_RAM->DataUpdate(false);
+  P.Mx_Reg2->DataUpdate(false);
+  P.ADCForm->DataUpdate();
+  P.OPForm->DataUpdate();
+  P.DACForm->DataUpdate();
+  P.WaveGenForm->DataUpdate();
+  if (waveViewer) P.ShowWaveForm->DataUpdate();
+  P.bodyfatGUIForm->DataUpdate();
+}
+
+}  // namespace
+
+void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
+
+void TMainPanel::Menu_ReadRAMClick() {
+  // A failed transfer ends the read silently, with nothing refreshed.
+  if (!ReadChipIntoShadow(*P.Mx_UP)) return;
+  P.G.ReadDone = true;
+  RefreshAfterBulk(P, false);
+}
+
+void TMainPanel::Menu_ReadREGClick() {
+  if (!ReadRegistersIntoShadow(*P.Mx_UP)) return;
+  RefreshAfterBulk(P, true);
+}
+
+void TMainPanel::SaveTableClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("ram"));
+  if (!path.isEmpty()) WriteTextLines(path, RamArrayFileLines(P.G));
+}
+
+void TMainPanel::SaveREGClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (!path.isEmpty()) WriteTextLines(path, RegisterFileLines(P.G));
+}
+
+void TMainPanel::LoadREGClick() {
+  QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (path.isEmpty() || !QFileInfo::exists(path)) return;
+  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
+  RefreshAfterBulk(P, true);
+}
 
 void TMainPanel::LoadRAMClick() {
   if (P.ShowWaveForm->LoadAsDac()) OpenPanel(P.ShowWaveForm, 19);
@@ -370,4 +423,12 @@ void TMainPanel::RegistClick() {
   OpenPanel(P.TMP, 8);
 }
 
-void TMainPanel::FileItemClick(const QString&) {}
+// The File menu's step-table commands of the temperature test.
+void TMainPanel::FileItemClick(const QString& item) {
+  if (item == "SaveFluke1") P.FLUKE->SaveFluke();
+  else if (item == "SavePower1") P.FPower->SavePower();
+  else if (item == "SaveReg1") P.TMP->SaveReg();
+  else if (item == "DownLoadFluke1") P.FLUKE->DownLoadFluke();
+  else if (item == "DownloadPower1") P.FPower->DownloadPower();
+  else if (item == "DownloadReg1") P.TMP->DownloadReg();
+}

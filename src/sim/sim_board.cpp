@@ -105,6 +105,10 @@ SimBoard::Device* SimBoard::DeviceOf(Handle h) {
 
 bool SimBoard::Fault() {
   if (failTransfers > 0) {
+    if (transfersBeforeFault > 0) {
+      --transfersBeforeFault;
+      return false;
+    }
     --failTransfers;
     last_error_ = ERROR_GEN_FAILURE;
     return true;

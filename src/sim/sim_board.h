@@ -92,6 +92,7 @@ public:
 
   // Faults.
   int failTransfers = 0;        // the next n transfers fail
+  int transfersBeforeFault = 0; // ... after this many more have succeeded
   bool silent = false;          // the board stops answering: every read times out
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
