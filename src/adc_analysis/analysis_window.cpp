@@ -145,11 +145,8 @@ TAnxADC::TAnxADC(Program& program, QWidget* parent)
 
 TAnxADC::~TAnxADC() = default;
 
-QSize TAnxADC::sizeHint() const {
-  // Sixteen value columns and the row labels without a horizontal scroll bar.
-  const int column = fontMetrics().horizontalAdvance("-4194304") + 12;
-  return QSize(std::max(820, 16 * column + fontMetrics().horizontalAdvance("ADQ:0000") + 60), 600);
-}
+// Fits the main window's area; sixteen columns of six-digit values need no scrolling.
+QSize TAnxADC::sizeHint() const { return QSize(1000, 580); }
 
 void TAnxADC::CreateControls() {
   Panel1 = Named(new QFrame(this), "Panel1");
@@ -417,7 +414,7 @@ void TAnxADC::PlaceHiddenTools() {
 void TAnxADC::FitGridColumns() {
   // The sixteen value columns share the grid's width, and never hide a value.
   const QFontMetrics m = MemoryF->fontMetrics();
-  const int fit = std::max(m.horizontalAdvance(widestGridText_), m.horizontalAdvance("-000000")) + 12;
+  const int fit = std::max(m.horizontalAdvance(widestGridText_), m.horizontalAdvance("00000")) + 12;
   const int share = (MemoryF->viewport()->width()) / ValueGrid::Columns;
   MemoryF->horizontalHeader()->setDefaultSectionSize(std::max(share, fit));
 }
@@ -425,6 +422,20 @@ void TAnxADC::FitGridColumns() {
 void TAnxADC::MeasureGridTexts() {
   widestGridText_ = st.MemoryF.LongestText((st.MemoryF.RowCount() - 1) * ValueGrid::Columns);
   FitGridColumns();
+}
+
+void TAnxADC::MeasureNewValues() {
+  const QString before = widestGridText_;
+  auto measure = [this](int position) {
+    QString t = st.MemoryF.Text(position);
+    if (t.size() > widestGridText_.size()) widestGridText_ = t;
+  };
+  for (; measuredSamples_ < std::min(P.G.SampleCount, SampleStoreSize); ++measuredSamples_) measure(measuredSamples_);
+  for (; measuredPairs_ < std::min(P.G.IQSampleCount, SampleStoreSize); ++measuredPairs_) {
+    measure(measuredPairs_);
+    measure(IqQPosition(st.TargetCount, measuredPairs_));
+  }
+  if (widestGridText_.size() != before.size()) FitGridColumns();
 }
 
 void TAnxADC::resizeEvent(QResizeEvent* e) {
@@ -597,6 +608,7 @@ void TAnxADC::BFlashRDClick() {
 CaptureHooks TAnxADC::Hooks() {
   CaptureHooks h;
   h.ProcessMessages = [this] {
+    MeasureNewValues();
     RefreshGrid();
     QCoreApplication::processEvents();
   };
@@ -647,13 +659,15 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
     for (QLabel* l : {labHR, labSDDN, labNN50, labPNN50}) l->setVisible(ekg);
     if (ekg) labHeartRate->show();
   }
-  // The widest value the capture can write, until the grid is measured at its end.
-  widestGridText_ = iq ? QStringLiteral("-4194303.5") : QStringLiteral("-4194304");
-  FitGridColumns();
+  // The columns widen with the values as they come.
+  widestGridText_.clear();
+  measuredSamples_ = iq ? INT_MAX : 0;
+  measuredPairs_ = iq ? 0 : INT_MAX;
 
   if (ekg) gbECG->setEnabled(false);
   ScopeExit after([this] {
     gbECG->setEnabled(true);
+    measuredSamples_ = measuredPairs_ = INT_MAX;
     MeasureGridTexts();
     RefreshGrid();
   });

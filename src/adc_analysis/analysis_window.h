@@ -5,6 +5,7 @@
 // layer over AnalysisState and the capture, figure, averaging and file logic.
 
 #include <QString>
+#include <climits>
 #include <cstdint>
 #include <memory>
 
@@ -189,8 +190,10 @@ private:
   void LayOut();
   void PlaceHiddenTools();
   void FitGridColumns();
-  // Sizes the grid's columns by the longest text it now shows.
+  // Sizes the grid's columns by the longest text it now shows; during a capture by
+  // the values that came since the last look.
   void MeasureGridTexts();
+  void MeasureNewValues();
 
   CaptureHooks Hooks();
   void RefreshGrid();
@@ -207,6 +210,9 @@ private:
   void ResetAdcReadTool();
 
   std::unique_ptr<ValueGridModel> gridModel_;
-  // The longest text the grid shows (no column is narrower).
-  QString widestGridText_ = QStringLiteral("-4194304");
+  // The longest text the grid shows (no column is narrower), and the samples and
+  // pairs of the running capture measured so far (none when no capture runs).
+  QString widestGridText_;
+  int measuredSamples_ = INT_MAX;
+  int measuredPairs_ = INT_MAX;
 };

@@ -47,7 +47,7 @@ protected:
     uint8_t& reg = prog->G.Channels[0].RegShadow[gain.Address];
     reg = gain.Into(reg, 2);
     prog->Mx_UP->RunRefreshChain();
-    gain.Value = 2;
+    ASSERT_EQ(gain.Value, 2);
     sim.board.ClearLog();
     unlocked = LockedItems();
   }
@@ -216,6 +216,13 @@ TEST_F(AnalysisWindow, CatchAdcEndToEnd) {
   w->CatchADC->click();
   EXPECT_EQ(w->st.MemoryF.Text(5), "-1");
   EXPECT_EQ(w->TXOffset->text(), "-1.00");
+
+  // Full-scale values widen the grid's columns: no value is cut.
+  Choose(w->TXScale, 15);
+  sim.board.streamSource = [](uint64_t) { return 0x800000; };
+  w->CatchADC->click();
+  ASSERT_EQ(w->st.MemoryF.Text(0), "-4194304");
+  EXPECT_GT(w->MemoryF->columnWidth(1), w->MemoryF->fontMetrics().horizontalAdvance("-4194304"));
 }
 
 TEST_F(AnalysisWindow, SecondClickStopsTheCapture) {
@@ -467,12 +474,12 @@ TEST_F(AnalysisWindow, CsvFilesOfAnAdcAndAnIqCapture) {
   QByteArray adc = "ADC DATA,Average,VPP(nV),RMS Noise(nV),Enob,VPP(Count),RMS Noise(Count),Noise Free\r\n"
                    "104.00,102.00,2288.82,1144.41,22.00,4.00,2.00,21.00\r\n";
   for (int i = 1; i < 64; ++i) adc += i % 2 ? "100.00\r\n" : "104.00\r\n";
-  EXPECT_EQ(ReadFile("run1.csv"), adc);
+  EXPECT_EQ(ReadFile("run1.csv").toStdString(), adc.toStdString());
 
   // Cancel writes nothing.
   sim.dialogs.saveAnswers.clear();
   w->SaveData->click();
-  EXPECT_EQ(ReadFile("run1.csv"), adc);
+  EXPECT_EQ(ReadFile("run1.csv").toStdString(), adc.toStdString());
 
   // I/Q: 32 pairs of I 10, 11 and Q -4, -6.
   Choose(w->NPointIndex, 0);
@@ -493,7 +500,7 @@ TEST_F(AnalysisWindow, CsvFilesOfAnAdcAndAnIqCapture) {
       ",11,,-6,,ADI,10.50,572.20,286.10,24.00,1.00,0.50,23.00\r\n"
       ",10,,-4,,ADQ,-5.00,1144.41,572.20,23.00,2.00,1.00,22.00\r\n";
   for (int p = 3; p < 32; ++p) iq += p % 2 ? ",11,,-6\r\n" : ",10,,-4\r\n";
-  EXPECT_EQ(ReadFile("iq"), iq);  // written as typed, no extension added
+  EXPECT_EQ(ReadFile("iq").toStdString(), iq.toStdString());  // written as typed, no extension added
 }
 
 TEST_F(AnalysisWindow, HiddenTemperatureCaptureUsesStreamModeTwo) {
