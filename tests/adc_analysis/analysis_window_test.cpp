@@ -17,6 +17,7 @@
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
+#include "block_panels/adc_panel.h"
 #include "adc_analysis/capture_loop.h"
 #include "adc_analysis/switch_channel_test.h"
 #include "common/errors.h"
@@ -184,6 +185,9 @@ TEST_F(AnalysisWindow, CatchAdcEndToEnd) {
     return source(n);
   };
   ASSERT_EQ(std::count(unlocked.begin(), unlocked.end(), true), 11);  // "Read RAM && REG" is never shown
+  QPushButton* readTool = Find<QPushButton>(prog->ADCForm, "BRDADC");
+  readTool->click();
+  ASSERT_EQ(readTool->text(), "Reading");
 
   w->CatchADC->click();
 
@@ -198,6 +202,7 @@ TEST_F(AnalysisWindow, CatchAdcEndToEnd) {
   EXPECT_EQ(LockedItems(), unlocked);
   EXPECT_FALSE(w->st.AdcCaptureFlag);
   EXPECT_TRUE(w->st.CaptureIdle);
+  EXPECT_EQ(readTool->text(), "STOP");  // the ADC panel's hidden read tool is reset
 
   EXPECT_EQ(prog->G.SampleCount, 64);
   EXPECT_EQ(w->st.MemoryF.Text(0), "104");
