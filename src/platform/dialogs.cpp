@@ -46,6 +46,7 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
     case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_YES: box.setStandardButtons(QMessageBox::Yes); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
   }
   switch (box.exec()) {
@@ -80,7 +81,7 @@ QColor QtDialogs::ChooseColor(QWidget* parent, const QColor& initial) {
 int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, int buttons) {
   messages.append({text, caption, buttons});
   if (!answers.isEmpty()) return answers.takeFirst();
-  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL || buttons == MB_YES) ? IDYES : IDOK;
 }
 
 QString ScriptedDialogs::OpenFileName(QWidget*, const FileDialogRequest& r) {

@@ -9,7 +9,8 @@
 
 class QWidget;
 
-enum MsgButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4 };
+// MB_YES: a box without icon and with the single button Yes.
+enum MsgButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_YES = 8 };
 enum MsgAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 struct FileDialogRequest {

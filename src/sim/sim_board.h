@@ -121,6 +121,8 @@ public:
 
   SimChip chip;
   uint8_t auxMem[0x200] = {};
+  // Bits of each auxiliary byte that a write can change (FFh: all).
+  uint8_t auxWriteMask[0x200];
 
   std::vector<Packet> log;
   void ClearLog() { log.clear(); }
