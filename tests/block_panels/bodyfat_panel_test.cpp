@@ -2,6 +2,7 @@
 // switch map (which field bit paints a switch and which one a click changes), the shared
 // switches painted from one field and toggling another, the node labels lit through the
 // refresh chain, and fields narrower than their switches.
+#include "block_panels/adc_panel.h"
 #include "block_panels/block_panel_fixture.h"
 #include "block_panels/bodyfat_panel.h"
 #include "block_panels/field_binding.h"
@@ -105,6 +106,23 @@ TEST_F(BodyfatPanelTest, NodeLabelsLightThroughTheRefreshChain) {
   }
   EXPECT_EQ(Label(Bf(), "lblOpo2")->text(), "OPO2");
   EXPECT_EQ(Label(Bf(), "lblLpf_fbp")->text(), "LPF_fbp");
+}
+
+// Position 15 of IN1P and 8 of IN1N chosen on the ADC panel light the body-fat panel's
+// labels; opened later, the panel shows that state without a further refresh.
+TEST_F(BodyfatPanelTest, AdcPanelChoicesLightTheSharedLabels) {
+  Button(prog->ADCForm, "IN1P1111off")->click();
+  Button(prog->ADCForm, "IN1N1000off")->click();
+  EXPECT_EQ(Shadow(0x13), 0xF8);
+  EXPECT_TRUE(Lit(Bf(), "lblOpo2"));
+  EXPECT_TRUE(Lit(Bf(), "lblOpo"));
+  sim.board.ClearLog();
+  Click("SMenu_Bodyfat");
+  EXPECT_TRUE(Bf()->Shown());
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_TRUE(Lit(Bf(), "lblOpo2"));
+  Button(prog->ADCForm, "IN1P1110off")->click();
+  EXPECT_FALSE(Lit(Bf(), "lblOpo2"));
 }
 
 // Fields narrower than the switches the network gives them paint and change only the
