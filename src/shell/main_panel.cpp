@@ -225,12 +225,14 @@ void TMainPanel::FormCreate() {
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  LoadConfig(P.G.AppDir + "MxADC.cfg");
   P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
 }
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
+  SaveConfig(P.G.AppDir + "MxADC.cfg");
   P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
   // The register lists live until here.
   P.G.RegBitList.reset();
