@@ -6,7 +6,6 @@
 #include "block_panels/adc_panel.h"
 #include "common/number_text.h"
 #include "shell/field_selectors.h"
-#include "shell/plain_controls.h"
 
 namespace {
 // Controls a field line enables; the flag says whether only a width above 0 does.
@@ -37,60 +36,16 @@ constexpr Enables kEnables[] = {
 };
 }  // namespace
 
-TADCForm::Selector TADCForm::CreateSelector(PlainControls& c, const QString& name, int digits,
-                                            const QString& labelPrefix, int labelDigits) {
-  Selector s;
-  const int n = 1 << digits;
-  for (int i = 0; i < n; ++i) {
-    const QString code = IntToBin(i, digits);
-    s.on.push_back(c.Glyph(name + code + "on"));
-    s.off.push_back(c.Glyph(name + code + "off"));
-  }
-  c.NewRow();
-  s.labels = c.Labels(labelPrefix, 0, n - 1, labelDigits);
-  s.combo = c.Combo("TX" + name, PlainControls::Codes(digits));
-  c.NewRow();
-  // One glyph of a pair is visible: the open one. The chip definition enables positions.
-  for (QWidget* g : s.on) g->hide();
-  for (auto* list : {&s.on, &s.off})
-    for (QWidget* g : *list) g->setEnabled(false);
-  s.combo->setEnabled(false);
-  return s;
-}
-
-void TADCForm::CreateChipDefinitionControls() {
-  PlainControls c(this);
-  In1p = CreateSelector(c, "IN1P", 4, "LINP", 2);
-  In1n = CreateSelector(c, "IN1N", 4, "LINN", 2);
-  Vr1p = CreateSelector(c, "VR1P", 2, "LVR1P", 0);
-  Vr1n = CreateSelector(c, "VR1N", 2, "LVR1N", 0);
-  for (const char* n : {"INX00", "INX01", "INX10", "INX11"}) Inx.push_back(c.Glyph(n));
-  c.Combo("TXINX", PlainControls::Codes(2));
-  c.Glyph("IN1STon")->hide();
-  c.Glyph("IN1SToff");
-  c.Panel("PINIS", "INIS")->hide();
-  c.NewRow();
-  c.Label("TXPGA1GNS")->hide();
-  c.Combo("TXPGA1GN", PlainControls::Codes(3))->hide();
-  c.Panel("PENAD1", "ENADC");
-  c.Combo("TXAD1GN", PlainControls::Codes(3));
-  c.Panel("PVR1GN", "VR1GN");
-  c.Combo("LDOM1_ComboBox", PlainControls::Codes(2));
-  c.Combo("TXVDDAX", PlainControls::Codes(3));
-  c.NewRow();
-  c.Panel("PENLDO", "ENLDO")->hide();
-  c.Panel("PENREFO", "ENREFO")->hide();
-  c.Panel("PENOP", "ENOP")->hide();
-  c.Combo("TXDC1S", PlainControls::Codes(4));
-  c.Panel("PAD1RST", "CMFR");
-  c.Panel("PENTPS", "ENTPS");
-  c.Panel("PTPSCH", "TPSCH");
-  c.Combo("TXOSR1", PlainControls::Codes(4));
-  c.Combo("TXDADC1", PlainControls::Codes(2));
-  // The chip definition enables what the chip has.
+// The chip definition enables what the chip has.
+void TADCForm::DisableUntilDefined() {
   for (const Enables& e : kEnables)
     for (int i = 0; i < e.count; ++i)
       if (auto* w = findChild<QWidget*>(e.names[i])) w->setEnabled(false);
+  for (Selector* s : {&In1p, &In1n, &Vr1p, &Vr1n}) {
+    for (auto* list : {&s->on, &s->off})
+      for (QWidget* g : *list) g->setEnabled(false);
+    s->combo->setEnabled(false);
+  }
   for (QWidget* g : Inx) g->setEnabled(false);
 }
 

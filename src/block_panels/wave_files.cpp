@@ -1,12 +1,8 @@
 #include "block_panels/wave_files.h"
 
-#include "block_panels/wave_memory.h"
-#include "common/globals.h"
-#include "common/line_tokens.h"
 #include "common/number_text.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
-#include "link/mx_up.h"
 
 WaveformSettings ReadWaveformSettings(const QString& path) {
   SettingsReader in = SettingsReader::Open(path);
@@ -44,24 +40,4 @@ WaveTable RamArrayWords(const QStringList& lines) {
   for (int r = 0; r < 8; ++r) ReadDataLine(line(1 + r), r, words);
   for (int r = 0; r < 8; ++r) ReadDataLine(line(12 + r), 8 + r, words);
   return words;
-}
-
-std::optional<RegisterListEntry> ParseRegisterListLine(const QString& line) {
-  LineRec rec;
-  SetLineText(rec, UpperAscii(line));
-  int32_t address = 0;
-  int32_t value = 0;
-  if (!ParseNumber(LineWord(rec, 1), address) || !ParseNumber(LineWord(rec, 2), value)) return std::nullopt;
-  return RegisterListEntry{static_cast<uint16_t>(address), static_cast<uint8_t>(value)};
-}
-
-void LoadRegisterList(TMx_UP& up, const QStringList& lines) {
-  PutRegister(up, WaveReg::Page, up.GetReg(WaveReg::Page, 0) & 0xFE);
-  up.G().XferBuf[WaveReg::Clock] = 0;
-  up.WriteRegs(WaveReg::Clock, 1, 0);
-  for (const QString& line : lines) {
-    const std::optional<RegisterListEntry> e = ParseRegisterListLine(line);
-    if (!e || e->Address >= XferBufSize) continue;
-    PutRegister(up, e->Address, e->Value);
-  }
 }

@@ -1,18 +1,14 @@
 #pragma once
 // The waveform generator's files: its settings "WaveformSet.txt" (offset code and
-// peak-to-peak millivolts, one decimal integer a line), the wave table of a ".ram"
+// peak-to-peak millivolts, one decimal integer a line) and the wave table of a ".ram"
 // C-array export (two banks of 128 bytes, read by fixed columns as 128 words, high
-// byte first) and the register list of a ".reg" dump loaded into the chip. No widget
-// here.
+// byte first). The register list "Config/Reg.reg" is a ".reg" dump, loaded as "Load REG"
+// loads one (shell/register_files.h). No widget here.
 
 #include <QString>
 #include <QStringList>
-#include <cstdint>
-#include <optional>
 
 #include "block_panels/wave_math.h"
-
-class TMx_UP;
 
 namespace WaveFiles {
 inline const char Settings[] = "WaveformSet.txt";
@@ -45,20 +41,3 @@ void WriteWaveformSettings(const QString& path, const WaveformSettings& s);
 // hexadecimal digits each. A pair holding another character, or lying beyond the end
 // of a short line or of the file, reads as 0.
 WaveTable RamArrayWords(const QStringList& lines);
-
-// ---- Register list of a ".reg" file ---------------------------------------------------
-
-struct RegisterListEntry {
-  uint16_t Address = 0;  // low 16 bits of the number
-  uint8_t Value = 0;     // low byte of the number
-};
-// A line upper-cased and tokenized: the first word is the address and the second the
-// value (suffix H hexadecimal, B binary, D or none decimal). Nothing for a line without
-// two numbers (blank and comment lines).
-std::optional<RegisterListEntry> ParseRegisterListLine(const QString& line);
-
-// The list into the chip: register 127 bit 0 cleared (shadow and chip, wave memory
-// page 0), register 62 := 0 sent (shadow kept), then every line's value stored in the
-// shadow and sent alone, in file order, without read-back. Lines without two numbers
-// and addresses beyond the transfer buffer are skipped. The caller refreshes.
-void LoadRegisterList(TMx_UP& up, const QStringList& lines);

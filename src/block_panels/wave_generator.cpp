@@ -25,6 +25,7 @@
 #include "impedance/iq_test_window.h"
 #include "link/mx_up.h"
 #include "shell/program.h"
+#include "shell/register_files.h"
 
 namespace {
 const char kSine[] = "Sine Wave";
@@ -391,7 +392,7 @@ void TWaveGenForm::LoadRegFile() {
   QDir().mkpath(P.G.AppDir + WaveFiles::ConfigFolder);
   const QString path = P.G.AppDir + WaveFiles::RegList;
   if (!QFile::exists(path)) return;
-  LoadRegisterList(*P.Mx_UP, ReadTextLines(path));
+  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
   for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
                      WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
     RefreshView(v);

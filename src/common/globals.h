@@ -8,6 +8,7 @@
 
 #include "common/channel_records.h"
 #include "common/field_descriptors.h"
+#include "common/impedance_state.h"
 #include "common/instrument_ports.h"
 #include "common/register_model.h"
 
@@ -57,6 +58,9 @@ struct Globals {
 
   // Bench instrument ports and their exchange buffers.
   InstrumentPorts Instruments;
+
+  // The I/Q test's and the body-fat test's calibrations, results and run logs.
+  ImpedanceState Impedance;
 
   QString AppDir;       // program folder, ending in "/"
   QString IncludeDir;   // folder of "MxSel.INC"

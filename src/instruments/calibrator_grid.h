@@ -1,12 +1,17 @@
 #pragma once
-// Calibrator step grid.
+// Calibrator step grid: per mode whether and which command the calibrator gets.
 
-#include "shell/form.h"
+#include "instruments/command_grid_form.h"
 
-class TFLUKE : public TPanelForm {
+class TFLUKE : public TCommandGridForm {
   Q_OBJECT
 public:
   explicit TFLUKE(Program& program, QWidget* parent = nullptr);
-  void FormCreate() override;
-  void FormClose() override;
+
+  // "Fluke.txt": "Save Fluke" and "DownLoad Fluke" (a line whose key has no leading
+  // decimal value is dropped).
+  void SaveFluke() { SaveTable("Fluke.txt"); }
+  void DownLoadFluke() { LoadTable("Fluke.txt", CommandKeyRule::SkipZeroKey); }
+
+  TStepGrid* FlukeGd = nullptr;
 };

@@ -1,11 +1,6 @@
 #include "instruments/power_grid.h"
 
 TFPower::TFPower(Program& program, QWidget* parent)
-    : TPanelForm(program, "FPower", QString::fromUtf8("Power Supply"), parent) {
-  resize(640, 480);
+    : TCommandGridForm(program, "FPower", QString::fromUtf8("Power Supply"), "PowerGd", parent) {
+  PowerGd = Grid;
 }
-
-void TFPower::FormCreate() {}
-
-void TFPower::FormClose() {}
-

@@ -1,12 +1,16 @@
 #pragma once
-// Power-supply step grid.
+// Power-supply step grid: per mode whether and which command the power supply gets.
 
-#include "shell/form.h"
+#include "instruments/command_grid_form.h"
 
-class TFPower : public TPanelForm {
+class TFPower : public TCommandGridForm {
   Q_OBJECT
 public:
   explicit TFPower(Program& program, QWidget* parent = nullptr);
-  void FormCreate() override;
-  void FormClose() override;
+
+  // "Power.txt": "Save Power" and "Download Power" (every line fills a row).
+  void SavePower() { SaveTable("Power.txt"); }
+  void DownloadPower() { LoadTable("Power.txt", CommandKeyRule::TakeEveryLine); }
+
+  TStepGrid* PowerGd = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "instruments/segment_patterns.h"
 
+#include <algorithm>
+
 namespace segments {
 
 namespace {
@@ -47,11 +49,11 @@ void ParseLedCaption(const QString& caption, int digit, int dotCount, bool leftZ
   work += caption.left(intLen);
   if (dot >= 0) work += caption.mid(dot + 1);
   while (work.size() < digit) work += '0';
-  for (int k = 0; k < digit; ++k) {
-    QChar c = work[k];
-    // Anything but a digit (an overload text such as "OL") shows as a blank place.
-    codes[k] = c >= '0' && c <= '9' ? static_cast<uint8_t>(c.unicode() - '0') : CodeBlank;
-  }
+  // A text that is not a number (an overload "OL") leaves the whole row dark rather
+  // than showing the zeros around it as a reading.
+  const bool number = std::all_of(work.begin(), work.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+  for (int k = 0; k < digit; ++k)
+    codes[k] = number ? static_cast<uint8_t>(work[k].unicode() - '0') : CodeBlank;
 }
 
 Geometry CalcGeometry(int width, int height, int margin, int segWidth, int digit) {

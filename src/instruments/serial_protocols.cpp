@@ -106,6 +106,8 @@ bool SerialProtocols::ComQuery(const DevcRS232& port, const QByteArray& text, QB
   return true;
 }
 
+void SerialProtocols::ComDrain(const DevcRS232& port) { Drain(port.Handle); }
+
 // ---- chamber ----
 
 // STX "01" command "," count "," address, then the values and CR LF are added by the

@@ -61,6 +61,9 @@ public:
   // returns in `reply` whatever waits then, CR LF included. False, with `reply`
   // unchanged, when nothing came.
   bool ComQuery(const DevcRS232& port, const QByteArray& text, QByteArray& reply);
+  // Reads what waits on the port now (at most ComBufSize bytes) into ComRxBuf and
+  // drops it.
+  void ComDrain(const DevcRS232& port);
 
   // Register write frame on ChamberPort, values V1..V4 of which the first `count`
   // (1..4) are sent as 16-bit words; True when the chamber acknowledged with "OK".

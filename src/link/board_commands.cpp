@@ -119,7 +119,9 @@ bool BoardCommands::ReadAuxMem(int address, int channel) {
   p[4] = 0x20;
   p[5] = (address >> 8) & 0xFF;
   p[6] = address & 0xFF;
-  if (!Exchange(Dev0(), 7, 32) || !Status()) return false;
+  // The reply carries the status and 32 data bytes: 33 bytes are read, so the last
+  // data byte is the board's and not what the buffer held before.
+  if (!Exchange(Dev0(), 7, 33) || !Status()) return false;
   std::memcpy(g_.XferBuf + address, p + 1, 32);
   return true;
 }

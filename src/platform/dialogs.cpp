@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -45,6 +46,7 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
     case MB_YESNO: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MB_YES: box.setStandardButtons(QMessageBox::Yes); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
   }
   switch (box.exec()) {
@@ -71,10 +73,15 @@ bool QtDialogs::OpenWithDesktop(const QString& path) {
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+QColor QtDialogs::ChooseColor(QWidget* parent, const QColor& initial) {
+  QColor c = QColorDialog::getColor(initial, parent);
+  return c.isValid() ? c : initial;
+}
+
 int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, int buttons) {
   messages.append({text, caption, buttons});
   if (!answers.isEmpty()) return answers.takeFirst();
-  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL) ? IDYES : IDOK;
+  return (buttons == MB_YESNO || buttons == MB_YESNOCANCEL || buttons == MB_YES) ? IDYES : IDOK;
 }
 
 QString ScriptedDialogs::OpenFileName(QWidget*, const FileDialogRequest& r) {
@@ -90,4 +97,9 @@ QString ScriptedDialogs::SaveFileName(QWidget*, const FileDialogRequest& r) {
 bool ScriptedDialogs::OpenWithDesktop(const QString& path) {
   opened.append(path);
   return desktopAvailable;
+}
+
+QColor ScriptedDialogs::ChooseColor(QWidget*, const QColor& initial) {
+  ++colorDialogs;
+  return colorAnswers.isEmpty() ? initial : colorAnswers.takeFirst();
 }

@@ -2,12 +2,15 @@
 // Message boxes, file dialogs and the desktop's file opener, behind one interface so
 // that tests answer them. Buttons and answers follow the classic message-box codes.
 
+#include <QColor>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 class QWidget;
 
-enum MsgButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4 };
+// MB_YES: a box without icon and with the single button Yes.
+enum MsgButtons { MB_OK = 0, MB_OKCANCEL = 1, MB_YESNOCANCEL = 3, MB_YESNO = 4, MB_YES = 8 };
 enum MsgAnswer { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 struct FileDialogRequest {
@@ -17,6 +20,14 @@ struct FileDialogRequest {
   QString filter;        // "CSV files (*.csv)|*.csv" style filters, as the windows set them
   QString defaultExt;    // without the dot
   bool promptOverwrite = false;
+
+  // The filter "*.ext|*.ext" with that default extension.
+  static FileDialogRequest ForExtension(const QString& ext) {
+    FileDialogRequest r;
+    r.filter = "*." + ext + "|*." + ext;
+    r.defaultExt = ext;
+    return r;
+  }
 };
 
 class Dialogs {
@@ -29,6 +40,8 @@ public:
   virtual QString SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
   // Opens a file with the desktop's default program; false when none could be started.
   virtual bool OpenWithDesktop(const QString& path) = 0;
+  // The colour dialog: the colour chosen, or `initial` when cancelled.
+  virtual QColor ChooseColor(QWidget* parent, const QColor& initial) = 0;
 };
 
 // Real dialogs on the window toolkit.
@@ -38,10 +51,11 @@ public:
   QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
   QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
   bool OpenWithDesktop(const QString& path) override;
+  QColor ChooseColor(QWidget* parent, const QColor& initial) override;
 };
 
 // Dialogs answered from queues, recording what was shown. Empty queues answer
-// IDOK / IDYES for message boxes and cancel for file dialogs.
+// IDOK / IDYES for message boxes and cancel for file and colour dialogs.
 class ScriptedDialogs : public Dialogs {
 public:
   struct Shown { QString text; QString caption; int buttons; };
@@ -49,6 +63,7 @@ public:
   QString OpenFileName(QWidget* parent, const FileDialogRequest& request) override;
   QString SaveFileName(QWidget* parent, const FileDialogRequest& request) override;
   bool OpenWithDesktop(const QString& path) override;
+  QColor ChooseColor(QWidget* parent, const QColor& initial) override;
 
   QList<Shown> messages;
   QList<int> answers;
@@ -57,4 +72,6 @@ public:
   QList<FileDialogRequest> fileRequests;
   QStringList opened;
   bool desktopAvailable = true;
+  QList<QColor> colorAnswers;  // empty: the dialog is cancelled
+  int colorDialogs = 0;
 };

@@ -1,9 +1,12 @@
 #include "shell/main_panel.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -17,6 +20,7 @@
 #include "block_panels/wave_generator.h"
 #include "block_panels/wave_viewer.h"
 #include "common/errors.h"
+#include "common/waits.h"
 #include "common/text_encoding.h"
 #include "impedance/bodyfat_test_window.h"
 #include "impedance/iq_test_window.h"
@@ -25,9 +29,13 @@
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
+#include "platform/dialogs.h"
+#include "shell/aux_download.h"
 #include "shell/memory_view.h"
 #include "shell/placement_store.h"
 #include "shell/program.h"
+#include "shell/read_chip.h"
+#include "shell/register_files.h"
 #include "shell/register_view.h"
 #include "shell/screen_fit_widget.h"
 #include "shell/setup_dialog.h"
@@ -232,13 +240,9 @@ void TMainPanel::FormClose() {
 }
 
 void TMainPanel::FormDestroy() {
-  STND& ch = P.G.Channels[0];
-  if (ch.UartPort.Handle != 0 && ch.UartPort.Handle != -1) {
-    // The board UART's port is closed with the serial layer.
-    ch.UartPort.Handle = -1;
-    ch.UartPort.Connected = 0;
-  }
-  Devc& d = ch.Devc;
+  // The board UART and the instrument ports Setup opened stay open until here.
+  P.Option->CloseSerialPorts();
+  Devc& d = P.G.Channels[0].Devc;
   if (HandleValid(d.Handle) && d.Opened) {
     uint16_t w = 0xFFFF;
     P.Transport.FirmwareWord(d, 0x01, w);
@@ -264,9 +268,13 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
   }
   QMdiSubWindow* frame = panel->Frame();
   if (!frame) {
+    // The frame takes the panel's design size plus its own title bar and border.
+    QSize design = panel->size().expandedTo(panel->minimumSizeHint());
     frame = new PanelFrame(panel);
     MdiArea->addSubWindow(frame);
-    frame->adjustSize();
+    frame->ensurePolished();
+    QMargins m = frame->contentsMargins();
+    frame->resize(design + QSize(m.left() + m.right(), m.top() + m.bottom()));
     frame->hide();
   }
   if (show) {
@@ -306,6 +314,23 @@ void TMainPanel::USBScanClick() {
   }
 }
 
+namespace {
+
+// The refresh after a bulk read or load: the memory view first, then the register
+// view and the register-driven panels; the wave viewer only where asked.
+void RefreshAfterBulk(Program& P, bool waveViewer) {
+  P.Mx_RAM->DataUpdate(false);
+  P.Mx_Reg2->DataUpdate(false);
+  P.ADCForm->DataUpdate();
+  P.OPForm->DataUpdate();
+  P.DACForm->DataUpdate();
+  P.WaveGenForm->DataUpdate();
+  if (waveViewer) P.ShowWaveForm->DataUpdate();
+  P.bodyfatGUIForm->DataUpdate();
+}
+
+}  // namespace
+
 void TMainPanel::USBClient() {
   P.Option->ChennalComChange();
   QString chip = P.Option->ProductText(P.G.Channels[0].ProductIndex);
@@ -315,13 +340,7 @@ void TMainPanel::USBClient() {
   P.OPForm->SetCaption("OP - " + chip);
   P.AnxADC->SetCaption("Analyse ADC - " + chip);
   setWindowTitle(P.G.AppCaption + " ---- Now Chip is  " + chip);
-  P.Mx_RAM->DataUpdate(false);
-  P.Mx_Reg2->DataUpdate(false);
-  P.ADCForm->DataUpdate();
-  P.OPForm->DataUpdate();
-  P.DACForm->DataUpdate();
-  P.WaveGenForm->DataUpdate();
-  P.bodyfatGUIForm->DataUpdate();
+  RefreshAfterBulk(P, false);
 }
 
 QString TMainPanel::FirmwareName() {
@@ -341,11 +360,39 @@ void TMainPanel::ApplyFirmwareName(const QString& name) {
 
 void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); }
 
-void TMainPanel::Menu_ReadChipClick() {}
-void TMainPanel::Menu_ReadREGClick() {}
-void TMainPanel::SaveTableClick() {}
-void TMainPanel::SaveREGClick() {}
-void TMainPanel::LoadREGClick() {}
+// ---- Read Chip and the register files ----
+
+
+void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
+
+void TMainPanel::Menu_ReadRAMClick() {
+  // A failed transfer ends the read silently, with nothing refreshed.
+  if (!ReadChipIntoShadow(*P.Mx_UP)) return;
+  P.G.ReadDone = true;
+  RefreshAfterBulk(P, false);
+}
+
+void TMainPanel::Menu_ReadREGClick() {
+  if (!ReadRegistersIntoShadow(*P.Mx_UP)) return;
+  RefreshAfterBulk(P, true);
+}
+
+void TMainPanel::SaveTableClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("ram"));
+  if (!path.isEmpty()) WriteTextLines(path, RamArrayFileLines(P.G));
+}
+
+void TMainPanel::SaveREGClick() {
+  QString path = P.dialogs().SaveFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (!path.isEmpty()) WriteTextLines(path, RegisterFileLines(P.G));
+}
+
+void TMainPanel::LoadREGClick() {
+  QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("reg"));
+  if (path.isEmpty() || !QFileInfo::exists(path)) return;
+  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
+  RefreshAfterBulk(P, true);
+}
 
 void TMainPanel::LoadRAMClick() {
   if (P.ShowWaveForm->LoadAsDac()) OpenPanel(P.ShowWaveForm, 19);
@@ -356,7 +403,75 @@ void TMainPanel::WaveGenClick() {
   ApplyFirmwareName(FirmwareName());
 }
 
-void TMainPanel::LoadVI52R7718Click() {}
+void TMainPanel::LoadVI52R7718Click() {
+  Clock& clock = P.clock();
+  auto shortWait = [&] { Delay(clock, 0.01 / 86400.0); };
+  auto longWait = [&] { Delay(clock, 0.1 / 86400.0); };
+  auto pump = [] { QCoreApplication::processEvents(); };
+  TMx_UP& up = *P.Mx_UP;
+  uint8_t* xfer = P.G.XferBuf;
+
+  P.G.ReadDone = false;
+  Menu_ReadRAMClick();
+  if (!P.G.ReadDone) return;
+  const auto image = AuxRamImage(up, P.G);
+  const auto list = AuxRegisterPairs(up);
+  StatusBar1->SetText(0, "Read Finish !!!");
+  pump();
+
+  if (!up.UnlockAux(0) || !up.ProbeAux(0)) return;
+  longWait();
+  StatusBar1->SetText(0, "Erase Finish !!!");
+  pump();
+  if (!up.UnlockAux(0)) return;
+
+  for (int n = 0; n < 8; ++n) {
+    std::copy(image.begin() + 32 * n, image.begin() + 32 * n + 32, xfer);
+    if (!up.WriteAuxMem(32 * n, 32, 0)) return;
+    shortWait();
+  }
+  for (int i = 0; i < 72; ++i) {
+    xfer[i % 32] = list[i];
+    if (i % 32 == 31) {
+      if (!up.WriteAuxMem(0x100 + 32 * (i / 32), 32, 0)) return;
+      shortWait();
+    }
+  }
+  if (!up.WriteAuxMem(0x140, 8, 0)) return;
+  StatusBar1->SetText(0, "Download Finish !!!");
+  pump();
+  longWait();
+
+  auto readTwice = [&](int address) {
+    for (int k = 0; k < 2; ++k) {
+      if (!up.ReadAuxMem(address, 0)) return false;
+      shortWait();
+    }
+    return true;
+  };
+  for (int n = 0; n < 8; ++n) {
+    if (!readTwice(32 * n)) return;
+    for (int i = 0; i < 32; ++i)
+      if (xfer[32 * n + i] != image[32 * n + i]) {
+        P.dialogs().MessageBox(this, "Verifty Ram Fail", "warning", MB_OK);
+        return;
+      }
+  }
+  for (int n = 0; n < 4; ++n) {
+    if (!readTwice(0x100 + 32 * n)) return;
+    for (int i = 0; i < 32; ++i) {
+      int k = 32 * n + i;
+      if (xfer[0x100 + k] != list[k]) {
+        P.dialogs().MessageBox(this, "Verifty Reg Fail", "warning", MB_OK);
+        return;
+      }
+      if (k == 71) {
+        StatusBar1->SetText(0, "Verifty OK !!!");
+        return;
+      }
+    }
+  }
+}
 
 void TMainPanel::SLEEP1Click() {
   P.G.PacketBuf[5] = 0xA5;
@@ -370,4 +485,12 @@ void TMainPanel::RegistClick() {
   OpenPanel(P.TMP, 8);
 }
 
-void TMainPanel::FileItemClick(const QString&) {}
+// The File menu's step-table commands of the temperature test.
+void TMainPanel::FileItemClick(const QString& item) {
+  if (item == "SaveFluke1") P.FLUKE->SaveFluke();
+  else if (item == "SavePower1") P.FPower->SavePower();
+  else if (item == "SaveReg1") P.TMP->SaveReg();
+  else if (item == "DownLoadFluke1") P.FLUKE->DownLoadFluke();
+  else if (item == "DownloadPower1") P.FPower->DownloadPower();
+  else if (item == "DownloadReg1") P.TMP->DownloadReg();
+}

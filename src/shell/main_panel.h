@@ -82,6 +82,8 @@ public:
   void USBScanClick();
   void SMenu_OptionClick();
   void Menu_ReadChipClick();
+  // Read Chip (also run by the auxiliary-chip download, which then tests ReadDone).
+  void Menu_ReadRAMClick();
   void Menu_ReadREGClick();
   void SaveTableClick();
   void SaveREGClick();

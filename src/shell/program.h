@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "common/globals.h"
+#include "instruments/serial_protocols.h"
 #include "link/chip_definition.h"
 #include "link/clock_trim.h"
 #include "link/usb_transport.h"
@@ -64,6 +65,8 @@ public:
   ChipDefinition ChipDef;
   // The board's clock counter and the oscillator trim's measurement state.
   ClockTrim Trim{G, Transport};
+  // The bench instruments' exchanges on the shared port records of G.Instruments.
+  SerialProtocols Serial{G.Instruments, *Plat.serial, *Plat.clock};
 
   TMainPanel* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;

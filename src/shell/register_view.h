@@ -1,11 +1,16 @@
 #pragma once
-// Register view: bit, byte and word registers of the chip definition.
+// Register view: bit, byte and word registers of the chip definition, from the
+// register shadow, with changes drawn white on blue; edits go through WriteReg.
+// The chip definition sets the page tabs, the byte and word names and the caption
+// through the listener methods.
 
 #include "link/chip_definition_listener.h"
 #include "shell/form.h"
+#include "shell/view_controls.h"
 
-class QTableWidget;
-class QToolButton;
+class QMenu;
+class QAction;
+class TTabPanel;
 
 class TMx_Reg2 : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
@@ -13,24 +18,76 @@ public:
   explicit TMx_Reg2(Program& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
-  // Repaints from the register shadow; initial: no change marks are computed.
+  // Refresh from the shadow; initial: the core panel's Work field marks no change.
   void DataUpdate(bool initial = false);
-  // Lays out the bit grid for the current page from RegBitList, then DataUpdate(true).
+  // Lays out the bit grid for the current page, then DataUpdate(true).
   void SWSREG();
+  void PPAGEClick(int page);  // PPAGE1Click .. PPAGE6Click: page 0 .. 5
 
-  QTableWidget* SREG = nullptr;      // bit registers of the current page
-  QTableWidget* SByteReg = nullptr;  // byte registers: names in even rows, values below
-  QTableWidget* SWordReg = nullptr;  // word registers, laid out like SByteReg
-  QToolButton* PPAGE[6] = {};        // page tabs PPAGE1 .. PPAGE6
-
-  // Chip definition: page tabs, grid names and the caption.
-  void DefinitionOpened() override;
+  // Chip definition: page tabs, grid names and rows, the caption; at the end of a
+  // parse the bit grid of the current page is rebuilt.
+  void DefinitionOpened() override;  // bit and byte grids 9 columns, 0 rows; tabs hidden
   void KeywordMet(uint16_t code) override;
   void ProductLine(const QString& productName) override;
   void ByteRegisterDeclared(int index, const QString& name) override;
   void WordRegisterDeclared(int index, const QString& name) override;
   void ParseEnded(const ChipDefinitionSeen& seen) override;
 
+  // Double clicks on the cell under the last mouse press.
+  void SREGDblClick();
+  void SByteRegDblClick();
+  void SWordRegDblClick();
+  // Characters typed into the byte and word grids' value cells.
+  void SByteRegKeyPress(QChar key);
+  void SWordRegKeyPress(QChar key);
+  void PMBitSetClick();
+  void PMBitClrClick();
+
+  // Cell colours as drawn.
+  CellStyle SREGStyle(int col, int row) const;
+  CellStyle ValueGridStyle(const TStringGrid* grid, int col, int row) const;
+
+  TTabPanel* PPAGE[6] = {};
+  TStringGrid* SREG = nullptr;
+  TStringGrid* SByteReg = nullptr;
+  TStringGrid* SWordReg = nullptr;
+  QLabel* Panel1 = nullptr;
+  QLabel* Panel3 = nullptr;
+  QMenu* PMBit = nullptr;
+  QAction* PMBitSet = nullptr;
+  QAction* PMBitClr = nullptr;
+
+  // The hidden core panel: program counter, cycles, work register 29h and the two
+  // indirect accesses through FSR0 (0Fh:10h) and FSR1 (11h:12h).
+  QWidget* PBase = nullptr;
+  QLabel* PnlPC = nullptr;
+  QLabel* PnlCycle = nullptr;
+  TTabPanel* PnlWork = nullptr;
+  TTabPanel* PnlIND0 = nullptr;
+  TTabPanel* PnlIND1 = nullptr;
+  QMenu* PMWork = nullptr;
+  QMenu* PMIND[2] = {};
+  int FSR(int n) const;
+  void EditWork();
+  void EditIND(int n);
+  void EditFSR(int n);
+
 private:
-  void CreateChipDefinitionControls();
+  void StylePageTabs();
+  bool IsWord(const TStringGrid* grid) const { return grid == SWordReg; }
+  // Entry index of a grid cell (column, row), or -1 when the cell holds none.
+  int EntryAt(const TStringGrid* grid, int col, int row) const;
+  void ValueKey(TStringGrid* grid, QChar key);
+  void ValueCellLeft(TStringGrid* grid, int prevCol, int prevRow);
+  void CommitValue(TStringGrid* grid, int col, int row);
+  void NameCellDblClick(TStringGrid* grid);
+  // The keypad at a grid cell's bottom-left corner; true when a value was accepted.
+  bool Keypad(const QPoint& at, int& value, const QString& maxText, const QString& caption);
+  void WriteWord(int entry, int value);
+
+  bool editing_ = false;
+  const TStringGrid* editGrid_ = nullptr;
+  int editCol_ = 0, editRow_ = 0;
+  int bitAddress_ = 0, bitNumber_ = 0;
+  int lastWork_ = -1;
 };

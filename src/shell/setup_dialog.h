@@ -1,15 +1,26 @@
 #pragma once
 // The Setup dialog: product choice (which chip definition is parsed), the board's
-// firmware name, the board UART and the instrument ports.
+// firmware name, the board UART and link kind (hidden, still acting), and the
+// instrument ports with their identification probes.
+
+#include <functional>
 
 #include "common/line_tokens.h"
 #include "common/number_text.h"
 #include "link/chip_definition_listener.h"
+#include "platform/serial_port_map.h"
+#include "platform/serial_services.h"
 #include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+struct DevcRS232;
 
 class TOption : public TDialogForm, public ChipDefinitionListener {
   Q_OBJECT
@@ -18,7 +29,8 @@ public:
   void FormCreate() override;
   void FormClose() override;
 
-  // Shown modally by the main menu's "Setup" at the given screen point.
+  // Shown modally by the main menu's "Setup" at the given screen point, with the link
+  // kind and the channel's product selected.
   void ShowSetup(int left, int top);
   // The Setup selectors take channel 0's settings, the link kind is forced to the
   // USB bridge and the chip definition is parsed again.
@@ -33,13 +45,65 @@ public:
   // The chip definition of the selected product (ChipDefinition::GetSELUP).
   bool GetSELUP();
   static uint16_t IsPseudo(const QString& word);
+
+  // ---- handlers ----
   // A product chosen in CbSeluP: the chip definition follows at once.
   void CbSeluPChange(int index);
+  // The link kind stays the USB bridge.
+  void SelLPTChange();
+  // Opens and sets up the board UART from TXCOM, TXBaud and TXParity; also run by any
+  // change of the calibrator's, the power supply's and the chamber's port selector.
+  void TXCOMChange();
+  void TXBaudChange();
+  void TXParityChange();
+  void CLPTChange() {}
+  // "Select": open and identify one instrument port (status panel 1).
+  void FlukeSelectClick();
+  void PowerSelectClick();
+  void ChamberSelectClick();
+  void BryMemButtomClick();
+  // "Control Board Firmware": F9 05; the name also goes into Edit9.
+  void Button4Click();
+  void BtCloseClick();
 
+  // ---- small routines ----
+  // TXBaud's item to its baud rate (0 for no item).
+  uint32_t BaudRateValue() const;
+  // TXParity's item to the parity code: None 0, Even 2, Odd 1.
+  uint8_t GetParity() const;
+  QString GetParityText() const;
+  // "COM" + (index + 1), the port of a COM selector's item.
+  static QString ComName(int index);
+
+  // Closes the board UART and every instrument port opened here; at exit.
+  void CloseSerialPorts();
+
+  // ---- controls ----
   QComboBox* CbSeluP = nullptr;
-  QCheckBox* Photo = nullptr;
-  QFrame* PanelENG = nullptr;  // the instrument ports
-  bool AutoLoad = false;       // "#AUTOLOAD" in the chip definition
+  QGroupBox* GroupBox1 = nullptr;  // "Communication", hidden
+  QRadioButton* SelIOLPT = nullptr;
+  QComboBox* SelLPT = nullptr;     // link kind
+  QComboBox* TXCOM = nullptr;      // board UART, hidden
+  QComboBox* TXBaud = nullptr;
+  QComboBox* TXParity = nullptr;
+  QComboBox* CLPT = nullptr;       // parallel port, hidden
+  QCheckBox* Photo = nullptr;      // "光耦合", hidden
+  QPushButton* Button4 = nullptr;  // "Control Board Firmware"
+  QLineEdit* Edit9 = nullptr;      // the firmware name
+  QPushButton* BtClose = nullptr;
+  QFrame* PanelENG = nullptr;      // the instrument ports
+  QComboBox* PowerCOM = nullptr;
+  QPushButton* PowerSelect = nullptr;
+  QComboBox* FlukeCOM = nullptr;
+  QPushButton* FlukeSelect = nullptr;
+  QComboBox* ChamberCOM = nullptr;
+  QPushButton* ChamberSelect = nullptr;
+  QComboBox* BryMemChannel = nullptr;
+  QComboBox* BryMemCom = nullptr;
+  QPushButton* BryMemButtom = nullptr;
+
+  bool AutoLoad = false;     // "#AUTOLOAD" in the chip definition
+  uint32_t ComOpenMask = 0;  // bit n: board-UART port COM(n+1) opened in this run
 
   // Chip definition: "光耦合", the instrument rows and the auto-load flag.
   void ParseStarted() override;
@@ -47,5 +111,17 @@ public:
   void KeywordMet(uint16_t code) override;
 
 private:
-  void CreateChipDefinitionControls();
+  struct ProbeTexts {
+    QString already, notFound, success, fail, notThis;
+  };
+  void CreateControls();
+  // The steps every "Select" shares: already set, open, probe, keep or close.
+  void SelectInstrument(DevcRS232& port, int comIndex, const ProbeTexts& texts,
+                        const std::function<bool(DevcRS232&)>& probe);
+  // Stores the line settings in the record, writes them to the port and reads them back.
+  LineSettings SetLine(DevcRS232& port, const LineSettings& line);
+  void Status(int panel, const QString& text);
+
+  // The handle of each board-UART port opened in this run.
+  int uart_handles_[ComPortCount];
 };

@@ -57,7 +57,10 @@ void SimChip::Write(uint8_t wire, uint8_t value) { Poke(ShadowAddress(wire, Bank
 
 // ---- board ----
 
-SimBoard::SimBoard() { AddDriverBoard(0); }
+SimBoard::SimBoard() {
+  std::fill(std::begin(auxWriteMask), std::end(auxWriteMask), 0xFF);
+  AddDriverBoard(0);
+}
 
 SimBoard::Device& SimBoard::AddDriverBoard(int index, uint16_t product) {
   Device d;
@@ -105,6 +108,10 @@ SimBoard::Device* SimBoard::DeviceOf(Handle h) {
 
 bool SimBoard::Fault() {
   if (failTransfers > 0) {
+    if (transfersBeforeFault > 0) {
+      --transfersBeforeFault;
+      return false;
+    }
     --failTransfers;
     last_error_ = ERROR_GEN_FAILURE;
     return true;
@@ -380,7 +387,8 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         int n = at(4);
         int a = (at(5) << 8) | at(6);
         for (int i = 0; i < n; ++i)
-          if (a + i < static_cast<int>(sizeof auxMem)) auxMem[a + i] = at(7 + i);
+          if (a + i < static_cast<int>(sizeof auxMem))
+            auxMem[a + i] = (auxMem[a + i] & ~auxWriteMask[a + i]) | (at(7 + i) & auxWriteMask[a + i]);
         r[0] = statusByte;
       } else if (op == 0x0A && at(2) == 0x90) {  // aux read
         int a = (at(5) << 8) | at(6);

@@ -92,6 +92,7 @@ public:
 
   // Faults.
   int failTransfers = 0;        // the next n transfers fail
+  int transfersBeforeFault = 0; // ... after this many more have succeeded
   bool silent = false;          // the board stops answering: every read times out
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
@@ -120,6 +121,8 @@ public:
 
   SimChip chip;
   uint8_t auxMem[0x200] = {};
+  // Bits of each auxiliary byte that a write can change (FFh: all).
+  uint8_t auxWriteMask[0x200];
 
   std::vector<Packet> log;
   void ClearLog() { log.clear(); }

@@ -36,25 +36,6 @@ TEST(WaveFileFormats, RamArrayColumns) {
   EXPECT_EQ(r[88], 0);
 }
 
-TEST(WaveFileFormats, RegisterListLines) {
-  struct Case {
-    const char* line;
-    int address, value;  // -1: skipped
-  };
-  for (Case c : {Case{"07FH 001H", 0x7F, 1}, Case{"7fh 1", 0x7F, 1}, Case{"127 1", 0x7F, 1},
-                 Case{"00EH 17FH ; comment", 0x0E, 0x7F}, Case{"", -1, -1}, Case{"; only a comment", -1, -1},
-                 Case{"0EH", -1, -1}, Case{"XYZ 1", -1, -1}}) {
-    const auto e = ParseRegisterListLine(c.line);
-    if (c.address < 0) {
-      EXPECT_FALSE(e) << c.line;
-    } else {
-      ASSERT_TRUE(e) << c.line;
-      EXPECT_EQ(e->Address, c.address) << c.line;
-      EXPECT_EQ(e->Value, c.value) << c.line;
-    }
-  }
-}
-
 class WaveFiles : public WaveTest {};
 
 TEST_F(WaveFiles, SettingsFileIsWrittenAtEveryClose) {

@@ -1,0 +1,155 @@
+#include "impedance/iq_calibration.h"
+
+#include <algorithm>
+
+#include "adc_analysis/sample_decoding.h"
+#include "common/errors.h"
+#include "link/mx_up.h"
+#include "platform/clock.h"
+
+namespace {
+
+constexpr int CalibrationAttempts = 5;
+constexpr int DcDroppedSamples = 13;
+constexpr int DabitRegisters[4] = {23, 24, 26, 27};
+
+// One register sent from the transfer buffer, the shadow unchanged.
+void SendRegister(TMx_UP& up, int address, uint8_t value) {
+  up.G().XferBuf[address] = value;
+  up.WriteRegs(address, 1, 0);
+}
+
+}  // namespace
+
+void ApplyRegList(TMx_UP& up, int list) {
+  Globals& g = up.G();
+  if (list < 0 || list >= IQRegListCount) return;
+  const int count = std::clamp(g.IQRegCounts[list], 0, IQRegListSize);
+  for (int e = 0; e < count; ++e) {
+    const TRegField& f = g.IQRegLists[list][e];
+    if (f.Address >= XferBufSize) continue;
+    const unsigned mask = f.Width >= 8 ? 0xFFu : (1u << f.Width) - 1;
+    const unsigned field = f.Shift < 8 ? (mask << f.Shift) & 0xFF : 0;
+    const unsigned value = f.Shift < 8 ? (unsigned{f.Value} << f.Shift) & 0xFF : 0;
+    const uint8_t r = static_cast<uint8_t>((up.GetReg(f.Address, 0) & ~field) | value);
+    up.SetRegShadow(f.Address, r, 0);
+    SendRegister(up, f.Address, r);
+  }
+}
+
+IQResult CalibrationReading(TMx_UP& up) {
+  IQResult r;
+  for (int attempt = 0; attempt < CalibrationAttempts; ++attempt) {
+    IQConversion c = ConvertIQ(up, IQReadForm::Split, IQRefresh::Full, false);
+    r = c.Result;
+    if ((c.Ok() && r.I != 0) || c.Status == IQStatus::TimedOut) break;
+  }
+  PolarForm(r);
+  return r;
+}
+
+ACCalibrationReadings RunACCalibration(TMx_UP& up, IQTestState& s,
+                                       const std::function<void(int, const IQResult&)>& shown) {
+  ACCalibrationReadings out;
+  ApplyRegList(up, IQ_AC0);
+  out.Ac0 = CalibrationReading(up);
+  s.Y0 = out.Ac0.Y;
+  s.Theta0 = out.Ac0.Theta;
+  if (shown) shown(0, out.Ac0);
+  ApplyRegList(up, IQ_AC1);
+  out.Ac1 = CalibrationReading(up);
+  s.Y1 = out.Ac1.Y;
+  s.Theta1 = out.Ac1.Theta;
+  if (shown) shown(1, out.Ac1);
+  return out;
+}
+
+void FinishACCalibration(IQTestState& s, int32_t rref) {
+  ACCalibrationFigures(rref, s.Y0, s.Y1, s.Z);
+  s.ACCalibrated = true;
+}
+
+uint32_t DabitCode(const QString& text) {
+  bool ok = text.size() >= 1 && text.size() <= 8;
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    ok = ok && ((u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f'));
+  }
+  if (!ok) throw EConvertError("'0x" + text + "' is not a valid integer value");
+  return text.toUInt(nullptr, 16);
+}
+
+void WriteDabitCodes(TMx_UP& up, uint32_t dabit, uint32_t dabit2) {
+  SendRegister(up, 23, (dabit >> 8) & 0xFF);
+  SendRegister(up, 24, dabit & 0xFF);
+  SendRegister(up, 26, (dabit2 >> 8) & 0xFF);
+  SendRegister(up, 27, dabit2 & 0xFF);
+}
+
+std::array<int, 4> SaveDabitRegs(const TMx_UP& up) {
+  std::array<int, 4> saved{};
+  for (int k = 0; k < 4; ++k) saved[k] = up.GetReg(DabitRegisters[k], 0);
+  return saved;
+}
+
+void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved) {
+  for (int k = 0; k < 4; ++k) SendRegister(up, DabitRegisters[k], static_cast<uint8_t>(saved[k]));
+}
+
+int32_t DcSample(const uint8_t* reply, int k) { return DecodeSample(RawSample(reply, k, 3), true, false, 1).s; }
+
+int64_t StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processMessages) {
+  Globals& g = up.G();
+  Clock& clock = up.ClockSource();
+  int seen = 0, taken = 0;
+  int64_t sum = 0;
+  int64_t t0 = clock.SteadyUs();
+  while (taken < n) {
+    const int k = up.ReadStream(0);
+    if (k > 0) {
+      t0 = clock.SteadyUs();
+      for (int j = 0; j < k; ++j, ++seen) {
+        if (seen < DcDroppedSamples) continue;
+        // Samples after the n-th of the packet are counted, not summed.
+        if (taken < n) sum += DcSample(g.PacketBuf, j);
+        ++taken;
+      }
+    }
+    // A failed poll closed the link: nothing more will come.
+    if (!g.Channels[0].Devc.Opened) break;
+    if (clock.SteadyUs() - t0 > StreamSilenceUs) break;
+    if (processMessages) processMessages();
+  }
+  return sum;
+}
+
+DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t dabit, uint32_t dabit2,
+                                     int32_t rref, const std::function<void()>& processMessages) {
+  if (n < 1) throw EMathError(kFloatDivByZero);
+  const std::array<int, 4> saved = SaveDabitRegs(up);
+  std::copy(saved.begin(), saved.end(), s.SavedDabitRegs);
+  // The DACs get their codes back and the stream stops on every way out, errors included.
+  struct Restore {
+    TMx_UP& up;
+    const std::array<int, 4>& saved;
+    ~Restore() {
+      up.StopStream();
+      RestoreDabitRegs(up, saved);
+    }
+  } restore{up, saved};
+
+  WriteDabitCodes(up, dabit, dabit2);
+  DCCalibrationResult r;
+  ApplyRegList(up, IQ_DC);
+  up.StartStream(3);
+  r.Sum0 = StreamSampleSum(up, n, processMessages);
+  ApplyRegList(up, IQ_DC1);
+  up.StartStream(3);
+  r.Sum1 = StreamSampleSum(up, n, processMessages);
+  r.Avg0 = static_cast<int32_t>(r.Sum0 / n);
+  r.Avg1 = static_cast<int32_t>(r.Sum1 / n);
+  r.Figures = DCCalibrationFrom(rref, r.Avg0, r.Avg1);
+  s.Resd_dc = r.Figures.Resd_dc;
+  s.DCCalibrated = true;
+  return r;
+}

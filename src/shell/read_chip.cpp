@@ -1,0 +1,73 @@
+#include "shell/read_chip.h"
+
+#include "common/globals.h"
+#include "link/mx_up.h"
+
+namespace {
+
+constexpr int BankSelect = 0x7F;
+constexpr int GeneratorControl = 0x0D;
+
+// The register blocks read by both reads, each its own transfer, in this order.
+struct Block {
+  int address;
+  int count;
+};
+constexpr Block RegisterBlocks[] = {{0x00, 6}, {0x06, 3}, {0x09, 3}, {0x0C, 32},
+                                    {0x3D, 1}, {0x3E, 1}, {0x7F, 1}};
+
+bool Write(TMx_UP& up, int address, uint8_t value) {
+  up.G().XferBuf[address] = value;
+  return up.WriteRegs(address, 1, 0);
+}
+
+// Reads count registers from address and stores them in the shadow.
+bool ReadAndStore(TMx_UP& up, int address, int count) {
+  if (!up.ReadRegs(address, count, 0)) return false;
+  for (int i = 0; i < count; ++i) up.SetRegShadow(address + i, up.G().XferBuf[address + i], 0);
+  return true;
+}
+
+bool ReadRegisterBlocks(TMx_UP& up) {
+  for (const Block& b : RegisterBlocks)
+    if (!ReadAndStore(up, b.address, b.count)) return false;
+  return true;
+}
+
+// Eight pages of 16 bytes from `first` (the wire carries only the low byte).
+bool ReadRamBank(TMx_UP& up, int first) {
+  for (int p = 0; p < 8; ++p)
+    if (!ReadAndStore(up, first + 16 * p, 16)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool ReadChipIntoShadow(TMx_UP& up) {
+  Globals& g = up.G();
+  if (!up.ReadRegs(BankSelect, 1, 0)) return false;
+  const uint8_t r7f = g.XferBuf[BankSelect];
+  if (!Write(up, BankSelect, r7f & 0xFE)) return false;
+  if (!ReadRegisterBlocks(up)) return false;
+  if (!up.ReadRegs(GeneratorControl, 1, 0)) return false;
+  const uint8_t r0d = g.XferBuf[GeneratorControl];
+  if (!Write(up, GeneratorControl, r0d & 0xFE)) return false;
+  if (!ReadRamBank(up, 0x80)) return false;
+  const RegRange& bank1 = g.RamBankRanges[1];
+  if (bank1.End > bank1.Start) {
+    if (!Write(up, BankSelect, r7f | 0x01)) return false;
+    if (!ReadRamBank(up, 0x180)) return false;
+  }
+  if (!Write(up, GeneratorControl, r0d)) return false;
+  up.SetRegShadow(BankSelect, r7f, 0);
+  return Write(up, BankSelect, r7f);
+}
+
+bool ReadRegistersIntoShadow(TMx_UP& up) {
+  const uint8_t v = up.GetReg(BankSelect, 0) & 0xFE;
+  if (!Write(up, BankSelect, v)) return false;
+  if (!ReadRegisterBlocks(up)) return false;
+  if (!Write(up, BankSelect, v)) return false;
+  up.SetRegShadow(BankSelect, v, 0);
+  return true;
+}

@@ -1,0 +1,64 @@
+#include "shell/register_files.h"
+
+#include "common/globals.h"
+#include "common/line_tokens.h"
+#include "common/number_text.h"
+#include "link/mx_up.h"
+
+uint8_t ShadowAt(const Globals& g, int address) {
+  return address >= 0 && address < RegShadowSize ? g.Channels[0].RegShadow[address] : 0;
+}
+
+QStringList RegisterFileLines(const Globals& g) {
+  QStringList lines;
+  for (int a = 0; a < RegIsBitSize; ++a)
+    if (g.RegIsBit[a])
+      lines << IntToHexW(static_cast<uint16_t>(a), 3) + "H " + IntToHexW(ShadowAt(g, a), 3) + "H";
+  return lines;
+}
+
+QStringList RamArrayFileLines(const Globals& g) {
+  QStringList lines;
+  for (int b = 0; b < 2; ++b) {
+    lines << QStringLiteral("unsigned char Bank%1_Array[128]={").arg(b);
+    for (int line = 0; line < 8; ++line) {
+      QString text;
+      for (int i = 0; i < 16; ++i) {
+        const int a = b * 256 + 0x80 + 16 * line + i;
+        const bool last = line == 7 && i == 15;
+        const uint8_t mask = g.RegMask[a];
+        text += mask ? "0x" + IntToHexW(ShadowAt(g, a) & mask, 2) : QStringLiteral("-");
+        if (!last) text += ',';
+      }
+      lines << text;
+    }
+    lines << "};" << QString();
+  }
+  return lines;
+}
+
+std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line) {
+  LineRec rec;
+  SetLineText(rec, UpperAscii(line));
+  int32_t address = 0;
+  int32_t value = 0;
+  if (!ParseNumber(LineWord(rec, 1), address) || !ParseNumber(LineWord(rec, 2), value)) return std::nullopt;
+  return RegisterFileEntry{static_cast<uint16_t>(address), static_cast<uint8_t>(value)};
+}
+
+void LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
+  Globals& g = up.G();
+  const uint8_t v = up.GetReg(0x7F, 0) & 0xFE;
+  up.SetRegShadow(0x7F, v, 0);
+  g.XferBuf[0x7F] = v;
+  up.WriteRegs(0x7F, 1, 0);
+  g.XferBuf[0x3E] = 0;
+  up.WriteRegs(0x3E, 1, 0);
+  for (const QString& line : lines) {
+    std::optional<RegisterFileEntry> e = ParseRegisterFileLine(line);
+    if (!e || e->Address >= XferBufSize) continue;
+    up.SetRegShadow(e->Address, e->Value, 0);
+    g.XferBuf[e->Address] = e->Value;
+    up.WriteRegs(e->Address, 1, 0);
+  }
+}

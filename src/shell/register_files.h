@@ -1,0 +1,43 @@
+#pragma once
+// The register dump (".reg") and the C-array export of RAM banks 0 and 1 (".ram"),
+// built from the register shadow and the register model, and the loading of a
+// register dump into the chip. No widget here.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct Globals;
+class TMx_UP;
+
+// The shadow of channel 0 as GetReg answers it: 0 outside 0..1023.
+uint8_t ShadowAt(const Globals& g, int address);
+
+// RegisterFile: one line per address 0..5FFh declared as a bit register, ascending,
+// "07FH 001H" (three upper-case hex digits and "H" each).
+QStringList RegisterFileLines(const Globals& g);
+
+// RamArrayFile: for bank 0 then bank 1 a header, eight lines of 16 items "0xHH,"
+// (the masked value; "-," where the mask is 0; the bank's last item without comma),
+// "};" and an empty line: 22 lines.
+QStringList RamArrayFileLines(const Globals& g);
+
+// One register line of a RegisterFile: the first word is the address, the second
+// the value, each in the number syntax of ParseNumber ("07FH", "7FH" and "127" are
+// the same register).
+struct RegisterFileEntry {
+  uint16_t Address = 0;  // low 16 bits of the number
+  uint8_t Value = 0;     // low byte of the number
+};
+// A line upper-cased and tokenized; nothing for a line whose address or value word
+// is missing or not a number (blank and comment lines).
+std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line);
+
+// Load REG into the chip: 7Fh bit 0 cleared (shadow and chip), 3Eh := 0 (chip only),
+// then per register line the value stored in the shadow and written to the chip,
+// one packet each, without read-back. A failed write is not reported and the rest
+// of the file is still stored. Lines naming an address beyond the transfer buffer
+// (0..512) are skipped. The caller refreshes the windows.
+void LoadRegisterLines(TMx_UP& up, const QStringList& lines);
