@@ -16,14 +16,19 @@ bool DigitKeyFilter::eventFilter(QObject*, QEvent* event) {
       if (onEnter_) onEnter_();
       return true;
     }
-    if (key->key() == Qt::Key_Backspace) return false;
+    // Backspace edits; Tab moves on to the next control.
+    if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
     const QString text = key->text();
     if (!text.isEmpty() && !(text.size() == 1 && text[0] >= '0' && text[0] <= '9')) return true;
     return false;
   }
   if (event->type() == QEvent::FocusOut) {
+    // Only the user's own move to another control: not a dialog or another window taking
+    // the focus, nor a window being hidden or destroyed.
     const Qt::FocusReason why = static_cast<QFocusEvent*>(event)->reason();
-    if (why != Qt::ActiveWindowFocusReason && why != Qt::PopupFocusReason && onLeave_) onLeave_();
+    const bool moved = why == Qt::TabFocusReason || why == Qt::BacktabFocusReason || why == Qt::MouseFocusReason ||
+                       why == Qt::ShortcutFocusReason;
+    if (moved && onLeave_) onLeave_();
   }
   return false;
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The number edits of the waveform windows: digits only (Backspace passes, any other
-// key that carries a character is dropped), Enter confirms, and moving the focus to
-// another control of the window leaves the edit. A message box or another window
-// taking the focus is not a leave.
+// The number edits of the waveform windows: digits only (Backspace and Tab pass, any
+// other key that carries a character is dropped), Enter confirms, and the user moving the
+// focus to another control (Tab, mouse, shortcut) leaves the edit. A message box or
+// another window taking the focus, or the window being hidden or destroyed, is not a
+// leave.
 
 #include <QObject>
 #include <functional>

@@ -2,6 +2,8 @@
 // registers, the frequency and DGRP edits, the checks, the combos and "Generator".
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include "common/errors.h"
 #include "impedance/bodyfat_test_window.h"
 #include "impedance/iq_test_window.h"
@@ -174,6 +176,16 @@ TEST_F(WaveGenerator, KeyFilterTakesDigitsOnly) {
   QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, "\b");
   QCoreApplication::sendEvent(e, &back);
   EXPECT_EQ(e->text(), "12");
+  // Tab still moves the focus on (and leaving the edit runs its check).
+  gen->show();
+  QApplication::setActiveWindow(gen);
+  e->setFocus();
+  ASSERT_TRUE(e->hasFocus());
+  QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+  QCoreApplication::sendEvent(e, &tab);
+  EXPECT_FALSE(e->hasFocus());
+  // Closing the program with the focus in an edit runs no check on windows being destroyed.
+  StopProgram();
 }
 
 TEST_F(WaveGenerator, CombosWriteTheClockAndTheDivider) {
