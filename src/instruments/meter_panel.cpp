@@ -29,10 +29,7 @@ W* Keep(W* w) {
 }  // namespace
 
 TMeter::TMeter(Program& program, QWidget* parent)
-    : TPanelForm(program, "Meter", QString::fromUtf8("Meter"), parent),
-      io_(program.Plat.serial
-              ? std::make_unique<SerialProtocols>(program.G.Instruments, *program.Plat.serial, program.clock())
-              : nullptr) {
+    : TPanelForm(program, "Meter", QString::fromUtf8("Meter"), parent) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(10, 10, 10, 10);
   grid->setHorizontalSpacing(8);
@@ -145,7 +142,7 @@ double TMeter::GetBryMenData(int channel, BryMenReading& r) {
   r.Invalid = false;
   r.Decoded = false;
   int length = 0;
-  if (channel < 0 || channel >= BryMenChannelCount || !io_ || !io_->BryMenReadFrame(channel, length)) return 0;
+  if (channel < 0 || channel >= BryMenChannelCount || !P.Serial.BryMenReadFrame(channel, length)) return 0;
   return DecodeBryMenFrame(P.G.Instruments.BryMenBuf, length, r);
 }
 

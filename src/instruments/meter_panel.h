@@ -57,5 +57,4 @@ public:
   uint32_t TickCount = 0;
 
 private:
-  std::unique_ptr<SerialProtocols> io_;
 };
