@@ -9,4 +9,6 @@ public:
   explicit TbodyFatForm(Program& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
+  // The waveform generator's frequency, written into the edtFreq field.
+  void SetFrequencyText(const QString& text);
 };
