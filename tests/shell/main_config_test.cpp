@@ -7,6 +7,7 @@
 #include "adc_analysis/analysis_window.h"
 #include "block_panels/adc_panel.h"
 #include "common/errors.h"
+#include "instruments/temperature_test.h"
 #include "shell/main_config.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
@@ -96,7 +97,7 @@ TEST_F(MainConfigFile, BlocksLandInTheirWindows) {
   EXPECT_EQ(anx->AdcPresetScale[5], 44);  // the low byte
   EXPECT_TRUE(prog->Option->Photo->isChecked());  // whatever line 22 holds
   EXPECT_EQ(anx->EREFV->text(), "2.50");
-  EXPECT_EQ(prog->MainPanel->CHFULL, 1);
+  EXPECT_TRUE(prog->TMP->CHFULL->isChecked());
   EXPECT_EQ(anx->EGv->text(), "42");
   EXPECT_TRUE(anx->ChTemper->isChecked());
   EXPECT_TRUE(anx->updateChart->isChecked());
