@@ -402,6 +402,7 @@ public:
     t_.Running = false;
     t_.TempCount = count_;
     Enable(true);
+    t_.P.AnxADC->BADC->setEnabled(true);  // also after an error inside a pass
   }
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;

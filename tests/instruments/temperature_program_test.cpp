@@ -251,6 +251,32 @@ TEST_F(TemperatureTest, SingleTestMeasuresStepOneWithoutRunningTheChamber) {
   EXPECT_TRUE(tmp->TTest->isEnabled());
 }
 
+TEST_F(TemperatureTest, CaptureKindsAndDelayWaits) {
+  TwoModes();
+  prog->FLUKE->FlukeGd->SetCells(1, 2, "");
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only
+  auto testTakes = [this] {
+    const int64_t t0 = sim.clock.SteadyUs();
+    tmp->TTest->click();
+    return sim.clock.SteadyUs() - t0;
+  };
+  // Temperature samples in stream mode 2; ADC samples in mode 1 without "FastRead".
+  tmp->ComMode->setCurrentIndex(1);
+  sim.board.ClearLog();
+  const int64_t oneSecond = testTakes();
+  EXPECT_EQ(CountSent({0xC4, 0x02, 0x02}), 1);
+  tmp->ComMode->setCurrentIndex(0);
+  prog->AnxADC->FastRead->setChecked(false);
+  tmp->RegChg->SetCells(DelayColumn, 1, "15");
+  sim.board.ClearLog();
+  const int64_t fifteen = testTakes();
+  EXPECT_EQ(CountSent({0xC4, 0x02, 0x01}), 1);
+  EXPECT_FALSE(prog->AnxADC->st.AdcCaptureFlag || prog->AnxADC->st.TempCaptureFlag);
+  // Two waits of the mode's delay before its capture: 15 s instead of 1 s each.
+  EXPECT_GE(fifteen - oneSecond, 28'000'000);
+  EXPECT_LT(fifteen - oneSecond, 29'000'000);
+}
+
 TEST_F(TemperatureTest, StopDuringTheFirstDelayWait) {
   TwoModes();
   tmp->RegChg->SetCells(DelayColumn, 1, "15");
@@ -275,6 +301,22 @@ TEST_F(TemperatureTest, StopDuringTheFirstDelayWait) {
   EXPECT_FALSE(Commands(calibrator).contains("stby"));
   EXPECT_FALSE(tmp->Running);
   EXPECT_TRUE(tmp->TBg->isEnabled());
+}
+
+TEST_F(TemperatureTest, StopEndsALongDelayAtTheNextMinute) {
+  TwoModes();
+  tmp->RegChg->SetCells(DelayColumn, 1, "3600");
+  int64_t stoppedAt = 0;
+  AtPump([this] { return !prog->AnxADC->BADC->isEnabled() && Status(2) == "10"; },
+         [&] {
+           stoppedAt = sim.clock.SteadyUs();
+           tmp->Button2->click();
+         });
+  tmp->TTest->click();
+  const int64_t afterStop = sim.clock.SteadyUs() - stoppedAt;
+  EXPECT_GT(afterStop, 49'000'000);  // the rest of the first minute
+  EXPECT_LT(afterStop, 55'000'000);  // then the capture and the end of the test
+  EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
 }
 
 TEST_F(TemperatureTest, StopDuringTheSoakClosesTheStreamsAndEnds) {
