@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,14 +15,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
+#include <ostream>
 
 #include "common/text_encoding.h"
+#include "impedance_fixture.h"
 #include "impedance/iq_test_window.h"
 #include "link/mx_up.h"
 #include "support/program_fixture.h"
 
-// A raw 24-bit I/Q word that decodes to v (v a multiple of 0.5).
-inline uint32_t IqRaw(double v) { return static_cast<uint32_t>(static_cast<int32_t>(2 * v)) & 0xFFFFFF; }
+// Texts in test messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 // The stream word that a DC run decodes to s.
 inline int32_t DcWord(int32_t s) { return 2 * s; }
 
@@ -48,7 +52,7 @@ protected:
   void Readings(std::pair<double, double> reference, std::function<std::pair<double, double>(uint64_t)> device) {
     sim.board.iqSource = [this, reference, device](uint64_t n) {
       const auto [i, q] = sim.board.chip.Peek(0x1F) == 0x01 ? reference : device(n);
-      return std::pair<uint32_t, uint32_t>{IqRaw(i), IqRaw(q)};
+      return std::pair<uint32_t, uint32_t>{IqWord(i), IqWord(q)};
     };
   }
   // Stream samples by input: list DC selects AI4 (register 13h bits 7-4 = 4), list DC1 AI5.
