@@ -115,6 +115,24 @@ TEST_F(IQRuns, AcTimeRunPacesItsRowsAndWritesItsLog) {
   ExpectUnlocked();
 }
 
+TEST_F(IQRuns, WithTheSimplePanelCapTestRunsInAcModeWithTheSimpleLimits) {
+  Calibrate("rbACMode");
+  w->pnlACMode->show();  // as "#SIMPLEACMODE" shows it
+  S().DCCalibrated = true;
+  w->rbDCMode->setChecked(true);
+  List("cbACTime2")->setCurrentIndex(1);  // "2 s" with "Measuring Time", the simple panel's default
+  List("scanCAPTimer2")->setCurrentIndex(3);
+  emit List("scanCAPTimer2")->activated(3);  // "500 ms"
+  const QString stamp = FileStamp(sim.clock.LocalNow());
+  w->PCAPTEST->click();
+  EXPECT_TRUE(w->rbACMode->isChecked());
+  EXPECT_EQ(CountSent({0xC4, 0x02}), 0);
+  EXPECT_EQ(LogLines("AC" + stamp + ".CSV").size(), 1 + 4);
+  EXPECT_EQ(Text("T_Zm2"), "8223.50");
+  EXPECT_EQ(Text("T_Theta_Dut2"), "0.000");
+  ExpectUnlocked();
+}
+
 TEST_F(IQRuns, ContinuousAcRunRollsOverEveryThousandRowsAndKeepsItsPace) {
   Calibrate("rbACMode");
   w->rbACManualStop->setChecked(true);
