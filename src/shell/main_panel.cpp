@@ -290,7 +290,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
   QMdiSubWindow* frame = panel->Frame();
   if (!frame) {
     // The frame takes the panel's design size plus its own title bar and border.
-    QSize design = panel->size().expandedTo(panel->minimumSizeHint());
+    QSize design = panel->size().expandedTo(panel->sizeHint());
     frame = new PanelFrame(panel);
     MdiArea->addSubWindow(frame);
     frame->ensurePolished();
