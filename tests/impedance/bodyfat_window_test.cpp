@@ -326,6 +326,7 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
 TEST_F(BodyFatWindow, AmountRunsPaceTheirSamplesOnTheSteadyClock) {
   Open();
   FillTable();
+  Type("edtRref", "1");  // a gain of 0.002, shown as "0.00"
   Find<QPushButton>(form, "btnCalculate")->click();
   Choose("scanTimer", 0);  // 100 ms
   const int64_t t0 = sim.clock.SteadyUs();
@@ -336,7 +337,9 @@ TEST_F(BodyFatWindow, AmountRunsPaceTheirSamplesOnTheSteadyClock) {
   ASSERT_EQ(logs.size(), 1);
   const QList<QByteArray> rows = ReadFile(logs[0]).split('\n');
   ASSERT_EQ(rows.size(), 102);
-  EXPECT_TRUE(rows[100].startsWith("100," + RowTime(sim.clock.UtcNow().addMSecs(-100)).toLatin1()));
+  EXPECT_TRUE(rows[100].startsWith("100," + RowTime(sim.clock.UtcNow().addMSecs(-100)).toLatin1() + ",1,1000,"));
+  // The impedance comes from the full gain, not from its text.
+  EXPECT_TRUE(rows[100].endsWith(",0.00,0,2\r")) << rows[100].toStdString();
 }
 
 TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
