@@ -21,7 +21,6 @@
 namespace {
 constexpr int kGridSize = 17;
 const char* kWarning = "warning";
-bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 }  // namespace
 
 TMx_RAM::TMx_RAM(Program& program, QWidget* parent)

@@ -22,7 +22,6 @@ constexpr int kFsrLow[2] = {0x10, 0x12};
 const QColor kPageColors[6] = {ViewColor::Yellow, ViewColor::Green, ViewColor::Red,
                                Qt::white,         ViewColor::Blue,  ViewColor::Lime};
 
-bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace
 
