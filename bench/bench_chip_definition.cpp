@@ -2,7 +2,6 @@
 // whose windows apply the effects.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -14,6 +13,7 @@
 #include "shell/program.h"
 #include "shell/setup_dialog.h"
 #include "sim/sim_platform.h"
+#include "qt_bench_main.h"
 
 namespace {
 
@@ -62,11 +62,4 @@ BENCHMARK(BM_ParseShippedDefinitionOnProgram)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

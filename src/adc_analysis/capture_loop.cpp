@@ -57,6 +57,14 @@ CaptureOutcome CatchACDCOM(TMx_UP& up, AnalysisState& st, const CaptureRequest& 
   return out;
 }
 
+namespace {
+// A failed transfer has closed the device and returns at once, without the poll's
+// pause: wait as a poll would, so the time-out runs on the clock instead of spinning.
+void PauseIfLinkLost(TMx_UP& up, Clock& clock) {
+  if (!up.G().Channels[0].Devc.Opened) clock.SleepUs(10'000);
+}
+}  // namespace
+
 bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks,
                 std::optional<EkgSummary>* ekg) {
   Globals& g = st.G;
@@ -79,6 +87,7 @@ bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, co
   try {
     do {
       int n = up.ReadStream(0);
+      PauseIfLinkLost(up, clock);
       if (n > 0) {
         tLast = clock.SteadyUs();
         capture.OnReply(n, g.PacketBuf);
@@ -114,7 +123,9 @@ bool CatchADI(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, cons
 
   do {
     g.XferBuf[IqControlRegister] = up.GetReg(IqControlRegister, 0) | IqStartBit;
-    if (up.WriteRegs(IqControlRegister, 1, 0)) {
+    const bool started = up.WriteRegs(IqControlRegister, 1, 0);
+    PauseIfLinkLost(up, clock);
+    if (started) {
       tLast = clock.SteadyUs();
       // A failed read ends the wait as a cleared bit would; a bit that never clears
       // ends the capture like a board that stopped sending.

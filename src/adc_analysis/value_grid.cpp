@@ -50,6 +50,17 @@ QString ValueGrid::Text(int position) const {
   return QString();
 }
 
+QString ValueGrid::LongestText(int count) const {
+  QString longest;
+  const int n = std::min<int64_t>(count, static_cast<int64_t>(forms_.size()));
+  for (int p = 0; p < n; ++p) {
+    if (forms_[p] == Form::Empty) continue;
+    QString t = Text(p);
+    if (t.size() > longest.size()) longest = t;
+  }
+  return longest;
+}
+
 std::optional<double> ValueGrid::Number(int position) const {
   switch (FormAt(position)) {
     case Form::Empty:

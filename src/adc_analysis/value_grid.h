@@ -44,6 +44,8 @@ public:
 
   Form FormAt(int position) const;
   QString Text(int position) const;
+  // The longest text of positions 0..count-1 (a view sizes its columns by it).
+  QString LongestText(int count) const;
   // The number the text reads as; nothing for an empty position.
   std::optional<double> Number(int position) const;
 

@@ -10,8 +10,17 @@ int ValueGridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ValueGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || role != Qt::DisplayRole) return QVariant();
+  if (!index.isValid()) return QVariant();
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue<Qt::Alignment>(index.row() > 0 && index.column() > 0 ? Qt::AlignRight | Qt::AlignVCenter
+                                                                                    : Qt::AlignCenter);
+  if (role != Qt::DisplayRole) return QVariant();
   return grid_.CellText(index.column(), index.row());
+}
+
+QVariant ValueGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+  return orientation == Qt::Horizontal ? ValueGrid::ColumnLabel(section) : grid_.RowLabel(section);
 }
 
 void ValueGridModel::Refresh() {

@@ -1,45 +1,10 @@
 // The DAC panel's side of the chip definition: its six selectors, toggles, latch
 // glyphs and the cover panels of the two output multiplexers.
 #include <QComboBox>
-#include <QLabel>
 
 #include "block_panels/dac_panel.h"
 #include "shell/field_selectors.h"
 #include "shell/plain_controls.h"
-
-namespace {
-
-TDACForm::Selector MakeSelector(PlainControls& c, const QString& name) {
-  TDACForm::Selector s;
-  s.on = c.Glyphs("btn" + name + "On", 0, 3);
-  s.off = c.Glyphs("btn" + name + "Off", 0, 3);
-  for (QWidget* g : s.on) g->hide();
-  s.labels = c.Labels("lbl" + name + "_", 0, 3);
-  s.combo = c.Combo("cmb" + name, PlainControls::Codes(2));
-  c.NewRow();
-  return s;
-}
-
-}  // namespace
-
-void TDACForm::CreateChipDefinitionControls() {
-  PlainControls c(this);
-  Dans = MakeSelector(c, "Dans");
-  Daps = MakeSelector(c, "Daps");
-  Daoe = MakeSelector(c, "Daoe");
-  Dans2 = MakeSelector(c, "Dans2");
-  Daps2 = MakeSelector(c, "Daps2");
-  Daoe2 = MakeSelector(c, "Daoe2");
-  // Shown by the chip definition when it defines their fields.
-  for (auto [name, caption] : {std::pair{"pnlEnda", "ENDA"}, {"pnlEnda2", "ENDA2"}, {"pnlDadcs", "DADCS"},
-                               {"pnlDadcs2", "DADCS2"}})
-    c.Panel(name, caption)->hide();
-  for (const char* n : {"btnDalhOn", "btnDalhoff", "btnDalh2On", "btnDalh2Off"}) c.Glyph(n)->hide();
-  c.NewRow();
-  for (const char* n : {"pnlCoverDAOE1_1", "pnlCoverDAOE1_2", "pnlCoverDAOE1_3", "pnlCoverDAOE2_1",
-                        "pnlCoverDAOE2_2", "pnlCoverDAOE2_3"})
-    c.Cover(n);
-}
 
 void TDACForm::FieldLineRead(const FieldLine& line) {
   if (line.Section != ChipKeyword::Dac0S) return;
@@ -66,4 +31,6 @@ void TDACForm::ParseEnded(const ChipDefinitionSeen& seen) {
   SetNamedVisible(this, {"pnlCoverDAOE2_1", "pnlCoverDAOE2_2", "pnlCoverDAOE2_3"}, !seen.DAOE2);
   Daoe.combo->setEnabled(seen.DAOE);
   Daoe2.combo->setEnabled(seen.DAOE2);
+  // The refilled combos select the code their glyphs show, as a refresh would.
+  for (const BoundDacSelector* s : {&dans_, &daps_, &daoe_, &dans2_, &daps2_, &daoe2_}) SelectorCode(*s);
 }

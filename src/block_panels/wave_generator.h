@@ -1,9 +1,21 @@
 #pragma once
-// Waveform generator window.
+// Waveform generator window: clock, divider, DGRP or a target frequency, DAC offset
+// and amplitude, sine or square; "Generator" loads the 128 samples into the chip's
+// wave memory. It keeps the offset and amplitude in "WaveformSet.txt", carries the
+// loaders of "Config/Reg.reg" and "Config/DAC.ram", and the oscillator trim and the
+// counter scan. The arithmetic is in wave_math.h, the memory write in wave_memory.h,
+// the files in wave_files.h and the trim in oscillator_trim.h.
 
+#include "block_panels/wave_math.h"
+#include "block_panels/wave_refresh.h"
 #include "shell/form.h"
 
+class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
+class QTimer;
+class TWaveChart;
 
 class TWaveGenForm : public TPanelForm {
   Q_OBJECT
@@ -19,6 +31,59 @@ public:
   // The firmware name decides whether the oscillator trim and the counter scan are offered.
   void SetTrimEnabled(bool enabled);
 
+  // Frequency, codes, samples and chart from the state and the controls; no register access.
+  void CalcWaveform();
+  // DGRP from the frequency typed into T_FREQ, written to register 14.
+  void SetFrequency();
+
+  // Checks of the edits: a value out of range shows its message and the edit gets the
+  // previous value back.
+  void CheckActualClk();
+  void CheckDacSource();
+  void CheckDacOffset();
+  void CheckVpp();
+  void CheckDGRP();
+
+  // Handlers.
+  void CLK_ComboBoxChange();
+  void CLKD_ComboBoxChange();
+  void Button1Click();
+  void btnWaveformSwitchClick();
+  void btnChangeUintClick();
+  void VodCorrectionClick();
+  void btnScanClick();
+  void ScanTimeTimer();
+
+  WaveGenState S;
+  // Every refresh the window runs after its bulk writes passes through here.
+  WaveRefreshHook RefreshView;
+
+  QComboBox* CLK_ComboBox = nullptr;
+  QComboBox* CLKD_ComboBox = nullptr;
+  QLineEdit* T_DGRP = nullptr;
+  QLineEdit* edtDacOffset = nullptr;
+  QLabel* lblDacOffset = nullptr;
+  QLineEdit* T_FREQ = nullptr;
+  QLineEdit* edtActualClk = nullptr;
+  QLabel* ActualCLKRange = nullptr;
+  QLineEdit* edtDacSource = nullptr;
+  QLineEdit* DAC_Vpp = nullptr;
+  QLabel* Label7 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* btnWaveformSwitch = nullptr;
+  QPushButton* btnChangeUint = nullptr;
   QPushButton* VodCorrection = nullptr;
   QPushButton* btnScan = nullptr;
+  QComboBox* DACbits_ComboBox = nullptr;
+  TWaveChart* chartWaveform = nullptr;
+  QTimer* ScanTime = nullptr;
+
+private:
+  void BuildControls();
+  void Message(const QString& text);
+  void ShowFrequency();
+  void ShowClockRange(int c);
+  void StopScan();
+  bool Scanning() const;
+  bool trimAllowed_ = false;
 };

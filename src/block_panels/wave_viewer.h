@@ -1,7 +1,16 @@
 #pragma once
-// DAC wave viewer: one period of the wave memory.
+// DAC wave viewer: loads a wave table from a ".ram" file straight into the chip's
+// wave memory (no resampling) and plots one period of it, DGRP + 1 points, in codes
+// or millivolts. Every register change refreshes it, so the plot follows DGRP and the
+// DAC source voltage.
 
+#include "block_panels/wave_math.h"
+#include "block_panels/wave_refresh.h"
 #include "shell/form.h"
+
+class QLineEdit;
+class QPushButton;
+class TWaveChart;
 
 class TShowWaveForm : public TPanelForm {
   Q_OBJECT
@@ -13,4 +22,26 @@ public:
   void DataUpdate();
   // Loads a wave table file into the chip's wave memory; true when it was loaded.
   bool LoadAsDac();
+  // Redraws the chart from WaveWords (words outside 16..65520 are clamped there).
+  void Generator();
+
+  void btnChangeUintClick();
+  void edtDacSourceExit();
+  void edtDacSourceKeyPress();
+
+  WaveTable WaveWords{};      // the words last loaded
+  int SourceMv = 3300;        // DAC source voltage of the millivolt plot
+  uint8_t LastPoint = 127;    // last plotted index: DGRP, 0 taken as 1
+  uint8_t ShowVoltage = 0;
+  // The memory view's refresh inside the wave memory write passes through here.
+  WaveRefreshHook RefreshView;
+
+  QLineEdit* edtDacSource = nullptr;
+  QPushButton* btnChangeUint = nullptr;
+  TWaveChart* chartWaveform = nullptr;
+
+private:
+  // The source-voltage check; true when the value changed.
+  bool CheckDacSource();
+  void FollowDgrp();
 };

@@ -106,26 +106,13 @@ bool RealUsbServices::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in
   }
   switch (code) {
     case IOCTL_GET_DEVICE_DESCRIPTOR: {
-      if (outLen < 6) return false;
-      uint16_t w[3] = {d->vendor, d->product, d->version};
-      std::memcpy(out, w, 6);
-      if (returned) *returned = 6;
-      return true;
+      size_t n = PutDeviceDescriptor(out, outLen, d->vendor, d->product, d->version);
+      if (returned) *returned = static_cast<uint32_t>(n);
+      return n > 0;
     }
     case IOCTL_GET_PIPE_INFO: {
-      // Pipe 0: the bulk IN endpoint, pipe 1: the bulk OUT endpoint.
-      // Record layout: max packet size u16, endpoint address u8, then zeros.
-      std::memset(out, 0, outLen);
-      auto put = [&](size_t k, uint16_t maxp, uint8_t ep) {
-        if (20 * k + 3 > outLen) return;
-        out[20 * k] = maxp & 0xFF;
-        out[20 * k + 1] = maxp >> 8;
-        out[20 * k + 2] = ep;
-        out[20 * k + 3] = 2;  // bulk
-      };
-      put(0, d->max_in, d->ep_in);
-      put(1, d->max_out, d->ep_out);
-      if (returned) *returned = static_cast<uint32_t>(outLen);
+      size_t n = PutPipeRecords(out, outLen, d->max_in, d->ep_in, d->max_out, d->ep_out);
+      if (returned) *returned = static_cast<uint32_t>(n);
       return true;
     }
     case IOCTL_BULK_WRITE:

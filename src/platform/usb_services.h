@@ -31,6 +31,14 @@ constexpr uint16_t HidVersionId = 0x0727;
 // A transfer that does not complete within this time counts as failed.
 constexpr int UsbTransferTimeoutMs = 1000;
 
+// The output of IOCTL_GET_DEVICE_DESCRIPTOR: vendor, product, version, low byte first.
+// Returns the bytes written (0 when the buffer is too small).
+size_t PutDeviceDescriptor(uint8_t* out, size_t outLen, uint16_t vendor, uint16_t product, uint16_t version);
+// The output of IOCTL_GET_PIPE_INFO: pipe 0 the bulk IN endpoint, pipe 1 the bulk OUT
+// endpoint; a record is the maximum packet size (u16), the endpoint address, the
+// transfer type (2, bulk), then zeros. Returns the bytes written.
+size_t PutPipeRecords(uint8_t* out, size_t outLen, uint16_t maxIn, uint8_t epIn, uint16_t maxOut, uint8_t epOut);
+
 class UsbServices {
 public:
   virtual ~UsbServices() = default;

@@ -53,6 +53,13 @@ public:
   void OpenPanel(QWidget* form, int index);
 
   void USBClient();
+
+  // The main configuration file "MxADC.cfg".
+  void SaveConfig(const QString& fileName);
+  void LoadConfig(const QString& fileName);
+  // Values of the configuration file that no window holds.
+  bool ConfigFlags[6] = {};
+  int CHFULL = 0;  // the temperature test's full-capture choice
   // F9 05: the firmware name, or empty when the exchange failed.
   QString FirmwareName();
   void ApplyFirmwareName(const QString& name);

@@ -171,23 +171,13 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
   }
   switch (code) {
     case IOCTL_GET_DEVICE_DESCRIPTOR: {
-      if (outLen < 6) return false;
-      uint16_t w[3] = {d->vendor, d->product, d->version};
-      std::memcpy(out, w, 6);
-      if (returned) *returned = 6;
-      return true;
+      size_t n = PutDeviceDescriptor(out, outLen, d->vendor, d->product, d->version);
+      if (returned) *returned = static_cast<uint32_t>(n);
+      return n > 0;
     }
     case IOCTL_GET_PIPE_INFO: {
-      std::memset(out, 0, outLen);
-      if (outLen >= 40) {
-        out[0] = 64;
-        out[2] = d->pipe0Endpoint;
-        out[3] = 2;
-        out[20] = 64;
-        out[22] = d->pipe1Endpoint;
-        out[23] = 2;
-      }
-      if (returned) *returned = static_cast<uint32_t>(outLen);
+      size_t n = PutPipeRecords(out, outLen, 64, d->pipe0Endpoint, 64, d->pipe1Endpoint);
+      if (returned) *returned = static_cast<uint32_t>(n);
       return true;
     }
     case IOCTL_BULK_WRITE: {

@@ -23,6 +23,9 @@ TEST(ValueGrid, TextsAndNumbersOfEachForm) {
   EXPECT_EQ(*grid.Number(1), 123.46);
   EXPECT_EQ(*grid.Number(4), 0.5 / 65536);
   EXPECT_FALSE(grid.Number(5));
+  EXPECT_EQ(grid.LongestText(4), "-4194304");
+  EXPECT_EQ(grid.LongestText(5), "7.62939453125E-6");
+  EXPECT_EQ(grid.LongestText(1 << 30), "7.62939453125E-6");  // bounded by the store
 
   grid.Clear(0, 2);
   EXPECT_EQ(grid.Text(0), "");
@@ -69,6 +72,10 @@ TEST(ValueGrid, ModelFollowsTheStore) {
   EXPECT_EQ(changed, 1);
   EXPECT_EQ(model.index(2, 1).data().toString(), "-9");
   EXPECT_EQ(model.index(0, 3).data().toString(), "02");
+  // The labels are the headers too, and values stand right-aligned.
+  EXPECT_EQ(model.headerData(3, Qt::Horizontal).toString(), "02");
+  EXPECT_EQ(model.headerData(2, Qt::Vertical).toString(), "0001");
+  EXPECT_EQ(model.index(2, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignRight | Qt::AlignVCenter);
   model.Refresh();
   EXPECT_EQ(changed, 1);  // nothing new
 

@@ -15,16 +15,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
-#include <ostream>
 
 #include "common/text_encoding.h"
 #include "impedance_fixture.h"
 #include "impedance/iq_test_window.h"
 #include "link/mx_up.h"
 #include "support/program_fixture.h"
-
-// Texts in test messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // The stream word that a DC run decodes to s.
 inline int32_t DcWord(int32_t s) { return 2 * s; }

@@ -34,6 +34,8 @@ protected:
     w->Pcalculate->click();
     ASSERT_TRUE(Messages().isEmpty());
     ASSERT_TRUE(w->PCAPTEST->isEnabled());
+    // The full refresh of the calibration lets the waveform generator write its frequency.
+    Edit("T_Freq")->setText("1000");
     device = [](uint64_t) { return std::pair<double, double>{1000, 0}; };
     ai4 = ai5 = [](uint64_t n) { return static_cast<int32_t>(1000 + 10 * n); };
     const uint64_t conversionsBefore = sim.board.iqConversions;

@@ -22,7 +22,6 @@ TEST_F(IQWindow, OpensAsPanelFifteenWithItsDefaults) {
   EXPECT_EQ(prog->PanelOf(15), w);
   EXPECT_EQ(w->Caption(), "IQForm");
   EXPECT_EQ(Text("T_Rref"), "5100");
-  EXPECT_EQ(Text("T_Freq"), "1000");
   for (const char* n : {"T_RsDATA", "T_CpDATA", "T_ADC4_2", "T_Theta_1", "edtADC1", "T_Zm2", "T_Ratio_p"})
     EXPECT_EQ(Text(n), "000000") << n;
   EXPECT_EQ(Text("T_Resd"), "5100");

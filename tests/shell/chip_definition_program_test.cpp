@@ -215,7 +215,7 @@ TEST_F(ChipDefinitionProgram, ShippedPanelsGetTheirPositionsAndCovers) {
   EXPECT_EQ(Find<QLabel>(op, "lblOp1O0")->text(), "AI0");
   EXPECT_FALSE(Enabled(op, "btnOp1nOn7"));
   EXPECT_TRUE(Enabled(op, "btnOp2nOff9"));
-  EXPECT_EQ(Find<QLabel>(op, "pnlEnop3")->text(), "ENOP3");
+  EXPECT_EQ(Find<QAbstractButton>(op, "pnlEnop3")->text(), "ENOP3");
   for (const char* cover : {"pnlCoverOp2net1", "pnlCoverRfb_2", "pnlCoverRfb2_4", "pnlCoverLpf_1", "pnlOp1ps"})
     EXPECT_FALSE(Shown(op, cover)) << cover;
   EXPECT_TRUE(Enabled(op, "cmbRfb"));

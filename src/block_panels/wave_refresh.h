@@ -1,0 +1,15 @@
+#pragma once
+// The windows the waveform loaders refresh after their bulk writes, each loader its
+// own set; the generator and the viewer send every refresh through one hook so that
+// the sets can be followed.
+
+#include <functional>
+
+class Program;
+
+enum class WaveView { MemoryView, RegisterView, AdcPanel, OpAmpPanel, DacPanel, WaveGenerator, WaveViewer };
+
+// Runs the window's DataUpdate (the memory and register views with change marking).
+void RefreshWaveView(Program& p, WaveView view);
+
+using WaveRefreshHook = std::function<void(WaveView)>;

@@ -1,0 +1,156 @@
+// The waveform generator's files: the settings file byte for byte, the wave table and
+// register list readers, and what their loaders send and refresh.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "block_panels/wave_files.h"
+#include "shell/setup_dialog.h"
+#include "wave_fixture.h"
+
+namespace {
+
+using V = WaveView;
+
+WaveTable Table(uint16_t (*f)(int)) {
+  WaveTable t{};
+  for (int k = 0; k < WaveTableSize; ++k) t[k] = f(k);
+  return t;
+}
+
+TEST(WaveFileFormats, RamArrayColumns) {
+  const WaveTable t = Table([](int k) { return static_cast<uint16_t>(0x1234 + 0x0101 * k); });
+  EXPECT_EQ(RamArrayWords(QString::fromLatin1(RamArrayText(t)).split("\r\n")), t);
+  // A short line, a foreign digit and a missing file end read as 0.
+  QStringList lines = QString::fromLatin1(RamArrayText(t)).split("\r\n");
+  lines[1] = lines[1].left(24);       // columns 0, 1 and the high byte of column 2
+  lines[2][2] = 'G';                  // high byte of word 8
+  lines = lines.mid(0, 15);           // words 64..87 only
+  const WaveTable r = RamArrayWords(lines);
+  EXPECT_EQ(r[0], t[0]);
+  EXPECT_EQ(r[1], t[1]);
+  EXPECT_EQ(r[2], t[2] & 0xFF00);
+  EXPECT_EQ(r[3], 0);
+  EXPECT_EQ(r[8], t[8] & 0x00FF);
+  EXPECT_EQ(r[87], t[87]);
+  EXPECT_EQ(r[88], 0);
+}
+
+class WaveFiles : public WaveTest {};
+
+TEST_F(WaveFiles, SettingsFileIsWrittenAtEveryClose) {
+  StartWave();  // the start-up hides the panels: the close handler runs once
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n200\r\n"));
+  Type(GenControl<QLineEdit>("edtDacOffset"), "1000");
+  Type(GenControl<QLineEdit>("DAC_Vpp"), "500");
+  prog->Close();
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("1000\r\n500\r\n"));
+}
+
+TEST_F(WaveFiles, SettingsAreReadIntoTheEditsOnly) {
+  WriteFile("WaveformSet.txt", "1000\r\n500\r\n");
+  StartWave();
+  EXPECT_EQ(GenControl<QLineEdit>("edtDacOffset")->text(), "1000");
+  EXPECT_EQ(GenControl<QLineEdit>("DAC_Vpp")->text(), "500");
+  // The offset follows the edit only once it is confirmed; the amplitude at once.
+  EXPECT_EQ(gen->S.DacOffset, 2048);
+  EXPECT_DOUBLE_EQ(gen->chartWaveform->PointY(0), 2048);
+  EXPECT_NEAR(gen->S.VppCode, 500 * 4095 / 3300.0, 1e-9);
+  Leave(GenControl<QLineEdit>("edtDacOffset"), "1000");
+  EXPECT_EQ(gen->S.DacOffset, 1000);
+  EXPECT_DOUBLE_EQ(gen->chartWaveform->PointY(0), 1000);
+}
+
+TEST_F(WaveFiles, BadSettingsFileKeepsTheDefaultsAndTheFile) {
+  WriteFile("WaveformSet.txt", "abc\r\n200\r\n");
+  StartWave();  // no exception out of the start-up
+  EXPECT_EQ(Messages().value(0), "Invalid numeric format");
+  EXPECT_EQ(GenControl<QLineEdit>("edtDacOffset")->text(), "2048");
+  // The close writes the edits (now valid).
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n200\r\n"));
+  // An edit left empty does not replace the file by a broken one.
+  GenControl<QLineEdit>("DAC_Vpp")->setText("");
+  prog->Close();
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n200\r\n"));
+}
+
+TEST_F(WaveFiles, RegisterListLoaderSendsEveryLineAndRefreshesItsSet) {
+  StartWave();
+  Connect();
+  WriteFile("Config/Reg.reg", "07FH 001H\r\n\r\n; comment\r\n00EH 03FH\r\n03EH 041H\r\n600H 005H\r\n00DH 0CH\r\n");
+  SetRegister(127, 0x81);
+  SetRegister(62, 0x40);
+  gen->LoadRegFile();
+  const std::vector<std::pair<int, int>> expected = {{0x7F, 0x80}, {0x3E, 0x00}, {0x7F, 0x01},
+                                                     {0x0E, 0x3F}, {0x3E, 0x41}, {0x0D, 0x0C}};
+  EXPECT_EQ(Writes(), expected);
+  EXPECT_EQ(Sent().size(), expected.size());  // no read-back
+  EXPECT_EQ(Shadow(0x7F), 0x01);
+  EXPECT_EQ(Shadow(0x3E), 0x41);
+  EXPECT_EQ(Shadow(0x600 & 0x3FF), 0);  // beyond the transfer buffer: skipped
+  EXPECT_EQ(refreshed, (std::vector<WaveView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel,
+                                              V::DacPanel, V::WaveGenerator, V::WaveViewer}));
+  // The generator followed the registers.
+  EXPECT_EQ(gen->S.Dgrp, 63);
+  EXPECT_EQ(gen->S.ClkdIndex, 6);
+  EXPECT_EQ(viewer->LastPoint, 63);
+}
+
+TEST_F(WaveFiles, DacRamLoaderResamplesToTheCurrentDgrp) {
+  StartWave();
+  Connect();
+  const WaveTable t = Table([](int k) { return static_cast<uint16_t>(1000 + 16 * k + (k % 2)); });
+  WriteFile("Config/DAC.ram", RamArrayText(t));
+  SetRegister(14, 63);
+  SetRegister(13, 0x0D);
+  SetRegister(62, 0x40);
+  gen->DataUpdate();
+  ASSERT_EQ(gen->S.Dgrp, 63);
+  sim.board.ClearLog();
+  refreshed.clear();
+  gen->LoadDACRam();
+
+  const WaveTable out = ResampleWaveTable(t, 63);
+  EXPECT_EQ(out[1], 1008);   // (1000 + 1017) / 2 = 1008.5, halves to even
+  EXPECT_EQ(out[2], t[1]);
+  EXPECT_EQ(out[127], 2016);  // (T[63] + T[64]) / 2 = (2009 + 2024) / 2 = 2016.5
+  const std::vector<Bytes> sent = Sent();
+  ASSERT_EQ(sent.size(), 261u);
+  EXPECT_TRUE(IsPut(sent[0], 0x0D, 0x0C));
+  EXPECT_TRUE(IsPut(sent[5], 0x83, out[1] & 0xFF));
+  EXPECT_TRUE(IsPut(sent[260], 0x0D, 0x0D));  // run bit only
+  for (int k = 0; k < 64; ++k) {
+    EXPECT_EQ(sim.board.chip.Peek(0x80 + 2 * k) * 256 + sim.board.chip.Peek(0x81 + 2 * k), out[k]);
+    EXPECT_EQ(sim.board.chip.Peek(0x180 + 2 * k) * 256 + sim.board.chip.Peek(0x181 + 2 * k), out[64 + k]);
+  }
+  EXPECT_EQ(refreshed,
+            (std::vector<WaveView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel}));
+  EXPECT_EQ(GenControl<QLabel>("ActualCLKRange")->text(), "Range=7600000~8400000");
+}
+
+TEST_F(WaveFiles, MissingFilesCreateTheFolderOnly) {
+  StartWave();
+  Connect();
+  ASSERT_FALSE(QDir(Path("Config")).exists());
+  gen->LoadRegFile();
+  gen->LoadDACRam();
+  EXPECT_TRUE(QDir(Path("Config")).exists());
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_TRUE(refreshed.empty());
+}
+
+TEST_F(WaveFiles, AutoLoadAfterUsbScanLoadsTheRegistersFirst) {
+  WriteFile("Include/MX7406.INC", ReadFile("Include/MX7406.INC") + "\r\n#AUTOLOAD\r\n");
+  StartWave();
+  WriteFile("Config/Reg.reg", "00EH 03FH\r\n");
+  const WaveTable t = Table([](int k) { return static_cast<uint16_t>(0x100 * k); });
+  WriteFile("Config/DAC.ram", RamArrayText(t));
+  Click("USBScan");
+  ASSERT_TRUE(prog->Option->AutoLoad);
+  // The wave table was stretched to the DGRP the register list had just set.
+  const WaveTable out = ResampleWaveTable(t, 63);
+  for (int k = 0; k < 64; ++k) EXPECT_EQ(sim.board.chip.Peek(0x80 + 2 * k), out[k] >> 8) << k;
+  EXPECT_EQ(sim.board.chip.Peek(0x0E), 0x3F);
+}
+
+}  // namespace

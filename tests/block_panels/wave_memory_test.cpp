@@ -1,0 +1,84 @@
+// The page-switched write of the wave memory on the simulated board.
+#include <gtest/gtest.h>
+
+#include "block_panels/wave_memory.h"
+#include "wave_fixture.h"
+
+namespace {
+
+WaveTable Ramp() {
+  WaveTable w{};
+  for (int k = 0; k < WaveTableSize; ++k) w[k] = static_cast<uint16_t>(0x0100 * k + 0x10 + k);
+  return w;
+}
+
+class WaveMemory : public WaveTest {
+protected:
+  void SetUp() override {
+    WaveTest::SetUp();
+    StartWave();
+    Connect();
+  }
+};
+
+TEST_F(WaveMemory, ExactSequenceWithTheGeneratorRunning) {
+  SetRegister(13, 0x0D);   // running, divider 6
+  SetRegister(127, 0x01);  // page 1 selected on entry
+  const WaveTable words = Ramp();
+  size_t atRefresh = 0;
+  WaveRamWrite(Up(), words, 0x11, [&] { atRefresh = Sent().size(); });
+
+  const std::vector<Bytes> sent = Sent();
+  ASSERT_EQ(sent.size(), 261u);
+  EXPECT_TRUE(IsPut(sent[0], 0x0D, 0x0C));  // stopped
+  EXPECT_TRUE(IsPut(sent[1], 0x7F, 0x00));  // page 0
+  for (int k = 0; k < 64; ++k) {
+    EXPECT_TRUE(IsPut(sent[2 + 2 * k], 0x80 + 2 * k, words[k] >> 8)) << k;
+    EXPECT_TRUE(IsPut(sent[3 + 2 * k], 0x81 + 2 * k, words[k] & 0xFF)) << k;
+  }
+  EXPECT_TRUE(IsPut(sent[130], 0x7F, 0x01));  // page 1
+  for (int k = 0; k < 64; ++k) {
+    // Shadow addresses 180h.. go out as 80h..
+    EXPECT_TRUE(IsPut(sent[131 + 2 * k], 0x80 + 2 * k, words[64 + k] >> 8)) << k;
+    EXPECT_TRUE(IsPut(sent[132 + 2 * k], 0x81 + 2 * k, words[64 + k] & 0xFF)) << k;
+  }
+  EXPECT_TRUE(IsPut(sent[259], 0x7F, 0x00));  // page 0 again, whatever 127 held
+  EXPECT_EQ(atRefresh, 260u);                 // the memory view, before the run bits
+  EXPECT_TRUE(IsPut(sent[260], 0x0D, 0x1D));
+
+  // The chip and the shadow hold both pages; no read-back was asked.
+  for (int k = 0; k < 64; ++k) {
+    EXPECT_EQ(sim.board.chip.Peek(0x80 + 2 * k), words[k] >> 8);
+    EXPECT_EQ(sim.board.chip.Peek(0x181 + 2 * k), words[64 + k] & 0xFF);
+    EXPECT_EQ(Shadow(0x80 + 2 * k), words[k] >> 8);
+    EXPECT_EQ(Shadow(0x181 + 2 * k), words[64 + k] & 0xFF);
+  }
+  EXPECT_EQ(Shadow(127), 0x00);
+  EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x00);
+  EXPECT_EQ(Shadow(13), 0x1D);
+}
+
+TEST_F(WaveMemory, StoppedGeneratorIsNotStoppedAgain) {
+  SetRegister(13, 0x0C);
+  SetRegister(127, 0x80);
+  WaveRamWrite(Up(), Ramp(), WaveRunBits, {});
+  const std::vector<Bytes> sent = Sent();
+  ASSERT_EQ(sent.size(), 260u);
+  EXPECT_TRUE(IsPut(sent[0], 0x7F, 0x80));
+  EXPECT_TRUE(IsPut(sent[129], 0x7F, 0x81));
+  EXPECT_TRUE(IsPut(sent[258], 0x7F, 0x80));  // the other bits of 127 are kept
+  EXPECT_TRUE(IsPut(sent[259], 0x0D, 0x0D));
+}
+
+TEST_F(WaveMemory, FailedPacketsAreNotNoticed) {
+  SetRegister(13, 0x01);
+  sim.board.failTransfers = 1;  // the first write fails and closes the link
+  WaveRamWrite(Up(), Ramp(), 0x11, {});
+  EXPECT_TRUE(Sent().empty()) << Sent().size();
+  // The shadow holds every byte all the same.
+  EXPECT_EQ(Shadow(0x80), Ramp()[0] >> 8);
+  EXPECT_EQ(Shadow(0x1FF), Ramp()[127] & 0xFF);
+  EXPECT_EQ(Shadow(13), 0x11);
+}
+
+}  // namespace
