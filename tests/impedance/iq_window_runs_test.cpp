@@ -2,6 +2,7 @@
 // the stop request, the messages that end a run, and the window locked meanwhile.
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <cmath>
 
 #include "impedance/run_logs.h"
@@ -299,6 +300,34 @@ TEST_F(IQRuns, DcRunStepsTheDacsAndLogsTheGroupsOfItsFirstPacket) {
   };
   EXPECT_LT(last({0xC4, 0x03}), last({0xC4, 0x00, 0xA0, 23}));
   EXPECT_FALSE(sim.board.streaming);
+  ExpectUnlocked();
+}
+
+TEST_F(IQRuns, StopClickDuringTheBiasStepRunsTheRestThroughWithoutWaiting) {
+  Calibrate("rbDCMode");
+  const char* codes[3][2] = {{"0100", "0200"}, {"0300", "0400"}, {"0500", "0600"}};
+  for (int step = 0; step < 3; ++step)
+    for (int col = 0; col < 2; ++col) w->edtDABIT[step][col]->setText(codes[step][col]);
+  Edit("edtBiasTime")->setText("5");
+  Edit("edtReantionTime")->setText("100");
+  // The click comes with the first messages the run processes.
+  QTimer::singleShot(0, w, [this] { w->PCAPTEST->click(); });
+  const int64_t t0 = sim.clock.SteadyUs();
+  w->PCAPTEST->click();
+  // One bias tick and at most one reaction tick; the reaction codes are not written,
+  // the stream starts and stops at once and the registers come back.
+  EXPECT_EQ(sim.clock.SteadyUs() - t0, 200'000 + 10'001);
+  EXPECT_EQ(w->Label13->text(), "Reaction Time:0.1s");
+  std::vector<std::pair<int, int>> dabit;
+  for (auto [a, v] : RegisterWrites())
+    if (a == 23 || a == 24 || a == 26 || a == 27) dabit.emplace_back(a, v);
+  EXPECT_EQ(dabit, (std::vector<std::pair<int, int>>{
+                       {23, 1}, {24, 0}, {26, 2}, {27, 0}, {23, 5}, {24, 0}, {26, 6}, {27, 0},
+                       {23, 0}, {24, 0}, {26, 0}, {27, 0}}));
+  EXPECT_EQ(CountSent({0xC4, 0x02}), 1);
+  EXPECT_FALSE(sim.board.streaming);
+  EXPECT_TRUE(Logs().isEmpty());
+  EXPECT_TRUE(Messages().isEmpty());
   ExpectUnlocked();
 }
 
