@@ -69,9 +69,12 @@ QString ResultStream::Create(const QString& path, const QString& fallback) {
   throw EInOutError("Cannot create file \"" + failed + "\". " + ErrnoText());
 }
 
-void ResultStream::WriteLine(const QString& line) {
+void ResultStream::WriteLine(const QString& line) { WriteLines({line}); }
+
+void ResultStream::WriteLines(const QStringList& lines) {
   if (fd_ < 0) throw EInOutError("File not open");
-  const QByteArray bytes = EncodeBig5(line) + "\r\n";
+  QByteArray bytes;
+  for (const QString& l : lines) bytes += EncodeBig5(l) + "\r\n";
   qsizetype done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
@@ -79,10 +82,6 @@ void ResultStream::WriteLine(const QString& line) {
     if (n <= 0) throw EInOutError("Cannot write file \"" + path_ + "\". " + ErrnoText());
     done += n;
   }
-}
-
-void ResultStream::WriteLines(const QStringList& lines) {
-  for (const QString& l : lines) WriteLine(l);
 }
 
 void ResultStream::Close() {

@@ -60,7 +60,7 @@ public:
   QString Create(const QString& path, const QString& fallback = {});
   bool IsOpen() const { return fd_ >= 0; }
   QString Path() const { return path_; }
-  // Writes one line; throws EInOutError on a write error or when the stream is closed.
+  // Writes lines at once; throws EInOutError on a write error or when the stream is closed.
   void WriteLine(const QString& line);
   void WriteLines(const QStringList& lines);
   // Closes the stream; closing one that is not open does nothing.
