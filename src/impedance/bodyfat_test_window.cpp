@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "adc_analysis/capture_loop.h"
+#include "common/scope_exit.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "platform/dialogs.h"
@@ -27,18 +28,6 @@ namespace {
 const char kAutoTestWarningCaption[] = "warnning";
 const char kWarningCaption[] = "warning";
 
-// Runs its action when it goes out of scope, however the scope is left.
-template <class F>
-class ScopeExit {
-public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-  F f_;
-};
 
 // Disables controls for the length of a run and enables them again on every way out.
 class RunLock {

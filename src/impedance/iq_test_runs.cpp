@@ -21,7 +21,7 @@
 #include "impedance/iq_test_settings.h"
 #include "impedance/iq_test_window.h"
 #include "impedance/run_logs.h"
-#include "impedance/scope_exit.h"
+#include "common/scope_exit.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"
 #include "shell/program.h"

@@ -23,7 +23,7 @@
 #include "impedance/iq_calibration.h"
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_settings.h"
-#include "impedance/scope_exit.h"
+#include "common/scope_exit.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
 #include "shell/program.h"
