@@ -17,6 +17,7 @@
 #include "adc_analysis/figure_text.h"
 #include "common/errors.h"
 #include "common/number_text.h"
+#include "common/scope_exit.h"
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/meter_panel.h"
@@ -472,10 +473,7 @@ public:
   bool Capture(const QString& refText, uint8_t streamMode, bool temperature) override {
     AnalysisState& st = P.AnxADC->st;
     (temperature ? st.TempCaptureFlag : st.AdcCaptureFlag) = true;
-    struct ClearFlags {
-      AnalysisState& st;
-      ~ClearFlags() { st.AdcCaptureFlag = st.TempCaptureFlag = false; }
-    } clear{st};
+    ScopeExit clear([&st] { st.AdcCaptureFlag = st.TempCaptureFlag = false; });
     return P.AnxADC->CatchACDCOM(refText, streamMode);
   }
   void ChannelResults(double out[FigureCount]) override {
