@@ -323,6 +323,12 @@ void TAnxADC::CreateHiddenTools() {
   connect(BFlashRD, &QPushButton::clicked, this, &TAnxADC::BFlashRDClick);
   connect(FTChange, &QPushButton::clicked, this, &TAnxADC::FTChangeClick);
   connect(ComFun, &QComboBox::activated, this, &TAnxADC::ComFunChange);
+  connect(BADC, &QPushButton::clicked, this, &TAnxADC::BADCClick);
+  connect(PreViewADC, &QPushButton::clicked, this, &TAnxADC::PreViewADCClick);
+  connect(ExtADC, &QPushButton::clicked, this, &TAnxADC::ExtADCClick);
+  connect(BCALVal, &QPushButton::clicked, this, &TAnxADC::BCALValClick);
+  connect(Button1, &QPushButton::clicked, this, &TAnxADC::Button1Click);
+  connect(Timer1, &QTimer::timeout, this, &TAnxADC::Timer1Timer);
 }
 
 void TAnxADC::LayOut() {
@@ -720,4 +726,3 @@ void TAnxADC::SaveOut() {
 
 void TAnxADC::SAVECOM(const QString& fileName) { ::SAVECOM(fileName, st, IqMode()); }
 
-void TAnxADC::ComFunChange() {}
