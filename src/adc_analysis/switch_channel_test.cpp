@@ -289,7 +289,8 @@ void TWeightCAL::PStepSet(int k) {
 }
 
 bool TWeightCAL::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
+  // A disabled panel does not click.
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled()) {
     if (watched == PSTP) PSTPClick();
     for (int k = 0; k < 8; ++k) {
       if (watched == PStep[k]) PStepClick(k);
