@@ -15,20 +15,12 @@
 #include "instruments/segment_display.h"
 #include "link/mx_up.h"
 #include "shell/setup_dialog.h"
-#include "support/program_fixture.h"
+#include "analysis_program_fixture.h"
 
 namespace {
 
-class HiddenTools : public ProgramTest {
+class HiddenTools : public AnalysisProgramTest {
 protected:
-  void SetUp() override {
-    ProgramTest::SetUp();
-    StartProgram();
-    w = prog->AnxADC;
-    Click("USBScan");
-    sim.board.ClearLog();
-  }
-
   void Scale(int index) {
     w->TXScale->setCurrentIndex(index);
     w->TXScaleChange();
@@ -46,8 +38,6 @@ protected:
       if (p.size() >= 5 && p[0] == 0xC4 && p[2] == 0xA0) t.emplace_back(p[1], p[3], p[4]);
     return t;
   }
-
-  TAnxADC* w = nullptr;
 };
 
 TEST_F(HiddenTools, PreviewAsksTheBoardAndShowsTheReading) {

@@ -14,22 +14,14 @@
 #include "adc_analysis/pair_capture.h"
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
-#include "support/program_fixture.h"
+#include "analysis_program_fixture.h"
 
 namespace {
 
-class InterleavedCapture : public ProgramTest {
+class InterleavedCapture : public AnalysisProgramTest {
 protected:
   void SetUp() override {
-    ProgramTest::SetUp();
-    StartProgram();
-    w = prog->AnxADC;
-    Click("USBScan");
-    TRegField& gain = prog->G.Fields.AD1GN;  // gain 1
-    uint8_t& reg = prog->G.Channels[0].RegShadow[gain.Address];
-    reg = gain.Into(reg, 2);
-    prog->Mx_UP->RunRefreshChain();
-    sim.board.ClearLog();
+    AnalysisProgramTest::SetUp();
     // Steady groups: ADC 00 10 00 (x = 800h), temperature 12 34.
     AdcSamples([](uint64_t) { return 0x001000; });
     sim.board.temperatureWord = 0x1234;
@@ -43,16 +35,8 @@ protected:
     };
   }
 
-  int CountSent(const Bytes& prefix) const {
-    int n = 0;
-    for (const Bytes& p : Sent())
-      if (p.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p.begin())) ++n;
-    return n;
-  }
   QString Status() const { return prog->MainPanel->StatusBar1->Text(2); }
   const double* Results() const { return prog->G.Channels[0].ChannelResults; }
-
-  TAnxADC* w = nullptr;
 };
 
 TEST_F(InterleavedCapture, PairsOfTheAlternatingGroups) {
