@@ -578,12 +578,14 @@ void TAnxADC::SetLocked(bool locked, bool fullList) {
 }
 
 void TAnxADC::CatchADCClick() {
-  st.AdcCaptureFlag = true;
   P.MainPanel->StatusBar1->SetText(2, QString());
   if (!st.CaptureIdle) {
-    st.CaptureIdle = true;  // the running capture sees the stop after its next poll
+    // A stop request: the running capture sees it after its next poll. It sets no
+    // capture flag, so the running capture and the next one decode as they should.
+    st.CaptureIdle = true;
     return;
   }
+  st.AdcCaptureFlag = true;
   {
     SetLocked(true, true);
     // Unlocked on every way out, an error included.
@@ -598,11 +600,11 @@ void TAnxADC::CatchADCClick() {
 }
 
 void TAnxADC::BFlashRDClick() {
-  st.TempCaptureFlag = true;
   if (!st.CaptureIdle) {
     st.CaptureIdle = true;
     return;
   }
+  st.TempCaptureFlag = true;
   SetLocked(true, false);
   ScopeExit unlock([this] {
     SetLocked(false, false);
@@ -671,7 +673,16 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
   measuredPairs_ = iq ? 0 : INT_MAX;
 
   if (ekg) gbECG->setEnabled(false);
-  ScopeExit after([this] {
+  // Whoever started the capture, the selectors whose handlers recompute from the
+  // shared stores stay disabled while it runs.
+  QWidget* const guarded[] = {CMAVR, NPointIndex, TXScale, ChangeADI, cbEKG};
+  bool wasEnabled[std::size(guarded)];
+  for (size_t i = 0; i < std::size(guarded); ++i) {
+    wasEnabled[i] = guarded[i]->isEnabled();
+    guarded[i]->setEnabled(false);
+  }
+  ScopeExit after([&, this] {
+    for (size_t i = 0; i < std::size(guarded); ++i) guarded[i]->setEnabled(wasEnabled[i]);
     gbECG->setEnabled(true);
     measuredSamples_ = measuredPairs_ = INT_MAX;
     MeasureGridTexts();

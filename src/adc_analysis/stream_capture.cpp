@@ -8,6 +8,8 @@
 
 void AdcStreamCapture::Begin(const StreamSettings& settings) {
   settings_ = settings;
+  adc_flag_ = st_.AdcCaptureFlag;
+  temp_flag_ = st_.TempCaptureFlag;
   divisor_ = std::max(1, st_.G.ScaleDivisor);
   st_.ShapeGridForAdc();
   std::fill(st_.CaptureSamples.begin(), st_.CaptureSamples.end(), 0.0);
@@ -29,7 +31,7 @@ void AdcStreamCapture::OnReply(int n, const uint8_t* reply) {
   n = std::clamp(n, 0, MaxGroupsPerReply);
   const long double factor = settings_.Temperature ? 256 : 1;
   for (int i = 0; i < n; ++i) {
-    DecodedSample d = DecodeSample(RawSample(reply, i, settings_.Mode), st_.AdcCaptureFlag, st_.TempCaptureFlag,
+    DecodedSample d = DecodeSample(RawSample(reply, i, settings_.Mode), adc_flag_, temp_flag_,
                                    divisor_);
     if (dropped_ < DroppedSamples) {
       ++dropped_;

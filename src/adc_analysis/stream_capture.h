@@ -46,6 +46,9 @@ public:
 private:
   AnalysisState& st_;
   StreamSettings settings_;
+  // The decode rule is taken from the capture flags when the capture starts.
+  bool adc_flag_ = false;
+  bool temp_flag_ = false;
   int divisor_ = 1;
   int dropped_ = 0;
   std::optional<EkgDetector> ekg_;

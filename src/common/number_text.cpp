@@ -109,3 +109,5 @@ QString IntToBin(int32_t value, int digits) {
   for (int bit = digits - 1; bit >= 0; --bit) s.append(bit < 32 && ((v >> bit) & 1u) ? u'1' : u'0');
   return s;
 }
+
+bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }

@@ -20,6 +20,8 @@ bool ParseNumber(const QString& text, int32_t& value);
 
 // 0 = digit 0-9, 1 = letter A-Z or a-z, 2 = anything else.
 int CharClass(QChar c);
+// 0-9, A-F or a-f.
+bool IsHexDigit(QChar c);
 
 // Upper-case hexadecimal without leading zeros, padded with "0" up to width; never cut.
 QString IntToHexW(uint16_t value, uint16_t width);

@@ -1,16 +1,552 @@
 #include "impedance/bodyfat_test_window.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <utility>
+#include <vector>
+
+#include "adc_analysis/capture_loop.h"
+#include "common/scope_exit.h"
+#include "common/errors.h"
+#include "common/text_encoding.h"
+#include "platform/dialogs.h"
+#include "shell/program.h"
+
+namespace {
+
+const char kAutoTestWarningCaption[] = "warnning";
+const char kWarningCaption[] = "warning";
+
+
+// Disables controls for the length of a run and enables them again on every way out.
+class RunLock {
+public:
+  explicit RunLock(std::vector<QWidget*> controls) : controls_(std::move(controls)) {
+    for (QWidget* w : controls_) w->setEnabled(false);
+  }
+  ~RunLock() {
+    for (QWidget* w : controls_) w->setEnabled(true);
+  }
+  RunLock(const RunLock&) = delete;
+  RunLock& operator=(const RunLock&) = delete;
+
+private:
+  std::vector<QWidget*> controls_;
+};
+
+// Keeps a control's place in its layout while it is hidden, so the window does not
+// move when the channel count changes.
+void KeepPlace(QWidget* w) {
+  QSizePolicy p = w->sizePolicy();
+  p.setRetainSizeWhenHidden(true);
+  w->setSizePolicy(p);
+}
+
+bool IsHexChar(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f');
+}
+
+// The key filter of the register table: hexadecimal digits, Backspace, Ctrl+C and
+// Ctrl+V pass; other characters and control letters are dropped. Keys that type
+// nothing (arrows, Delete, Tab) keep their ordinary work.
+bool DropsTableKey(const QKeyEvent* e) {
+  if (e->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) {
+    const int k = e->key();
+    return k >= Qt::Key_A && k <= Qt::Key_Z && k != Qt::Key_C && k != Qt::Key_V;
+  }
+  const QString t = e->text();
+  if (t.isEmpty() || !t.at(0).isPrint()) return false;
+  return !IsHexChar(t.at(0));
+}
+
+// A focus change that leaves an edit, not a switch to another window or a popup.
+bool LeavesEdit(const QEvent* e) {
+  if (e->type() != QEvent::FocusOut) return false;
+  const Qt::FocusReason r = static_cast<const QFocusEvent*>(e)->reason();
+  return r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason;
+}
+
+QStringList Numbered(int from, int to, const QString& suffix) {
+  QStringList items;
+  for (int n = from; n <= to; ++n) items << QString::number(n) + suffix;
+  return items;
+}
+
+// A captioned box and the grid of its controls.
+QGridLayout* GridBox(QGroupBox* box, const char* name) {
+  box->setObjectName(name);
+  auto* g = new QGridLayout(box);
+  g->setHorizontalSpacing(4);
+  g->setVerticalSpacing(3);
+  return g;
+}
+
+QFrame* Separator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::HLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+QLabel* RightLabel(const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return l;
+}
+
+}  // namespace
 
 TbodyFatForm::TbodyFatForm(Program& program, QWidget* parent)
     : TPanelForm(program, "bodyFatForm", QString::fromUtf8("Body fat GUI Form"), parent) {
-  resize(640, 480);
+  auto* top = new QHBoxLayout;
+  labRref = NamedLabel("labRref", "Rref(OHM)=", this);
+  labRref->setCursor(Qt::PointingHandCursor);
+  labRref->installEventFilter(this);
+  edtRref = Edit("edtRref", this, "1000", 90);
+  edtFreq = Edit("edtFreq", this, "1000", 90);
+  edtFreq->setReadOnly(true);
+  top->addWidget(labRref);
+  top->addWidget(edtRref);
+  top->addSpacing(24);
+  top->addWidget(RightLabel("Frequency(Hz)=", this));
+  top->addWidget(edtFreq);
+  top->addStretch(1);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(BuildSettingsBox());
+  left->addWidget(BuildRegisterBox());
+  left->addStretch(1);
+
+  auto* lower = new QHBoxLayout;
+  lower->addWidget(BuildResultsBox());
+  lower->addWidget(BuildCommands(), 0, Qt::AlignTop);
+  lower->addStretch(1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(BuildReadBox());
+  right->addLayout(lower);
+  right->addStretch(1);
+
+  auto* body = new QHBoxLayout;
+  body->addLayout(left);
+  body->addSpacing(8);
+  body->addLayout(right, 1);
+
+  auto* main = new QVBoxLayout(this);
+  main->setContentsMargins(10, 10, 10, 10);
+  main->addLayout(top);
+  main->addLayout(body, 1);
+
+  ShowChannelRows(2, BodyFatMaxChannels, false);
+  resize(sizeHint());
 }
 
-void TbodyFatForm::FormCreate() {}
-
-void TbodyFatForm::FormClose() {}
-
-void TbodyFatForm::SetFrequencyText(const QString& text) {
-  if (auto* e = findChild<QLineEdit*>("edtFreq")) e->setText(text);
+QLineEdit* TbodyFatForm::Edit(const QString& name, QWidget* parent, const QString& text, int width) {
+  auto* e = new QLineEdit(text, parent);
+  e->setObjectName(name);
+  e->setFixedWidth(width);
+  edits_.insert(name, e);
+  return e;
 }
+
+QLabel* TbodyFatForm::NamedLabel(const QString& name, const QString& text, QWidget* parent) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  labels_.insert(name, l);
+  return l;
+}
+
+QWidget* TbodyFatForm::BuildSettingsBox() {
+  auto* box = new QGroupBox("AC Set", this);
+  QGridLayout* g = GridBox(box, "GroupBoxACSet");
+  rbTime = new QRadioButton("Measuring Time", box);
+  rbTime->setObjectName("rbTime");
+  rbAmount = new QRadioButton("Measuring Amount", box);
+  rbAmount->setObjectName("rbAmount");
+  rbAmount->setChecked(true);
+  auto combo = [box](const char* name, const QStringList& items, int index) {
+    auto* c = new QComboBox(box);
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(index);
+    return c;
+  };
+  cbTime = combo("cbTime", Numbered(1, 10, " s"), 0);
+  cbAmount = combo("cbAmount", Numbered(1, 10, "00"), 0);
+  scanTimer = combo("scanTimer", {"100 ms", "250 ms", "500 ms", "1 s", "2 s"}, 1);
+  cbChannels = combo("cbChannels", Numbered(1, BodyFatMaxChannels, QString()), 0);
+  connect(scanTimer, &QComboBox::activated, this, &TbodyFatForm::scanTimerChange);
+  connect(cbChannels, &QComboBox::activated, this, &TbodyFatForm::cbChannelsChange);
+  g->addWidget(rbTime, 0, 0);
+  g->addWidget(cbTime, 0, 1);
+  g->addWidget(rbAmount, 1, 0);
+  g->addWidget(cbAmount, 1, 1);
+  g->addWidget(RightLabel("Scan Time=", box), 2, 0);
+  g->addWidget(scanTimer, 2, 1);
+  g->addWidget(RightLabel("channels=", box), 3, 0);
+  g->addWidget(cbChannels, 3, 1);
+  return box;
+}
+
+QWidget* TbodyFatForm::BuildRegisterBox() {
+  auto* box = new QGroupBox("Register Set", this);
+  QGridLayout* g = GridBox(box, "GroupBoxRegisterSet");
+  auto hexEdit = [this, box](const QString& name) {
+    QLineEdit* e = Edit(name, box, "00", 36);
+    e->setMaxLength(2);
+    e->setAlignment(Qt::AlignCenter);
+    e->installEventFilter(this);
+    return e;
+  };
+  g->addWidget(new QLabel("Addr", box), 0, 0);
+  for (int k = 0; k < BodyFatColumns; ++k) {
+    edtAddr[k] = hexEdit("edtAddr" + QString::number(k));
+    g->addWidget(edtAddr[k], 0, k + 1);
+  }
+  g->addWidget(Separator(box), 1, 0, 1, BodyFatColumns + 1);
+  for (int j = 0; j < BodyFatTableRows; ++j) {
+    QLabel* caption = j == 0 ? new QLabel("Calculate", box) : NamedLabel("lab" + QString::number(j), QString::number(j), box);
+    g->addWidget(caption, j + 2, 0);
+    if (j > 0) rowControls_[j] << caption;
+    for (int k = 0; k < BodyFatColumns; ++k) {
+      edtValue[j][k] = hexEdit(ValueEditName(k, j));
+      g->addWidget(edtValue[j][k], j + 2, k + 1);
+      if (j > 0) rowControls_[j] << edtValue[j][k];
+    }
+  }
+  return box;
+}
+
+QWidget* TbodyFatForm::BuildReadBox() {
+  auto* box = new QGroupBox("AC Read", this);
+  QGridLayout* g = GridBox(box, "GroupBoxACRead");
+  for (int row = 0; row < 2; ++row) {
+    const QString r = QString::number(row);
+    const int y = row * 3;
+    const std::pair<const char*, const char*> readings[] = {
+        {"I=", "edtIDATA"}, {"Q=", "edtQDATA"}, {"Y=", "edtYDATA"}, {"Theta=", "edtTheta"}};
+    int x = 0;
+    for (const auto& [caption, name] : readings) {
+      g->addWidget(RightLabel(caption, box), y, x++);
+      g->addWidget(Edit(name + r, box, QString(), 100), y, x++);
+    }
+    if (row == 0) {
+      g->addWidget(RightLabel("Gain=", box), y, x++);
+      Edit("edtGain", box, "5100", 100)->setReadOnly(true);
+      g->addWidget(edits_.value("edtGain"), y, x++);
+    }
+    for (int a = 1; a <= 4; ++a) {
+      const QString n = QString::number(a);
+      g->addWidget(RightLabel("ADC" + n + "=", box), y + 1, 2 * (a - 1));
+      g->addWidget(Edit("edtADC" + n + '_' + r, box, "000000", 100), y + 1, 2 * (a - 1) + 1);
+    }
+    if (row == 0) g->addWidget(Separator(box), 2, 0, 1, 10);
+  }
+  g->setColumnStretch(10, 1);
+  return box;
+}
+
+QWidget* TbodyFatForm::BuildResultsBox() {
+  auto* box = new QGroupBox(this);
+  QGridLayout* g = GridBox(box, "GroupBoxResults");
+  for (int n = 1; n <= BodyFatMaxChannels; ++n) {
+    const QString s = QString::number(n);
+    QWidget* row[] = {NamedLabel("lab_" + s, s + ".", box), NamedLabel("L_Rp" + s, "Impedance(OHM)=", box),
+                      Edit("edtIMP_" + s, box, QString(), 100), NamedLabel("labDUT" + s, QString::fromUtf8("DUTΘ="), box),
+                      Edit("edtDUT_" + s, box, QString(), 80)};
+    for (int c = 0; c < 5; ++c) {
+      g->addWidget(row[c], n - 1, c);
+      rowControls_[n] << row[c];
+    }
+  }
+  return box;
+}
+
+QWidget* TbodyFatForm::BuildCommands() {
+  auto* w = new QWidget(this);
+  auto* v = new QVBoxLayout(w);
+  v->setContentsMargins(0, 0, 0, 0);
+  auto button = [this, w](const char* name, const char* caption) {
+    auto* b = new QPushButton(caption, w);
+    b->setObjectName(name);
+    b->setMinimumWidth(150);
+    return b;
+  };
+  btnCalculate = button("btnCalculate", "Calculate");
+  btnImpedanceTest = button("btnImpedanceTest", "Impedance Test");
+  btnImpedanceTest->setEnabled(false);
+  connect(btnCalculate, &QPushButton::clicked, this, &TbodyFatForm::btnCalculateClick);
+  connect(btnImpedanceTest, &QPushButton::clicked, this, &TbodyFatForm::btnImpedanceTestClick);
+  Label13 = NamedLabel("Label13", "1 file 0 Data", w);
+  v->addWidget(btnCalculate);
+  v->addWidget(btnImpedanceTest);
+  v->addWidget(Label13);
+  v->addSpacing(16);
+
+  auto* box = new QGroupBox(w);
+  box->setObjectName("GroupBoxAutoTest");
+  auto* a = new QVBoxLayout(box);
+  edtFile = Edit("edtFile", box, QString(), 150);
+  edtFile->installEventFilter(this);
+  labFile = NamedLabel("labFile", "0 Ram Files", box);
+  btnAutoTest = button("btnAutoTest", "Auto Test");
+  btnAutoTest->setParent(box);
+  connect(btnAutoTest, &QPushButton::clicked, this, &TbodyFatForm::btnAutoTestClick);
+  a->addWidget(edtFile);
+  a->addWidget(labFile);
+  a->addWidget(NamedLabel("Label2", "Only search 1 to 100 files", box));
+  a->addWidget(btnAutoTest);
+  v->addWidget(box);
+  return w;
+}
+
+BodyFatState& TbodyFatForm::State() const { return P.G.Impedance.BodyFat; }
+
+BodyFatContext TbodyFatForm::Context() {
+  const QString dir = P.G.AppDir.isEmpty() ? P.ExeDir : P.G.AppDir;
+  return BodyFatContext{*P.Mx_UP, State(), P.clock(), dir, *this};
+}
+
+// ---- settings -----------------------------------------------------------------------
+
+void TbodyFatForm::FormCreate() {
+  BodyFatState& s = State();
+  const QString path = P.ExeDir + BodyFatSettingsFile;
+  if (QFile::exists(path)) {
+    // Fields after a malformed one keep what the controls hold; the user learns why.
+    QString error;
+    BodyFatSettings st = SettingsFromControls();
+    try {
+      ReadBodyFatSettings(path, st);
+    } catch (const MxError& e) {
+      error = e.Text();
+    }
+    ApplySettings(st);
+    for (int k = 0; k < BodyFatColumns; ++k) {
+      try {
+        s.ColumnAddr[k] = TableHex(edtAddr[k]->text());
+      } catch (const MxError& e) {
+        if (error.isEmpty()) error = e.Text();
+      }
+    }
+    if (!error.isEmpty()) Warning(error, QCoreApplication::applicationName());
+  }
+  s.ScanInterval = ScanIntervalOf(scanTimer->currentIndex(), s.ScanInterval);
+  s.TestIdle = true;
+  s.AutoIdle = true;
+  s.PairCount = 0;
+  s.AutoMode = false;
+}
+
+void TbodyFatForm::FormClose() {
+  // A hidden window's runs end after their current sample.
+  BodyFatState& s = State();
+  s.TestIdle = true;
+  s.AutoIdle = true;
+  P.G.AppDir = P.ExeDir;
+  try {
+    SaveBodyFatSettings();
+  } catch (const MxError& e) {
+    // The old file stays; closing goes on.
+    Warning(e.Text(), QCoreApplication::applicationName());
+  }
+}
+
+void TbodyFatForm::SaveBodyFatSettings() {
+  WriteTextLines(P.G.AppDir + BodyFatSettingsFile, BodyFatSettingsLines(SettingsFromControls()));
+}
+
+BodyFatSettings TbodyFatForm::SettingsFromControls() const {
+  BodyFatSettings s;
+  s.Mode = rbTime->isChecked() ? 0 : 1;
+  s.TimeIndex = cbTime->currentIndex();
+  s.AmountIndex = cbAmount->currentIndex();
+  s.ScanIndex = scanTimer->currentIndex();
+  s.ChannelsIndex = cbChannels->currentIndex();
+  for (int k = 0; k < BodyFatColumns; ++k) s.Addr[k] = edtAddr[k]->text();
+  for (int j = 0; j < BodyFatTableRows; ++j)
+    for (int k = 0; k < BodyFatColumns; ++k) s.Values[j][k] = edtValue[j][k]->text();
+  return s;
+}
+
+void TbodyFatForm::ApplySettings(const BodyFatSettings& st) {
+  if (st.Mode == 0) rbTime->setChecked(true);
+  if (st.Mode == 1) rbAmount->setChecked(true);
+  // An index outside a list leaves its selector without a selection.
+  cbTime->setCurrentIndex(st.TimeIndex);
+  cbAmount->setCurrentIndex(st.AmountIndex);
+  scanTimer->setCurrentIndex(st.ScanIndex);
+  cbChannels->setCurrentIndex(st.ChannelsIndex);
+  State().ChannelIndex = cbChannels->currentIndex();
+  ShowChannelRows(1, State().ChannelIndex + 1, true);
+  for (int k = 0; k < BodyFatColumns; ++k) edtAddr[k]->setText(st.Addr[k]);
+  for (int j = 0; j < BodyFatTableRows; ++j)
+    for (int k = 0; k < BodyFatColumns; ++k) edtValue[j][k]->setText(st.Values[j][k]);
+}
+
+// ---- input --------------------------------------------------------------------------
+
+bool TbodyFatForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == labRref) {
+    if (event->type() == QEvent::MouseButtonRelease && labRref->isEnabled() &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+      btnImpedanceTestClick();
+    return false;
+  }
+  if (watched == edtFile) {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) edtFileExit();
+    } else if (LeavesEdit(event)) {
+      edtFileExit();
+    }
+    return false;
+  }
+  auto* edit = qobject_cast<QLineEdit*>(watched);
+  if (!edit) return false;
+  if (event->type() == QEvent::KeyPress) return DropsTableKey(static_cast<QKeyEvent*>(event));
+  if (LeavesEdit(event)) {
+    for (int k = 0; k < BodyFatColumns; ++k)
+      if (edit == edtAddr[k]) edtAddrExit(k);
+    // edtDataExit: an empty value becomes "00".
+    if (edit->text().isEmpty()) edit->setText("00");
+  }
+  return false;
+}
+
+void TbodyFatForm::edtAddrExit(int k) {
+  if (edtAddr[k]->text().isEmpty())
+    edtAddr[k]->setText("00");
+  else
+    State().ColumnAddr[k] = TableHex(edtAddr[k]->text());
+}
+
+void TbodyFatForm::edtFileExit() {
+  BodyFatState& s = State();
+  SearchFilePairs(s, Context().ProgramDir, edtFile->text());
+  labFile->setText(QString::number(s.PairCount) + " Ram Files");
+}
+
+void TbodyFatForm::scanTimerChange() {
+  State().ScanInterval = ScanIntervalOf(scanTimer->currentIndex(), State().ScanInterval);
+}
+
+void TbodyFatForm::cbChannelsChange() {
+  BodyFatState& s = State();
+  const int old = s.ChannelIndex;
+  const int now = cbChannels->currentIndex();
+  if (now >= old)
+    ShowChannelRows(old + 1, now + 1, true);
+  else
+    ShowChannelRows(now + 2, old + 1, false);
+  s.ChannelIndex = now;
+}
+
+void TbodyFatForm::ShowChannelRows(int from, int to, bool visible) {
+  for (int n = std::max(from, 1); n <= std::min(to, BodyFatMaxChannels); ++n)
+    for (QWidget* w : rowControls_[n]) {
+      KeepPlace(w);
+      w->setVisible(visible);
+    }
+}
+
+void TbodyFatForm::SetFrequencyText(const QString& text) { edtFreq->setText(text); }
+
+// ---- runs ---------------------------------------------------------------------------
+
+void TbodyFatForm::btnCalculateClick() {
+  if (!Calibrate(Context())) {
+    Warning(kReadError, kWarningCaption);
+    return;
+  }
+  btnImpedanceTest->setEnabled(true);
+}
+
+std::vector<QWidget*> TbodyFatForm::WithTable(std::initializer_list<QWidget*> controls) const {
+  std::vector<QWidget*> all(controls);
+  all.insert(all.end(), std::begin(edtAddr), std::end(edtAddr));
+  for (const auto& row : edtValue) all.insert(all.end(), std::begin(row), std::end(row));
+  return all;
+}
+
+void TbodyFatForm::btnImpedanceTestClick() {
+  BodyFatState& s = State();
+  if (!s.TestIdle) {
+    s.TestIdle = true;  // the run ends after its current sample
+    return;
+  }
+  if (!s.AutoIdle) return;  // no impedance run inside the automatic test
+  BodyFatOutcome out;
+  {
+    RunLock lock(WithTable({rbTime, cbTime, rbAmount, cbAmount, scanTimer, cbChannels, btnCalculate, btnAutoTest}));
+    s.TestIdle = false;
+    ScopeExit idle([&s] { s.TestIdle = true; });
+    const BodyFatLimits limits = BodyFatLimitsFrom(!rbAmount->isChecked(), cbTime->currentIndex(),
+                                                   cbAmount->currentIndex(), cbChannels->currentIndex());
+    out = RunImpedanceTest(Context(), limits);
+  }
+  if (out.End == BodyFatEnd::ConversionFailed) Warning(kReadError, kWarningCaption);
+}
+
+void TbodyFatForm::btnAutoTestClick() {
+  BodyFatState& s = State();
+  if (!s.AutoIdle) {
+    s.AutoIdle = true;  // the test ends after its current sample
+    return;
+  }
+  if (!s.TestIdle) return;
+  BodyFatOutcome out;
+  {
+    // The label "Rref(OHM)=" too: an impedance run must not start inside the test.
+    RunLock lock(WithTable({rbTime, cbTime, rbAmount, cbAmount, scanTimer, cbChannels, btnCalculate, btnImpedanceTest,
+                            edtFile, labRref}));
+    s.AutoIdle = false;
+    s.AutoMode = true;
+    ScopeExit idle([&s] {
+      s.AutoIdle = true;
+      s.AutoMode = false;
+    });
+    const BodyFatLimits limits = BodyFatLimitsFrom(!rbAmount->isChecked(), cbTime->currentIndex(),
+                                                   cbAmount->currentIndex(), cbChannels->currentIndex());
+    out = RunAutoTest(Context(), limits);
+  }
+  switch (out.End) {
+    case BodyFatEnd::NoPairs: Warning("Error,Ram file 0", kAutoTestWarningCaption); break;
+    case BodyFatEnd::ConversionFailed: Warning(kReadError, kWarningCaption); break;
+    case BodyFatEnd::FileMissing: Warning("Error," + out.MissingFile + " not found", kWarningCaption); break;
+    case BodyFatEnd::Finished:
+    case BodyFatEnd::Stopped: break;
+  }
+}
+
+void TbodyFatForm::Warning(const QString& text, const QString& caption) {
+  P.dialogs().MessageBox(this, text, caption, MB_OK);
+}
+
+// ---- BodyFatPanel -------------------------------------------------------------------
+
+QString TbodyFatForm::Text(const QString& name) const {
+  if (QLineEdit* e = edits_.value(name)) return e->text();
+  if (QLabel* l = labels_.value(name)) return l->text();
+  return {};
+}
+
+void TbodyFatForm::SetText(const QString& name, const QString& text) {
+  if (QLineEdit* e = edits_.value(name))
+    e->setText(text);
+  else if (QLabel* l = labels_.value(name))
+    l->setText(text);
+}
+
+void TbodyFatForm::ProcessMessages() { QCoreApplication::processEvents(); }

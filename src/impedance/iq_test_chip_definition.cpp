@@ -15,29 +15,29 @@ QRadioButton* Radio(QWidget* parent, const char* name, const char* caption) {
   return r;
 }
 
-QGroupBox* Group(QWidget* parent, const char* name, const char* caption, const QRect& at) {
+QGroupBox* Group(QWidget* parent, const char* name, const char* caption) {
   auto* g = new QGroupBox(caption, parent);
   g->setObjectName(name);
-  g->setGeometry(at);
-  new QVBoxLayout(g);
   return g;
 }
 }  // namespace
 
 void TIQForm::CreateChipDefinitionControls() {
-  QGroupBox* mode = Group(this, "gbMode", "Mode", {4, 4, 140, 150});
-  rbACMode = Radio(mode, "rbACMode", "AC");
-  rbDCMode = Radio(mode, "rbDCMode", "DC");
-  Radio(mode, "rbACDCMode", "AC+DC");
-  Radio(mode, "rbDCACMode", "DC+AC");
-  Radio(mode, "rbDCACMode2", "DC+AC(ADC)");
+  gbMode = Group(this, "gbMode", "Mode");
+  auto* modes = new QVBoxLayout(gbMode);
+  modes->setSpacing(4);
+  rbACMode = Radio(gbMode, "rbACMode", "AC");
+  rbDCMode = Radio(gbMode, "rbDCMode", "DC");
+  rbACDCMode = Radio(gbMode, "rbACDCMode", "AC+DC");
+  rbDCACMode = Radio(gbMode, "rbDCACMode", "DC+AC");
+  rbDCACMode2 = Radio(gbMode, "rbDCACMode2", "DC+AC(ADC)");
+  modes->addStretch(1);
   rbACMode->setChecked(true);
   rbDCMode->hide();
-  Group(this, "gbDCSet", "DC Set", {150, 4, 140, 150});
-  Group(this, "gbDCType", "DC Type", {296, 4, 140, 150});
-  auto* simple = new QFrame(this);
-  simple->setObjectName("pnlACMode");
-  simple->setGeometry(4, 160, 432, 100);
+  gbDCSet = Group(this, "gbDCSet", "DC Set");
+  gbDCType = Group(this, "gbDCType", "DC Type");
+  pnlACMode = new QFrame(this);
+  pnlACMode->setObjectName("pnlACMode");
 }
 
 void TIQForm::DefinitionOpened() {

@@ -1,6 +1,7 @@
 #include "impedance/run_logs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <cmath>
 
@@ -73,6 +74,16 @@ QString InterpolatedRowTime(const QDateTime& prev, const QDateTime& now, int tak
   return FormatRowTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::nearbyint(ms)), Qt::UTC));
 }
 
+namespace {
+// Two logs started within the same second would share a name and the later would
+// replace the earlier: a name already taken gets "_2", "_3", ... before ".CSV".
+QString UnusedLogName(const QString& stem) {
+  QString name = stem + QStringLiteral(".CSV");
+  for (int n = 2; QFileInfo::exists(name) && n < 10000; ++n) name = stem + QStringLiteral("_%1.CSV").arg(n);
+  return name;
+}
+}  // namespace
+
 void StartRunLog(IQRunLogTable& t, IQLogKind kind, const QString& programDir, Clock& clock) {
   for (QString& line : t.LogLines) line.clear();
   t.Kind = kind;
@@ -80,7 +91,7 @@ void StartRunLog(IQRunLogTable& t, IQLogKind kind, const QString& programDir, Cl
   const QString folder = t.ProgramDir + QStringLiteral("log");
   if (!QDir(folder).exists() && !QDir().mkdir(folder)) throw EInOutError("Cannot create " + folder);
   t.RowTimeText = FileStamp(clock.LocalNow());
-  t.LogFileName = t.ProgramDir + IQLogPrefix(kind) + t.RowTimeText + QStringLiteral(".CSV");
+  t.LogFileName = UnusedLogName(t.ProgramDir + IQLogPrefix(kind) + t.RowTimeText);
   t.LogLines[0] = IQLogHeader(kind);
   t.LogCount = 0;
 }
@@ -108,7 +119,7 @@ void WriteLogFile(const IQRunLogTable& t, int count) {
 void RollOverLog(IQRunLogTable& t, Clock& clock) {
   WriteLogFile(t, t.LogCount);
   t.RowTimeText = FileStamp(clock.LocalNow());
-  t.LogFileName = t.ProgramDir + IQLogPrefix(t.Kind) + t.RowTimeText + QStringLiteral(".CSV");
+  t.LogFileName = UnusedLogName(t.ProgramDir + IQLogPrefix(t.Kind) + t.RowTimeText);
   t.LogCount = 0;
 }
 

@@ -61,6 +61,7 @@ void SerialProtocols::Write(int handle, const uint8_t* data, uint32_t count) {
 // ---- texts, lines and queries ----
 
 void SerialProtocols::ComSendText(const DevcRS232& port, const QByteArray& text) {
+  if (!SerialHandleValid(port.Handle)) return;
   const uint32_t n = static_cast<uint32_t>(std::min<qsizetype>(text.size(), ComBufSize));
   std::memcpy(s_.ComTxBuf, text.constData(), n);
   Write(port.Handle, s_.ComTxBuf, n);
@@ -68,6 +69,8 @@ void SerialProtocols::ComSendText(const DevcRS232& port, const QByteArray& text)
 }
 
 int SerialProtocols::ComReadLine(const DevcRS232& port) {
+  // A port that is not open fails at once, without waiting.
+  if (!SerialHandleValid(port.Handle)) return 0;
   uint8_t line[ComBufSize];
   int length = 0;
   bool cr = false;
@@ -93,6 +96,7 @@ int SerialProtocols::ComReadLine(const DevcRS232& port) {
 }
 
 bool SerialProtocols::ComQuery(const DevcRS232& port, const QByteArray& text, QByteArray& reply) {
+  if (!SerialHandleValid(port.Handle)) return false;
   Drain(port.Handle);
   const int n = static_cast<int>(std::min<qsizetype>(text.size(), ComBufSize - 2));
   std::memcpy(s_.ComTxBuf, text.constData(), static_cast<size_t>(n));
@@ -122,6 +126,9 @@ int SerialProtocols::BuildChamberFrame(const char* command, uint16_t address, ui
 
 int SerialProtocols::ChamberExchange(int frameLength, int want) {
   const int h = s_.ChamberPort.Handle;
+  if (!SerialHandleValid(h)) return -1;
+  // What a late reply left on the line is dropped, so this reply is this frame's.
+  Drain(h);
   Write(h, s_.ComTxBuf, static_cast<uint32_t>(frameLength));
   WaitForInput(h, want, ChamberReplyMs);
   if (!last_poll_ok_ || s_.ComStatus.InQue == 0) return -1;
@@ -173,6 +180,7 @@ void SerialProtocols::BuildBryMenRequest() {
 bool SerialProtocols::BryMenReadFrame(int channel, int& length) {
   if (channel < 0 || channel >= BryMenChannelCount) return false;
   const int h = s_.BryMenPorts[channel].Handle;
+  if (!SerialHandleValid(h)) return false;
 
   // A quiet line first: what waits now, and what follows within 100 ms, is dropped.
   if (Poll(h, false) && s_.ComStatus.InQue > 0) {
@@ -224,6 +232,7 @@ bool SerialProtocols::BryMenReadFrame(int channel, int& length) {
 bool SerialProtocols::BryMenPowerUp(int channel) {
   if (channel < 0 || channel >= BryMenChannelCount) return false;
   const int h = s_.BryMenPorts[channel].Handle;
+  if (!SerialHandleValid(h)) return false;
   const uint32_t steps[3][2] = {{SETRTS, SETDTR}, {CLRRTS, CLRDTR}, {SETRTS, SETDTR}};
   for (const auto& step : steps) {
     serial_.EscapeCommFunction(h, step[0]);

@@ -75,10 +75,6 @@ int LeadingDecimal(const QString& text) {
   return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
-static bool IsHexDigit(QChar c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
 QString HexDigitsOf(const QString& text) {
   QString out;
   for (QChar c : text)

@@ -1,14 +1,24 @@
 #pragma once
-// Temperature test window: the register-change grid with its mode count, and the
-// step-table files of the registers, delays and reference voltages.
+// Temperature test window: the temperature steps of a run, the register-change grid
+// with its mode count and step-table files, the run through the chamber's steps with a
+// measurement of every mode at each, the single test, manual chamber and calibrator
+// commands, and the result grid and files. The sequence, the measurement and the file
+// texts live in temperature_sequencer, temperature_measure and temperature_files.
 
+#include <cstdint>
+
+#include "instruments/temperature_measure.h"
 #include "shell/form.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QTimer;
 class TStepGrid;
 
-class TTMP : public TPanelForm {
+class TTMP : public TPanelForm, public TemperatureRecord {
   Q_OBJECT
 public:
   explicit TTMP(Program& program, QWidget* parent = nullptr);
@@ -33,15 +43,98 @@ public:
   // Reads a "Register.txt" layout into RegChg, recounts, and lays out TMPData as a preview.
   void RegDownload(const QString& fileName);
 
+  // ---- handlers ----
+  // "SET": the step grid for the count, start and increment fields.
+  void TMPCNTSETClick();
+  // "T-Begin": a run through every temperature step.
+  void TBgClick();
+  // "T-Test": one measurement of every mode, the chamber not driven.
+  void TTestClick();
+  void Button1Click();  // chamber run
+  void Button2Click();  // chamber stop; stops a run
+  void FlukeSTBYClick();
+  void LK330mVClick();
+  void LK3VClick();
+  void LKENTERClick();
+  void TMPDataClick();
+  void Timer1Timer();
+  void Button3Click();
+  // "SaveData": the B and meter snapshots.
+  void ENSaveClick();
+
+  // ---- run ----
+  void TESTINI();
+  // The set points and slopes of step StepNo to the chamber.
+  bool LoadTemp();
+  // Chamber registers 0001h and 0002h.
+  bool ReadTemp(uint16_t& first, uint16_t& second);
+  bool FlukeOPER();
+  // Measures every mode at step StepNo and advances it.
+  void TTESTCOM();
+  void ChangeRegStep(int channel, uint8_t address, uint8_t value);
+  void CreateFileTempB();
+  void CreateFileTempBryMen();
+  void CloseFileTempB();
+  void CloseFileTempBryMen();
+  void SaveOutA();
+  void SaveCaptureFile(const QString& fileName);
+
+  int TempCount = 0;    // temperature steps
+  int StepNo = 1;       // current step, 1-based
+  bool Running = false; // a run or a single test is active
   int RegColCount = 0;  // register columns in use, 0..10
   int ModeCount = 0;    // modes in use
 
+  // Controls, by component name.
   QWidget* StepArea = nullptr;  // the temperature steps and run controls
+  QLabel* LTempCount = nullptr;
+  QLineEdit* ETempCount = nullptr;
+  QPushButton* TMPCNTSET = nullptr;
+  QLabel* LTMPBG = nullptr;
+  QLineEdit* ETMPBG = nullptr;
+  QLabel* LTMPBGUnit = nullptr;
+  QLabel* LTMPScale = nullptr;
+  QLineEdit* ETMPScale = nullptr;
+  TStepGrid* TMPGrid = nullptr;
+  QLabel* LSoak = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLabel* LSoakUnit = nullptr;
+  QLabel* LPDlyT = nullptr;
+  QLineEdit* PDlyT = nullptr;
+  QLabel* LPDlyTUnit = nullptr;
+  QPushButton* TBg = nullptr;
+  QPushButton* TTest = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* ENSave = nullptr;
+  QCheckBox* LK330mV = nullptr;
+  QCheckBox* LK3V = nullptr;
+  QPushButton* LKENTER = nullptr;
+  QComboBox* CADCBRY = nullptr;
+  QComboBox* ComMode = nullptr;
+  QCheckBox* CHFULL = nullptr;
+  QCheckBox* FkNOINT = nullptr;
+  QPushButton* Button3 = nullptr;
+  QTimer* Timer1 = nullptr;
   QLabel* LModenum = nullptr;
   QLineEdit* EModenum = nullptr;
   TStepGrid* RegChg = nullptr;
   TStepGrid* TMPData = nullptr;
 
 private:
-  void Status(const QString& text);
+  class RunHost;
+  class StepHost;
+  class RunLock;
+
+  void CreateStepArea();
+  void Status(int panel, const QString& text);
+  // The end of every run and single test: controls enabled, the summary (unless the
+  // run ended in an error), chamber stop and calibrator standby.
+  void EndRun(bool summary);
+  // Shows the last calibrator reply line in status panel 2.
+  CalibratorReply Calibrator(const QString& command);
+  ResultFileInputs FileInputs() const;
+  StepInputs Inputs() const;
+  MeasureOptions Options() const;
 };

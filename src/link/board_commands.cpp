@@ -62,8 +62,9 @@ bool BoardCommands::StartStream(uint8_t mode) {
   p[4] = ts < XferBufSize ? g_.XferBuf[ts] : 0;
   if (!Exchange(Dev0(), 5, 64)) return false;
   bool ok = Status();
-  // Whatever the status: the IRQEN register gets bits 4 and 2 set; the shadow is not updated.
-  if (irqen < XferBufSize) {
+  // Whatever the status: the IRQEN register gets bits 4 and 2 set; the shadow is not
+  // updated. Without an IRQEN field there is no such register, and register 0 is left alone.
+  if (g_.Fields.IRQEN.Defined && irqen < XferBufSize) {
     uint8_t v = irqen < RegShadowSize ? g_.Channels[0].RegShadow[irqen] : 0;
     g_.XferBuf[irqen] = v | 0x14;
     WriteRegs(irqen, 1, 0);

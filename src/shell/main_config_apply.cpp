@@ -13,6 +13,7 @@
 #include "adc_analysis/switch_channel_test.h"
 #include "block_panels/adc_panel.h"
 #include "common/text_encoding.h"
+#include "instruments/temperature_test.h"
 #include "shell/main_config.h"
 #include "shell/main_panel.h"
 #include "shell/program.h"
@@ -64,7 +65,7 @@ void TMainPanel::SaveConfig(const QString& fileName) {
   c.Photo = P.Option->Photo->isChecked() ? 1 : 0;
   c.EREFV = anx->EREFV->text();
   c.CMAVR = IndexOf(anx->CMAVR);
-  c.CHFULL = CHFULL ? 1 : 0;
+  c.CHFULL = P.TMP->CHFULL->isChecked() ? 1 : 0;
   c.EGv = TextAsInt(anx->EGv->text());
   c.ChTemper = anx->ChTemper->isChecked() ? 1 : 0;
   c.ChangeADI = anx->ChangeADI->isChecked();
@@ -133,7 +134,7 @@ void TMainPanel::LoadConfig(const QString& fileName) {
       case 10: opt->Photo->setChecked(true); break;
       case 11: anx->EREFV->setText(c.EREFV); break;
       case 12: Select(anx->CMAVR, c.CMAVR); break;
-      case 13: CHFULL = c.CHFULL != 0 ? 1 : 0; break;
+      case 13: P.TMP->CHFULL->setChecked(c.CHFULL != 0); break;
       case 14:
         anx->EGv->setText(QString::number(c.EGv));
         anx->ChTemper->setChecked(c.ChTemper == 1);

@@ -1,6 +1,7 @@
 #include "shell/main_panel.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QCloseEvent>
 #include <QShowEvent>
@@ -225,9 +226,27 @@ void TMainPanel::FormCreate() {
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
   for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
-  LoadConfig(P.G.AppDir + "MxADC.cfg");
-  P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
-  if (P.G.NPoints < 32 || P.G.NPoints > 262144) P.G.NPoints = 256;
+  // A settings file that cannot be read is reported and the start-up goes on with
+  // what was read before the fault and the defaults for the rest.
+  auto report = [this](const std::exception& e) {
+    P.dialogs().MessageBox(this, QString::fromStdString(e.what()), QCoreApplication::applicationName(), MB_OK);
+  };
+  try {
+    LoadConfig(P.G.AppDir + "MxADC.cfg");
+  } catch (const std::exception& e) {
+    report(e);
+    P.Option->GetSELUP();
+  }
+  try {
+    P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
+  } catch (const std::exception& e) {
+    report(e);
+  }
+  if (P.G.NPoints < 32 || P.G.NPoints > 262144) {
+    P.G.NPoints = 256;
+    // The selector shows what the capture will use, so a later change keeps 256.
+    P.AnxADC->NPointIndex->setCurrentIndex(P.AnxADC->NPointIndex->findText("256"));
+  }
 }
 
 void TMainPanel::FormClose() {
@@ -271,7 +290,7 @@ void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
   QMdiSubWindow* frame = panel->Frame();
   if (!frame) {
     // The frame takes the panel's design size plus its own title bar and border.
-    QSize design = panel->size().expandedTo(panel->minimumSizeHint());
+    QSize design = panel->size().expandedTo(panel->sizeHint());
     frame = new PanelFrame(panel);
     MdiArea->addSubWindow(frame);
     frame->ensurePolished();

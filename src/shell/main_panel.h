@@ -59,7 +59,6 @@ public:
   void LoadConfig(const QString& fileName);
   // Values of the configuration file that no window holds.
   bool ConfigFlags[6] = {};
-  int CHFULL = 0;  // the temperature test's full-capture choice
   // F9 05: the firmware name, or empty when the exchange failed.
   QString FirmwareName();
   void ApplyFirmwareName(const QString& name);

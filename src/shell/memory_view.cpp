@@ -21,7 +21,6 @@
 namespace {
 constexpr int kGridSize = 17;
 const char* kWarning = "warning";
-bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 }  // namespace
 
 TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
@@ -163,7 +162,7 @@ void TMx_RAM::SGDDblClick() {
   int value = 0;
   const QString caption = "Ram" + IntToHexW(static_cast<uint16_t>(a), 4) + "=" + SGD->Cell(cell.x(), cell.y());
   if (P.MxPopSelHex->PopupHex(at.x(), at.y(), value, "FF", "00~FF", caption))
-    P.Mx_UP->WriteReg(a, static_cast<uint8_t>(value), 0);
+    WriteCell(a, static_cast<uint8_t>(value));
 }
 
 // Typing changes no cell text: Enter or Tab writes the text shown to its address.
@@ -193,7 +192,24 @@ void TMx_RAM::CommitCell(int col, int row) {
     SGD->SetCell(col, row, "-");
     return;
   }
-  P.Mx_UP->WriteReg(a, static_cast<uint8_t>(HexStrToInt(SGD->Cell(col, row))), 0);
+  WriteCell(a, static_cast<uint8_t>(HexStrToInt(SGD->Cell(col, row))));
+}
+
+// Only an address's low byte reaches the chip and register 7Fh bit 0 picks the RAM
+// bank, so a bank-1 byte is written and read back with bank 1 selected, and 7Fh is
+// put back afterwards.
+void TMx_RAM::WriteCell(int a, uint8_t value) {
+  TMx_UP& up = *P.Mx_UP;
+  if (a < 0x180 || a >= 0x200) {
+    up.WriteReg(a, value, 0);
+    return;
+  }
+  const uint8_t r7f = up.GetReg(0x7F, 0);
+  P.G.XferBuf[0x7F] = r7f | 0x01;
+  if (!up.WriteRegs(0x7F, 1, 0)) return;
+  up.WriteReg(a, value, 0);
+  P.G.XferBuf[0x7F] = r7f;
+  up.WriteRegs(0x7F, 1, 0);
 }
 
 void TMx_RAM::SGDSelectCell(int col, int row) {

@@ -56,8 +56,10 @@ void LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
   up.WriteRegs(0x3E, 1, 0);
   for (const QString& line : lines) {
     std::optional<RegisterFileEntry> e = ParseRegisterFileLine(line);
-    if (!e || e->Address >= XferBufSize) continue;
+    if (!e) continue;
     up.SetRegShadow(e->Address, e->Value, 0);
+    // Beyond the transfer buffer the value is kept in the shadow only.
+    if (e->Address >= XferBufSize) continue;
     g.XferBuf[e->Address] = e->Value;
     up.WriteRegs(e->Address, 1, 0);
   }

@@ -22,7 +22,6 @@ constexpr int kFsrLow[2] = {0x10, 0x12};
 const QColor kPageColors[6] = {ViewColor::Yellow, ViewColor::Green, ViewColor::Red,
                                Qt::white,         ViewColor::Blue,  ViewColor::Lime};
 
-bool IsHexDigit(QChar c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace
 
@@ -63,7 +62,7 @@ TMx_Reg2::TMx_Reg2(Program& program, QWidget* parent)
   SWordReg->KeyPress = [this](QChar k) { SWordRegKeyPress(k); };
   connect(SByteReg, &TStringGrid::DblClick, this, &TMx_Reg2::SByteRegDblClick);
   connect(SWordReg, &TStringGrid::DblClick, this, &TMx_Reg2::SWordRegDblClick);
-  layout->addWidget(SByteReg, 1);
+  layout->addWidget(SByteReg, 3);
   layout->addWidget(Panel3);
   layout->addWidget(SWordReg, 1);
 
@@ -111,7 +110,7 @@ TMx_Reg2::TMx_Reg2(Program& program, QWidget* parent)
   }
   PBase->hide();
   layout->addWidget(PBase);
-  resize(640, 480);
+  resize(640, 560);
 }
 
 void TMx_Reg2::FormCreate() { move(0, 0); }

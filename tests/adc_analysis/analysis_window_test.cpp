@@ -501,4 +501,24 @@ TEST_F(AnalysisWindow, HiddenTemperatureCaptureUsesStreamModeTwo) {
   EXPECT_TRUE(w->Series1->data()->isEmpty());  // no redraw
 }
 
+TEST_F(AnalysisWindow, AStopFromTheOtherButtonKeepsTheRunningDecodeAndLocksTheSelectors) {
+  sim.board.samplesPerPoll = 11;
+  bool selectorsLocked = true;
+  sim.board.streamSource = [&](uint64_t n) {
+    if (n == 40) {
+      selectorsLocked = !w->NPointIndex->isEnabled() && !w->CMAVR->isEnabled() && !w->TXScale->isEnabled();
+      // "Catch ADC" clicked while the temperature capture runs: a stop request only.
+      QMetaObject::invokeMethod(w->CatchADC, &QPushButton::click, Qt::QueuedConnection);
+    }
+    return 0x8000;
+  };
+  w->BFlashRD->click();
+  EXPECT_TRUE(selectorsLocked);
+  EXPECT_EQ(CountSent({0xC4, 0x02}), 1);
+  EXPECT_EQ(w->st.MemoryF.Text(prog->G.SampleCount - 1), "32768");  // still 16 bits whole
+  EXPECT_FALSE(w->st.AdcCaptureFlag);
+  EXPECT_FALSE(w->st.TempCaptureFlag);
+  EXPECT_TRUE(w->NPointIndex->isEnabled());
+}
+
 }  // namespace

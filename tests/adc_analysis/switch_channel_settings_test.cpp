@@ -86,8 +86,9 @@ TEST_F(StepFile, FileEndingEarlyKeepsTheRest) {
 TEST_F(StepFile, BadNumberStopsTheLoadAndKeepsTheFile) {
   QByteArray bad = Lines({"   3   1", "   1   x   1   1   1   1   1   1", kRegLine});
   WriteFile("StepADC.txt", bad);
-  StartProgram(false);
-  EXPECT_THROW(prog->Start(), EInOutError);
+  StartProgram();  // the fault is reported and the start-up goes on
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "Invalid numeric format");
   TWeightCAL* w = prog->WeightCAL;
   EXPECT_EQ(w->EvStepLen->currentIndex(), 3);  // the line read before keeps its effect
   EXPECT_FALSE(w->SwitCh[0]->isChecked());     // the bad line's numbers are not used

@@ -25,6 +25,8 @@ public:
 
   int64_t usPerTransfer = 0;  // fake time each bulk or report transfer takes
   int failSend = 0;           // the n-th packet to the board from now on fails (0: none)
+  // Sees each packet the board took (driver bulk writes), after the board ran it.
+  std::function<void(const uint8_t* packet, size_t len)> afterWrite;
 
   Handle OpenDriverDevice(const std::string& name) override { return inner_.OpenDriverDevice(name); }
   bool DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out, size_t outLen,
@@ -33,7 +35,9 @@ public:
       clock_.AdvanceUs(usPerTransfer);
       if (code == IOCTL_BULK_WRITE && failSend > 0 && --failSend == 0) return false;
     }
-    return inner_.DeviceIoControl(h, code, in, inLen, out, outLen, returned);
+    const bool ok = inner_.DeviceIoControl(h, code, in, inLen, out, outLen, returned);
+    if (ok && code == IOCTL_BULK_WRITE && afterWrite) afterWrite(out, outLen);
+    return ok;
   }
   Handle Hid_GetDeviceH(uint8_t& found, uint32_t index) override { return inner_.Hid_GetDeviceH(found, index); }
   bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],

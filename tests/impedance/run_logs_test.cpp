@@ -188,6 +188,24 @@ TEST_F(RunLogs, FullTableRollsOverInsteadOfDroppingRows) {
   EXPECT_TRUE(second[1].startsWith("1,time1201,"));  // the sample's own time, not the stamp
 }
 
+TEST_F(RunLogs, LogsStartedWithinOneSecondKeepEveryRow) {
+  IQTestState s;
+  AcRowTexts texts;
+  StartRunLog(t, IQLogKind::DC, dir.path(), clock);
+  t.LogLines[1] = "1,first";
+  t.LogCount = 1;
+  RollOverLog(t, clock);  // no time passes: the new file gets a name of its own
+  const QString second = t.LogFileName;
+  EXPECT_EQ(second, dir.filePath("log/DC20260102030405_2.CSV"));
+  t.LogLines[1] = "1,second";
+  WriteLogFile(t, 1);
+  EXPECT_EQ(ReadTextLines(dir.filePath("log/DC20260102030405.CSV"))[1], "1,first");
+  EXPECT_EQ(ReadTextLines(second)[1], "1,second");
+  // A new run in that same second does not replace them either.
+  StartRunLog(t, IQLogKind::DC, dir.path(), clock);
+  EXPECT_EQ(t.LogFileName, dir.filePath("log/DC20260102030405_3.CSV"));
+}
+
 TEST_F(RunLogs, NoRowsNoFileButTheFolderStands) {
   StartRunLog(t, IQLogKind::AC, dir.path() + "/", clock);
   EXPECT_EQ(t.LogFileName, dir.filePath("log/AC20260102030405.CSV"));

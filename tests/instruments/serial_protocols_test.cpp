@@ -149,6 +149,15 @@ TEST_F(SerialProtocolsTest, ChamberFaults) {
   }
 }
 
+TEST_F(SerialProtocolsTest, LateChamberReplyIsDroppedBeforeTheNextFrame) {
+  chamber.delayMs = 1100;
+  EXPECT_FALSE(io.ChamberWrite(0x0101, 1, 1));
+  Pass(2000);  // the late "OK" of the write now waits on the line
+  chamber.delayMs = 0;
+  EXPECT_TRUE(io.ChamberRead(0x0010, 1));
+  EXPECT_EQ(Buf(ports.ComRxBuf, 6), kStx + QByteArray("01RSD"));
+}
+
 TEST_F(SerialProtocolsTest, ShortChamberReadLeavesTheRestZero) {
   std::fill(std::begin(ports.ComRxBuf), std::end(ports.ComRxBuf), 0xEE);
   chamber.shortLength = 5;
@@ -351,9 +360,22 @@ TEST_F(SerialProtocolsTest, MeterChannelOutOfRange) {
   EXPECT_FALSE(io.BryMenPowerUp(BryMenChannelCount));
   EXPECT_EQ(length, 7);
   EXPECT_EQ(Ms(), 0);
-  // A channel whose port is not open fails within the time limits.
+  // A channel whose port is not open fails at once, with no wait.
   EXPECT_FALSE(io.BryMenReadFrame(0, length));
-  EXPECT_EQ(Ms(), 2502);
+  EXPECT_FALSE(io.BryMenPowerUp(0));
+  EXPECT_EQ(Ms(), 0);
+}
+
+TEST_F(SerialProtocolsTest, PortsThatAreNotOpenFailAtOnce) {
+  DevcRS232 closed;  // handle -1
+  QByteArray reply;
+  io.ComSendText(closed, "STBY\r");
+  EXPECT_EQ(io.ComReadLine(closed), 0);
+  EXPECT_FALSE(io.ComQuery(closed, "*IDN?", reply));
+  ports.ChamberPort = closed;
+  EXPECT_FALSE(io.ChamberWrite(0x66, 1, 5));
+  EXPECT_FALSE(io.ChamberRead(0x64, 1));
+  EXPECT_EQ(Ms(), 0);
 }
 
 TEST_F(SerialProtocolsTest, MeterPowerUpPulsesRtsAndDtr) {

@@ -271,6 +271,12 @@ TEST_F(Link, StreamStartRewritesIrqenFromTheShadow) {
   board.ClearLog();
   EXPECT_FALSE(cmd.StartStream(3));
   EXPECT_EQ(board.Sent().size(), 2u);
+  // Without an IRQEN field nothing is rewritten (register 0 stays untouched).
+  board.statusByte = 0xFA;
+  g.Fields.IRQEN = {};
+  board.ClearLog();
+  EXPECT_TRUE(cmd.StartStream(3));
+  EXPECT_EQ(board.Sent().size(), 1u);
 }
 
 TEST_F(Link, AuxiliaryChipAndBoardCommands) {

@@ -7,6 +7,7 @@
 #include "adc_analysis/analysis_window.h"
 #include "block_panels/adc_panel.h"
 #include "common/errors.h"
+#include "instruments/temperature_test.h"
 #include "shell/main_config.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
@@ -96,7 +97,7 @@ TEST_F(MainConfigFile, BlocksLandInTheirWindows) {
   EXPECT_EQ(anx->AdcPresetScale[5], 44);  // the low byte
   EXPECT_TRUE(prog->Option->Photo->isChecked());  // whatever line 22 holds
   EXPECT_EQ(anx->EREFV->text(), "2.50");
-  EXPECT_EQ(prog->MainPanel->CHFULL, 1);
+  EXPECT_TRUE(prog->TMP->CHFULL->isChecked());
   EXPECT_EQ(anx->EGv->text(), "42");
   EXPECT_TRUE(anx->ChTemper->isChecked());
   EXPECT_TRUE(anx->updateChart->isChecked());
@@ -125,11 +126,14 @@ TEST_F(MainConfigFile, ShortAndBadFiles) {
   EXPECT_EQ(prog->ADCForm->OutMode, 1);
   EXPECT_FALSE(prog->Option->TXBaud->isEnabled());
   StopProgram();
-  // A field that is not a number raises the input error; earlier blocks stay applied.
+  // A field that is not a number is reported and the start-up goes on; the blocks
+  // before it stay applied.
   WriteFile("MxADC.cfg", Edited(lines, {{11, "1"}, {13, "   x   2"}}));
-  StartProgram(false);
-  EXPECT_THROW(prog->Start(), EInOutError);
+  StartProgram();
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "Invalid numeric format");
   EXPECT_EQ(prog->ADCForm->OutMode, 1);
+  EXPECT_TRUE(prog->MainPanel->MenuItem("Menu_ReadAdc")->isVisible());  // the definition is parsed
 }
 
 TEST_F(MainConfigFile, SampleCountOutsideItsRangeBecomes256) {
@@ -138,7 +142,9 @@ TEST_F(MainConfigFile, SampleCountOutsideItsRangeBecomes256) {
   // No selection in the sample-count selector gives 16 samples, which start-up corrects.
   WriteFile("MxADC.cfg", Edited(Lines(ReadFile("MxADC.cfg")), {{13, "  -1   2"}}));
   StartProgram();
-  EXPECT_EQ(prog->AnxADC->NPointIndex->currentIndex(), -1);
+  EXPECT_EQ(prog->G.NPoints, 256);
+  EXPECT_EQ(prog->AnxADC->NPointIndex->currentText(), "256");
+  prog->AnxADC->NPointIndexChange();  // a later change keeps the 256 samples
   EXPECT_EQ(prog->G.NPoints, 256);
 }
 

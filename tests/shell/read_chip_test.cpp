@@ -174,7 +174,7 @@ TEST_F(RegisterFiles, LoadRegWritesEachLineWithoutReadBack) {
   EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 02", "W 3E 00", "W 7F 01", "W 7F 01", "W 3E 05", "W 2A FF"}));
   EXPECT_EQ(Shadow(0x7F), 0x01);
   EXPECT_EQ(Shadow(0x3E), 0x05);
-  EXPECT_EQ(Shadow(0x201), 0x00);
+  EXPECT_EQ(Shadow(0x201), 0x09);  // beyond the transfer buffer: the shadow only
   EXPECT_EQ(sim.board.chip.Peek(0x2A), 0xFF);
   EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), "FF");
   EXPECT_EQ(sim.dialogs.fileRequests.last().filter, "*.reg|*.reg");

@@ -1,0 +1,44 @@
+#include "impedance/bodyfat_settings.h"
+
+#include <algorithm>
+
+#include "common/settings_reader.h"
+
+namespace {
+QString HexOrZero(const QString& text) { return text.isEmpty() ? QStringLiteral("00") : text; }
+}  // namespace
+
+void ReadBodyFatSettings(const QString& path, BodyFatSettings& s) {
+  SettingsReader in = SettingsReader::Open(path);
+  s.Mode = in.ReadIntLine();
+  s.TimeIndex = in.ReadIntLine();
+  s.AmountIndex = in.ReadIntLine();
+  s.ScanIndex = in.ReadIntLine();
+  s.ChannelsIndex = in.ReadIntLine();
+  for (QString& a : s.Addr) a = HexOrZero(in.ReadText());
+  for (auto& row : s.Values)
+    for (QString& v : row) v = HexOrZero(in.ReadText());
+}
+
+QStringList BodyFatSettingsLines(const BodyFatSettings& s) {
+  QStringList lines;
+  for (int n : {s.Mode, s.TimeIndex, s.AmountIndex, s.ScanIndex, s.ChannelsIndex}) lines << QString::number(n);
+  for (const QString& a : s.Addr) lines << a;
+  for (const auto& row : s.Values)
+    for (const QString& v : row) lines << v;
+  return lines;
+}
+
+int ScanIntervalOf(int index, int current) {
+  constexpr int intervals[] = {100, 250, 500, 1000, 2000};
+  return index >= 0 && index < 5 ? intervals[index] : current;
+}
+
+BodyFatLimits BodyFatLimitsFrom(bool timeSelected, int timeIndex, int amountIndex, int channelsIndex) {
+  BodyFatLimits l;
+  l.ByTime = timeSelected;
+  l.Seconds = std::clamp(timeIndex, 0, 9) + 1;
+  l.Amount = (std::clamp(amountIndex, 0, 9) + 1) * 100;
+  l.Channels = std::clamp(channelsIndex, 0, BodyFatMaxChannels - 1) + 1;
+  return l;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The body-fat test's settings file "bodyFatFormSet.txt" (89 lines, one value a line,
+// CR LF) and the run settings it carries: the limit of a channel (a time or a sample
+// count), the sample interval and the number of channels. No widget here.
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+inline constexpr char BodyFatSettingsFile[] = "bodyFatFormSet.txt";
+
+// Rows of the register table: 0 the "Calculate" row, 1..12 the channels.
+constexpr int BodyFatTableRows = 13;
+constexpr int BodyFatColumns = 6;
+constexpr int BodyFatMaxChannels = 12;
+
+struct BodyFatSettings {
+  int Mode = 1;  // 0 = "Measuring Time", 1 = "Measuring Amount"; other values select neither
+  int TimeIndex = 0;
+  int AmountIndex = 0;
+  int ScanIndex = 1;
+  int ChannelsIndex = 0;
+  std::array<QString, BodyFatColumns> Addr;                                  // address edits
+  std::array<std::array<QString, BodyFatColumns>, BodyFatTableRows> Values;  // [row J][column K]
+};
+
+// Reads the file into `s` in file order: lines 1..5 as numbers, lines 6..89 as texts
+// (an empty text gives "00"). Past the end of the file a number reads as 0 and a text
+// as empty. A word among lines 1..5 that is not an integer raises EInOutError, the
+// fields read before it already set and the others as they were.
+void ReadBodyFatSettings(const QString& path, BodyFatSettings& s);
+// The 89 lines of the file.
+QStringList BodyFatSettingsLines(const BodyFatSettings& s);
+
+// The sample interval in ms of a "Scan Time=" index: 100, 250, 500, 1000 or 2000;
+// `current` for an index outside the list.
+int ScanIntervalOf(int index, int current);
+
+// What ends a channel and how many channels a run measures. A selector without a
+// selection (index -1) counts as its first item.
+struct BodyFatLimits {
+  bool ByTime = false;  // "Measuring Time": Seconds; else "Measuring Amount": Amount samples
+  int Seconds = 1;
+  int Amount = 100;
+  int Channels = 1;
+};
+BodyFatLimits BodyFatLimitsFrom(bool timeSelected, int timeIndex, int amountIndex, int channelsIndex);

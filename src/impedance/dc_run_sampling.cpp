@@ -1,0 +1,44 @@
+#include "impedance/dc_run_sampling.h"
+
+namespace {
+constexpr int SettlingSamples = 13;
+}
+
+bool DropsSettlingPacket(int& seen, int left) {
+  if (seen >= SettlingSamples) return false;
+  seen += left;
+  return true;
+}
+
+DcTakeResult DcGrouping::Take(int32_t s, int left) {
+  DcTakeResult r;
+  if (DropsSettlingPacket(Seen, left)) {
+    r.What = DcTake::DropPacket;
+    return r;
+  }
+  if (K % N != N - 1) {
+    Sum += s;
+    ++K;
+    ++Seen;
+    return r;
+  }
+  if (!Reached) {
+    r.RestartClock = true;
+    if (UseThreshold && s < Threshold) {
+      r.What = DcTake::BelowThreshold;
+      return r;
+    }
+    Reached = true;
+  }
+  Sum += s;
+  r.Average = Sum / N;
+  Sum = 0;
+  if (r.Average == 0) {
+    r.What = DcTake::ZeroGroup;
+    return r;
+  }
+  ++K;
+  ++Seen;
+  r.What = DcTake::Group;
+  return r;
+}

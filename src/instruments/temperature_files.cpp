@@ -1,0 +1,200 @@
+#include "instruments/temperature_files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include "adc_analysis/figure_text.h"
+#include "common/errors.h"
+#include "common/text_encoding.h"
+#include "instruments/meter_reading.h"
+
+namespace {
+
+size_t Slot(int figure, int step, int mode) {
+  return (static_cast<size_t>(figure) * ResultStepSlots + static_cast<size_t>(step)) * ResultModeSlots +
+         static_cast<size_t>(mode);
+}
+
+QString ErrnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+const QString kFigureTitles = QString::fromUtf8(
+    "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值");
+
+}  // namespace
+
+// ---- result matrices ----
+
+double ResultMatrices::Figure(int figure, int step, int mode) const {
+  if (figure < 0 || figure >= FigureCount || !InRange(step, mode) || values_.empty()) return 0;
+  return values_[Slot(figure, step, mode)];
+}
+
+void ResultMatrices::SetFigures(int step, int mode, const double figures[FigureCount]) {
+  if (!InRange(step, mode)) return;
+  if (values_.empty()) values_.assign(static_cast<size_t>(FigureCount) * ResultStepSlots * ResultModeSlots, 0.0);
+  for (int k = 0; k < FigureCount; ++k) values_[Slot(k, step, mode)] = figures[k];
+}
+
+void ResultMatrices::Figures(int step, int mode, double out[FigureCount]) const {
+  for (int k = 0; k < FigureCount; ++k) out[k] = Figure(k, step, mode);
+}
+
+// ---- streams ----
+
+bool ResultStream::TryCreate(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  // Opened without truncation: a file another writer holds must stay as it is.
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  path_ = path;
+  return true;
+}
+
+QString ResultStream::Create(const QString& path, const QString& fallback) {
+  Close();
+  if (TryCreate(path)) return path_;
+  const QString failed = fallback.isEmpty() ? path : fallback;
+  if (!fallback.isEmpty() && TryCreate(fallback)) return path_;
+  throw EInOutError("Cannot create file \"" + failed + "\". " + ErrnoText());
+}
+
+void ResultStream::WriteLine(const QString& line) { WriteLines({line}); }
+
+void ResultStream::WriteLines(const QStringList& lines) {
+  if (fd_ < 0) throw EInOutError("File not open");
+  QByteArray bytes;
+  for (const QString& l : lines) bytes += EncodeBig5(l) + "\r\n";
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw EInOutError("Cannot write file \"" + path_ + "\". " + ErrnoText());
+    done += n;
+  }
+}
+
+void ResultStream::Close() {
+  if (fd_ < 0) return;
+  ::close(fd_);  // releases the lock
+  fd_ = -1;
+}
+
+QString WriteResultFile(const QString& path, const QString& fallback, const QStringList& lines) {
+  ResultStream f;
+  const QString created = f.Create(path, fallback);
+  f.WriteLines(lines);
+  f.Close();
+  return created;
+}
+
+// ---- texts ----
+
+QString FormatMeterReading(double value) {
+  QString t = QString::number(value, 'f', 8);
+  while (t.endsWith('0')) t.chop(1);
+  if (t.endsWith('.')) t.chop(1);
+  const bool negative = t.startsWith('-');
+  QString digits = negative ? t.mid(1) : t;
+  if (digits == "0" || digits.isEmpty()) return {};  // 0 (also a reading that rounds to 0)
+  if (digits.startsWith("0.")) digits.remove(0, 1);
+  return negative ? "-" + digits : digits;
+}
+
+QString FigureRow(int mode, const double figures[FigureCount], int limit) {
+  QString row = QString::number(mode);
+  for (int k = 0; k < FigureCount; ++k) row += ", " + FormatF(figures[k]);
+  return row + "," + QString::number(limit);
+}
+
+QString FigureTitles() { return " ," + kFigureTitles; }
+
+QStringList BTitleLines() { return {"Test #0, , , ", FigureTitles()}; }
+
+QString MeterTitleLine() {
+  QString line = ", , ";
+  for (int i = 0; i < 6; ++i) line += ", Test #" + QString::number(i) + ", , ";
+  return line;
+}
+
+QString StepPrefix(double temperature, double humidity) {
+  return FormatF(temperature) + ", " + FormatF(humidity) + ", ";
+}
+
+namespace {
+
+double StepValue(const double* values, int step) {
+  return values && step >= 0 && step < ResultStepSlots ? values[step] : 0;
+}
+
+QString StepPrefixOf(const ResultFileInputs& in, int step) {
+  return StepPrefix(StepValue(in.StepTemp, step), StepValue(in.StepHumb, step));
+}
+
+QString FigureRowOf(const ResultFileInputs& in, int step, int mode) {
+  double f[FigureCount] = {};
+  if (in.Figures) in.Figures->Figures(step, mode, f);
+  return FigureRow(mode, f, in.Limit);
+}
+
+}  // namespace
+
+QString MeterRow(const ResultFileInputs& in, int step, int mode) {
+  QString row = StepPrefixOf(in, step);
+  for (const MeterMatrix* m : in.Meters) {
+    const double reading = m ? m->Reading(step, mode) : 0;
+    const QString unit = m ? m->UnitText(step, mode) : QString();
+    row += ", " + QString::number(mode) + ", " + FormatMeterReading(reading) + ", " + unit;
+  }
+  return row;
+}
+
+QStringList SummaryLines(const ResultFileInputs& in) {
+  QStringList lines{", , , Test #0, , , ", in.TempTitle + ", " + in.HumTitle + ", " + FigureTitles()};
+  for (int s = 1; s <= in.TempCount; ++s)
+    for (int m = 1; m <= in.ModeCount; ++m) lines << StepPrefixOf(in, s) + FigureRowOf(in, s, m);
+  return lines;
+}
+
+QStringList BSnapshotLines(const ResultFileInputs& in) {
+  QStringList lines = BTitleLines();
+  for (int s = 1; s <= in.TempCount; ++s)
+    for (int m = 1; m <= in.ModeCount; ++m) lines << FigureRowOf(in, s, m);
+  return lines;
+}
+
+QStringList MeterSnapshotLines(const ResultFileInputs& in) {
+  QStringList lines{MeterTitleLine()};
+  for (int s = 1; s <= in.TempCount; ++s)
+    for (int m = 1; m <= in.ModeCount; ++m) lines << MeterRow(in, s, m);
+  return lines;
+}
+
+QStringList RawCaptureLines(int count, const std::function<long long(int)>& value,
+                            const double results[FigureCount], int limit) {
+  QStringList lines;
+  QString line;
+  for (int i = 0; i < count; ++i) {
+    line += QString::number(value(i)) + ", ";
+    if (i % 16 == 15) {
+      lines << line;
+      line.clear();
+    }
+  }
+  if (!line.isEmpty()) lines << line;
+  lines << kFigureTitles;
+  QString r;
+  for (int k = 0; k < FigureCount; ++k) r += FormatF(results[k]) + ",";
+  lines << r + QString::number(limit);
+  return lines;
+}

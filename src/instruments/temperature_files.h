@@ -1,0 +1,116 @@
+#pragma once
+// The temperature test's results and result files without any widget: the result
+// matrices per step and mode, the streams held open during a run, and the text of the
+// summary "MxTEMPA.CSV", the B stream and snapshot ("MxTEMPB.CSV", else
+// "MxTEMPFOVER.CSV"), the meter stream and snapshot ("MxTEMPBryMen.CSV", else
+// "MxTEMPBryMenOVER.CSV") and the raw capture files "TEMP/MxTMP-" + n + ".CSV".
+//
+// Result files are created with write sharing denied: the file is locked with an
+// exclusive advisory lock (flock) for as long as it is open, so a second create of the
+// same name, by this program or by another one that locks, fails while it is open and
+// the writer takes its fallback name. The file is only truncated once the lock is held.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class MeterMatrix;
+
+constexpr int MaxTempSteps = 30;       // steps 1..30 of a run
+constexpr int ResultStepSlots = 31;    // step indexes 0..30
+constexpr int ResultModeSlots = 20002; // mode indexes 0..20001
+constexpr int FigureCount = 7;         // average, VPP(nV), RMS(nV), Enob, VPP(count), RMS(count), noise free
+
+constexpr const char* SummaryFileName = "MxTEMPA.CSV";
+constexpr const char* BFileName = "MxTEMPB.CSV";
+constexpr const char* BFallbackName = "MxTEMPFOVER.CSV";
+constexpr const char* MeterFileName = "MxTEMPBryMen.CSV";
+constexpr const char* MeterFallbackName = "MxTEMPBryMenOVER.CSV";
+constexpr const char* RawCaptureFolder = "TEMP/";
+
+// The seven figures of every step and mode. Room is taken on the first write; a cell
+// never written reads 0, and an index outside the matrices is refused on write and
+// reads 0.
+class ResultMatrices {
+public:
+  double Figure(int figure, int step, int mode) const;
+  // The seven figures of a step and mode, in their order.
+  void SetFigures(int step, int mode, const double figures[FigureCount]);
+  void Figures(int step, int mode, double out[FigureCount]) const;
+  static bool InRange(int step, int mode) {
+    return step >= 0 && step < ResultStepSlots && mode >= 0 && mode < ResultModeSlots;
+  }
+
+private:
+  std::vector<double> values_;
+};
+
+// A text file created with write sharing denied and written line by line (Big5, CR LF).
+class ResultStream {
+public:
+  ResultStream() = default;
+  ~ResultStream() { Close(); }
+  ResultStream(const ResultStream&) = delete;
+  ResultStream& operator=(const ResultStream&) = delete;
+
+  // Creates `path` (replacing an old file) or, when it cannot be created (held open
+  // elsewhere, read-only), `fallback`; throws EInOutError when neither can be. The path
+  // created.
+  QString Create(const QString& path, const QString& fallback = {});
+  bool IsOpen() const { return fd_ >= 0; }
+  QString Path() const { return path_; }
+  // Writes lines at once; throws EInOutError on a write error or when the stream is closed.
+  void WriteLine(const QString& line);
+  void WriteLines(const QStringList& lines);
+  // Closes the stream; closing one that is not open does nothing.
+  void Close();
+
+private:
+  bool TryCreate(const QString& path);
+  int fd_ = -1;
+  QString path_;
+};
+
+// Creates a file as ResultStream does, writes the lines and closes it.
+QString WriteResultFile(const QString& path, const QString& fallback, const QStringList& lines);
+
+// What the summary, the snapshots and the meter rows are written from.
+struct ResultFileInputs {
+  int TempCount = 0;
+  int ModeCount = 0;
+  int Limit = 0;  // the analysis window's outlier threshold
+  const ResultMatrices* Figures = nullptr;
+  const double* StepTemp = nullptr;  // ResultStepSlots entries
+  const double* StepHumb = nullptr;
+  const MeterMatrix* Meters[6] = {};
+  QString TempTitle;  // the step grid's titles of the temperature and humidity columns
+  QString HumTitle;
+};
+
+// A meter reading with the pattern "#####.########": at most eight decimals, no trailing
+// zeros, no point when nothing follows it, no digit before the point for an integer
+// part of 0 (".5"), an empty text for 0.
+QString FormatMeterReading(double value);
+
+// m, then the seven figures "%f" separated by ", ", then "," and the limit.
+QString FigureRow(int mode, const double figures[FigureCount], int limit);
+// The figures' title line of the summary, the B stream and the B snapshot.
+QString FigureTitles();
+// "Test #0, , , " and the figure titles: the B stream's and the B snapshot's titles.
+QStringList BTitleLines();
+// ", , " and one group ", Test #i, , " per meter channel.
+QString MeterTitleLine();
+// T, H, then per channel ", m, reading, unit" for all six channels.
+QString MeterRow(const ResultFileInputs& in, int step, int mode);
+// The step's temperature and humidity as the meter rows begin: "T, H, ".
+QString StepPrefix(double temperature, double humidity);
+
+QStringList SummaryLines(const ResultFileInputs& in);
+QStringList BSnapshotLines(const ResultFileInputs& in);
+QStringList MeterSnapshotLines(const ResultFileInputs& in);
+
+// The raw capture file: `count` values, 16 a line, each followed by ", "; the title
+// line; the seven channel results and the limit separated by ",".
+QStringList RawCaptureLines(int count, const std::function<long long(int)>& value,
+                            const double results[FigureCount], int limit);
