@@ -47,7 +47,8 @@ bool TAnxADC::CatchACDCOMSH(const QString& refText) {
   // The columns are fitted to the pairs once they are in.
   widestGridText_.clear();
   measuredSamples_ = measuredPairs_ = INT_MAX;
-  auto after = qScopeGuard([this] {
+  auto after = qScopeGuard([this, release = HoldSelectors()] {
+    release();
     MeasureGridTexts();
     RefreshGrid();
   });

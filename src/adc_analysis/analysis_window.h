@@ -7,6 +7,7 @@
 #include <QString>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "adc_analysis/analysis_state.h"
@@ -229,6 +230,9 @@ private:
   // Clears the ADC panel's hidden read tool before a stream capture.
   void ResetAdcReadTool();
   SingleValueRequest PreviewRequest() const;
+  // Disables the selectors that recompute from the capture stores; the function
+  // returned puts them back as they were.
+  std::function<void()> HoldSelectors();
 
   std::unique_ptr<ValueGridModel> gridModel_;
   // The longest text the grid shows (no column is narrower), and the samples and

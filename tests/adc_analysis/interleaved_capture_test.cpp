@@ -40,7 +40,14 @@ protected:
 };
 
 TEST_F(InterleavedCapture, PairsOfTheAlternatingGroups) {
+  std::vector<bool> selectors;  // the sample count's selector as the polls go out
+  sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
+    if (c[0] == 0xC4 && c[1] == 0x04) selectors.push_back(w->NPointIndex->isEnabled());
+  };
   w->BADC->click();
+  EXPECT_EQ(selectors, std::vector<bool>(4, false));
+  EXPECT_TRUE(w->NPointIndex->isEnabled());
+  EXPECT_TRUE(w->TXScale->isEnabled());
   const std::vector<Bytes> sent = Sent();
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(Bytes(sent[0].begin(), sent[0].begin() + 3), Bytes({0xC4, 0x02, 0x07}));  // register 2 is not written
