@@ -11,7 +11,8 @@ AnalysisState::AnalysisState(Globals& g)
       DiffSums(SampleStoreSize),
       EkgValues(SampleStoreSize),
       AdiValues(SampleStoreSize),
-      AdqValues(SampleStoreSize) {}
+      AdqValues(SampleStoreSize),
+      PairAdcValues(PairStoreSize) {}
 
 void AnalysisState::ClearWork(int count) {
   MemoryF.Clear(0, count);
@@ -26,6 +27,23 @@ void AnalysisState::ClrTMP() {
 void AnalysisState::ShapeGridForAdc() { MemoryF.SetShape(G.NPoints / 16 + 1, ValueGrid::Labels::Plain); }
 
 void AnalysisState::ShapeGridForIq() { MemoryF.SetShape(2 * (G.NPoints / 16) + 1, ValueGrid::Labels::IQ); }
+
+void AnalysisState::ShapeGridForPairs() { MemoryF.SetShape(2 * (G.NPoints / 16) + 1, ValueGrid::Labels::Plain); }
+
+void AnalysisState::FormMovingDiffs(int count, int diffLength) {
+  count = std::clamp(count, 0, SampleStoreSize);
+  const std::vector<double>& w = WorkSamples;
+  for (int i = 0; i + 1 < count; ++i) SampleDiffs[i] = w[i + 1] - w[i];
+  const int m = std::max(1, diffLength);
+  // Running sum of SampleDiffs[i .. i + m - 1]; the differences of integer values
+  // keep it exact.
+  double sum = 0;
+  for (int i = 0; i < m && i + 1 < count; ++i) sum += SampleDiffs[i];
+  for (int i = 0; i <= count - 1 - m; ++i) {
+    DiffSums[i] = sum;
+    if (i + m < count - 1) sum += SampleDiffs[i + m] - SampleDiffs[i];
+  }
+}
 
 int NPointsForIndex(int itemIndex) {
   if (itemIndex < 0) return 16;

@@ -13,6 +13,9 @@
 constexpr int MaxSamplePoints = 131072;
 constexpr int ReplyOvershoot = 20;
 constexpr int SampleStoreSize = MaxSamplePoints + ReplyOvershoot;
+// The interleaved capture keeps at most this many pairs, and a reply's rest.
+constexpr int MaxPairs = 65536;
+constexpr int PairStoreSize = MaxPairs + ReplyOvershoot;
 
 struct AnalysisState {
   explicit AnalysisState(Globals& g);
@@ -39,6 +42,16 @@ struct AnalysisState {
   std::vector<double> AdiValues;       // I of each pair
   std::vector<double> AdqValues;       // Q of each pair
 
+  // The interleaved ADC and temperature capture: the ADC value of each stored pair
+  // (before the divisor) and their sum, then mean; the outlier filter's reference
+  // values, its run of rejected values and the run that starts the capture over.
+  std::vector<double> PairAdcValues;
+  double PairAdcMean = 0;
+  int FilterRefAdc = 0;
+  int FilterRefTemp = 0;
+  int FilterRejects = 0;
+  int RejectLimit = 5;
+
   long double SampleMean = 0;  // sum of the kept values, then their mean
   long double SampleRms = 0;   // sum of their squares, then the root of its mean
   double AdiMean = 0;
@@ -55,6 +68,12 @@ struct AnalysisState {
   // (2 (NPoints div 16) + 1, "ADI:" and "ADQ:" labels).
   void ShapeGridForAdc();
   void ShapeGridForIq();
+  // Room for two values a sample: the pairs of the interleaved capture.
+  void ShapeGridForPairs();
+
+  // SampleDiffs of WorkSamples[0..count-1] and their moving sums of diffLength
+  // (at least 1) in DiffSums.
+  void FormMovingDiffs(int count, int diffLength);
 };
 
 // Selector items: the sample count (index -1, a typed text, gives 16), the scale

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
+#include <vector>
 #include <qcustomplot.h>
 
 #include "adc_analysis/block_averaging.h"
@@ -323,6 +324,12 @@ void TAnxADC::CreateHiddenTools() {
   connect(BFlashRD, &QPushButton::clicked, this, &TAnxADC::BFlashRDClick);
   connect(FTChange, &QPushButton::clicked, this, &TAnxADC::FTChangeClick);
   connect(ComFun, &QComboBox::activated, this, &TAnxADC::ComFunChange);
+  connect(BADC, &QPushButton::clicked, this, &TAnxADC::BADCClick);
+  connect(PreViewADC, &QPushButton::clicked, this, &TAnxADC::PreViewADCClick);
+  connect(ExtADC, &QPushButton::clicked, this, &TAnxADC::ExtADCClick);
+  connect(BCALVal, &QPushButton::clicked, this, &TAnxADC::BCALValClick);
+  connect(Button1, &QPushButton::clicked, this, &TAnxADC::Button1Click);
+  connect(Timer1, &QTimer::timeout, this, &TAnxADC::Timer1Timer);
 }
 
 void TAnxADC::LayOut() {
@@ -637,6 +644,20 @@ void TAnxADC::ClearFigureEdits() {
   for (QLineEdit* e : {TXENOB, TXOffset, TXVPP, TXNrms, TXNFREE}) e->clear();
 }
 
+std::function<void()> TAnxADC::HoldSelectors() {
+  // Whoever started the capture, the selectors whose handlers recompute from the
+  // shared stores stay disabled while it runs.
+  QWidget* const guarded[] = {CMAVR, NPointIndex, TXScale, ChangeADI, cbEKG};
+  std::vector<std::pair<QWidget*, bool>> was;
+  for (QWidget* w : guarded) {
+    was.emplace_back(w, w->isEnabled());
+    w->setEnabled(false);
+  }
+  return [was] {
+    for (const auto& [w, enabled] : was) w->setEnabled(enabled);
+  };
+}
+
 bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
   const bool iq = IqMode();
   CaptureRequest req;
@@ -667,16 +688,9 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
   measuredPairs_ = iq ? 0 : INT_MAX;
 
   if (ekg) gbECG->setEnabled(false);
-  // Whoever started the capture, the selectors whose handlers recompute from the
-  // shared stores stay disabled while it runs.
-  QWidget* const guarded[] = {CMAVR, NPointIndex, TXScale, ChangeADI, cbEKG};
-  bool wasEnabled[std::size(guarded)];
-  for (size_t i = 0; i < std::size(guarded); ++i) {
-    wasEnabled[i] = guarded[i]->isEnabled();
-    guarded[i]->setEnabled(false);
-  }
+  std::function<void()> release = HoldSelectors();
   ScopeExit after([&, this] {
-    for (size_t i = 0; i < std::size(guarded); ++i) guarded[i]->setEnabled(wasEnabled[i]);
+    release();
     gbECG->setEnabled(true);
     measuredSamples_ = measuredPairs_ = INT_MAX;
     MeasureGridTexts();
@@ -731,4 +745,3 @@ void TAnxADC::SaveOut() {
 
 void TAnxADC::SAVECOM(const QString& fileName) { ::SAVECOM(fileName, st, IqMode()); }
 
-void TAnxADC::ComFunChange() {}

@@ -7,6 +7,7 @@
 #include <QString>
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "adc_analysis/analysis_state.h"
@@ -32,6 +33,7 @@ class TLcdArray;
 class ValueGridModel;
 struct CaptureHooks;
 struct EkgSummary;
+struct SingleValueRequest;
 
 class TAnxADC : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
@@ -87,8 +89,27 @@ public:
   void SaveOut();
   void SAVECOM(const QString& fileName);
 
-  // Restores the ADC preset registers ("Restore ADC").
+  // The interleaved ADC and temperature capture ("ADC-Temp"): start or stop, and the
+  // capture with its figures (always true).
+  void BADCClick();
+  bool CatchACDCOMSH(const QString& refText);
+
+  // The single-value preview on the seven-segment display: raw ("Int.  ADC") or
+  // scaled by the calibration ("Ext. ADC"); each click starts or stops it.
+  void PreViewADCClick();
+  void ExtADCClick();
+  void PreViewCom();
+  void Timer1Timer();
+  // One single-value exchange; value takes the reading when both transfers succeed,
+  // true when the board's status is good.
+  bool RetADCValue(int& value);
+  // The voltmeter calibration at the voltage typed in "CalVal".
+  void BCALValClick();
+
+  // Restores the ADC preset registers of "Scale" or "DMM" ("Restore ADC").
   void ComFunChange();
+  // Loads the test series "blood.csv".
+  void Button1Click();
 
   // Chip definition: "#EKG" and "#CATCHIQ" offer the optional controls.
   void DefinitionOpened() override;
@@ -208,6 +229,10 @@ private:
   void FitValueTicks();
   // Clears the ADC panel's hidden read tool before a stream capture.
   void ResetAdcReadTool();
+  SingleValueRequest PreviewRequest() const;
+  // Disables the selectors that recompute from the capture stores; the function
+  // returned puts them back as they were.
+  std::function<void()> HoldSelectors();
 
   std::unique_ptr<ValueGridModel> gridModel_;
   // The longest text the grid shows (no column is narrower), and the samples and

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "adc_analysis/analysis_state.h"
+#include "adc_analysis/pair_capture.h"
 #include "adc_analysis/sample_decoding.h"
 #include "adc_analysis/stream_capture.h"
 #include "link/mx_up.h"
@@ -65,18 +66,19 @@ void PauseIfLinkLost(TMx_UP& up, Clock& clock) {
 }
 }  // namespace
 
-bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks,
-                std::optional<EkgSummary>* ekg) {
+namespace {
+// The stream loop of both stream captures: start, polls until `wanted` says enough,
+// a stop request or ten seconds without data (onPoll(n) tells whether a reply brought
+// any), then `afterLoop`, and the stream stopped on every way out, errors included.
+template <typename OnPoll, typename Wanted, typename AfterLoop>
+void RunStream(TMx_UP& up, AnalysisState& st, uint8_t mode, bool live, const CaptureHooks& hooks, OnPoll onPoll,
+               Wanted wanted, AfterLoop afterLoop) {
   Globals& g = st.G;
   Clock& clock = up.ClockSource();
-  AdcStreamCapture capture(st);
-  capture.Begin({request.Mode, request.Temperature, request.Ekg});
-  Call(hooks.ShowGauge, 0);
-
-  up.StartStream(request.Mode);
+  up.StartStream(mode);
   const int64_t t0 = clock.SteadyUs();
   int64_t tLast = t0;
-  if (request.LiveChart) g.LiveChartFlag = st.MovingDiffMode ? 0 : 1;
+  if (live) g.LiveChartFlag = st.MovingDiffMode ? 0 : 1;
 
   auto end = [&] {
     g.LiveChartFlag = 0;
@@ -86,24 +88,73 @@ bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, co
   };
   try {
     do {
-      int n = up.ReadStream(0);
+      const int n = up.ReadStream(0);
       PauseIfLinkLost(up, clock);
-      if (n > 0) {
-        tLast = clock.SteadyUs();
-        capture.OnReply(n, g.PacketBuf);
-        st.CaptureMs = MsSince(clock, t0);
-      }
+      if (onPoll(n, t0)) tLast = clock.SteadyUs();
       if (clock.SteadyUs() - tLast > CaptureTimeoutUs) st.CaptureIdle = true;
       Call(hooks.ProcessMessages);
-    } while (capture.Wanted() && !st.CaptureIdle);
-    if (request.Ekg && request.EkgStatistics && ekg) *ekg = capture.EkgResult();
+    } while (wanted() && !st.CaptureIdle);
+    afterLoop();
   } catch (...) {
     end();
     st.CaptureIdle = true;
     throw;
   }
   end();
+}
+}  // namespace
+
+bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks,
+                std::optional<EkgSummary>* ekg) {
+  Globals& g = st.G;
+  Clock& clock = up.ClockSource();
+  AdcStreamCapture capture(st);
+  capture.Begin({request.Mode, request.Temperature, request.Ekg});
+  Call(hooks.ShowGauge, 0);
+  RunStream(
+      up, st, request.Mode, request.LiveChart, hooks,
+      [&](int n, int64_t t0) {
+        if (n <= 0) return false;
+        capture.OnReply(n, g.PacketBuf);
+        st.CaptureMs = MsSince(clock, t0);
+        return true;
+      },
+      [&] { return capture.Wanted(); },
+      [&] {
+        if (request.Ekg && request.EkgStatistics && ekg) *ekg = capture.EkgResult();
+      });
   return capture.Finish(request.DiffLength);
+}
+
+CaptureOutcome CatchACDCOMSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks) {
+  st.CaptureIdle = false;
+  st.ShapeGridForPairs();
+  st.G.SampleCount = 0;
+  CaptureOutcome out;
+  out.Completed = ReadADCSH(up, st, request, hooks);
+  Call(hooks.Status, out.Completed ? kReadComplete : kReadError);
+  const int bits = st.ScaleBits == 0 ? 1 : st.ScaleBits;
+  st.ScaleBits = bits;
+  out.Figures = StorePairCaptureFigures(st, MakeScale(bits, st.G.ScaleDivisor, request.Gain, request.RefText, false));
+  return out;
+}
+
+bool ReadADCSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks) {
+  Globals& g = st.G;
+  PairStreamCapture capture(st);
+  capture.Begin({request.Filter, request.RejectLimit});
+  Call(hooks.ShowGauge, 0);
+  // A board that stops sending pairs ends the capture after ten seconds, as a stop would.
+  RunStream(
+      up, st, 7, true, hooks,
+      [&](int n, int64_t) {
+        const bool used = capture.OnReply(n, g.PacketBuf);
+        Call(hooks.Status, QString::number(used ? 0 : n));
+        Call(hooks.ShowGauge, g.SampleCount * 100 / st.TargetCount);
+        return used;
+      },
+      [&] { return capture.Wanted(); }, [] {});
+  return capture.Finish();
 }
 
 bool CatchADI(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks) {

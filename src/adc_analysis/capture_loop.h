@@ -61,6 +61,20 @@ CaptureOutcome CatchACDCOM(TMx_UP& up, AnalysisState& st, const CaptureRequest& 
 bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks,
                 std::optional<EkgSummary>* ekg = nullptr);
 
+// The interleaved ADC and temperature capture, stream mode 7: the pairs, then the
+// figures of their ADC values. Completed is a normal end.
+struct PairRequest {
+  QString RefText;
+  double Gain = 1;
+  bool Filter = false;  // "Filter" checked
+  int RejectLimit = 5;  // from "ECompare"
+};
+CaptureOutcome CatchACDCOMSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks);
+// Its stream loop: start, polls until the pairs are in, a stop request or ten seconds
+// without a used reply, stop. Status panel 2 shows after each poll the groups of the
+// reply that were not taken. True on a normal end.
+bool ReadADCSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks);
+
 // The I/Q loop: one conversion a pair until NPoints pairs are in, a stop request or
 // the time-out. True when all pairs came.
 bool CatchADI(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, const CaptureHooks& hooks);

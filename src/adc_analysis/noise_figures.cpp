@@ -134,3 +134,21 @@ FigureSet StoreIqCaptureFigures(AnalysisState& st, const FigureScale& sc) {
   set.Channel[1] = IqChannel(st, sc, true);
   return set;
 }
+
+FigureSet StorePairCaptureFigures(AnalysisState& st, const FigureScale& sc) {
+  const int n = std::clamp(st.G.SampleCount, 0, PairStoreSize);
+  const double mean = st.PairAdcMean;
+  long double sum = 0;
+  for (int k = 0; k < n; ++k) {
+    const long double d = st.PairAdcValues[k] - mean;
+    sum += d * d;
+  }
+  const double sigma = n > 0 ? static_cast<double>(std::sqrt(sum / n)) : 0.0;
+  Extremes e = ExtremesOf(st.PairAdcValues, n, 1.0);
+  std::copy_n(st.PairAdcValues.begin(), n, st.WorkSamples.begin());
+  FigureSet set;
+  set.Count = 1;
+  set.Channel[0] = NoiseFigures(sc, mean, sigma, e.max, e.min, n);
+  set.Channel[0].StoreIn(st.G.Channels[0]);
+  return set;
+}

@@ -60,6 +60,10 @@ FigureSet StoreAdcCaptureFigures(AnalysisState& st, const FigureScale& scale);
 // Figures of the last I/Q capture into Channels[1] (ADI) and Channels[2] (ADQ).
 FigureSet StoreIqCaptureFigures(AnalysisState& st, const FigureScale& scale);
 
+// Figures of the last interleaved capture, from the ADC values of its pairs (before
+// the divisor), into Channels[0]; WorkSamples takes those values for the chart.
+FigureSet StorePairCaptureFigures(AnalysisState& st, const FigureScale& scale);
+
 // Grid position of Q value k in the I/Q layout (M rows below the I values).
 int IqQPosition(int npoints, int k);
 

@@ -27,3 +27,9 @@ double DecodeIqWord(uint32_t raw) {
   if (v >= 4194304.0) v -= 8388608.0;
   return v;
 }
+
+int32_t DecodeLowFirst24(const uint8_t* b, int divisor) {
+  const int32_t d = divisor < 1 ? 1 : divisor;
+  const int32_t x = b[0] | (b[1] << 8) | (b[2] << 16);
+  return x < 0x800000 ? x / d : -((0x1000000 - x) / d);
+}

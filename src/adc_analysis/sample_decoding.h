@@ -22,3 +22,7 @@ DecodedSample DecodeSample(uint32_t raw, bool adcFlag, bool tempFlag, int diviso
 double DecodeIqWord(uint32_t raw);
 // The 24-bit word at three bytes, high byte first.
 uint32_t Word24(const uint8_t* bytes);
+
+// A 24-bit two's-complement value the board sends low byte first (single-value
+// replies, switched-test results), divided with truncation toward zero.
+int32_t DecodeLowFirst24(const uint8_t* bytes, int divisor);

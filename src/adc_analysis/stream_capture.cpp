@@ -66,16 +66,6 @@ bool AdcStreamCapture::Finish(int diffLength) {
   if (normal) st_.LastCount = count;
   st_.CaptureIdle = true;
 
-  const std::vector<double>& w = st_.WorkSamples;
-  for (int i = 0; i + 1 < count; ++i) st_.SampleDiffs[i] = w[i + 1] - w[i];
-  const int m = std::max(1, diffLength);
-  // Running sum of SampleDiffs[i .. i + m - 1]; the differences of integer values
-  // keep it exact.
-  double sum = 0;
-  for (int i = 0; i < m && i + 1 < count; ++i) sum += st_.SampleDiffs[i];
-  for (int i = 0; i <= count - 1 - m; ++i) {
-    st_.DiffSums[i] = sum;
-    if (i + m < count - 1) sum += st_.SampleDiffs[i + m] - st_.SampleDiffs[i];
-  }
+  st_.FormMovingDiffs(count, diffLength);
   return normal;
 }

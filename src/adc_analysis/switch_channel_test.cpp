@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFile>
-#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include "common/settings_reader.h"
@@ -23,7 +23,7 @@ QLabel* MakePanel(QWidget* parent, const QString& name, const QString& caption) 
   auto* p = new QLabel(caption, parent);
   p->setObjectName(name);
   p->setAlignment(Qt::AlignCenter);
-  p->setMinimumSize(64, 22);
+  p->setMinimumSize(40, 20);
   p->setAutoFillBackground(true);
   p->setFrameShape(QFrame::Panel);
   p->setLineWidth(1);
@@ -33,7 +33,7 @@ QLabel* MakePanel(QWidget* parent, const QString& name, const QString& caption) 
 
 TWeightCAL::TWeightCAL(Program& program, QWidget* parent)
     : TPanelForm(program, "WeightCAL", "Switch ADC Channel Test", parent) {
-  auto* grid = new QGridLayout(this);
+  setMinimumSize(400, 300);
   for (int k = 0; k < 8; ++k) {
     SwitCh[k] = new QCheckBox(QStringLiteral("Channel %1").arg(k + 1), this);
     SwitCh[k]->setObjectName(QStringLiteral("SwitCh%1").arg(k + 1));
@@ -41,41 +41,91 @@ TWeightCAL::TWeightCAL(Program& program, QWidget* parent)
     PSet[k] = MakePanel(this, QStringLiteral("PSet%1").arg(k + 1), QStringLiteral("Set %1").arg(k + 1));
     PReview[k] = MakePanel(this, QStringLiteral("PReview%1").arg(k + 1), QStringLiteral("Review %1").arg(k + 1));
     PStep[k] = MakePanel(this, QStringLiteral("PStep%1").arg(k + 1), QStringLiteral("STEP-%1").arg(k + 1));
-    PStep[k]->installEventFilter(this);
-    grid->addWidget(SwitCh[k], k, 0);
-    grid->addWidget(PSet[k], k, 1);
-    grid->addWidget(PReview[k], k, 2);
-    grid->addWidget(PStep[k], k, 3);
+    for (QLabel* panel : {PSet[k], PReview[k], PStep[k]}) panel->installEventFilter(this);
   }
-  auto addSelector = [&](QComboBox*& box, const char* name, const QString& label, const QStringList& items, int row) {
-    grid->addWidget(new QLabel(label, this), row, 0);
+  auto addSelector = [&](QComboBox*& box, const char* name, const QString& label, const QStringList& items) {
+    auto* caption = new QLabel(label, this);
+    caption->setObjectName(QStringLiteral("Label") + name);
+    selectorLabels_ << caption;
     box = new QComboBox(this);
     box->setObjectName(name);
     box->addItems(items);
-    grid->addWidget(box, row, 1);
   };
-  addSelector(EvStepLen, "EvStepLen", QString::fromUtf8("每次取樣筆數"), {"1", "2", "4", "8", "16", "32", "64"}, 8);
+  addSelector(EvStepLen, "EvStepLen", QString::fromUtf8("每次取樣筆數"), {"1", "2", "4", "8", "16", "32", "64"});
   addSelector(LoopStep, "LoopStep", QString::fromUtf8("總共循環次數"),
-              {"1", "2", "4", "8", "16", "32", "64", "128", "256"}, 9);
+              {"1", "2", "4", "8", "16", "32", "64", "128", "256"});
   QStringList bits;
-  for (int b = 24; b >= 8; --b) bits << QString::number(b);
-  addSelector(TXScale, "TXScale", "Bits", bits, 10);
+  for (int b = 8; b <= 24; ++b) bits << QString::number(b);
+  addSelector(TXScale, "TXScale", "Scale", bits);
   QStringList shifts;
-  for (int s = 0; s < 16; ++s) shifts << QString::number(s);
-  addSelector(ADShift, "ADShift", "Shift", shifts, 11);
+  for (int s = 0; s < 16; ++s) shifts << QStringLiteral("shift %1").arg(s);
+  ADShift = new QComboBox(this);
+  ADShift->setObjectName("ADShift");
+  ADShift->addItems(shifts);
   ADShift->setVisible(false);
   ADShift->setEnabled(false);
   connect(EvStepLen, &QComboBox::activated, this, &TWeightCAL::EvStepLenChange);
   connect(LoopStep, &QComboBox::activated, this, &TWeightCAL::LoopStepChange);
+  connect(TXScale, &QComboBox::activated, this, &TWeightCAL::TXScaleChange);
+  connect(ADShift, &QComboBox::activated, this, &TWeightCAL::ADShiftChange);
+
+  auto button = [this](const char* name, const QString& caption) {
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(name);
+    return b;
+  };
+  SendTO40Q26 = button("SendTO40Q26", "Send");
+  TestBegin = button("TestBegin", "Begin");
+  SaveExcel = button("SaveExcel", "SaveExcel");
+  connect(SendTO40Q26, &QPushButton::clicked, this, &TWeightCAL::SendTO40Q26Click);
+  connect(TestBegin, &QPushButton::clicked, this, &TWeightCAL::TestBeginClick);
+  connect(SaveExcel, &QPushButton::clicked, this, &TWeightCAL::SaveExcelClick);
+  PSTP = MakePanel(this, "PSTP", "STOP");
+  StylePanel(PSTP, true, true, kButtonFace, kDesktopText);
+  PSTP->installEventFilter(this);
+
   SGDS = new QTableWidget(this);
   SGDS->setObjectName("SGDS");
   SGDS->horizontalHeader()->setVisible(false);
   SGDS->verticalHeader()->setVisible(false);
   SGDS->verticalHeader()->setDefaultSectionSize(18);
   SGDS->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  grid->addWidget(SGDS, 0, 4, 12, 1);
-  grid->setColumnStretch(4, 1);
-  resize(760, 360);
+  resize(760, 420);
+}
+
+void TWeightCAL::resizeEvent(QResizeEvent* e) {
+  TPanelForm::resizeEvent(e);
+  FormResize();
+}
+
+// The channels' check boxes, Set and Review panels above the grid with the run's
+// buttons at their right; the STEP panels, the selectors and "SaveExcel" below it.
+void TWeightCAL::FormResize() {
+  const int w = width(), h = height();
+  SGDS->setGeometry(10, 91, std::max(0, w - 20), std::max(0, h - 160));
+  const int column = std::max(48, (w - 130) / 8);
+  for (int k = 0; k < 8; ++k) {
+    const int x = 10 + k * column;
+    SwitCh[k]->setGeometry(x, 6, column - 4, 20);
+    PSet[k]->setGeometry(x, 30, column - 4, 22);
+    PReview[k]->setGeometry(x, 56, column - 4, 22);
+    PStep[k]->setGeometry(x, h - 63, column - 4, 22);
+  }
+  const int right = w - 110;
+  SendTO40Q26->setGeometry(right, 4, 100, 24);
+  TestBegin->setGeometry(right, 32, 100, 24);
+  PSTP->setGeometry(right, 60, 100, 24);
+  SaveExcel->setGeometry(right, h - 63, 100, 24);
+  int x = 10;
+  QComboBox* boxes[3] = {EvStepLen, LoopStep, TXScale};
+  for (int i = 0; i < 3 && i < selectorLabels_.size(); ++i) {
+    QLabel* caption = selectorLabels_[i];
+    const int labelWidth = caption->sizeHint().width();
+    caption->setGeometry(x, h - 33, labelWidth, 22);
+    boxes[i]->setGeometry(x + labelWidth + 4, h - 34, 64, 24);
+    x += labelWidth + 80;
+  }
+  ADShift->setGeometry(x, h - 34, 90, 24);
 }
 
 void TWeightCAL::FormCreate() {
@@ -239,9 +289,15 @@ void TWeightCAL::PStepSet(int k) {
 }
 
 bool TWeightCAL::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease)
-    for (int k = 0; k < 8; ++k)
+  // A disabled panel does not click.
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled()) {
+    if (watched == PSTP) PSTPClick();
+    for (int k = 0; k < 8; ++k) {
       if (watched == PStep[k]) PStepClick(k);
+      if (watched == PSet[k]) PSwitchSetClick(k);
+      if (watched == PReview[k]) PSwReviewClick(k);
+    }
+  }
   return TPanelForm::eventFilter(watched, event);
 }
 

@@ -6,23 +6,14 @@
 #include <array>
 #include <vector>
 
+#include "adc_analysis/switch_scan.h"
 #include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QTableWidget;
-
-// The chip registers of one channel set-up, always in this order.
-inline constexpr std::array<uint8_t, 11> SwitchRegList = {49, 50, 55, 60, 61, 62, 63, 64, 48, 73, 52};
-
-struct TSwitchChannel {
-  uint8_t RegAddr[11] = {};
-  uint8_t RegValue[11] = {};
-  uint8_t StepLen = 0;
-  uint16_t LoopCount = 0;
-  std::vector<int32_t> Results = std::vector<int32_t>(16384, 0);
-};
 
 class TWeightCAL : public TPanelForm {
   Q_OBJECT
@@ -42,8 +33,26 @@ public:
   void PStepSet(int k);
   void PStepClick(int k);
 
+  // The run and its commands.
+  void PSwitchSetClick(int k);
+  void PSwReviewClick(int k);
+  bool SendTO40Q26WR();
+  void SendTO40Q26Click();
+  void TestBeginClick();
+  void PSTPClick() { StopRequested = 1; }
+  void SaveExcelClick() { SaveToExcel(); }
+  void SaveToExcel();
+  void TXScaleChange();
+  void ADShiftChange();
+  void PT2OUTLOW();
+  void FormResize();
+  // The number of checked channels.
+  int CheckedChannels() const;
+  bool Running() const { return running_; }
+
   TSwitchChannel SwitchChannels[8];
   int CurrentStep = 0;
+  uint8_t StopRequested = 0;
 
   QCheckBox* SwitCh[8] = {};
   QLabel* PSet[8] = {};
@@ -54,10 +63,24 @@ public:
   QComboBox* TXScale = nullptr;
   QComboBox* ADShift = nullptr;
   QTableWidget* SGDS = nullptr;
+  QPushButton* SendTO40Q26 = nullptr;  // "Send"
+  QPushButton* TestBegin = nullptr;    // "Begin"
+  QLabel* PSTP = nullptr;              // "STOP"
+  QPushButton* SaveExcel = nullptr;
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* e) override;
 
 private:
   void StylePanel(QLabel* panel, bool enabled, bool raised, const QColor& face, const QColor& text);
+  // A Set or Review panel pressed while its action runs.
+  void PressPanel(QLabel* panel, bool down);
+  // The commands that would start another run or change its set-up.
+  void LockRun(bool locked);
+  SwitchScanLink Link();
+  void Status(int panel, const QString& text);
+
+  bool running_ = false;
+  QList<QLabel*> selectorLabels_;
 };

@@ -337,17 +337,21 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       uint8_t op = at(1);
       if (op == 0x00 && at(2) == 0xA0) {  // register write
         uint8_t a = at(3), n = at(4);
+        const int page = at(5);
         for (int i = 0; i < n; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
+          if (ScanWrite(page, reg, at(7 + i))) continue;
           chip.Write(reg, at(7 + i));
           if (reg == 0x0F && (at(7 + i) & 0x04)) StartIqConversion();
         }
         r[0] = statusByte;
       } else if (op == 0x01 && at(2) == 0xA0) {  // register read
         uint8_t a = at(3), n = at(4);
+        const int page = at(5);
         r[0] = statusByte;
         for (int i = 0; i < n && i < 63; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
+          if (ScanRead(page, reg, r[1 + i])) continue;
           r[1 + i] = chip.Read(reg);
           if (reg == 0x0F) ReadingIqControl();
         }
@@ -356,9 +360,18 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         streamMode = at(2);
         r[0] = statusByte;
       } else if (op == 0x04) {  // stream poll
-        int n = streaming ? std::clamp(samplesPerPoll, 0, 21) : 0;
+        const uint64_t poll = poll_n_++;
+        int n = pollCount ? pollCount(poll) : streamMode == 7 ? samplesPerPoll & ~1 : samplesPerPoll;
+        n = streaming ? std::clamp(n, 0, 21) : 0;
         r[0] = static_cast<uint8_t>(n);
         for (int i = 0; i < n; ++i) {
+          if (streamMode == 7 && i % 2 == 1) {
+            uint64_t t = temperature_n_++;
+            uint16_t w = temperatureSource ? temperatureSource(t) : temperatureWord;
+            r[1 + 3 * i] = w >> 8;
+            r[2 + 3 * i] = w & 0xFF;
+            continue;
+          }
           int32_t v = NextSample();
           uint32_t u = static_cast<uint32_t>(v);
           if (streamMode == 2) {
@@ -395,13 +408,33 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       r[3] = 0x01;
       break;
     case 0xB5:
+      scanFirmwareArmed = true;
+      ScanStatusPoll();
       r[0] = 0xFA;
       r[1] = boardStatus[0];
       r[2] = boardStatus[1];
       r[3] = boardStatus[2];
       break;
+    case 0xBA:
+    case 0xBE: {
+      uint8_t cmd[64] = {};
+      std::memcpy(cmd, c, std::min(len, sizeof cmd));
+      SingleValue(cmd, r);
+      break;
+    }
     default:
       r[0] = statusByte;
       break;
+  }
+  if (afterCommand) afterCommand(std::vector<uint8_t>(c, c + len));
+}
+
+void SimBoard::SingleValue(const uint8_t* cmd, uint8_t* r) {
+  ++singleValueRequests;
+  auto [a, b] = singleValueSource ? singleValueSource(cmd) : std::pair<int32_t, int32_t>{singleValueA, singleValueB};
+  r[0] = statusByte;
+  for (int i = 0; i < 3; ++i) {
+    r[1 + i] = static_cast<uint8_t>(static_cast<uint32_t>(a) >> (8 * i));
+    r[4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(b) >> (8 * i));
   }
 }

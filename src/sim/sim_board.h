@@ -105,6 +105,49 @@ public:
   bool streaming = false;
   int streamMode = 0;
 
+  // The count of each poll reply (poll number from 0), overriding samplesPerPoll.
+  std::function<int(uint64_t poll)> pollCount;
+  // Stream mode 7 sends ADC and temperature groups alternately within each reply, an
+  // even count of them (samplesPerPoll rounded down; pollCount as it says):
+  // even groups are stream samples as above, odd groups the 16-bit temperature
+  // word (high byte first, third byte 0) of temperatureSource, else temperatureWord.
+  uint16_t temperatureWord = 0;
+  std::function<uint16_t(uint64_t n)> temperatureSource;
+
+  // Single-value request BAh/BEh: answered with the status byte and the two 24-bit
+  // values A and B, low byte first. The source sees the command bytes.
+  int32_t singleValueA = 0;
+  int32_t singleValueB = 0;
+  std::function<std::pair<int32_t, int32_t>(const uint8_t* cmd)> singleValueSource;
+  int singleValueRequests = 0;
+
+  // The switched channel test's scan firmware. A board-status request (B5 07) arms
+  // it; from then on A4h and D2h are the board's own registers instead of chip RAM,
+  // and a register transfer whose packet byte 5 is 01h reaches the scan table,
+  // board address 100h + the address byte. The table holds the step length (120h),
+  // the round count (122h, low first), the channel count (124h), the fetch offset
+  // (170h, 24 bits) and length (173h); A4h bit 4 starts a scan, which completes at
+  // the board-status request after scanStatusPolls more (never when negative) and
+  // then sets scanDoneBits in the first status byte; A4h bit 3 fetches the result
+  // bytes into 100h. D2h bit 7 and A4h bit 3 read back set for d2BusyReads and
+  // fetchBusyReads reads after they were written (for ever when negative).
+  bool scanFirmwareArmed = false;
+  uint8_t scanTable[0x100] = {};
+  uint8_t boardRegA4 = 0;
+  uint8_t boardRegD2 = 0;
+  int scanStatusPolls = 1;
+  uint8_t scanDoneBits = 0x30;
+  int d2BusyReads = 1;
+  int fetchBusyReads = 1;
+  int scansStarted = 0;
+  // Result of sample `sample` of round `round` of the (0-based) channel block
+  // `block`, 24 bits; default (block + 1) * 10000h + round * 100h + sample.
+  std::function<int32_t(int block, int round, int sample)> scanSource;
+  std::vector<uint8_t> scanResults;  // round after round, block after block, 3 bytes a sample
+
+  // Called after every command the board has answered, with its bytes.
+  std::function<void(const std::vector<uint8_t>& cmd)> afterCommand;
+
   // I/Q demodulator: writing register 0Fh with bit 2 set starts a conversion; 0Fh then
   // reads with bit 2 set for iqBusyReads reads (for ever when negative), after which
   // the raw words of conversion n stand in 06h..08h (I) and 09h..0Bh (Q), high first.
@@ -151,6 +194,13 @@ private:
   int32_t NextSample();
   void StartIqConversion();
   void ReadingIqControl();
+  void SingleValue(const uint8_t* cmd, uint8_t* reply);
+  // Scan firmware: true when it took the register byte.
+  bool ScanWrite(int page, uint8_t wire, uint8_t value);
+  bool ScanRead(int page, uint8_t wire, uint8_t& value);
+  void ScanStatusPoll();
+  void StartScan();
+  void FetchResults();
 
   std::map<Handle, int> open_;  // handle -> position in devices
   Handle next_ = 0x40;
@@ -159,6 +209,12 @@ private:
   bool reply_ready_ = false;
   uint64_t sample_n_ = 0;
   int iq_busy_ = 0;  // reads of 0Fh left before the running conversion ends
+  uint64_t temperature_n_ = 0;
+  uint64_t poll_n_ = 0;
+  bool scan_running_ = false;
+  int scan_polls_left_ = 0;
+  int d2_busy_ = 0;
+  int fetch_busy_ = 0;
   std::mt19937 rng_{12345};
   std::normal_distribution<double> normal_{0.0, 1.0};
 };

@@ -24,6 +24,7 @@
 #include "instruments/segment_display.h"
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
+#include "analysis_program_fixture.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -35,21 +36,10 @@ const Bytes kStop = {0xC4, 0x03, 0x01};
 // The raw word an ADC capture decodes to v (positive words are halved).
 uint32_t AdcWord(int v) { return static_cast<uint32_t>(2 * v) & 0xFFFFFF; }
 
-class AnalysisWindow : public ProgramTest {
+class AnalysisWindow : public AnalysisProgramTest {
 protected:
   void SetUp() override {
-    ProgramTest::SetUp();
-    StartProgram();
-    w = prog->AnxADC;
-    Click("USBScan");
-    ASSERT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB On Line");
-    // Gain 1: the AD1GN field at 2 in the register shadow, as the ADC panel caches it.
-    TRegField& gain = prog->G.Fields.AD1GN;
-    uint8_t& reg = prog->G.Channels[0].RegShadow[gain.Address];
-    reg = gain.Into(reg, 2);
-    prog->Mx_UP->RunRefreshChain();
-    ASSERT_EQ(gain.Value, 2);
-    sim.board.ClearLog();
+    AnalysisProgramTest::SetUp();
     unlocked = LockedItems();
   }
 
@@ -61,13 +51,6 @@ protected:
   void Type(QComboBox* c, const QString& text) {
     c->setEditText(text);
     emit c->lineEdit()->textEdited(text);
-  }
-
-  int CountSent(const Bytes& prefix) const {
-    int n = 0;
-    for (const Bytes& p : Sent())
-      if (p.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p.begin())) ++n;
-    return n;
   }
 
   // 64 samples (13 dropped first, 11 a poll) alternating 104 and 100.
@@ -102,7 +85,6 @@ protected:
     return v;
   }
 
-  TAnxADC* w = nullptr;
   std::vector<bool> unlocked;  // the lock's items before any capture
 };
 
