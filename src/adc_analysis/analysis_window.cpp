@@ -1,5 +1,7 @@
 #include "adc_analysis/analysis_window.h"
 
+#include "common/scope_exit.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,20 +41,6 @@
 namespace {
 
 const QString kIqEkgExclusive = QStringLiteral("IQ Mode and EKG Cannot be used simultaneously");
-
-// Runs its action when the scope is left, also by an exception.
-class ScopeExit {
-public:
-  explicit ScopeExit(std::function<void()> f) : f_(std::move(f)) {}
-  ~ScopeExit() {
-    if (f_) f_();
-  }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-  std::function<void()> f_;
-};
 
 template <typename W>
 W* Named(W* w, const char* name) {
