@@ -3,6 +3,7 @@
 #include "common/number_text.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
+#include "shell/register_files.h"
 
 WaveformSettings ReadWaveformSettings(const QString& path) {
   SettingsReader in = SettingsReader::Open(path);
@@ -16,28 +17,11 @@ void WriteWaveformSettings(const QString& path, const WaveformSettings& s) {
   WriteTextLines(path, {QString::number(s.OffsetCode), QString::number(s.VppMv)});
 }
 
-namespace {
-// Two hexadecimal digits at 0-based position `at`; 0 when either is missing or foreign.
-int HexPair(const QString& line, int at) {
-  if (at + 2 > line.size()) return 0;
-  return HexStrToInt(line.mid(at, 2));
-}
-
-// Words 8r .. 8r + 7 from one data line.
-void ReadDataLine(const QString& line, int r, WaveTable& words) {
-  for (int j = 0; j < 8; ++j) {
-    const int high = HexPair(line, 10 * j + 2);
-    const int low = HexPair(line, 10 * j + 7);
-    words[8 * r + j] = static_cast<uint16_t>(high * 256 + low);
-  }
-}
-}  // namespace
 
 WaveTable RamArrayWords(const QStringList& lines) {
+  // Word k is the byte pair 2k (high) and 2k + 1 (low), bank 0 then bank 1.
+  const auto bytes = RamArrayFileBytes(lines);
   WaveTable words{};
-  auto line = [&](int index) { return index < lines.size() ? lines[index] : QString(); };
-  // Line 1 is bank 0's header; three lines (closing, empty, bank 1's header) lie between.
-  for (int r = 0; r < 8; ++r) ReadDataLine(line(1 + r), r, words);
-  for (int r = 0; r < 8; ++r) ReadDataLine(line(12 + r), 8 + r, words);
+  for (size_t k = 0; k < words.size(); ++k) words[k] = static_cast<uint16_t>(bytes[2 * k] * 256 + bytes[2 * k + 1]);
   return words;
 }

@@ -14,6 +14,7 @@
 #include "impedance/run_logs.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"
+#include "shell/register_files.h"
 
 namespace {
 
@@ -118,19 +119,6 @@ ChannelRun SampleChannel(const BodyFatContext& c, const BodyFatLimits& limits, c
     throw;
   }
   return run;
-}
-
-// Two hexadecimal digits at 0-based position `at`; 0 beyond the line or when foreign.
-uint8_t HexPair(const QString& line, int at) {
-  if (at + 2 > line.size()) return 0;
-  return static_cast<uint8_t>(HexStrToInt(line.mid(at, 2)));
-}
-
-void ReadRamDataLine(const QString& line, int r, std::array<uint8_t, 128>& bank) {
-  for (int j = 0; j < 8; ++j) {
-    bank[16 * r + 2 * j] = HexPair(line, 10 * j + 2);
-    bank[16 * r + 2 * j + 1] = HexPair(line, 10 * j + 7);
-  }
 }
 
 }  // namespace
@@ -247,11 +235,10 @@ void SearchFilePairs(BodyFatState& s, const QString& programDir, const QString& 
 }
 
 RamFileImage ReadRamFileImage(const QStringList& lines) {
+  const auto bytes = RamArrayFileBytes(lines);
   RamFileImage image;
-  auto line = [&](int index) { return index < lines.size() ? lines[index] : QString(); };
-  // Line 1 is bank 0's header; three lines (closing, empty, bank 1's header) lie between.
-  for (int r = 0; r < 8; ++r) ReadRamDataLine(line(1 + r), r, image.Bank0);
-  for (int r = 0; r < 8; ++r) ReadRamDataLine(line(12 + r), r, image.Bank1);
+  std::copy(bytes.begin(), bytes.begin() + 128, image.Bank0.begin());
+  std::copy(bytes.begin() + 128, bytes.end(), image.Bank1.begin());
   return image;
 }
 

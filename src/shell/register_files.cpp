@@ -64,3 +64,22 @@ void LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
     up.WriteRegs(e->Address, 1, 0);
   }
 }
+
+std::array<uint8_t, 256> RamArrayFileBytes(const QStringList& lines) {
+  std::array<uint8_t, 256> bytes{};
+  auto hexPair = [](const QString& line, int at) -> uint8_t {
+    if (at + 2 > line.size()) return 0;
+    return static_cast<uint8_t>(HexStrToInt(line.mid(at, 2)));
+  };
+  // Line 1 is bank 0's header; three lines (closing, empty, bank 1's header) lie between.
+  for (int bank = 0; bank < 2; ++bank)
+    for (int r = 0; r < 8; ++r) {
+      const int index = (bank == 0 ? 1 : 12) + r;
+      const QString line = index < lines.size() ? lines[index] : QString();
+      for (int j = 0; j < 8; ++j) {
+        bytes[128 * bank + 16 * r + 2 * j] = hexPair(line, 10 * j + 2);
+        bytes[128 * bank + 16 * r + 2 * j + 1] = hexPair(line, 10 * j + 7);
+      }
+    }
+  return bytes;
+}

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -23,6 +24,10 @@ QStringList RegisterFileLines(const Globals& g);
 // (the masked value; "-," where the mask is 0; the bank's last item without comma),
 // "};" and an empty line: 22 lines.
 QStringList RamArrayFileLines(const Globals& g);
+// Reads a RamArrayFile by its fixed columns (characters 3-4 and 8-9 of each 10-character
+// column): bytes 0..127 are bank 0 (80h..FFh), 128..255 bank 1 (180h..1FFh). Missing
+// lines, short lines and foreign characters read as 0.
+std::array<uint8_t, 256> RamArrayFileBytes(const QStringList& lines);
 
 // One register line of a RegisterFile: the first word is the address, the second
 // the value, each in the number syntax of ParseNumber ("07FH", "7FH" and "127" are
