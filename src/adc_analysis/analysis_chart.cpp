@@ -7,7 +7,7 @@
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "adc_analysis/value_grid_model.h"
 #include "shell/program.h"
 

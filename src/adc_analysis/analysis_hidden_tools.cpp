@@ -14,7 +14,7 @@
 #include "adc_analysis/adc_presets.h"
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/capture_loop.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "adc_analysis/single_value.h"
 #include "adc_analysis/test_series.h"
 #include "block_panels/wave_refresh.h"

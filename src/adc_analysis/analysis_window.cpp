@@ -29,7 +29,7 @@
 #include "adc_analysis/capture_loop.h"
 #include "adc_analysis/ekg_detector.h"
 #include "adc_analysis/switch_channel_test.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "adc_analysis/value_grid_model.h"
 #include "block_panels/adc_panel.h"
 #include "instruments/segment_display.h"

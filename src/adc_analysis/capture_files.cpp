@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "adc_analysis/analysis_state.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/text_encoding.h"
 
 namespace {

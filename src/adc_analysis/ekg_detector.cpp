@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 
 EkgParameters ReadEkgParameters(const QString (&f)[6], const QString& gain, const QString& coef,

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "adc_analysis/analysis_state.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 
 double GetGain(unsigned ad1gn, unsigned vr1gn) {

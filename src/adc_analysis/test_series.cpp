@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "adc_analysis/analysis_state.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 
 namespace {

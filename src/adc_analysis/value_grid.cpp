@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/number_text.h"
 
 void ValueGrid::SetShape(int rowCount, Labels labels) {

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <algorithm>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/text_encoding.h"
 #include "impedance/impedance_math.h"
 #include "impedance/run_logs.h"

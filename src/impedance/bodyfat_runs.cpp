@@ -3,7 +3,7 @@
 #include <QFile>
 #include <algorithm>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/line_tokens.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "adc_analysis/noise_figures.h"
 #include "common/errors.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "block_panels/opamp_panel.h"
 #include "common/errors.h"
 #include "impedance/impedance_math.h"

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "impedance/dc_run_sampling.h"
 #include "impedance/impedance_math.h"

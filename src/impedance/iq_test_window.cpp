@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "impedance/impedance_math.h"
 #include "impedance/iq_calibration.h"

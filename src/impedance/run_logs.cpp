@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <cmath>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "platform/clock.h"

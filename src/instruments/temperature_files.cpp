@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "instruments/meter_reading.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 #include "common/waits.h"

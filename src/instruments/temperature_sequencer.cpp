@@ -3,7 +3,7 @@
 #include <climits>
 #include <cmath>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "common/waits.h"
 #include "instruments/step_tables.h"

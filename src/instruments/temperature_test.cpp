@@ -14,7 +14,7 @@
 #include <algorithm>
 
 #include "adc_analysis/analysis_window.h"
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "common/errors.h"
 #include "common/number_text.h"
 #include "common/scope_exit.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "adc_analysis/value_grid_model.h"
 
 namespace {

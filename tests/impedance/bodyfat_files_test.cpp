@@ -3,7 +3,7 @@
 
 #include <QFile>
 
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 #include "impedance/bodyfat_files.h"
 #include "impedance/impedance_math.h"
 #include "impedance_fixture.h"

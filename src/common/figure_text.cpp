@@ -1,4 +1,4 @@
-#include "adc_analysis/figure_text.h"
+#include "common/figure_text.h"
 
 #include <cmath>
 
