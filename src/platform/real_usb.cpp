@@ -3,6 +3,7 @@
 #include <hidapi/hidapi.h>
 #include <libusb-1.0/libusb.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -13,6 +14,11 @@ constexpr uint32_t ERROR_GEN_FAILURE = 31;
 constexpr uint32_t ERROR_SEM_TIMEOUT = 121;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr size_t HidReportLen = 65;  // report id + 64 bytes
+// Opening a driver device reads its IN endpoint empty: a reply that came after its
+// transfer had timed out would otherwise answer the next command. Each read waits
+// this long; a board that keeps sending is read at most this many packets.
+constexpr int DrainTimeoutMs = 20;
+constexpr int DrainPacketLimit = 64;
 }  // namespace
 
 struct RealUsbServices::Device {
@@ -89,6 +95,7 @@ Handle RealUsbServices::OpenDriverDevice(const std::string& name) {
     }
     libusb_set_auto_detach_kernel_driver(d->usb, 1);
     d->claimed = libusb_claim_interface(d->usb, 0) == 0;
+    if (d->claimed && d->ep_in) Drain(*d);
     last_error_ = 0;
     result = Add(std::move(d));
   }
@@ -121,10 +128,22 @@ bool RealUsbServices::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in
         last_error_ = ERROR_GEN_FAILURE;
         return false;
       }
-      uint8_t ep = code == IOCTL_BULK_WRITE ? d->ep_out : d->ep_in;
       int moved = 0;
-      int rc = libusb_bulk_transfer(d->usb, ep, out, static_cast<int>(outLen), &moved,
-                                    UsbTransferTimeoutMs);
+      int rc;
+      if (code == IOCTL_BULK_WRITE) {
+        rc = libusb_bulk_transfer(d->usb, d->ep_out, out, static_cast<int>(outLen), &moved,
+                                  UsbTransferTimeoutMs);
+      } else {
+        // The board may send more than the caller wants (a whole packet to an 8-byte
+        // read): read whole packets and hand on what fits.
+        std::vector<uint8_t> scratch(ReadSize(*d, outLen));
+        rc = libusb_bulk_transfer(d->usb, d->ep_in, scratch.data(), static_cast<int>(scratch.size()),
+                                  &moved, UsbTransferTimeoutMs);
+        if (rc == 0) {
+          moved = std::min(moved, static_cast<int>(outLen));
+          std::memcpy(out, scratch.data(), static_cast<size_t>(moved));
+        }
+      }
       if (rc != 0) {
         last_error_ = rc == LIBUSB_ERROR_TIMEOUT ? ERROR_SEM_TIMEOUT : ERROR_GEN_FAILURE;
         return false;
@@ -138,29 +157,51 @@ bool RealUsbServices::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in
   }
 }
 
-// Index i is the i-th HID interface with the board's ids.
+// A whole number of the IN endpoint's packets that holds `wanted` bytes.
+size_t RealUsbServices::ReadSize(const Device& d, size_t wanted) {
+  size_t packet = d.max_in & 0x7FF;
+  if (packet == 0) packet = 64;
+  size_t packets = std::max<size_t>(1, (wanted + packet - 1) / packet);
+  return packets * packet;
+}
+
+void RealUsbServices::Drain(Device& d) {
+  std::vector<uint8_t> scratch(ReadSize(d, 1));
+  for (int i = 0; i < DrainPacketLimit; ++i) {
+    int moved = 0;
+    if (libusb_bulk_transfer(d.usb, d.ep_in, scratch.data(), static_cast<int>(scratch.size()), &moved,
+                             DrainTimeoutMs) != 0)
+      break;
+  }
+}
+
+// Index i is the i-th HID interface with the board's ids. A scan asks for the indexes
+// in rising order: the system is enumerated when it starts again from a lower index,
+// and the rest of the scan uses that list.
 Handle RealUsbServices::Hid_GetDeviceH(uint8_t& found, uint32_t index) {
   found = 0;
   if (!hid_ready_) hid_ready_ = hid_init() == 0;
   if (!hid_ready_) return InvalidHandle;
-  hid_device_info* all = hid_enumerate(HidVendorId, HidProductId);
-  uint32_t k = 0;
-  Handle result = InvalidHandle;
-  for (hid_device_info* p = all; p; p = p->next, ++k) {
-    if (k != index) continue;
-    hid_device* dev = hid_open_path(p->path);
-    if (!dev) break;
-    auto d = std::make_unique<Device>();
-    d->hid = dev;
-    d->hid_vendor = p->vendor_id;
-    d->hid_product = p->product_id;
-    d->hid_version = p->release_number;
-    found = 1;
-    result = Add(std::move(d));
-    break;
+  if (!hid_listed_ || index <= hid_last_index_) {
+    hid_list_.clear();
+    hid_device_info* all = hid_enumerate(HidVendorId, HidProductId);
+    for (hid_device_info* p = all; p; p = p->next)
+      hid_list_.push_back({p->path ? p->path : "", p->vendor_id, p->product_id, p->release_number});
+    hid_free_enumeration(all);
+    hid_listed_ = true;
   }
-  hid_free_enumeration(all);
-  return result;
+  hid_last_index_ = index;
+  if (index >= hid_list_.size()) return InvalidHandle;
+  const HidEntry& e = hid_list_[index];
+  hid_device* dev = hid_open_path(e.path.c_str());
+  if (!dev) return InvalidHandle;
+  auto d = std::make_unique<Device>();
+  d->hid = dev;
+  d->hid_vendor = e.vendor;
+  d->hid_product = e.product;
+  d->hid_version = e.version;
+  found = 1;
+  return Add(std::move(d));
 }
 
 bool RealUsbServices::Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen,

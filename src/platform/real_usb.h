@@ -1,9 +1,12 @@
 #pragma once
 // The board's USB access on Linux: driver devices through libusb, HID boards
-// through hidapi (hidraw). Every transfer has a time-out of UsbTransferTimeoutMs.
+// through hidapi (hidraw). Every transfer has a time-out of UsbTransferTimeoutMs;
+// opening a driver device first reads away any reply still waiting in it.
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/usb_services.h"
 
@@ -27,11 +30,21 @@ public:
 
 private:
   struct Device;
+  struct HidEntry {
+    std::string path;
+    uint16_t vendor, product, version;
+  };
   Handle Add(std::unique_ptr<Device> d);
   Device* Find(Handle h);
+  static size_t ReadSize(const Device& d, size_t wanted);
+  void Drain(Device& d);
 
   libusb_context* ctx_ = nullptr;
   bool hid_ready_ = false;
+  // The board's HID interfaces as the current scan's enumeration found them.
+  std::vector<HidEntry> hid_list_;
+  bool hid_listed_ = false;
+  uint32_t hid_last_index_ = 0;
   std::map<Handle, std::unique_ptr<Device>> devices_;
   Handle next_ = 0x100;
   uint32_t last_error_ = 0;
