@@ -1,0 +1,188 @@
+// RealUsbServices and the transport on boards emulated below libusb and hidapi.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <hidapi.h>
+#include <umockdev.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "common/globals.h"
+#include "emulated_usb/emulated_boards.h"
+#include "link/usb_transport.h"
+#include "platform/real_usb.h"
+#include "sim/sim_board.h"
+
+namespace {
+int hidEnumerations = 0;
+}
+
+// Counts the enumerations of HID devices the program asks hidapi for.
+extern "C" hid_device_info* hid_enumerate(unsigned short vendor, unsigned short product) {
+  using Enumerate = hid_device_info* (*)(unsigned short, unsigned short);
+  static const auto real = reinterpret_cast<Enumerate>(dlsym(RTLD_NEXT, "hid_enumerate"));
+  ++hidEnumerations;
+  return real(vendor, product);
+}
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Kind = EmulatedBoards::Kind;
+
+class RealUsb : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(umockdev_in_mock_environment()) << "the emulated boards need umockdev-wrapper";
+    usb = std::make_unique<RealUsbServices>();
+  }
+
+  // One command out and the reply into `reply` (`length` bytes asked for) on the
+  // driver path, as the transport moves them.
+  bool Exchange(Handle h, const Bytes& command, uint8_t* reply, size_t length, uint32_t& returned) {
+    uint32_t pipe = 1, moved = 0;
+    Bytes out = command;
+    if (!usb->DeviceIoControl(h, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4, out.data(), out.size(),
+                              &moved))
+      return false;
+    pipe = 0;
+    return usb->DeviceIoControl(h, IOCTL_BULK_READ, reinterpret_cast<uint8_t*>(&pipe), 4, reply, length, &returned);
+  }
+  // The board kind word of F9 02 through a fresh read.
+  uint16_t BoardKindWord(Handle h) {
+    uint8_t reply[8] = {};
+    uint32_t n = 0;
+    EXPECT_TRUE(Exchange(h, {0xF9, 0x02, 0x00, 0x00}, reply, sizeof reply, n));
+    EXPECT_EQ(n, 8u);
+    return static_cast<uint16_t>(reply[0] | reply[1] << 8);
+  }
+
+  SimBoard board;
+  EmulatedBoards boards{board};
+  std::unique_ptr<RealUsbServices> usb;
+};
+
+TEST_F(RealUsb, DriverBoardIsFoundWithItsEndpoints) {
+  EXPECT_EQ(usb->OpenDriverDevice("Mxusb-0"), InvalidHandle);
+  boards.Plug(Kind::Driver);
+  EXPECT_EQ(usb->OpenDriverDevice("Mxusb-1"), InvalidHandle);
+  Handle h = usb->OpenDriverDevice("Mxusb-0");
+  ASSERT_TRUE(HandleValid(h));
+  uint8_t info[340];
+  uint32_t n = 0;
+  ASSERT_TRUE(usb->DeviceIoControl(h, IOCTL_GET_DEVICE_DESCRIPTOR, info, 6, info, 6, &n));
+  EXPECT_EQ(Bytes(info, info + 6), (Bytes{0x47, 0x05, 0x04, 0x10, 0x00, 0x01}));
+  ASSERT_TRUE(usb->DeviceIoControl(h, IOCTL_GET_PIPE_INFO, nullptr, 0, info, sizeof info, &n));
+  EXPECT_EQ(Bytes(info, info + 4), (Bytes{64, 0, 0x81, 2}));  // pipe 0: bulk IN
+  EXPECT_EQ(Bytes(info + 20, info + 24), (Bytes{64, 0, 0x02, 2}));  // pipe 1: bulk OUT
+  EXPECT_EQ(BoardKindWord(h), 0xFFFF);
+  EXPECT_TRUE(usb->CloseHandle(h));
+}
+
+// Whatever the length of the board's packet, the caller gets at most the bytes it
+// asked for, the rest of its buffer untouched, and the next reply is the next command's.
+TEST_F(RealUsb, DriverRepliesOfAnyLengthFitTheRead) {
+  struct Case {
+    const char* what;
+    bool fullPackets;
+    int emptyReplies;
+    size_t delivered;
+  } cases[] = {
+      {"a packet as long as the reply", false, 0, 8},
+      {"a whole 64-byte packet to an 8-byte read", true, 0, 8},
+      {"a zero-length packet", false, 1, 0},
+  };
+  boards.Plug(Kind::Driver);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boards.fullPackets = c.fullPackets;
+    boards.emptyReplies = c.emptyReplies;
+    Handle h = usb->OpenDriverDevice("Mxusb-0");
+    ASSERT_TRUE(HandleValid(h));
+    uint8_t reply[16];
+    std::memset(reply, 0xEE, sizeof reply);
+    uint32_t n = 99;
+    ASSERT_TRUE(Exchange(h, {0xF9, 0xAC}, reply, 8, n));  // the firmware's name
+    EXPECT_EQ(n, c.delivered);
+    EXPECT_EQ(std::string(reply, reply + n), std::string("Velmoran", c.delivered));
+    EXPECT_EQ(Bytes(reply + n, reply + sizeof reply), Bytes(sizeof reply - n, 0xEE));
+    EXPECT_EQ(BoardKindWord(h), 0xFFFF);
+    EXPECT_EQ(boards.WaitingReplies(), 0u);
+    usb->CloseHandle(h);
+  }
+}
+
+// A reply that comes after the read gave up waits in the board; opening the device
+// again reads it away, so the next command gets its own reply.
+TEST_F(RealUsb, OpeningDrainsRepliesThatCameTooLate) {
+  boards.Plug(Kind::Driver);
+  Handle h = usb->OpenDriverDevice("Mxusb-0");
+  ASSERT_TRUE(HandleValid(h));
+  boards.lateReplies = 1;
+  uint8_t reply[8] = {};
+  uint32_t n = 0;
+  EXPECT_FALSE(Exchange(h, {0xF9, 0xAC}, reply, sizeof reply, n));
+  EXPECT_EQ(usb->GetLastError(), 121u);  // the semaphore time-out
+  EXPECT_EQ(boards.WaitingReplies(), 1u);
+  usb->CloseHandle(h);
+
+  h = usb->OpenDriverDevice("Mxusb-0");
+  ASSERT_TRUE(HandleValid(h));
+  EXPECT_EQ(boards.WaitingReplies(), 0u);
+  EXPECT_EQ(BoardKindWord(h), 0xFFFF);
+  usb->CloseHandle(h);
+}
+
+// A scan of the 128 HID indexes enumerates the system's HID devices once.
+TEST_F(RealUsb, AScanEnumeratesHidDevicesOnce) {
+  Globals g;
+  UsbTransport t{*usb, g};
+  Devc& d = g.Channels[0].Devc;
+  struct Step {
+    const char* what;
+    void (EmulatedBoards::*change)(Kind);
+    bool found;
+  } steps[] = {
+      {"no board", nullptr, false},
+      {"a HID board", &EmulatedBoards::Plug, true},
+      {"the board unplugged", &EmulatedBoards::Unplug, false},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    if (s.change) (boards.*s.change)(Kind::Hid);
+    hidEnumerations = 0;
+    EXPECT_EQ(t.OpenDevice(d), s.found);
+    EXPECT_EQ(hidEnumerations, 1);
+    EXPECT_EQ(d.Opened, s.found ? 1 : 0);
+  }
+}
+
+TEST_F(RealUsb, HidBoardAnswersThroughHidraw) {
+  boards.Plug(Kind::Hid);
+  uint8_t found = 0;
+  Handle h = usb->Hid_GetDeviceH(found, 0);
+  ASSERT_TRUE(found);
+  uint16_t in = 0, out = 0, attributes[3] = {};
+  uint8_t scratch[256];
+  ASSERT_TRUE(usb->Hid_Get_att(h, in, out, attributes, scratch));
+  EXPECT_EQ(in, 65);
+  EXPECT_EQ(out, 65);
+  EXPECT_EQ(attributes[0], 0x04D8);
+  EXPECT_EQ(attributes[1], 0x2008);
+  EXPECT_EQ(attributes[2], 0x0727);
+  uint8_t report[65] = {0x00, 0xF9, 0xAC};
+  ASSERT_TRUE(usb->WriteFile(h, report, sizeof report));
+  std::memset(report, 0xEE, sizeof report);
+  ASSERT_TRUE(usb->ReadFile(h, report, sizeof report));
+  EXPECT_EQ(report[0], 0x00);  // the report id of an unnumbered report
+  EXPECT_EQ(std::string(report + 1, report + 9), "Velmoran");
+  // Nothing more was sent: a read waits its time-out and fails.
+  EXPECT_FALSE(usb->ReadFile(h, report, sizeof report));
+  EXPECT_EQ(usb->GetLastError(), 121u);
+  EXPECT_EQ(usb->Hid_GetDeviceH(found, 1), InvalidHandle);
+  EXPECT_EQ(found, 0);
+  usb->CloseHandle(h);
+}
+
+}  // namespace
