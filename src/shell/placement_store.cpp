@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 // The file stores 1 for maximized and 2 for minimized, the reverse of WindowState.
@@ -79,11 +80,20 @@ void TRestoreWin::LoadFromFile() {
 }
 
 QByteArray TRestoreWin::Serialize() const {
-  QByteArray out = "1.10\r\n" + QByteArray::number(PlacementCount()) + "\r\n";
-  for (const Node& n : PlacementTable) {
-    out += n.Name.toUtf8() + "\r\n";
-    for (int v : {n.Left, n.Top, n.Width, n.Height, int(FileStateOf(n.WindowState)), int(n.Shown)})
-      out += QByteArray::number(v).rightJustified(5, ' ');
+  const int count = std::min(PlacementCount(), Capacity);
+  QByteArray out = "1.10\r\n" + QByteArray::number(count) + "\r\n";
+  for (int i = 0; i < count; ++i) {
+    const Node& n = PlacementTable[i];
+    // A name is one line.
+    QByteArray name = n.Name.toUtf8();
+    name.replace('\r', ' ').replace('\n', ' ');
+    out += name + "\r\n";
+    // Right-aligned in five places; a number that fills them (10428, -1920) or more
+    // gets a blank before it, so numbers never run together.
+    for (int v : {n.Left, n.Top, n.Width, n.Height, int(FileStateOf(n.WindowState)), int(n.Shown)}) {
+      const QByteArray text = QByteArray::number(v);
+      out += text.size() < 5 ? text.rightJustified(5, ' ') : " " + text;
+    }
     out += "\r\n";
   }
   return out;

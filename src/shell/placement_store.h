@@ -59,7 +59,8 @@ public:
   void RecordForm(const Window& w);
   QRect FitToScreen(QRect r, uint8_t state, bool sizeable) const;
 
-  // The file's text form, CR LF line ends (what SaveToFile writes).
+  // The file's text form, CR LF line ends (what SaveToFile writes): at most Capacity
+  // entries, whatever the table holds, so the file reads back as written.
   QByteArray Serialize() const;
   // Reads the file's text form into the table; stops silently at the first error.
   void Parse(const QByteArray& content);

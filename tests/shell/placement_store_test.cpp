@@ -1,5 +1,6 @@
 // The window placement store: its file, and placements applied at the next start.
 #include <QFile>
+#include <vector>
 
 #include "shell/main_panel.h"
 #include "shell/placement_store.h"
@@ -47,6 +48,39 @@ TEST(PlacementStore, FileFormatRoundTrip) {
   EXPECT_EQ(store.PlacementFile(), "/nonexistent/prog.wst");
   store.ExtName = "";
   EXPECT_EQ(store.PlacementFile(), "/nonexistent/prog.wst");
+}
+
+TEST(PlacementStore, WideAndNegativeNumbersStaySeparate) {
+  // Numbers that fill the five places or more get a blank before them; the others
+  // keep the right-aligned form.
+  TRestoreWin store("/x");
+  FakeWindow a;
+  a.rect = QRect(-1920, -1080, 10428, 768);
+  store.RecordForm(a.Bind("MainPanel"));
+  EXPECT_EQ(store.Serialize(), "1.10\r\n1\r\nMainPanel\r\n -1920 -1080 10428  768    0    0\r\n");
+
+  const QRect cases[] = {{-1920, -1080, 1920, 1080}, {10428, 20000, 99999, 12345}, {-9999, 9999, -10000, 0},
+                         {-1000000, -2000000, 1000000, 2000000}, {0, 0, 0, 0}};
+  TRestoreWin written("/x");
+  std::vector<FakeWindow> windows(std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    windows[i].rect = cases[i];
+    windows[i].state = static_cast<uint8_t>(i % 3);
+    windows[i].visible = i % 2;
+    written.RecordForm(windows[i].Bind(QString("W%1").arg(i)));
+  }
+  TRestoreWin read("/x");
+  read.Parse(written.Serialize());
+  ASSERT_EQ(read.PlacementCount(), static_cast<int>(std::size(cases)));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const TRestoreWin::Node& n = read.PlacementTable[static_cast<int>(i)];
+    EXPECT_EQ(n.Left, cases[i].left()) << i;
+    EXPECT_EQ(n.Top, cases[i].top()) << i;
+    EXPECT_EQ(n.Width, cases[i].width()) << i;
+    EXPECT_EQ(n.Height, cases[i].height()) << i;
+    EXPECT_EQ(n.WindowState, i % 3) << i;
+    EXPECT_EQ(n.Shown, i % 2) << i;
+  }
 }
 
 TEST(PlacementStore, BadFilesAreReadAsFarAsTheyGo) {
