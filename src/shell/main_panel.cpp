@@ -251,13 +251,15 @@ void TMainPanel::FormActivate() {
 
 void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
-  SaveConfig(P.G.AppDir + "MxADC.cfg");
-  P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt");
+  // Each file is written on its own: a failure is shown, naming the file, and the
+  // others are still written. The panels' close handlers write their own files.
+  P.Attempt([this] { SaveConfig(P.G.AppDir + "MxADC.cfg"); });
+  P.Attempt([this] { P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt"); });
   // The register lists live until here.
   P.G.RegBitList.reset();
   P.G.RegByteList.reset();
   P.G.RegWordList.reset();
-  for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  for (const auto& e : P.HideOrder()) P.Attempt([&] { ShowPanel(e.form, e.index, false); });
 }
 
 void TMainPanel::FormDestroy() {

@@ -4,6 +4,8 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "common/errors.h"
+
 namespace {
 // The file stores 1 for maximized and 2 for minimized, the reverse of WindowState.
 uint8_t FileStateOf(uint8_t s) { return s == 2 ? 1 : s == 1 ? 2 : 0; }
@@ -101,10 +103,11 @@ QByteArray TRestoreWin::Serialize() const {
 
 void TRestoreWin::SaveToFile() {
   for (const Window& w : Windows) RecordForm(w);
-  QSaveFile f(PlacementFile());
-  if (!f.open(QIODevice::WriteOnly)) return;
+  const QString path = PlacementFile();
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) throw EInOutError("Cannot create file \"" + path + "\". " + f.errorString());
   f.write(Serialize());
-  f.commit();
+  if (!f.commit()) throw EInOutError("Cannot write file \"" + path + "\". " + f.errorString());
 }
 
 void TRestoreWin::ApplyToAllForms() {

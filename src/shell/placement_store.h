@@ -52,7 +52,10 @@ public:
 
   void FormShowHook();   // the main window's show event
   void FormCloseHook();  // after the main window's close handler
+  // Reading is silent on every error: the placements stay as far as read.
   void LoadFromFile();
+  // Records every window and writes the file whole; a file that cannot be created
+  // or written raises EInOutError (the old file stays).
   void SaveToFile();
   void ApplyToAllForms();
   void ApplyToForm(const Window& w);

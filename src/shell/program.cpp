@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,6 +22,7 @@
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
+#include "platform/dialogs.h"
 #include "platform/usb_services.h"
 #include "shell/hex_keypad.h"
 #include "shell/main_panel.h"
@@ -49,8 +51,10 @@ Program::Program(const QString& programDir, const Platform& platform, const QStr
 }
 
 Program::~Program() {
+  // Nothing may escape a destructor: the close and the destroy handler show their
+  // own errors.
   Close();
-  main_->FormDestroy();
+  Attempt([this] { main_->FormDestroy(); });
   up_->Timer1->stop();
 }
 
@@ -182,6 +186,22 @@ void Program::Start() { MainPanel->FormActivate(); }
 void Program::Close() {
   if (closed_) return;
   closed_ = true;
-  MainPanel->FormClose();
-  MainPanel->RestoreWin1->FormCloseHook();
+  Attempt([this] { MainPanel->FormClose(); });
+  Attempt([this] { MainPanel->RestoreWin1->FormCloseHook(); });
+}
+
+void Program::ShowError(const QString& text) const {
+  Plat.dialogs->MessageBox(MainPanel, text, QCoreApplication::applicationName(), MB_OK);
+}
+
+bool Program::Attempt(const std::function<void()>& step) const {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& e) {
+    ShowError(QString::fromStdString(e.what()));
+  } catch (...) {
+    ShowError("Unknown error");
+  }
+  return false;
 }

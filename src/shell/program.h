@@ -5,6 +5,7 @@
 // the simulated one.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "common/globals.h"
@@ -48,8 +49,16 @@ public:
 
   // The one-time start-up step after the last window exists.
   void Start();
-  // The main window's close (configuration written, panels hidden); runs once.
+  // The main window's close (configuration written, panels hidden, placements
+  // written); runs once. Each file is written on its own: a failure is shown and the
+  // close goes on, so nothing escapes it.
   void Close();
+
+  // Shows an error as the application's top-level handler does.
+  void ShowError(const QString& text) const;
+  // Runs one step; an error it raises is shown and the caller goes on. False when
+  // the step failed.
+  bool Attempt(const std::function<void()>& step) const;
 
   Globals G;
   Platform Plat;
