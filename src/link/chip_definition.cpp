@@ -95,7 +95,9 @@ QString ChipDefinition::FindIncludeFile(const QString& upperName) const {
   const QString folder = FindEntry(programDir_, QStringLiteral("Include"), QDir::Dirs);
   if (folder.isEmpty()) return {};
   const QString folderPath = programDir_ + folder + '/';
-  const QString file = FindEntry(folderPath, upperName, QDir::Files);
+  // A folder in the file's place is found too: it then fails to read and is reported
+  // rather than passing for a missing file.
+  const QString file = FindEntry(folderPath, upperName, QDir::Files | QDir::Dirs);
   return file.isEmpty() ? QString() : folderPath + file;
 }
 
@@ -130,6 +132,8 @@ bool ChipDefinition::GetSELUP() {
   Tell([](ChipDefinitionListener& l) { l.DefinitionOpened(); });
   seen_ = {};
   std::memset(g_.RegIsBit, 0, sizeof g_.RegIsBit);
+  includePath_ = includePath;
+  keywordLines_ = 0;
 
   const QStringList lines = ReadTextLines(includePath);
   LineRec rec;
@@ -140,6 +144,7 @@ bool ChipDefinition::GetSELUP() {
       if (section != 0) DataLine(section, raw, rec);
       continue;
     }
+    ++keywordLines_;
     if (IsSection(code)) {
       section = code;
       if (code == K::RegBit && g_.RegBitList) g_.RegBitList->Clear();
@@ -323,15 +328,18 @@ void ChipDefinition::IqListLine(uint16_t section, const LineRec& line) {
   }
 }
 
+QStringList BuiltInProductItems() {
+  QStringList items;
+  for (int i = 0; i < 16; ++i)
+    items << QStringLiteral("40R27 (16k)") << QStringLiteral("40Q27  (8k)") << QStringLiteral("40Q26  (4k)")
+          << QStringLiteral("40Q25  (2k)");
+  return items;
+}
+
 QStringList ProductListItems(const QString& includeDir) {
   const QString path = WithSlash(includeDir) + QStringLiteral("MxSel.INC");
+  if (!QFile::exists(path)) return BuiltInProductItems();
   QStringList items;
-  if (!QFile::exists(path)) {
-    for (int i = 0; i < 16; ++i)
-      items << QStringLiteral("40R27 (16k)") << QStringLiteral("40Q27  (8k)") << QStringLiteral("40Q26  (4k)")
-            << QStringLiteral("40Q25  (2k)");
-    return items;
-  }
   LineRec rec;
   for (const QString& line : ReadTextLines(path)) {
     SetLineText(rec, UpperAscii(line));

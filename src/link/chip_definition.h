@@ -31,6 +31,10 @@ public:
 
   // The seen flags of the last parse that got as far as the include file.
   const ChipDefinitionSeen& Seen() const { return seen_; }
+  // The include file of the last parse that got as far as it, and how many of its
+  // lines were keywords (none: the file is empty or not a chip definition).
+  const QString& IncludePath() const { return includePath_; }
+  int KeywordLines() const { return keywordLines_; }
 
 private:
   QString FindIncludeFile(const QString& upperName) const;
@@ -56,9 +60,14 @@ private:
   QString programDir_;
   int32_t number_ = 0;
   ChipDefinitionSeen seen_;
+  QString includePath_;
+  int keywordLines_ = 0;
 };
 
 // The Setup dialog's product list from "MxSel.INC" in includeDir: per line (upper-
 // cased) word 2 + two blanks + word 3, up to the first line whose first word has
-// fewer than 3 characters; without the file the built-in list of 64 items.
+// fewer than 3 characters; without the file the built-in list. A file that cannot be
+// read raises EInOutError.
 QStringList ProductListItems(const QString& includeDir);
+// The built-in product list of 64 items.
+QStringList BuiltInProductItems();

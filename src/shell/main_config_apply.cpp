@@ -74,7 +74,7 @@ void TMainPanel::SaveConfig(const QString& fileName) {
   WriteTextLines(fileName, FormatMainConfig(P.G.AppCaption, c));
 }
 
-void TMainPanel::LoadConfig(const QString& fileName) {
+bool TMainPanel::LoadConfig(const QString& fileName) {
   if (!QFile::exists(fileName)) SaveConfig(fileName);
   STND& ch = P.G.Channels[0];
   TAnxADC* anx = P.AnxADC;
@@ -147,8 +147,9 @@ void TMainPanel::LoadConfig(const QString& fileName) {
         break;
     }
   };
-  if (!ReadMainConfig(fileName, P.G.AppCaption, c, apply)) return;
+  if (!ReadMainConfig(fileName, P.G.AppCaption, c, apply)) return false;
   opt->GetSELUP();
   for (QComboBox* box : {opt->TXBaud, opt->TXCOM, opt->TXParity, opt->CLPT})
     if (box) box->setEnabled(false);
+  return true;
 }

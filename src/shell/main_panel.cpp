@@ -209,15 +209,19 @@ void TMainPanel::FormCreate() {
   ch.Devc.Opened = 0;
   ch.Devc.Handle = InvalidHandle;
 
-  QString captionFile = P.ExeDir + "MxAppName.cfg";
+  // A caption file that cannot be read is reported; the built-in caption is used.
+  P.G.AppCaption = kDefaultCaption;
+  const QString captionFile = P.ExeDir + "MxAppName.cfg";
   if (QFile::exists(captionFile)) {
     QFile f(captionFile);
-    if (!f.open(QIODevice::ReadOnly)) throw EInOutError("I/O error: cannot open " + captionFile);
-    QByteArray line = f.readLine();
-    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
-    P.G.AppCaption = DecodeBig5(line);
-  } else {
-    P.G.AppCaption = kDefaultCaption;
+    if (f.open(QIODevice::ReadOnly)) {
+      QByteArray line = f.readLine();
+      while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+      P.G.AppCaption = DecodeBig5(line);
+    } else {
+      captionUnread_ = true;
+      P.ShowError("Cannot open file \"" + captionFile + "\". " + f.errorString() + "\nThe built-in caption is used.");
+    }
   }
   setWindowTitle(P.G.AppCaption);
   P.G.IdleTicks = 0;
@@ -225,22 +229,34 @@ void TMainPanel::FormCreate() {
 
 void TMainPanel::FormActivate() {
   P.G.AppDir = P.ExeDir;
-  for (const auto& e : P.HideOrder()) ShowPanel(e.form, e.index, false);
+  for (const auto& e : P.HideOrder()) P.Attempt([&] { ShowPanel(e.form, e.index, false); });
   // A settings file that cannot be read is reported and the start-up goes on with
-  // what was read before the fault and the defaults for the rest.
-  auto report = [this](const std::exception& e) {
-    P.dialogs().MessageBox(this, QString::fromStdString(e.what()), QCoreApplication::applicationName(), MB_OK);
+  // what was read before the fault and the defaults for the rest. The file is left
+  // as it is at close, so what this run did not understand is not replaced.
+  auto unread = [this](const QString& path, const std::exception& e) {
+    const bool exists = QFileInfo::exists(path);
+    P.ShowError(QString::fromStdString(e.what()) +
+                (exists ? "\n" + QFileInfo(path).fileName() + " is kept as it is: it is not written at close." : ""));
+    return exists;
   };
+  const QString config = P.G.AppDir + "MxADC.cfg";
   try {
-    LoadConfig(P.G.AppDir + "MxADC.cfg");
+    // Without the user's caption the file's caption line cannot match: it is ignored
+    // this time and kept.
+    if (!LoadConfig(config) && captionUnread_) {
+      keepConfig_ = true;
+      P.ShowError("MxADC.cfg is not applied, as the caption file could not be read.\n"
+                  "MxADC.cfg is kept as it is: it is not written at close.");
+    }
   } catch (const std::exception& e) {
-    report(e);
+    keepConfig_ = unread(config, e);
     P.Option->GetSELUP();
   }
+  const QString steps = P.G.AppDir + "StepADC.txt";
   try {
-    P.WeightCAL->LoadConfig(P.G.AppDir + "StepADC.txt");
+    P.WeightCAL->LoadConfig(steps);
   } catch (const std::exception& e) {
-    report(e);
+    keepSteps_ = unread(steps, e);
   }
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) {
     P.G.NPoints = 256;
@@ -253,8 +269,8 @@ void TMainPanel::FormClose() {
   P.G.AppDir = P.ExeDir;
   // Each file is written on its own: a failure is shown, naming the file, and the
   // others are still written. The panels' close handlers write their own files.
-  P.Attempt([this] { SaveConfig(P.G.AppDir + "MxADC.cfg"); });
-  P.Attempt([this] { P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt"); });
+  if (!keepConfig_) P.Attempt([this] { SaveConfig(P.G.AppDir + "MxADC.cfg"); });
+  if (!keepSteps_) P.Attempt([this] { P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt"); });
   // The register lists live until here.
   P.G.RegBitList.reset();
   P.G.RegByteList.reset();

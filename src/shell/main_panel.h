@@ -54,9 +54,10 @@ public:
 
   void USBClient();
 
-  // The main configuration file "MxADC.cfg".
+  // The main configuration file "MxADC.cfg". LoadConfig is true when the file's
+  // caption line matched and its blocks were applied.
   void SaveConfig(const QString& fileName);
-  void LoadConfig(const QString& fileName);
+  bool LoadConfig(const QString& fileName);
   // Values of the configuration file that no window holds.
   bool ConfigFlags[6] = {};
   // F9 05: the firmware name, or empty when the exchange failed.
@@ -112,4 +113,10 @@ private:
   void BuildMenus();
   void ShowItems(std::initializer_list<const char*> names, bool visible);
   std::unique_ptr<TRestoreWin> restore_;
+  // The caption file exists but could not be read: the built-in caption is used.
+  bool captionUnread_ = false;
+  // Settings files the start-up step could not read: the close leaves them as they
+  // are rather than replacing what it did not understand.
+  bool keepConfig_ = false;
+  bool keepSteps_ = false;
 };

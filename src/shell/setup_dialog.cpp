@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "common/errors.h"
 #include "common/waits.h"
 #include "instruments/meter_panel.h"
 #include "instruments/serial_protocols.h"
@@ -166,7 +167,15 @@ void TOption::CreateControls() {
 void TOption::FormCreate() {
   P.G.IncludeDir = P.ExeDir;
   CbSeluP->clear();
-  CbSeluP->addItems(ProductListItems(P.G.IncludeDir));
+  QStringList products;
+  try {
+    products = ProductListItems(P.G.IncludeDir);
+  } catch (const MxError& e) {
+    // As without the file: the built-in list.
+    DefinitionFault(e.Text());
+    products = BuiltInProductItems();
+  }
+  CbSeluP->addItems(products);
   CbSeluP->setCurrentIndex(0);
   P.G.Channels[0].ProductIndex = 0;
   P.G.Channels[0].LinkKind = LinkKindUsb;
@@ -201,7 +210,27 @@ QString TOption::ProductText(int index) const {
   return index >= 0 && index < CbSeluP->count() ? CbSeluP->itemText(index) : QString();
 }
 
-bool TOption::GetSELUP() { return P.ChipDef.GetSELUP(); }
+bool TOption::GetSELUP() {
+  try {
+    const bool found = P.ChipDef.GetSELUP();
+    if (found && P.ChipDef.KeywordLines() == 0)
+      DefinitionFault("The chip definition \"" + P.ChipDef.IncludePath() +
+                      "\" is empty or not a chip definition: no register, panel or menu of the chip is known.");
+    else if (found)
+      shownFault_.clear();
+    return found;
+  } catch (const MxError& e) {
+    // The parse stops where it stood; the program goes on as without the file.
+    DefinitionFault(e.Text());
+    return false;
+  }
+}
+
+void TOption::DefinitionFault(const QString& text) {
+  if (text == shownFault_) return;
+  shownFault_ = text;
+  P.ShowError(text);
+}
 
 uint16_t TOption::IsPseudo(const QString& word) { return ChipDefinition::IsPseudo(word); }
 

@@ -42,7 +42,10 @@ public:
   static QString IntToBin(int32_t value, int digits) { return ::IntToBin(value, digits); }
   static void CutLIPara(LineRec& rec) { ::CutLIPara(rec); }
 
-  // The chip definition of the selected product (ChipDefinition::GetSELUP).
+  // The chip definition of the selected product (ChipDefinition::GetSELUP). A file
+  // that cannot be read, or an include file that holds no keyword, is shown; the
+  // same fault met again by the next parses (start-up parses up to three times) is
+  // not shown again until a parse succeeds.
   bool GetSELUP();
   static uint16_t IsPseudo(const QString& word);
 
@@ -121,6 +124,8 @@ private:
   // Stores the line settings in the record, writes them to the port and reads them back.
   LineSettings SetLine(DevcRS232& port, const LineSettings& line);
   void Status(int panel, const QString& text);
+  void DefinitionFault(const QString& text);
+  QString shownFault_;
 
   // The handle of each board-UART port opened in this run.
   int uart_handles_[ComPortCount];

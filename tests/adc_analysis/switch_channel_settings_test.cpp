@@ -88,11 +88,14 @@ TEST_F(StepFile, BadNumberStopsTheLoadAndKeepsTheFile) {
   WriteFile("StepADC.txt", bad);
   StartProgram();  // the fault is reported and the start-up goes on
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
-  EXPECT_EQ(sim.dialogs.messages[0].text, "Invalid numeric format");
+  EXPECT_EQ(sim.dialogs.messages[0].text,
+            "Invalid numeric format\nStepADC.txt is kept as it is: it is not written at close.");
   TWeightCAL* w = prog->WeightCAL;
   EXPECT_EQ(w->EvStepLen->currentIndex(), 3);  // the line read before keeps its effect
   EXPECT_FALSE(w->SwitCh[0]->isChecked());     // the bad line's numbers are not used
   EXPECT_EQ(w->SwitchChannels[0].StepLen, 0);  // the apply step did not run
+  EXPECT_EQ(ReadFile("StepADC.txt"), bad);
+  StopProgram();  // nor replaced at close
   EXPECT_EQ(ReadFile("StepADC.txt"), bad);
 }
 

@@ -345,11 +345,13 @@ TEST_F(ChipDefinitionParse, MalformedDefinitionsDoNotHurt) {
   EXPECT_EQ(F(FieldId::VDDAX).Width, 99);
 }
 
-TEST_F(ChipDefinitionParse, AFolderIsNoIncludeFile) {
+TEST_F(ChipDefinitionParse, AFolderInTheIncludeFilesPlaceCannotBeRead) {
+  // Not a missing file, which would pass in silence: a file that cannot be read.
   Write("MxSel.INC", "T.INC A B\r\n");
   QDir(dir.path()).mkpath("Include/T.INC");
-  EXPECT_FALSE(parser->GetSELUP());
-  EXPECT_EQ(rec.events, QStringList{"started"});
+  EXPECT_THROW(parser->GetSELUP(), EInOutError);
+  EXPECT_EQ(rec.events, (QStringList{"started", "opened"}));
+  EXPECT_EQ(parser->KeywordLines(), 0);
 }
 
 TEST(ProductList, ItemsFromTheProductList) {

@@ -1,5 +1,6 @@
 // The main configuration file "MxADC.cfg" written at close and read at start-up.
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -127,13 +128,39 @@ TEST_F(MainConfigFile, ShortAndBadFiles) {
   EXPECT_FALSE(prog->Option->TXBaud->isEnabled());
   StopProgram();
   // A field that is not a number is reported and the start-up goes on; the blocks
-  // before it stay applied.
-  WriteFile("MxADC.cfg", Edited(lines, {{11, "1"}, {13, "   x   2"}}));
+  // before it stay applied. The file is not replaced at close: what follows the bad
+  // field is the user's, not defaults.
+  const QByteArray bad = Edited(lines, {{11, "1"}, {13, "   x   2"}, {17, "       7       3"}});
+  WriteFile("MxADC.cfg", bad);
   StartProgram();
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
-  EXPECT_EQ(sim.dialogs.messages[0].text, "Invalid numeric format");
+  EXPECT_EQ(sim.dialogs.messages[0].text,
+            "Invalid numeric format\nMxADC.cfg is kept as it is: it is not written at close.");
   EXPECT_EQ(prog->ADCForm->OutMode, 1);
+  EXPECT_NE(prog->AnxADC->DmmCalValue, 7);  // block 7 comes after the fault
   EXPECT_TRUE(prog->MainPanel->MenuItem("Menu_ReadAdc")->isVisible());  // the definition is parsed
+  StopProgram();
+  EXPECT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(ReadFile("MxADC.cfg"), bad);
+}
+
+TEST_F(MainConfigFile, UnreadableCaptionFileKeepsTheConfiguration) {
+  // Without the caption file the caption line cannot match: the file is neither
+  // applied nor replaced, and the user is told both.
+  WriteFile("MxAppName.cfg", "Bench B\r\n");
+  StartProgram();
+  StopProgram();
+  const QByteArray saved = ReadFile("MxADC.cfg");
+  ASSERT_TRUE(saved.startsWith("Bench B\r\n"));
+  ASSERT_TRUE(QFile::remove(Path("MxAppName.cfg")));
+  ASSERT_TRUE(QDir().mkpath(Path("MxAppName.cfg")));
+  StartProgram();
+  ASSERT_EQ(sim.dialogs.messages.size(), 2);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.contains("MxAppName.cfg"));
+  EXPECT_TRUE(sim.dialogs.messages[1].text.startsWith("MxADC.cfg is not applied"));
+  EXPECT_EQ(prog->MainPanel->windowTitle(), "MX-ENOB TEST V1.4 for MX7406");
+  StopProgram();
+  EXPECT_EQ(ReadFile("MxADC.cfg"), saved);
 }
 
 TEST_F(MainConfigFile, SampleCountOutsideItsRangeBecomes256) {

@@ -1,9 +1,12 @@
-// The program's own files when they cannot be written: the close writes every file
-// it can, and each failure is shown naming its file.
+// The program's own files when they cannot be read or written: the start-up goes on
+// and the main window shows, the close writes every file it can, and each failure is
+// shown naming its file.
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 
 #include "shell/main_panel.h"
+#include "shell/setup_dialog.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -69,6 +72,73 @@ TEST_F(ProgramFiles, DestroyWithoutStartUpShowsTheUnwritableFile) {
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_TRUE(sim.dialogs.messages[0].text.contains("MxADC.cfg"));
   EXPECT_GT(QFileInfo(Path("StepADC.txt")).size(), 0);
+}
+
+TEST_F(ProgramFiles, StartUpGoesOnPastFilesItCannotRead) {
+  struct Case {
+    const char* file;
+    bool shownAtStartUp;  // the placement file is read silently
+  };
+  const Case cases[] = {{"MxAppName.cfg", true},      {"MxSel.INC", true},       {"Include/MX7406.INC", true},
+                        {"MxADC.cfg", true},          {"StepADC.txt", true},     {"MxIQFormSet.txt", true},
+                        {"bodyFatFormSet.txt", true}, {"WaveformSet.txt", true}, {"mx-enob.wst", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    FreshFolder();
+    Block(c.file);
+    ASSERT_NO_THROW(StartProgram());
+    prog->MainPanel->show();
+    EXPECT_TRUE(prog->MainPanel->isVisible());
+    const QString name = QFileInfo(c.file).fileName();
+    const QStringList shown = Messages();
+    EXPECT_EQ(!shown.isEmpty(), c.shownAtStartUp) << shown.join(" | ").toStdString();
+    // Every message is about that file, and none comes twice.
+    for (const QString& text : shown) EXPECT_TRUE(text.contains(name)) << text.toStdString();
+    EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), shown.size());
+    ASSERT_NO_THROW(StopProgram());
+    for (const QString& text : Messages()) EXPECT_TRUE(text.contains(name)) << text.toStdString();
+  }
+}
+
+TEST_F(ProgramFiles, UnreadableFilesStartAsMissingOnes) {
+  // The caption file: the built-in caption.
+  Block("MxAppName.cfg");
+  StartProgram();
+  EXPECT_EQ(prog->MainPanel->windowTitle(), "MX-ENOB TEST V1.4 for MX7406");
+  // The product list: the built-in list of 64 products, and no chip definition.
+  FreshFolder();
+  Block("MxSel.INC");
+  StartProgram();
+  EXPECT_EQ(prog->Option->CbSeluP->count(), 64);
+  EXPECT_EQ(prog->G.ProductName, "");
+  // The include file: the product list is read, the chip is not known.
+  FreshFolder();
+  Block("Include/MX7406.INC");
+  StartProgram();
+  EXPECT_EQ(prog->Option->CbSeluP->itemText(0), "MX7406  16K");
+  EXPECT_EQ(prog->G.ProductName, "");
+  EXPECT_FALSE(prog->MainPanel->MenuItem("Menu_ReadAdc")->isVisible());
+}
+
+TEST_F(ProgramFiles, EmptyOrForeignChipDefinitionIsReported) {
+  const char binary[] = "PK\x03\x04\x14\0\x08\0garbage\xff\xfe\n";
+  const QByteArray cases[] = {"", "\r\n\r\n", QByteArray(binary, sizeof binary - 1)};
+  for (const QByteArray& content : cases) {
+    FreshFolder();
+    WriteFile("Include/MX7406.INC", content);
+    StartProgram();  // the definition is parsed by Setup and again after MxADC.cfg
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown[0].contains("MX7406.INC") && shown[0].contains("not a chip definition"))
+        << shown[0].toStdString();
+    // A good definition parses without a word; the fault shows again when met anew.
+    QFile::remove(Path("Include/MX7406.INC"));
+    CopyShippedData(dir.path());
+    EXPECT_TRUE(prog->Option->GetSELUP());
+    WriteFile("Include/MX7406.INC", content);
+    prog->Option->GetSELUP();
+    EXPECT_EQ(sim.dialogs.messages.size(), 2);
+  }
 }
 
 }  // namespace
