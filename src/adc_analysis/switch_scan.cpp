@@ -1,6 +1,6 @@
 #include "adc_analysis/switch_scan.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -203,17 +203,22 @@ QStringList SwitchResultLines(const TSwitchChannel& record, int stepLen, int loo
 }
 
 int WriteSwitchResultFiles(const QString& folder, const TSwitchChannel (&records)[8], int stepLen, int loopCount) {
-  std::unique_ptr<QFile> files[8];
+  // Each file goes to a temporary beside it; only when all eight are written are they
+  // renamed over the old ones, so a failure leaves the previous set whole.
+  std::unique_ptr<QSaveFile> files[8];
   for (int k = 0; k < 8; ++k) {
-    files[k] = std::make_unique<QFile>(folder + SwitchResultName(k));
-    if (!files[k]->open(QIODevice::ReadWrite)) return k;
+    files[k] = std::make_unique<QSaveFile>(folder + SwitchResultName(k));
+    if (!files[k]->open(QIODevice::WriteOnly)) return k;
   }
   for (int k = 0; k < 8; ++k) {
     QByteArray data;
     for (const QString& line : SwitchResultLines(records[k], stepLen, loopCount)) data += line.toLatin1() + "\r\n";
-    QFile& f = *files[k];
-    if (!f.resize(0) || f.write(data) != data.size() || !f.flush())
+    QSaveFile& f = *files[k];
+    if (f.write(data) != data.size() || !f.flush())
       throw EInOutError("Cannot write file \"" + f.fileName() + "\". " + f.errorString());
   }
+  for (int k = 0; k < 8; ++k)
+    if (!files[k]->commit())
+      throw EInOutError("Cannot write file \"" + files[k]->fileName() + "\". " + files[k]->errorString());
   return -1;
 }

@@ -140,7 +140,9 @@ ScanEnd RunSwitchScan(SwitchScanLink& link, TSwitchChannel (&records)[8], const 
 QStringList SwitchResultLines(const TSwitchChannel& record, int stepLen, int loopCount);
 // The name of record k's result file.
 QString SwitchResultName(int k);
-// Writes "MxADCSW0.CSV" .. "MxADCSW7.CSV" into the folder. Every file is opened
-// before any is rewritten: when file k cannot be opened, no file changes and k is
-// returned; else -1. A failed write raises EInOutError.
+// Writes "MxADCSW0.CSV" .. "MxADCSW7.CSV" into the folder as one set: all eight are
+// written to temporary files first and replace the old ones only when every one is
+// written. When file k cannot be created, no file changes and k is returned; else
+// -1. A failed write raises EInOutError naming the file, and no file changes. The
+// renames come last: one that failed there would leave the files before it new.
 int WriteSwitchResultFiles(const QString& folder, const TSwitchChannel (&records)[8], int stepLen, int loopCount);

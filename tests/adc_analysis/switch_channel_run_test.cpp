@@ -11,9 +11,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
+#include "common/errors.h"
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
@@ -381,16 +384,73 @@ TEST_F(SwitchRun, ResultFiles) {
   EXPECT_EQ(lines(0)[0], "  , Data 0\r");
   EXPECT_EQ(lines(0)[1], "1, 65536\r");
 
-  // A file that cannot be written: it is named, and no file is changed.
+  // A file that cannot be created: it is named, and no file is changed or created.
   ASSERT_TRUE(QFile::remove(Path("MxADCSW3.CSV")));
   ASSERT_TRUE(QDir(dir.path()).mkdir("MxADCSW3.CSV"));
+  ASSERT_TRUE(QFile::remove(Path("MxADCSW1.CSV")));
   const QByteArray before = ReadFile("MxADCSW0.CSV");
   StepLength(2);
   w->SaveExcel->click();
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_EQ(sim.dialogs.messages[0].text, "Please Close MxADCSW3.CSV !!!!");
   EXPECT_EQ(ReadFile("MxADCSW0.CSV"), before);
+  EXPECT_FALSE(QFile::exists(Path("MxADCSW1.CSV")));
   EXPECT_EQ(ReadFile("MxADCSW5.CSV").split('\n')[0], "  , Data 0\r");
+}
+
+// Lets this process write no file beyond `bytes`, as a full disk would stop it: the
+// write fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit l = old_;
+    l.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+
+private:
+  rlimit old_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+TEST_F(SwitchRun, ResultFilesAreReplacedOnlyAsAWholeSet) {
+  // 64 samples of 64 rounds: zeros give files of about 12 KB, record 3's wide values
+  // one of about 41 KB, which the 20 KB limit stops part-way.
+  TSwitchChannel (&records)[8] = w->SwitchChannels;
+  records[0].StepLen = 64;
+  records[0].LoopCount = 64;
+  for (auto& r : records) std::fill(r.Results.begin(), r.Results.end(), 0);
+  w->SaveToExcel();
+  QByteArray previous[8];
+  for (int k = 0; k < 8; ++k) {
+    previous[k] = ReadFile(QStringLiteral("MxADCSW%1.CSV").arg(k));
+    ASSERT_LT(previous[k].size(), 20000);
+  }
+
+  for (int k = 0; k < 8; ++k) std::fill(records[k].Results.begin(), records[k].Results.end(), k == 3 ? -8388608 : k);
+  {
+    FileSizeLimit limit(20000);
+    try {
+      w->SaveToExcel();
+      ADD_FAILURE() << "no error";
+    } catch (const EInOutError& e) {
+      EXPECT_TRUE(e.Text().contains("MxADCSW3.CSV")) << e.Text().toStdString();
+    }
+  }
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(ReadFile(QStringLiteral("MxADCSW%1.CSV").arg(k)), previous[k]) << k;
+  // No temporary file is left behind.
+  EXPECT_EQ(QDir(dir.path()).entryList({"MxADCSW*"}, QDir::Files | QDir::Hidden).size(), 8);
+
+  // Without the limit the new set replaces the old one whole.
+  w->SaveToExcel();
+  EXPECT_TRUE(ReadFile("MxADCSW3.CSV").contains("\r\n1, -8388608, -8388608,"));
+  EXPECT_TRUE(ReadFile("MxADCSW7.CSV").contains("\r\n64, 7, 7,"));
 }
 
 TEST_F(SwitchRun, WindowLayout) {
