@@ -16,8 +16,7 @@ void WriteIQFormSettings(const QString& path, const IQFormSettings& s) {
   WriteTextLines(path, IQFormSettingsLines(s));
 }
 
-IQFormSettings ReadIQFormSettings(SettingsReader& r) {
-  IQFormSettings s;
+void ReadIQFormSettings(SettingsReader& r, IQFormSettings& s) {
   s.Mode = r.ReadIntLine();
   s.AcLimit = r.ReadIntLine();
   s.AcTime = r.ReadIntLine();
@@ -39,12 +38,11 @@ IQFormSettings ReadIQFormSettings(SettingsReader& r) {
   s.Dabit2On = r.ReadIntLine();
   s.Dabit[2][0] = r.ReadText();
   s.Dabit[2][1] = r.ReadText();
-  return s;
 }
 
-IQFormSettings ReadIQFormSettings(const QString& path) {
+void ReadIQFormSettings(const QString& path, IQFormSettings& s) {
   SettingsReader r = SettingsReader::Open(path);
-  return ReadIQFormSettings(r);
+  ReadIQFormSettings(r, s);
 }
 
 int ScanIntervalMs(int index, int current) {

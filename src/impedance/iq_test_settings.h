@@ -41,12 +41,13 @@ struct IQFormSettings {
 QStringList IQFormSettingsLines(const IQFormSettings& s);
 // Writes the file whole (CR LF); raises EInOutError.
 void WriteIQFormSettings(const QString& path, const IQFormSettings& s);
-// Reads by the rules of the settings files: a number is the next word (blank lines
-// passed over) and the rest of its line is skipped, a text is the whole next line,
-// past the end a number is 0 and a text empty. A word that is not an integer raises
-// EInOutError; so does a file that cannot be opened.
-IQFormSettings ReadIQFormSettings(SettingsReader& reader);
-IQFormSettings ReadIQFormSettings(const QString& path);
+// Reads into `s`, line by line, by the rules of the settings files: a number is the
+// next word (blank lines passed over) and the rest of its line is skipped, a text is
+// the whole next line, past the end a number is 0 and a text empty. A word that is
+// not an integer raises EInOutError, the values read before it kept in `s` and the
+// rest untouched; a file that cannot be opened raises it with `s` untouched.
+void ReadIQFormSettings(SettingsReader& reader, IQFormSettings& s);
+void ReadIQFormSettings(const QString& path, IQFormSettings& s);
 
 // Row interval of the scan-time list's selection ("0 ms" .. "2 s"); any other index
 // leaves `current`.

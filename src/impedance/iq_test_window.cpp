@@ -443,11 +443,17 @@ void TIQForm::Guarded(const std::function<void()>& handler) {
 void TIQForm::FormCreate() {
   const QString path = P.ExeDir + IQFormSettingsFile;
   if (QFileInfo::exists(path)) {
+    // Values after a line that does not read keep the window's defaults; the user
+    // learns why.
+    IQFormSettings s = CurrentSettings();
+    QString error;
     try {
-      ApplySettings(ReadIQFormSettings(path));
+      ReadIQFormSettings(path, s);
     } catch (const MxError& e) {
-      ShowError(e.Text());  // the window keeps its defaults
+      error = e.Text();
     }
+    ApplySettings(s);
+    if (!error.isEmpty()) ShowError(error);
   }
   IQTestState& s = S();
   s.IntervalMs = ScanIntervalMs(scanCAPTimer->currentIndex(), s.IntervalMs);

@@ -17,9 +17,10 @@ QByteArray ReadAll(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-IQFormSettings FromText(const char* text) {
+IQFormSettings FromText(const char* text, IQFormSettings s = {}) {
   SettingsReader r = SettingsReader::FromText(QString::fromLatin1(text));
-  return ReadIQFormSettings(r);
+  ReadIQFormSettings(r, s);
+  return s;
 }
 
 TEST(IQFormSettingsFile, WritesTwentyOneLinesAndReadsThemBack) {
@@ -54,7 +55,9 @@ TEST(IQFormSettingsFile, WritesTwentyOneLinesAndReadsThemBack) {
   s.Dabit[2][1] = "7FF";
   WriteIQFormSettings(path, s);
   EXPECT_EQ(IQFormSettingsLines(s).size(), 21);
-  EXPECT_EQ(ReadIQFormSettings(path), s);
+  IQFormSettings back;
+  ReadIQFormSettings(path, back);
+  EXPECT_EQ(back, s);
 }
 
 TEST(IQFormSettingsFile, ReadingRules) {
@@ -75,13 +78,26 @@ TEST(IQFormSettingsFile, ReadingRules) {
   // LF alone ends a line too.
   EXPECT_EQ(FromText("1\n2\n").AcLimit, 2);
 
+  // A line that is not a number stops the reading: what came before it is kept, the
+  // rest is left as it was.
+  IQFormSettings s2;
+  s2.AcTime = 6;
+  s2.Dabit[2][1] = "0123";
+  SettingsReader bad = SettingsReader::FromText("3\r\n0\r\nx\r\n4\r\n");
   try {
-    FromText("0\nx\n");
+    ReadIQFormSettings(bad, s2);
     ADD_FAILURE() << "no error";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.Text(), "Invalid numeric format");
   }
-  EXPECT_THROW(ReadIQFormSettings(QString("/nonexistent/" + IQFormSettingsFile)), EInOutError);
+  EXPECT_EQ(s2.Mode, 3);
+  EXPECT_EQ(s2.AcLimit, 0);
+  EXPECT_EQ(s2.AcTime, 6);
+  EXPECT_EQ(s2.Dabit[2][1], "0123");
+  IQFormSettings untouched;
+  untouched.Mode = 2;
+  EXPECT_THROW(ReadIQFormSettings(QString("/nonexistent/" + IQFormSettingsFile), untouched), EInOutError);
+  EXPECT_EQ(untouched.Mode, 2);
 }
 
 TEST(IQFormInputs, ScanTableKeysAndRanges) {

@@ -92,15 +92,22 @@ TEST_F(IQWindow, SettingsFileCodesOutsideTheirRangeChangeNothing) {
   EXPECT_TRUE(Messages().isEmpty());
 }
 
-TEST_F(IQWindow, SettingsFileThatIsNotANumberKeepsTheDefaults) {
-  WriteFile("MxIQFormSet.txt", "2\r\n1\r\nthree\r\n");
+TEST_F(IQWindow, SettingsFileThatIsNotANumberKeepsWhatCameBefore) {
+  // Mode 2 and the time limit are read; the third line is not a number, so the lines
+  // from there on keep the window's defaults.
+  WriteFile("MxIQFormSet.txt", "2\r\n0\r\nthree\r\n7\r\n");
   Start();
   const QStringList shown = Messages();
   ASSERT_EQ(shown.size(), 1);
   EXPECT_TRUE(shown[0].endsWith(": Invalid numeric format")) << shown[0].toStdString();
-  EXPECT_TRUE(w->rbACMode->isChecked());
+  EXPECT_TRUE(w->rbACDCMode->isChecked());
+  EXPECT_TRUE(w->rbACTime->isChecked());
+  EXPECT_EQ(List("cbACTime")->currentIndex(), 0);
+  EXPECT_EQ(List("cbACAmount")->currentIndex(), 0);
   EXPECT_EQ(S().IntervalMs, 250);
-  EXPECT_EQ(ReadFile("MxIQFormSet.txt"), kDefaults);
+  QByteArray written = kDefaults;
+  written.replace(0, 6, "2\r\n0\r\n");
+  EXPECT_EQ(ReadFile("MxIQFormSet.txt"), written);
 }
 
 TEST_F(IQWindow, EditsKeepOnlyTheirCharacters) {
