@@ -35,7 +35,7 @@ bool RetADCValue(BoardCommands& board, const SingleValueRequest& r, int& value) 
   Devc& d = g.Channels[0].Devc;
   BuildSingleValueCommand(g.PacketBuf, r);
   if (!board.Transport().SendPacket(d, SingleValueCommandLength) ||
-      !board.Transport().ReceivePacket(d, SingleValueReplyLength))
+      !board.Transport().ReceivePacket(d, SingleValueReplyLength, SingleValueReplyLength))
     return false;
   const int32_t a = DecodeLowFirst24(g.PacketBuf + 1, r.Divisor);
   const int32_t b = DecodeLowFirst24(g.PacketBuf + 4, r.Divisor);

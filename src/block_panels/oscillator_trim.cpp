@@ -26,14 +26,14 @@ uint8_t SelectCounterSource(TMx_UP& up) {
   return r2 & 0x30;
 }
 
-void RestoreCounterSource(TMx_UP& up, uint8_t saved) {
+bool RestoreCounterSource(TMx_UP& up, uint8_t saved) {
   const uint8_t r2 = up.GetReg(WaveReg::CounterSource, 0);
-  up.WriteReg(WaveReg::CounterSource, static_cast<uint8_t>((r2 & 0xCF) | (saved & 0x30)), 0);
+  return up.WriteReg(WaveReg::CounterSource, static_cast<uint8_t>((r2 & 0xCF) | (saved & 0x30)), 0);
 }
 
 namespace {
-void SetTrimEndBit(TMx_UP& up) {
-  up.WriteReg(WaveReg::Clock, static_cast<uint8_t>(up.GetReg(WaveReg::Clock, 0) | 0x01), 0);
+bool SetTrimEndBit(TMx_UP& up) {
+  return up.WriteReg(WaveReg::Clock, static_cast<uint8_t>(up.GetReg(WaveReg::Clock, 0) | 0x01), 0);
 }
 }  // namespace
 
@@ -50,20 +50,26 @@ TrimEnd RunOscillatorTrim(TMx_UP& up, ClockTrim& trim, int clockSelection, int t
   up.WriteReg(WaveReg::Clock, static_cast<uint8_t>((r62 & 0x9E) | 0x80 | (c << 5)), 0);
   up.WriteReg(WaveReg::Trim, 0x40, 0);
   const uint8_t est = FoldTrimEstimate(static_cast<uint8_t>(trim.EstimateTrimStep(dev, c, targetHz)));
+  // Without a count there is nothing to trim by: the counter source goes back.
+  auto linkFailed = [&] {
+    RestoreCounterSource(up, savedCntSel);
+    return TrimEnd::LinkFailed;
+  };
+  if (!trim.Measured) return linkFailed();
   up.WriteReg(WaveReg::Trim, TrimCode(est, 0), 0);
 
   uint8_t step = 0;
   for (int pass = 0; pass < TrimPasses; ++pass) {
     step = trim.NextTrimStep(dev, c, step);
+    if (!trim.Measured) return linkFailed();
     if (TrimLeavesRange(est, step)) {
       SetTrimEndBit(up);
       RestoreCounterSource(up, savedCntSel);
       return TrimEnd::TrimOutOfRange;
     }
     if (trim.ClockError >= trim.PrevClockError || trim.ClockStep / 2 >= trim.ClockError) {
-      RestoreCounterSource(up, savedCntSel);
-      SetTrimEndBit(up);
-      return TrimEnd::Done;
+      const bool restored = RestoreCounterSource(up, savedCntSel);
+      return restored && SetTrimEndBit(up) ? TrimEnd::Done : TrimEnd::LinkFailed;
     }
     up.WriteReg(WaveReg::Trim, TrimCode(est, step), 0);
   }

@@ -364,8 +364,10 @@ void TWaveGenForm::CLKD_ComboBoxChange() {
 void TWaveGenForm::Button1Click() {
   S.Type = btnWaveformSwitch->text() == kSine ? WaveType::Sine : WaveType::Square;
   CalcWaveform();
-  WaveRamWrite(*P.Mx_UP, S.WaveSamples, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
+  const bool loaded =
+      WaveRamWrite(*P.Mx_UP, S.WaveSamples, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
   RefreshView(WaveView::RegisterView);
+  if (!loaded) Message(kWaveRamWriteFail);
 }
 
 void TWaveGenForm::btnWaveformSwitchClick() {
@@ -392,10 +394,12 @@ void TWaveGenForm::LoadRegFile() {
   QDir().mkpath(P.G.AppDir + WaveFiles::ConfigFolder);
   const QString path = P.G.AppDir + WaveFiles::RegList;
   if (!QFile::exists(path)) return;
-  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
+  const QStringList lines = ReadTextLines(path);
+  const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
   for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
                      WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
     RefreshView(v);
+  if (failed) Message(RegisterLoadFailText(*failed, lines));
 }
 
 void TWaveGenForm::LoadDACRam() {
@@ -403,12 +407,13 @@ void TWaveGenForm::LoadDACRam() {
   const QString path = P.G.AppDir + WaveFiles::DacRam;
   if (!QFile::exists(path)) return;
   const WaveTable table = RamArrayWords(ReadTextLines(path));
-  WaveRamWrite(*P.Mx_UP, ResampleWaveTable(table, S.Dgrp), WaveRunBits,
-               [this] { RefreshView(WaveView::MemoryView); });
+  const bool loaded = WaveRamWrite(*P.Mx_UP, ResampleWaveTable(table, S.Dgrp), WaveRunBits,
+                                   [this] { RefreshView(WaveView::MemoryView); });
   for (WaveView v : {WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel, WaveView::DacPanel})
     RefreshView(v);
   CalcWaveform();
   ShowClockRange(CLK_ComboBox->currentIndex());
+  if (!loaded) Message(kWaveRamWriteFail);
 }
 
 // ---- oscillator trim and counter scan --------------------------------------------------------
@@ -432,6 +437,9 @@ void TWaveGenForm::VodCorrectionClick() {
       break;
     case TrimEnd::Done:
       Label7->setText(ClockLabelText(P.Trim.ClockCount));
+      break;
+    case TrimEnd::LinkFailed:
+      Message(kTrimLinkFail);
       break;
     case TrimEnd::PassesUsed:
       break;

@@ -2,32 +2,33 @@
 
 #include "link/mx_up.h"
 
-void PutRegister(TMx_UP& up, int address, uint8_t value) {
-  up.SetRegShadow(address, value, 0);
-  if (address < 0 || address >= XferBufSize) return;
+bool PutRegister(TMx_UP& up, int address, uint8_t value) {
+  if (address < 0 || address >= XferBufSize) return false;
   up.G().XferBuf[address] = value;
-  up.WriteRegs(address, 1, 0);
+  if (!up.WriteRegs(address, 1, 0)) return false;
+  up.SetRegShadow(address, value, 0);
+  return true;
 }
 
 namespace {
-void PutPage(TMx_UP& up, int base, const WaveTable& words, int first) {
+bool PutPage(TMx_UP& up, int base, const WaveTable& words, int first) {
   for (int k = 0; k < 64; ++k) {
     const uint16_t w = words[first + k];
-    PutRegister(up, base + 2 * k, static_cast<uint8_t>(w >> 8));
-    PutRegister(up, base + 2 * k + 1, static_cast<uint8_t>(w & 0xFF));
+    if (!PutRegister(up, base + 2 * k, static_cast<uint8_t>(w >> 8)) ||
+        !PutRegister(up, base + 2 * k + 1, static_cast<uint8_t>(w & 0xFF)))
+      return false;
   }
+  return true;
 }
 }  // namespace
 
-void WaveRamWrite(TMx_UP& up, const WaveTable& words, uint8_t runBits, const std::function<void()>& refreshMemoryView) {
+bool WaveRamWrite(TMx_UP& up, const WaveTable& words, uint8_t runBits, const std::function<void()>& refreshMemoryView) {
   const uint8_t r13 = up.GetReg(WaveReg::Control, 0);
-  if (r13 & 0x01) PutRegister(up, WaveReg::Control, r13 & 0xFE);
   const uint8_t r127 = up.GetReg(WaveReg::Page, 0);
-  PutRegister(up, WaveReg::Page, r127 & 0xFE);
-  PutPage(up, 0x80, words, 0);
-  PutRegister(up, WaveReg::Page, r127 | 0x01);
-  PutPage(up, 0x180, words, 64);
-  PutRegister(up, WaveReg::Page, r127 & 0xFE);
+  const bool loaded = (!(r13 & 0x01) || PutRegister(up, WaveReg::Control, r13 & 0xFE)) &&
+                      PutRegister(up, WaveReg::Page, r127 & 0xFE) && PutPage(up, 0x80, words, 0) &&
+                      PutRegister(up, WaveReg::Page, r127 | 0x01) && PutPage(up, 0x180, words, 64) &&
+                      PutRegister(up, WaveReg::Page, r127 & 0xFE);
   if (refreshMemoryView) refreshMemoryView();
-  PutRegister(up, WaveReg::Control, up.GetReg(WaveReg::Control, 0) | runBits);
+  return loaded && PutRegister(up, WaveReg::Control, up.GetReg(WaveReg::Control, 0) | runBits);
 }

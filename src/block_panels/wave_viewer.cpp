@@ -65,8 +65,13 @@ bool TShowWaveForm::LoadAsDac() {
   request.filter = "*.ram|*.ram";
   const QString path = P.dialogs().OpenFileName(this, request);
   if (path.isEmpty() || !QFile::exists(path)) return false;
-  WaveWords = RamArrayWords(ReadTextLines(path));
-  WaveRamWrite(*P.Mx_UP, WaveWords, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
+  const WaveTable words = RamArrayWords(ReadTextLines(path));
+  // A load that did not reach the chip leaves the viewer as it was, and closed.
+  if (!WaveRamWrite(*P.Mx_UP, words, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); })) {
+    P.dialogs().MessageBox(this, kWaveRamWriteFail, QCoreApplication::applicationName(), MB_OK);
+    return false;
+  }
+  WaveWords = words;
   SourceMv = EditInteger(edtDacSource->text());
   FollowDgrp();
   Generator();

@@ -8,8 +8,9 @@ bool BoardCommands::LinkUp(int channel) const {
   return channel >= 0 && channel < 3 && g_.Channels[channel].LinkKind == LinkKindUsb;
 }
 
-bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen) {
-  return t_.SendPacket(d, static_cast<uint8_t>(sendLen)) && t_.ReceivePacket(d, static_cast<uint8_t>(readLen));
+bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen, int need) {
+  return t_.SendPacket(d, static_cast<uint8_t>(sendLen)) &&
+         t_.ReceivePacket(d, static_cast<uint8_t>(readLen), static_cast<uint8_t>(need));
 }
 
 bool BoardCommands::WriteRegs(int address, int count, int channel) {
@@ -36,7 +37,7 @@ bool BoardCommands::ReadRegs(int address, int count, int channel) {
   p[2] = 0xA0;
   p[3] = address & 0xFF;
   p[4] = count & 0xFF;
-  if (!Exchange(Dev0(), count + 5, 64)) return false;
+  if (!Exchange(Dev0(), count + 5, 64, 1 + count)) return false;
   std::memcpy(g_.XferBuf + address, p + 1, count);
   return true;
 }
@@ -48,7 +49,7 @@ bool BoardCommands::ReadTS() {
   p[2] = 0xA0;
   p[3] = 0x06;
   p[4] = 0x02;
-  return Exchange(Dev0(), 6, 64) && Status();
+  return Exchange(Dev0(), 6, 64, 3) && Status();
 }
 
 bool BoardCommands::StartStream(uint8_t mode) {
@@ -83,6 +84,8 @@ int BoardCommands::ReadStream(int channel) {
   int64_t start = clock_.SteadyUs();
   while (clock_.SteadyUs() - start <= 10'000) clock_.SleepUs(10'000 - (clock_.SteadyUs() - start) + 1);
   if (p[0] > 21) p[0] = 0;
+  // Samples beyond the bytes that arrived are not taken.
+  if (p[0] > (t_.Received - 1) / 3) p[0] = static_cast<uint8_t>((t_.Received - 1) / 3);
   return p[0];
 }
 
@@ -122,7 +125,7 @@ bool BoardCommands::ReadAuxMem(int address, int channel) {
   p[6] = address & 0xFF;
   // The reply carries the status and 32 data bytes: 33 bytes are read, so the last
   // data byte is the board's and not what the buffer held before.
-  if (!Exchange(Dev0(), 7, 33) || !Status()) return false;
+  if (!Exchange(Dev0(), 7, 33, 33) || !Status()) return false;
   std::memcpy(g_.XferBuf + address, p + 1, 32);
   return true;
 }
@@ -155,7 +158,7 @@ bool BoardCommands::ReadBoardName(Devc& d, QString& name) {
   p[0] = 0xF9;
   p[1] = 0x05;
   std::memset(p + 2, 0, 6);
-  if (!Exchange(d, 8, 8)) return false;
+  if (!Exchange(d, 8, 8, 8)) return false;
   name.clear();
   for (int i = 0; i < 8; ++i) name.append(QChar(p[i]));
   return true;
@@ -165,7 +168,7 @@ bool BoardCommands::ReadBoardStatus(Devc& d, uint8_t& s1, uint8_t& s2, uint8_t& 
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xB5;
   p[1] = 0x07;
-  if (!Exchange(d, 3, 4)) return false;
+  if (!Exchange(d, 3, 4, 4)) return false;
   s1 = p[1];
   s2 = p[2];
   s3 = p[3];

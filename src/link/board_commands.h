@@ -39,7 +39,8 @@ public:
 
 protected:
   bool LinkUp(int channel) const;
-  bool Exchange(Devc& d, int sendLen, int readLen);
+  // One command out, its reply in; a reply shorter than `need` bytes has failed.
+  bool Exchange(Devc& d, int sendLen, int readLen, int need = 1);
   bool Status() const { return g_.PacketBuf[0] == 0xFA; }
   Devc& Dev0() { return g_.Channels[0].Devc; }
 

@@ -13,11 +13,13 @@ constexpr Model kModels[3] = {{0.0087, 0.00329, 0.00342}, {0.0084, 0.0029, 0.003
 }  // namespace
 
 bool ClockTrim::Measure(Devc& d) {
+  Measured = false;
   if (d.Opened != 1) return false;
   g_.PacketBuf[0] = 0xF9;
   g_.PacketBuf[1] = 0x11;
-  if (!t_.SendPacket(d, 2) || !t_.ReceivePacket(d, 8)) return false;
+  if (!t_.SendPacket(d, 2) || !t_.ReceivePacket(d, 8, 8)) return false;
   ClockCount = g_.PacketBuf[1] + 256u * g_.PacketBuf[2];
+  Measured = true;
   return true;
 }
 

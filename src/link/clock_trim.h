@@ -23,6 +23,8 @@ public:
   double ClockStep = 0;
   double ClockError = 0;
   double PrevClockError = 0;
+  // Whether the last measurement of any of the three routines brought a count.
+  bool Measured = false;
 
   static constexpr double HzPerCount = 4096.0;
 

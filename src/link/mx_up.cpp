@@ -4,6 +4,11 @@
 
 #include "common/waits.h"
 
+namespace {
+const QString kOnLine = QStringLiteral("USB On Line");
+const QString kNotConnected = QStringLiteral("USB not Connect !!!");
+}  // namespace
+
 TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
     : QObject(parent), BoardCommands(g, t, clock) {
   setObjectName("Mx_UP");
@@ -11,7 +16,12 @@ TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
   Timer1->setObjectName("Timer1");
   Timer1->setInterval(10);
   connect(Timer1, &QTimer::timeout, this, &TMx_UP::Timer1Timer);
+  // A failed transfer has closed the board: status panel 0 says so at once, not only
+  // at the watchdog's next check.
+  t_.LinkLost = [this] { Status(kNotConnected); };
 }
+
+TMx_UP::~TMx_UP() { t_.LinkLost = nullptr; }
 
 void TMx_UP::FormCreate() { Timer1->start(); }
 
@@ -29,14 +39,15 @@ void TMx_UP::SetRegShadow(int address, uint8_t value, int channel) {
   g_.Channels[channel].RegShadow[address] = value;
 }
 
-void TMx_UP::WriteReg(int address, uint8_t value, int channel) {
-  if (channel < 0 || channel > 2 || g_.Channels[channel].LinkKind != LinkKindUsb) return;
+bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
+  if (channel < 0 || channel > 2 || g_.Channels[channel].LinkKind != LinkKindUsb) return false;
   // XferBuf covers addresses 0..512 only; beyond it nothing can be written.
-  if (address < 0 || address >= XferBufSize) return;
+  if (address < 0 || address >= XferBufSize) return false;
   g_.XferBuf[address] = value;
-  if (!WriteRegs(address, 1, 0)) return;
-  if (!ReadRegs(address, 1, 0)) return;
+  if (!WriteRegs(address, 1, 0)) return false;
+  if (!ReadRegs(address, 1, 0)) return false;
   UpdateReg(address, g_.XferBuf[address], channel);
+  return true;
 }
 
 void TMx_UP::RunRefreshChain() {
@@ -81,25 +92,25 @@ void TMx_UP::Timer1Timer() {
 bool TMx_UP::CheckConnection() {
   Devc& d = g_.Channels[0].Devc;
   if (t_.OpenDevice(d)) {
-    Status("USB On Line");
+    Status(kOnLine);
     return true;
   }
   t_.CloseDevice(d);
-  Status("USB not Connect !!!");
+  Status(kNotConnected);
   return false;
 }
 
 void TMx_UP::USBConnect() {
   Devc& d = g_.Channels[0].Devc;
   if (!t_.OpenDevice(d)) {
-    Status("USB not Connect !!!");
+    Status(kNotConnected);
     return;
   }
   if (t_.CheckFirmwareId(d)) {
-    Status("USB On Line");
+    Status(kOnLine);
     if (USBClient) USBClient();
   } else {
-    Status("USB not Connect !!!");
+    Status(kNotConnected);
   }
 }
 

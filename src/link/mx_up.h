@@ -17,6 +17,7 @@ class TMx_UP : public QObject, public BoardCommands {
   Q_OBJECT
 public:
   TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent = nullptr);
+  ~TMx_UP() override;
 
   QString Caption() const { return QStringLiteral("uP Center"); }
   void FormCreate();
@@ -24,7 +25,8 @@ public:
   // Register API.
   uint8_t GetReg(int address, int channel) const;
   void SetRegShadow(int address, uint8_t value, int channel);
-  void WriteReg(int address, uint8_t value, int channel);
+  // True when the value was written and read back into the shadow.
+  bool WriteReg(int address, uint8_t value, int channel);
   void UpdateReg(int address, uint8_t value, int channel);
   void UpdateRegADC(int address, uint8_t value, int channel);
   bool TriggerTS();

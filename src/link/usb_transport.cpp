@@ -1,5 +1,6 @@
 #include "link/usb_transport.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/usb_services.h"
@@ -113,8 +114,8 @@ bool UsbTransport::OpenDevice(Devc& d) {
 void UsbTransport::InitialisationPair(Devc& d) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC5; p[1] = 0xFF; p[2] = 0x01; p[3] = 0x00;
-  if (!SendPacket(d, 4) || !ReceivePacket(d, 64)) return;
   // Byte 3 of the second packet is byte 3 of the first reply.
+  if (!SendPacket(d, 4) || !ReceivePacket(d, 64, 4)) return;
   p[0] = 0xC5; p[1] = 0xFF; p[2] = 0x00;
   if (!SendPacket(d, 4)) return;
   ReceivePacket(d, 64);
@@ -130,25 +131,19 @@ bool UsbTransport::SendPacket(Devc& d, uint8_t length) {
     if (n > sizeof report) n = sizeof report;
     ok = usb_.WriteFile(d.Handle, report, n);
   } else {
-    if (d.Pipes[1].EndpointAddress() & 0x80) {
-      CloseDevice(d);
-      return false;
-    }
+    if (d.Pipes[1].EndpointAddress() & 0x80) return Fail(d);
     if (length > PacketSize) length = PacketSize;
     uint32_t pipe = 1;
     uint32_t returned = 0;
     ok = usb_.DeviceIoControl(d.Handle, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4,
                               g_.PacketBuf, length, &returned);
   }
-  if (!ok) {
-    CloseDevice(d);
-    return false;
-  }
+  if (!ok) return Fail(d);
   g_.IdleTicks = 0;
   return true;
 }
 
-bool UsbTransport::ReceivePacket(Devc& d, uint8_t length) {
+bool UsbTransport::ReceivePacket(Devc& d, uint8_t length, uint8_t need) {
   bool ok;
   if (HidMode == 1) {
     uint8_t report[1 + PacketSize] = {};
@@ -156,25 +151,33 @@ bool UsbTransport::ReceivePacket(Devc& d, uint8_t length) {
     if (n > sizeof report) n = sizeof report;
     ok = usb_.ReadFile(d.Handle, report, n);
     if (ok && n > 1) std::memcpy(g_.PacketBuf, report + 1, n - 1);
+    Received = n > 1 ? static_cast<uint32_t>(n - 1) : 0;
   } else {
-    if (!(d.Pipes[0].EndpointAddress() & 0x80)) {
-      CloseDevice(d);
-      return false;
-    }
+    if (!(d.Pipes[0].EndpointAddress() & 0x80)) return Fail(d);
     if (length > PacketSize) length = PacketSize;
     uint32_t pipe = 0;
     uint32_t returned = 0;
-    // The driver writes only the bytes it received; the rest of PacketBuf stays.
+    // The driver writes only the bytes it received; the rest of PacketBuf stays. A
+    // reply too short for what the command takes from it (an empty one at least)
+    // would leave the request's own bytes to be read as its answer.
     ok = usb_.DeviceIoControl(d.Handle, IOCTL_BULK_READ, reinterpret_cast<uint8_t*>(&pipe), 4,
-                              g_.PacketBuf, length, &returned);
+                              g_.PacketBuf, length, &returned) &&
+         returned >= std::min<uint32_t>(std::max<uint32_t>(need, 1), length);
+    Received = returned;
   }
   if (!ok) {
     LastIoError = usb_.GetLastError();
-    CloseDevice(d);
-    return false;
+    return Fail(d);
   }
   g_.IdleTicks = 0;
   return true;
+}
+
+bool UsbTransport::Fail(Devc& d) {
+  const bool wasOpen = d.Opened == 1;
+  CloseDevice(d);
+  if (wasOpen && LinkLost) LinkLost();
+  return false;
 }
 
 void UsbTransport::CloseDevice(Devc& d) {
@@ -190,7 +193,7 @@ bool UsbTransport::CheckFirmwareId(Devc& d) {
   if (d.Opened != 1) return false;
   g_.PacketBuf[0] = 0xF9;
   g_.PacketBuf[1] = 0xAC;
-  if (!SendPacket(d, 2) || !ReceivePacket(d, 8)) return false;
+  if (!SendPacket(d, 2) || !ReceivePacket(d, 8, 8)) return false;
   return std::memcmp(g_.PacketBuf, kFirmwareId, 8) == 0;
 }
 
@@ -200,7 +203,7 @@ bool UsbTransport::FirmwareWord(Devc& d, uint8_t sub, uint16_t& w) {
   p[1] = sub;
   p[2] = w & 0xFF;
   p[3] = w >> 8;
-  if (!SendPacket(d, 4) || !ReceivePacket(d, 8)) return false;
+  if (!SendPacket(d, 4) || !ReceivePacket(d, 8, 8)) return false;
   w = static_cast<uint16_t>(p[0] | (p[1] << 8));
   return true;
 }

@@ -2,9 +2,11 @@
 // Finding, verifying and talking to the evaluation board over USB: one command
 // packet out, one reply in, through the driver's bulk pipes or as HID reports.
 // Every transfer uses the shared 64-byte PacketBuf; any failure closes the device.
+// A reply shorter than the bytes its command takes from it counts as a failure.
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "common/channel_records.h"
 #include "common/globals.h"
@@ -17,7 +19,9 @@ public:
 
   bool OpenDevice(Devc& d);
   bool SendPacket(Devc& d, uint8_t length);
-  bool ReceivePacket(Devc& d, uint8_t length);
+  // Reads a reply of `length` bytes; fewer than `need` bytes (at least one) is a
+  // failed transfer. On the HID path a report always comes whole.
+  bool ReceivePacket(Devc& d, uint8_t length, uint8_t need = 1);
   void CloseDevice(Devc& d);
   bool CheckFirmwareId(Devc& d);
   bool FirmwareWord(Devc& d, uint8_t sub, uint16_t& w);
@@ -35,12 +39,19 @@ public:
   uint16_t HidAttributes[3] = {};
   uint8_t PipeInfoBuf[340] = {};
   uint32_t LastIoError = 0;
+  // Bytes the last successful read delivered (a HID report counts whole).
+  uint32_t Received = 0;
+
+  // Called when a failed transfer has closed a device that was open, so the link
+  // state can be shown at once.
+  std::function<void()> LinkLost;
 
   static constexpr int DriverDeviceCount = 32;
   static constexpr int HidDeviceCount = 128;
 
 private:
   void Release(Devc& d);
+  bool Fail(Devc& d);
   bool Handshake(Devc& d);
 
   UsbServices& usb_;

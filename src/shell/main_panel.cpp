@@ -386,7 +386,7 @@ QString TMainPanel::FirmwareName() {
   Devc& d = P.G.Channels[0].Devc;
   P.G.PacketBuf[0] = 0xF9;
   P.G.PacketBuf[1] = 0x05;
-  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8)) return QString();
+  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8, 8)) return QString();
   QString name;
   for (int i = 0; i < 8; ++i) name.append(QChar(P.G.PacketBuf[i]));
   return name;
@@ -401,19 +401,28 @@ void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); 
 
 // ---- Read Chip and the register files ----
 
+namespace {
+const QString kWarningCaption = QStringLiteral("warning");
+const QString kReadChipFail = QStringLiteral("Read Chip Fail: the board stopped answering; the views show what was read");
+const QString kReadRegFail = QStringLiteral("Read REG Fail: the board stopped answering; the views show what was read");
+}  // namespace
+
 
 void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
 
+// A read that ends part-way keeps what it read: the windows show it, and the user
+// is told the read did not complete.
 void TMainPanel::Menu_ReadRAMClick() {
-  // A failed transfer ends the read silently, with nothing refreshed.
-  if (!ReadChipIntoShadow(*P.Mx_UP)) return;
-  P.G.ReadDone = true;
+  const bool complete = ReadChipIntoShadow(*P.Mx_UP);
+  if (complete) P.G.ReadDone = true;
   RefreshAfterBulk(P, false);
+  if (!complete) P.dialogs().MessageBox(this, kReadChipFail, kWarningCaption, MB_OK);
 }
 
 void TMainPanel::Menu_ReadREGClick() {
-  if (!ReadRegistersIntoShadow(*P.Mx_UP)) return;
+  const bool complete = ReadRegistersIntoShadow(*P.Mx_UP);
   RefreshAfterBulk(P, true);
+  if (!complete) P.dialogs().MessageBox(this, kReadRegFail, kWarningCaption, MB_OK);
 }
 
 void TMainPanel::SaveTableClick() {
@@ -429,8 +438,10 @@ void TMainPanel::SaveREGClick() {
 void TMainPanel::LoadREGClick() {
   QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("reg"));
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
-  LoadRegisterLines(*P.Mx_UP, ReadTextLines(path));
+  const QStringList lines = ReadTextLines(path);
+  const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
   RefreshAfterBulk(P, true);
+  if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines), kWarningCaption, MB_OK);
 }
 
 void TMainPanel::LoadRAMClick() {

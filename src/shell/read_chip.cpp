@@ -16,9 +16,13 @@ struct Block {
 constexpr Block RegisterBlocks[] = {{0x00, 6}, {0x06, 3}, {0x09, 3}, {0x0C, 32},
                                     {0x3D, 1}, {0x3E, 1}, {0x7F, 1}};
 
+// Writes one register; once the write went through the shadow holds the value, so
+// a read that ends part-way leaves shadow and chip agreeing.
 bool Write(TMx_UP& up, int address, uint8_t value) {
   up.G().XferBuf[address] = value;
-  return up.WriteRegs(address, 1, 0);
+  if (!up.WriteRegs(address, 1, 0)) return false;
+  up.SetRegShadow(address, value, 0);
+  return true;
 }
 
 // Reads count registers from address and stores them in the shadow.
@@ -59,7 +63,6 @@ bool ReadChipIntoShadow(TMx_UP& up) {
     if (!ReadRamBank(up, 0x180)) return false;
   }
   if (!Write(up, GeneratorControl, r0d)) return false;
-  up.SetRegShadow(BankSelect, r7f, 0);
   return Write(up, BankSelect, r7f);
 }
 
@@ -67,7 +70,5 @@ bool ReadRegistersIntoShadow(TMx_UP& up) {
   const uint8_t v = up.GetReg(BankSelect, 0) & 0xFE;
   if (!Write(up, BankSelect, v)) return false;
   if (!ReadRegisterBlocks(up)) return false;
-  if (!Write(up, BankSelect, v)) return false;
-  up.SetRegShadow(BankSelect, v, 0);
-  return true;
+  return Write(up, BankSelect, v);
 }

@@ -2,8 +2,8 @@
 // Filling the register shadow from the chip in bulk. Register 7Fh bit 0 selects
 // which RAM bank the chip's addresses 80h-FFh reach and register 0Dh bit 0 is
 // cleared while RAM is read; both are put back afterwards. Any failed transfer ends
-// the read at once: the shadow keeps what was read so far. The caller refreshes
-// the windows. No widget here.
+// the read at once: the shadow keeps what was read so far, and 7Fh and 0Dh what they
+// were last written with. The caller refreshes the windows. No widget here.
 
 class TMx_UP;
 

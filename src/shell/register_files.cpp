@@ -46,23 +46,35 @@ std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line) {
   return RegisterFileEntry{static_cast<uint16_t>(address), static_cast<uint8_t>(value)};
 }
 
-void LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
-  Globals& g = up.G();
-  const uint8_t v = up.GetReg(0x7F, 0) & 0xFE;
-  up.SetRegShadow(0x7F, v, 0);
-  g.XferBuf[0x7F] = v;
-  up.WriteRegs(0x7F, 1, 0);
-  g.XferBuf[0x3E] = 0;
-  up.WriteRegs(0x3E, 1, 0);
-  for (const QString& line : lines) {
-    std::optional<RegisterFileEntry> e = ParseRegisterFileLine(line);
+namespace {
+bool WriteOne(TMx_UP& up, int address, uint8_t value) {
+  up.G().XferBuf[address] = value;
+  if (!up.WriteRegs(address, 1, 0)) return false;
+  up.SetRegShadow(address, value, 0);
+  return true;
+}
+}  // namespace
+
+std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
+  if (!WriteOne(up, 0x7F, up.GetReg(0x7F, 0) & 0xFE) || !WriteOne(up, 0x3E, 0)) return 0;
+  for (int i = 0; i < lines.size(); ++i) {
+    std::optional<RegisterFileEntry> e = ParseRegisterFileLine(lines[i]);
     if (!e) continue;
-    up.SetRegShadow(e->Address, e->Value, 0);
     // Beyond the transfer buffer the value is kept in the shadow only.
-    if (e->Address >= XferBufSize) continue;
-    g.XferBuf[e->Address] = e->Value;
-    up.WriteRegs(e->Address, 1, 0);
+    if (e->Address >= XferBufSize) {
+      up.SetRegShadow(e->Address, e->Value, 0);
+      continue;
+    }
+    if (!WriteOne(up, e->Address, e->Value)) return i + 1;
   }
+  return std::nullopt;
+}
+
+QString RegisterLoadFailText(int failedLine, const QStringList& lines) {
+  if (failedLine < 1 || failedLine > lines.size()) return QStringLiteral("Load REG Fail: no line reached the chip");
+  return QStringLiteral("Load REG Fail at line %1 \"%2\": it and the lines after it did not reach the chip")
+      .arg(failedLine)
+      .arg(lines[failedLine - 1].trimmed());
 }
 
 std::array<uint8_t, 256> RamArrayFileBytes(const QStringList& lines) {

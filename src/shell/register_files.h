@@ -40,9 +40,12 @@ struct RegisterFileEntry {
 // is missing or not a number (blank and comment lines).
 std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line);
 
-// Load REG into the chip: 7Fh bit 0 cleared (shadow and chip), 3Eh := 0 (chip only),
-// then per register line the value stored in the shadow and written to the chip,
-// one packet each, without read-back. A failed write is not reported and the rest
-// of the file is still stored. Lines naming an address beyond the transfer buffer
-// (0..512) are skipped. The caller refreshes the windows.
-void LoadRegisterLines(TMx_UP& up, const QStringList& lines);
+// Load REG into the chip: 7Fh bit 0 cleared, 3Eh := 0, then per register line the
+// value written to the chip, one packet each, without read-back. The shadow takes a
+// value once its packet went through. The first failed write ends the load: its
+// line number (1-based; 0 when 7Fh or 3Eh failed) comes back, nothing when every
+// line reached the chip. Lines naming an address beyond the transfer buffer
+// (0..512) are kept in the shadow only. The caller refreshes the windows.
+std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines);
+// What the user is told about a load that ended at `failedLine`.
+QString RegisterLoadFailText(int failedLine, const QStringList& lines);

@@ -119,6 +119,29 @@ bool SimBoard::Fault() {
   return false;
 }
 
+void SimBoard::Receive(const Device& dev, const uint8_t* cmd, size_t len) {
+  reply_short_ = false;
+  if (shortReplies > 0) {
+    if (repliesBeforeShort > 0) {
+      --repliesBeforeShort;
+    } else {
+      --shortReplies;
+      reply_short_ = true;
+    }
+  }
+  if (reply_short_ && shortReplyBytes == 0) {
+    std::memset(reply_, 0, sizeof reply_);
+    reply_ready_ = true;
+    return;
+  }
+  Command(dev, cmd, len);
+}
+
+size_t SimBoard::ReplyBytes(size_t asked) const {
+  const size_t whole = std::min(asked, sizeof reply_);
+  return reply_short_ ? std::min(whole, shortReplyBytes) : whole;
+}
+
 Handle SimBoard::OpenDriverDevice(const std::string& name) {
   ++opensTried;
   for (size_t i = 0; i < devices.size(); ++i) {
@@ -184,7 +207,7 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
       if (inLen < 4 || !in) return false;
       if (Fault()) return false;
       log.push_back({true, std::vector<uint8_t>(out, out + outLen), Kind::Driver});
-      Command(*d, out, outLen);
+      Receive(*d, out, outLen);
       if (returned) *returned = static_cast<uint32_t>(outLen);
       return true;
     }
@@ -195,7 +218,7 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
         last_error_ = ERROR_SEM_TIMEOUT;
         return false;
       }
-      size_t n = std::min(outLen, sizeof reply_);
+      size_t n = ReplyBytes(outLen);
       std::memcpy(out, reply_, n);
       reply_ready_ = false;
       log.push_back({false, std::vector<uint8_t>(out, out + n), Kind::Driver});
@@ -216,7 +239,7 @@ bool SimBoard::WriteFile(Handle h, const uint8_t* data, size_t len) {
   }
   if (Fault()) return false;
   log.push_back({true, std::vector<uint8_t>(data, data + len), Kind::Hid});
-  Command(*d, data + 1, len - 1);
+  Receive(*d, data + 1, len - 1);
   return true;
 }
 
@@ -231,10 +254,15 @@ bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
     last_error_ = ERROR_SEM_TIMEOUT;
     return false;
   }
+  const size_t n = ReplyBytes(len - 1);
+  reply_ready_ = false;
+  if (n == 0 && len > 1) {
+    last_error_ = ERROR_SEM_TIMEOUT;
+    return false;
+  }
   std::memset(data, 0, len);
   data[0] = 0;
-  std::memcpy(data + 1, reply_, std::min(len - 1, sizeof reply_));
-  reply_ready_ = false;
+  std::memcpy(data + 1, reply_, n);
   log.push_back({false, std::vector<uint8_t>(data, data + len), Kind::Hid});
   return true;
 }

@@ -94,6 +94,14 @@ public:
   int failTransfers = 0;        // the next n transfers fail
   int transfersBeforeFault = 0; // ... after this many more have succeeded
   bool silent = false;          // the board stops answering: every read times out
+  // Short replies: after repliesBeforeShort more commands answered whole, the next
+  // shortReplies commands are answered with only shortReplyBytes bytes. With 0 the
+  // board drops the command unrun and answers an empty packet; with more, the command
+  // runs and its reply is cut. The driver read reports the count; a HID read of an
+  // empty report fails, a shorter one is padded with zeros, as the HID layer hands it on.
+  int shortReplies = 0;
+  int repliesBeforeShort = 0;
+  size_t shortReplyBytes = 0;
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
 
@@ -190,6 +198,10 @@ public:
 private:
   Device* DeviceOf(Handle h);
   bool Fault();
+  // A command arrived: runs it (unless its reply is to be empty) and readies the reply.
+  void Receive(const Device& dev, const uint8_t* cmd, size_t len);
+  // The bytes of the reply about to be read: all of it, or a short reply's.
+  size_t ReplyBytes(size_t asked) const;
   void Command(const Device& dev, const uint8_t* cmd, size_t len);  // runs one command, fills reply_
   int32_t NextSample();
   void StartIqConversion();
@@ -207,6 +219,7 @@ private:
   uint32_t last_error_ = 0;
   uint8_t reply_[64] = {};
   bool reply_ready_ = false;
+  bool reply_short_ = false;
   uint64_t sample_n_ = 0;
   int iq_busy_ = 0;  // reads of 0Fh left before the running conversion ends
   uint64_t temperature_n_ = 0;

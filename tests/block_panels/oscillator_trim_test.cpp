@@ -11,6 +11,7 @@
 #include "common/errors.h"
 #include "link/clock_trim.h"
 #include "platform/clock.h"
+#include "shell/main_panel.h"
 #include "wave_fixture.h"
 
 namespace {
@@ -112,6 +113,47 @@ TEST_F(Trim, EndsWhenTheCodeWouldLeaveItsRange) {
     EXPECT_EQ(Shadow(62), 0xC1);               // bit 0 set at the end
     EXPECT_EQ(Shadow(2), 0x13);                // and the counter source put back
     EXPECT_EQ(Clock(), "CLK=");                // no result shown
+  }
+}
+
+// A count that does not come ends the trim with a message: the label keeps the last
+// result, register 62 gets no end bit, and the shadow holds what the chip holds
+// (register 2 still switched to the counter where the link went before it could be
+// put back).
+TEST_F(Trim, FailedMeasurementEndsTheTrimWithAMessage) {
+  Vod()->click();
+  const QString previous = Clock();
+  ASSERT_NE(previous, "CLK=");
+  // Exchanges: 2 written and read back, 62, 43, the estimate's count (6), 43, the next
+  // count (9), 43, the count after (12).
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+  };
+  const std::vector<Case> cases = {
+      {"board unplugged", [this] { sim.board.UnplugAll(); }},
+      {"empty reply to the estimate's count", [this] { sim.board.repliesBeforeShort = 6; }},
+      {"empty reply to the third count", [this] { sim.board.repliesBeforeShort = 12; }},
+      {"empty reply to a trim code", [this] { sim.board.repliesBeforeShort = 7; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim.board.devices.clear();
+    sim.board.AddDriverBoard(0);
+    Connect();
+    SetRegister(2, 0x13);
+    SetRegister(62, 0x40);
+    SetRegister(43, 0x40);
+    sim.board.oscillatorError = -0.03;  // a new trim would find another count
+    sim.dialogs.messages.clear();
+    sim.board.shortReplies = 1;
+    c.fault();
+    Vod()->click();
+    EXPECT_EQ(Messages(), QStringList{kTrimLinkFail});
+    EXPECT_EQ(Clock(), previous);
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    EXPECT_EQ(Shadow(62) & 0x01, 0);
+    for (int a : {2, 62, 43}) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
   }
 }
 

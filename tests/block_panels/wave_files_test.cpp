@@ -5,6 +5,7 @@
 #include <QDir>
 
 #include "block_panels/wave_files.h"
+#include "block_panels/wave_memory.h"
 #include "shell/setup_dialog.h"
 #include "wave_fixture.h"
 
@@ -126,6 +127,41 @@ TEST_F(WaveFiles, DacRamLoaderResamplesToTheCurrentDgrp) {
   EXPECT_EQ(refreshed,
             (std::vector<WaveView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel}));
   EXPECT_EQ(GenControl<QLabel>("ActualCLKRange")->text(), "Range=7600000~8400000");
+}
+
+// "Generator", the DAC.ram loader and the register list loader each stop at the
+// first packet that gets an empty reply, tell the user, and leave the shadow as the
+// chip holds it.
+TEST_F(WaveFiles, EachWriterStopsAtTheFirstFailedPacketAndSaysSo) {
+  StartWave();
+  WriteFile("Config/DAC.ram", RamArrayText(Table([](int k) { return static_cast<uint16_t>(0x0100 * k + 7); })));
+  WriteFile("Config/Reg.reg", "00EH 03FH\r\n03EH 041H\r\n00DH 0CH\r\n");
+  struct Case {
+    const char* what;
+    std::function<void()> run;
+    int packet;  // the one answered with an empty reply
+    QString message;
+  };
+  const std::vector<Case> cases = {
+      {"Generator", [this] { GenControl<QPushButton>("Button1")->click(); }, 77, kWaveRamWriteFail},
+      {"DAC.ram", [this] { gen->LoadDACRam(); }, 200, kWaveRamWriteFail},
+      {"Reg.reg", [this] { gen->LoadRegFile(); }, 3,
+       "Load REG Fail at line 2 \"03EH 041H\": it and the lines after it did not reach the chip"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetRegister(13, 0x0D);
+    SetRegister(127, 0x00);
+    Connect();
+    sim.dialogs.messages.clear();
+    sim.board.repliesBeforeShort = c.packet;
+    sim.board.shortReplies = 1;
+    c.run();
+    EXPECT_EQ(Messages(), QStringList{c.message});
+    EXPECT_EQ(Sent().size(), c.packet + 1u);
+    EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
+    for (int a = 0; a < 0x100; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+    for (int a = 0x180; a < 0x200; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+  }
 }
 
 TEST_F(WaveFiles, MissingFilesCreateTheFolderOnly) {

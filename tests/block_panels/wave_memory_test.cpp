@@ -70,15 +70,43 @@ TEST_F(WaveMemory, StoppedGeneratorIsNotStoppedAgain) {
   EXPECT_TRUE(IsPut(sent[259], 0x0D, 0x0D));
 }
 
-TEST_F(WaveMemory, FailedPacketsAreNotNoticed) {
-  SetRegister(13, 0x01);
-  sim.board.failTransfers = 1;  // the first write fails and closes the link
-  WaveRamWrite(Up(), Ramp(), 0x11, {});
-  EXPECT_TRUE(Sent().empty()) << Sent().size();
-  // The shadow holds every byte all the same.
-  EXPECT_EQ(Shadow(0x80), Ramp()[0] >> 8);
-  EXPECT_EQ(Shadow(0x1FF), Ramp()[127] & 0xFF);
-  EXPECT_EQ(Shadow(13), 0x11);
+// The first packet that fails ends the write: nothing after it is sent, the memory
+// view is still refreshed, and the shadow holds exactly what reached the chip (the
+// generator left stopped and page 1 selected where the write ended there).
+TEST_F(WaveMemory, FirstFailedPacketEndsTheWriteWithTheShadowAsTheChip) {
+  struct Case {
+    const char* what;
+    int packet;      // the packet that fails (0-based)
+    bool emptyReply; // else its command never leaves
+    uint8_t r13, r127;
+  } cases[] = {{"link gone at the first packet", 0, false, 0x01, 0x00},
+               {"empty reply on page 0", 40, true, 0x00, 0x00},
+               {"empty reply on page 1", 150, true, 0x00, 0x01},
+               {"empty reply to the run bits", 260, true, 0x00, 0x00}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetRegister(13, 0x01);
+    SetRegister(127, 0x00);
+    for (int a : {0x80, 0x180})
+      for (int i = 0; i < 0x80; ++i) SetRegister(a + i, 0xEE);
+    Connect();
+    if (c.emptyReply) {
+      sim.board.repliesBeforeShort = c.packet;
+      sim.board.shortReplies = 1;
+    } else {
+      sim.board.transfersBeforeFault = 2 * c.packet;
+      sim.board.failTransfers = 1;
+    }
+    int refreshes = 0;
+    EXPECT_FALSE(WaveRamWrite(Up(), Ramp(), 0x11, [&] { ++refreshes; }));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(Sent().size(), c.emptyReply ? c.packet + 1u : c.packet + 0u);
+    EXPECT_EQ(Shadow(13), c.r13);
+    EXPECT_EQ(Shadow(127), c.r127);
+    for (int a : {0x0D, 0x7F}) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+    for (int a : {0x80, 0x180})
+      for (int i = 0; i < 0x80; ++i) EXPECT_EQ(Shadow(a + i), sim.board.chip.Peek(a + i)) << a + i;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // shows one period, following DGRP and the DAC source voltage.
 #include <gtest/gtest.h>
 
+#include "block_panels/wave_memory.h"
 #include "common/errors.h"
+#include "shell/main_panel.h"
 #include "wave_fixture.h"
 
 namespace {
@@ -69,6 +71,25 @@ TEST_F(WaveViewer, CancelledOrMissingFileLoadsNothing) {
   EXPECT_FALSE(viewer->Shown());
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(viewer->WaveWords[0], 0);
+}
+
+// A load whose packets stop part-way says so and does not open the viewer as loaded;
+// the memory view shows what reached the chip.
+TEST_F(WaveViewer, LoadThatFailsPartWayIsNotShownAsLoaded) {
+  sim.dialogs.openAnswers << WaveFile();
+  sim.board.repliesBeforeShort = 100;
+  sim.board.shortReplies = 1;
+  Click("LoadRAM");
+  EXPECT_EQ(Messages(), QStringList{kWaveRamWriteFail});
+  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+  EXPECT_FALSE(viewer->Shown());
+  EXPECT_EQ(viewer->WaveWords[0], 0);
+  EXPECT_EQ(Sent().size(), 101u);
+  EXPECT_EQ(refreshed, std::vector<WaveView>{WaveView::MemoryView});
+  EXPECT_EQ(Shadow(0x0D), 0x0C);  // the generator was stopped and stays so
+  EXPECT_EQ(sim.board.chip.Peek(0x0D), 0x0C);
+  EXPECT_EQ(Shadow(0x80), 0x80);
+  for (int a = 0x80; a < 0x100; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
 }
 
 TEST_F(WaveViewer, PlotFollowsDgrpAndTheSourceVoltage) {

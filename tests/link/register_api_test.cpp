@@ -38,7 +38,7 @@ TEST_F(RegisterApi, WriteRegStoresTheValueReadBackAndRefreshesInOrder) {
   ASSERT_TRUE(Connect());
   board.chip.SetMask(0x21, 0x0F);
   board.ClearLog();
-  up.WriteReg(0x21, 0xFF, 0);
+  EXPECT_TRUE(up.WriteReg(0x21, 0xFF, 0));
   auto sent = board.Sent();
   ASSERT_EQ(sent.size(), 2u);
   EXPECT_EQ(Bytes(sent[0].begin(), sent[0].begin() + 5), (Bytes{0xC4, 0x00, 0xA0, 0x21, 0x01}));
@@ -51,20 +51,45 @@ TEST_F(RegisterApi, WriteRegStoresTheValueReadBackAndRefreshesInOrder) {
 TEST_F(RegisterApi, FailedWriteOrNoLinkLeavesShadowAndWindows) {
   up.SetRegShadow(0x30, 0x12, 0);
   // No device open: the write fails.
-  up.WriteReg(0x30, 0x55, 0);
+  EXPECT_FALSE(up.WriteReg(0x30, 0x55, 0));
   EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
   EXPECT_TRUE(refreshed.empty());
-  // Board unplugged while open.
-  ASSERT_TRUE(Connect());
-  board.UnplugAll();
-  up.WriteReg(0x30, 0x55, 0);
-  EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
-  EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
-  EXPECT_TRUE(refreshed.empty());
+  EXPECT_TRUE(status.isEmpty());  // there was no link to lose
+  // Board unplugged while open, or an empty reply to the write or to its read-back:
+  // the shadow keeps the old value, no window refreshes and status panel 0 shows the
+  // link gone at once, not at the watchdog's next check. Only a read-back that never
+  // came leaves the chip holding the new value unseen.
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+    uint8_t chip;
+  } cases[] = {{"unplugged", [this] { board.UnplugAll(); }, 0x12},
+               {"empty reply to the write", [this] { board.shortReplies = 1; }, 0x12},
+               {"empty reply to the read-back",
+                [this] {
+                  board.shortReplies = 1;
+                  board.repliesBeforeShort = 1;
+                },
+                0x5A}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    board.devices.clear();
+    board.AddDriverBoard(0);
+    board.chip.Poke(0x30, 0x12);
+    ASSERT_TRUE(Connect());
+    status.clear();
+    c.fault();
+    EXPECT_FALSE(up.WriteReg(0x30, 0x5A, 0));
+    EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
+    EXPECT_EQ(board.chip.Peek(0x30), c.chip);
+    EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+    EXPECT_TRUE(refreshed.empty());
+    EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
+  }
   // Link kind other than 5: nothing at all.
   g.Channels[0].LinkKind = 0;
   board.ClearLog();
-  up.WriteReg(0x30, 0x55, 0);
+  EXPECT_FALSE(up.WriteReg(0x30, 0x55, 0));
   EXPECT_TRUE(board.log.empty());
 }
 

@@ -154,6 +154,108 @@ TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
   EXPECT_EQ(d.Opened, 0);
 }
 
+// A reply shorter than the bytes its command takes from it fails as a lost transfer
+// would: the device is closed, the owner told, and nothing of the request is taken
+// for the answer. A reply of exactly those bytes is enough.
+TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
+  struct Case {
+    const char* what;
+    size_t need;  // bytes the command takes from its reply
+    std::function<bool()> run;
+  };
+  QString name;
+  uint8_t s1 = 0, s2 = 0, s3 = 0;
+  uint16_t w = 0;
+  const std::vector<Case> cases = {
+      {"WriteRegs", 1, [&] { return cmd.WriteRegs(0x20, 1, 0); }},
+      {"ReadRegs of 4", 5, [&] { return cmd.ReadRegs(0x20, 4, 0); }},
+      {"ReadTS", 3, [&] { return cmd.ReadTS(); }},
+      {"StopStream", 1, [&] { return cmd.StopStream(); }},
+      {"WriteAuxMem", 1, [&] { return cmd.WriteAuxMem(0, 4, 0); }},
+      {"ReadAuxMem", 33, [&] { return cmd.ReadAuxMem(0x40, 0); }},
+      {"ProbeAux", 1, [&] { return cmd.ProbeAux(0); }},
+      {"ReadBoardName", 8, [&] { return cmd.ReadBoardName(d, name); }},
+      {"ReadBoardStatus", 4, [&] { return cmd.ReadBoardStatus(d, s1, s2, s3); }},
+      {"FirmwareWord", 8, [&] { return t.FirmwareWord(d, 0x04, w); }},
+      {"CheckFirmwareId", 8, [&] { return t.CheckFirmwareId(d); }},
+  };
+  int lost = 0;
+  t.LinkLost = [&] { ++lost; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (size_t bytes : {size_t{0}, c.need - 1}) {
+      ASSERT_TRUE(Open());
+      std::fill(std::begin(g.XferBuf), std::end(g.XferBuf), 0xEE);
+      board.shortReplies = 1;
+      board.shortReplyBytes = bytes;
+      lost = 0;
+      EXPECT_FALSE(c.run()) << bytes;
+      EXPECT_EQ(d.Opened, 0) << bytes;
+      EXPECT_EQ(board.openHandles(), 0) << bytes;
+      EXPECT_EQ(lost, 1) << bytes;
+      EXPECT_EQ(g.XferBuf[0x20], 0xEE) << bytes;  // the request's bytes are no registers
+      EXPECT_EQ(g.XferBuf[0x40], 0xEE) << bytes;
+    }
+    ASSERT_TRUE(Open());
+    board.shortReplies = 1;
+    board.shortReplyBytes = c.need;
+    EXPECT_TRUE(c.run());
+    EXPECT_EQ(d.Opened, 1);
+  }
+  // The register values of a reply just long enough are the chip's.
+  for (int a = 0; a < 4; ++a) board.chip.Poke(0x20 + a, static_cast<uint8_t>(0x31 + a));
+  board.shortReplies = 1;
+  board.shortReplyBytes = 5;
+  ASSERT_TRUE(cmd.ReadRegs(0x20, 4, 0));
+  EXPECT_EQ(Bytes(g.XferBuf + 0x20, g.XferBuf + 0x24), (Bytes{0x31, 0x32, 0x33, 0x34}));
+
+  // A closed device or a scan's rejected candidate was no open link: nobody is told.
+  lost = 0;
+  t.CloseDevice(d);
+  EXPECT_FALSE(cmd.WriteRegs(0x20, 1, 0));
+  board.devices[0].boardKindWord = 0x1234;
+  EXPECT_FALSE(Open());
+  EXPECT_EQ(lost, 0);
+}
+
+// The stream poll takes only the samples whose three bytes arrived.
+TEST_F(Link, StreamPollTakesOnlyTheSamplesThatArrived) {
+  ASSERT_TRUE(Open());
+  board.streaming = true;
+  board.samplesPerPoll = 21;
+  struct Case {
+    size_t bytes;
+    int samples;
+  };
+  for (Case c : {Case{64, 21}, Case{1 + 3 * 5, 5}, Case{1 + 3 * 5 + 2, 5}, Case{1, 0}}) {
+    board.shortReplies = 1;
+    board.shortReplyBytes = c.bytes;
+    EXPECT_EQ(cmd.ReadStream(0), c.samples) << c.bytes;
+    EXPECT_EQ(g.PacketBuf[0], c.samples) << c.bytes;
+    EXPECT_EQ(d.Opened, 1);
+  }
+  board.shortReplies = 1;
+  board.shortReplyBytes = 0;
+  EXPECT_EQ(cmd.ReadStream(0), 0);
+  EXPECT_EQ(d.Opened, 0);
+}
+
+// HID reports come whole; an empty one is a failed read.
+TEST_F(Link, EmptyHidReportFails) {
+  board.devices.clear();
+  board.AddHidBoard(0);
+  ASSERT_TRUE(Open());
+  ASSERT_EQ(t.HidMode, 1);
+  board.chip.Poke(0x20, 0x5A);
+  board.shortReplies = 1;
+  board.shortReplyBytes = 0;
+  EXPECT_FALSE(cmd.ReadRegs(0x20, 1, 0));
+  EXPECT_EQ(d.Opened, 0);
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(cmd.ReadRegs(0x20, 1, 0));
+  EXPECT_EQ(g.XferBuf[0x20], 0x5A);
+}
+
 TEST_F(Link, SuccessfulTransfersResetIdleTicks) {
   ASSERT_TRUE(Open());
   g.IdleTicks = 999;

@@ -76,19 +76,22 @@ TEST_F(AuxDownload, ADifferenceIsReported) {
   }
 }
 
-TEST_F(AuxDownload, FailuresStopSilently) {
+TEST_F(AuxDownload, FailuresStopTheDownload) {
   sim.board.statusByte = 0x00;  // every auxiliary command reports failure
   prog->MainPanel->StatusBar1->SetText(0, "before");
   Click("LoadVI52R7718");
   EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "Read Finish !!!");
   EXPECT_EQ(AuxPackets().size(), 1u);
   EXPECT_TRUE(sim.dialogs.messages.isEmpty());
-  // No board: Read Chip fails and nothing else happens.
+  // No board: Read Chip fails, says so, and nothing else is sent.
   sim.board.UnplugAll();
   sim.board.ClearLog();
   prog->MainPanel->StatusBar1->SetText(0, "before");
   Click("LoadVI52R7718");
-  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "before");
+  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read Chip Fail"));
+  EXPECT_TRUE(AuxPackets().empty());
 }
 
 }  // namespace

@@ -59,32 +59,70 @@ TEST_F(ReadChip, ReadsBankOneWhenItIsDefined) {
   EXPECT_EQ(Shadow(0x7F), 0x03);
 }
 
-TEST_F(ReadChip, FailedTransferEndsSilentlyWithNothingRefreshed) {
+// A transfer that fails or gets an empty reply part-way ends the read: the user is
+// told, ReadDone stays clear, the views show the shadow, and every shadow byte the
+// read touched (7Fh and 0Dh, which it rewrites, included) is what the chip holds.
+TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
   Define("#RAMBANK0\n80H 0FFH\n");
-  prog->Mx_RAM->DataUpdate(true);
-  ASSERT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), "EE");  // address 80h
+  // Exchanges: R 7F, W 7F, seven register reads (2..8), R 0D, W 0D, eight RAM reads
+  // (11..18), W 0D, W 7F.
   struct Case {
-    int okTransfers;     // transfers that succeed before the failing one
-    uint8_t shadow7F;    // what the shadow then holds for 7Fh
+    int exchange;  // the one that fails
+    bool emptyReply;
     bool registersRead;
     bool ramRead;
-  } cases[] = {{0, 0xEE, false, false}, {18, 0x02, true, false}, {40, 0x03, true, true}};
+  } cases[] = {{0, true, false, false}, {5, true, false, false}, {11, true, true, false},
+               {14, true, true, true},  {20, true, true, true},   {14, false, true, true}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << (c.emptyReply ? " empty" : " lost"));
     for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
-    sim.board.chip.Poke(0x7F, 0x03);  // a failed read may leave the bank bit clear
+    sim.board.chip.Poke(0x7F, 0x03);
+    sim.board.chip.Poke(0x0D, 0x11);
+    sim.board.chip.Poke(0x0F, 0x68);  // no I/Q conversion running to change 06h..0Bh
     G().ReadDone = false;
+    sim.dialogs.messages.clear();
+    prog->MainPanel->StatusBar1->SetText(0, "USB On Line");
     Connect();
-    sim.board.transfersBeforeFault = c.okTransfers;
-    sim.board.failTransfers = 1;
+    if (c.emptyReply) {
+      sim.board.repliesBeforeShort = c.exchange;
+      sim.board.shortReplies = 1;
+    } else {
+      sim.board.transfersBeforeFault = 2 * c.exchange;  // its command never leaves
+      sim.board.failTransfers = 1;
+    }
     Click("Menu_ReadChip");
-    EXPECT_FALSE(G().ReadDone) << c.okTransfers;
-    EXPECT_EQ(G().Channels[0].Devc.Opened, 0) << c.okTransfers;
-    EXPECT_EQ(Shadow(0x7F), c.shadow7F) << c.okTransfers;
-    EXPECT_EQ(Shadow(0x0C) != 0xEE, c.registersRead) << c.okTransfers;
-    EXPECT_EQ(Shadow(0x80) != 0xEE, c.ramRead) << c.okTransfers;
-    EXPECT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), "EE") << c.okTransfers;
-    EXPECT_TRUE(sim.dialogs.messages.isEmpty());
+    EXPECT_FALSE(G().ReadDone);
+    EXPECT_EQ(G().Channels[0].Devc.Opened, 0);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read Chip Fail"));
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    EXPECT_EQ(Shadow(0x0C) != 0xEE, c.registersRead);
+    EXPECT_EQ(Shadow(0x80) != 0xEE, c.ramRead);
+    for (int a = 0; a < 0x100; ++a)
+      if (Shadow(a) != 0xEE) {
+        EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+      }
+    if (c.exchange > 0) {
+      EXPECT_EQ(Shadow(0x7F), sim.board.chip.Peek(0x7F));
+      EXPECT_EQ(Shadow(0x0D) == 0xEE, c.exchange <= 5);
+    }
+    // The memory view shows the shadow, what came before the failure included.
+    EXPECT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), QString("%1").arg(Shadow(0x80), 2, 16, QChar('0')).toUpper());
   }
+  // The hidden register-only read fails the same way.
+  for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
+  Shadow(0x7F) = 0x03;
+  sim.dialogs.messages.clear();
+  Connect();
+  sim.board.repliesBeforeShort = 3;
+  sim.board.shortReplies = 1;
+  Click("Menu_ReadREG");
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read REG Fail"));
+  EXPECT_EQ(Shadow(0x7F), 0x02);
+  EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x02);
+  EXPECT_EQ(Shadow(0x06), sim.board.chip.Peek(0x06));
+  EXPECT_EQ(Shadow(0x09), 0xEE);
 }
 
 // Read Chip refreshes the memory view before the register view: a listed register
@@ -187,13 +225,42 @@ TEST_F(RegisterFiles, LoadRegWritesEachLineWithoutReadBack) {
   EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(RegisterFiles, LoadRegWithTheBoardGoneStillStoresEveryValue) {
-  WriteFile("in.reg", "020H 011H\r\n021H 022H\r\n");
-  sim.dialogs.openAnswers << Path("in.reg");
-  Click("LoadREG");  // never connected
+// Load REG stops at the first write that did not reach the chip and names its line;
+// the shadow holds only what was written, so it agrees with the chip.
+TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineThatDidNotReachTheChip) {
+  WriteFile("in.reg", "020H 011H\r\n021H 022H\r\n; comment\r\n023H 033H\r\n024H 044H\r\n");
+  const int addresses[] = {0x20, 0x21, 0x23, 0x24, 0x3E, 0x7F};
+  auto reset = [&] {
+    for (int a : addresses) {
+      Shadow(a) = 0x5C;
+      sim.board.chip.Poke(a, 0x5C);
+    }
+    sim.dialogs.messages.clear();
+    sim.dialogs.openAnswers << Path("in.reg");
+  };
+  // Never connected: nothing is sent, nothing stored.
+  reset();
+  Click("LoadREG");
   EXPECT_TRUE(Sent().empty());
+  for (int a : addresses) EXPECT_EQ(Shadow(a), 0x5C) << a;
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "Load REG Fail: no line reached the chip");
+
+  // An empty reply to the write of line 4 (exchanges: 7Fh, 3Eh, lines 1, 2, 4, 5).
+  reset();
+  Connect();
+  sim.board.repliesBeforeShort = 4;
+  sim.board.shortReplies = 1;
+  Click("LoadREG");
+  EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 5C", "W 3E 00", "W 20 11", "W 21 22", "W 23 33"}));
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text,
+            "Load REG Fail at line 4 \"023H 033H\": it and the lines after it did not reach the chip");
+  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
   EXPECT_EQ(Shadow(0x20), 0x11);
-  EXPECT_EQ(Shadow(0x21), 0x22);
+  EXPECT_EQ(Shadow(0x23), 0x5C);
+  EXPECT_EQ(Shadow(0x3E), 0x00);
+  for (int a : addresses) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
 }
 
 }  // namespace
