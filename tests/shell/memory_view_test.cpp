@@ -172,6 +172,65 @@ TEST_F(MemoryView, KeypadAndKeyboardEdits) {
   EXPECT_TRUE(Sent().empty());
 }
 
+// With 7Fh bit 0 set however it came (a Read Chip of such a chip, a dump holding
+// 7Fh = 001H, a register write), a bank-0 edit selects bank 0 for its write and
+// read-back and puts 7Fh back: bank 1 keeps its byte and the shadow tells the truth.
+TEST_F(MemoryView, BankZeroEditsWithBankOneSelectedReachBankZero) {
+  WriteFile("bank1.reg", "07FH 001H\r\n");
+  struct Case {
+    const char* how;
+    std::function<void()> selectBankOne;
+  };
+  const std::vector<Case> cases = {
+      {"Read Chip", [this] {
+         sim.board.chip.Poke(0x7F, 0x01);
+         Click("Menu_ReadChip");
+       }},
+      {"Load REG", [this] {
+         sim.dialogs.openAnswers << Path("bank1.reg");
+         Click("LoadREG");
+       }},
+      {"register write", [this] { prog->Mx_UP->WriteReg(0x7F, 0x01, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    sim.board.chip.Poke(0x7F, 0x00);
+    sim.board.chip.Poke(0x85, 0x11);
+    sim.board.chip.Poke(0x185, 0x22);
+    Connect();
+    c.selectBankOne();
+    ASSERT_EQ(Shadow(0x7F), 0x01);
+    ASSERT_EQ(sim.board.chip.Peek(0x7F), 0x01);
+    sim.board.ClearLog();
+    ram->PBankClick(0);
+    TypeIntoKeypad(*prog->MxPopSelHex, [&] { GridDoubleClick(ram->SGD, Col(0x85), Row(0x85)); }, "a5");
+    EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 00", "W 85 A5", "R 85 1", "W 7F 01"}));
+    EXPECT_EQ(sim.board.chip.Peek(0x85), 0xA5);
+    EXPECT_EQ(sim.board.chip.Peek(0x185), 0x22);
+    EXPECT_EQ(Shadow(0x85), 0xA5);
+    EXPECT_EQ(Text(0x85), "A5");
+    EXPECT_EQ(Shadow(0x7F), 0x01);
+    EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x01);
+  }
+
+  // The link lost after bank 0 was selected (the edit's write, or 7Fh's put-back):
+  // the shadow's 7Fh says bank 0, as the chip was left.
+  for (int exchange : {1, 3}) {
+    SCOPED_TRACE(exchange);
+    Connect();
+    prog->Mx_UP->WriteReg(0x7F, 0x01, 0);
+    sim.board.ClearLog();
+    sim.board.repliesBeforeShort = exchange;
+    sim.board.shortReplies = 1;
+    ram->SGD->setCurrentCell(Row(0x86), Col(0x86));
+    GridType(ram->SGD, "\r");
+    EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x00);
+    EXPECT_EQ(Shadow(0x7F), 0x00);
+    EXPECT_EQ(Shadow(0x86), sim.board.chip.Peek(0x86));
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+  }
+}
+
 TEST_F(MemoryView, MemoryViewFileRoundTrip) {
   Shadow(0x00) = 0xA1;
   Shadow(0x05) = 0x77;
