@@ -3,11 +3,13 @@
 // records, the scan table the program writes into the board, the board registers of
 // the run, the completion wait and the fetch of the 24-bit results.
 //
-// Every exchange is a register transfer of the board commands: the bytes written go
-// from XferBuf at packet byte 7 on, the bytes read come from reply byte 1 on. The
-// board tells its own addresses from the chip's by packet byte 5, which carries the
-// high byte of the board address (01h for the scan table at 100h..175h, 00h for its
-// registers A4h and D2h and the chip registers 74h and 75h).
+// Every exchange is a transfer to the board's own memory (WriteBoardMem and
+// ReadBoardMem of the board commands): register transfers addressed to the board's
+// bus, which no other command uses, so the chip never sees them and no register
+// write of another window reaches the board. The bytes written go from XferBuf at
+// packet byte 7 on, the bytes read come from reply byte 1 on; packet byte 5 carries
+// the high byte of the board address (01h for the scan table at 100h..175h, 00h for
+// the board registers A4h, D2h, 74h and 75h).
 
 #include <QString>
 #include <QStringList>
@@ -128,11 +130,10 @@ inline const QString kTestBegin = QStringLiteral("Test Begining .......");
 inline const QString kTestOk = QStringLiteral("Test OK");
 inline const QString kTestFail = QStringLiteral("Test Fail");
 
-// The completion wait gives up after a minute and a tenth of a second a sample.
-int64_t CompletionLimitUs(int64_t samples);
-
 // The run from the board's ready handshake on: the table, the scan start, the
-// completion wait once a second and the fetch into the records' Results.
+// completion wait once a second (until the board reports the scan complete, a stop
+// is requested or a status request fails: a slow board is waited for as long as the
+// user lets it run) and the fetch into the records' Results.
 ScanEnd RunSwitchScan(SwitchScanLink& link, TSwitchChannel (&records)[8], const ScanRunSettings& settings,
                       const ScanRunHooks& hooks);
 

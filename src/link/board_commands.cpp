@@ -14,13 +14,32 @@ bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen, int need) {
 }
 
 bool BoardCommands::WriteRegs(int address, int count, int channel) {
-  if (!LinkUp(channel)) return false;
+  return LinkUp(channel) && WriteTo(ChipBus, address, count);
+}
+
+bool BoardCommands::ReadRegs(int address, int count, int channel) {
+  return LinkUp(channel) && ReadFrom(ChipBus, address, count);
+}
+
+bool BoardCommands::WriteBoardMem(int address, int count) {
+  if (!LinkUp(0)) return false;
+  g_.PacketBuf[5] = static_cast<uint8_t>(address >> 8);
+  return WriteTo(BoardBus, address, count);
+}
+
+bool BoardCommands::ReadBoardMem(int address, int count) {
+  if (!LinkUp(0)) return false;
+  g_.PacketBuf[5] = static_cast<uint8_t>(address >> 8);
+  return ReadFrom(BoardBus, address, count);
+}
+
+bool BoardCommands::WriteTo(uint8_t bus, int address, int count) {
   // A packet that would not fit, or a range outside XferBuf, is refused.
   if (count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize) return false;
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x00;
-  p[2] = 0xA0;
+  p[2] = bus;
   p[3] = address & 0xFF;
   p[4] = count & 0xFF;
   // Bytes 5 and 6 keep what the buffer held.
@@ -28,13 +47,12 @@ bool BoardCommands::WriteRegs(int address, int count, int channel) {
   return Exchange(Dev0(), count + 7, 64);
 }
 
-bool BoardCommands::ReadRegs(int address, int count, int channel) {
-  if (!LinkUp(channel)) return false;
+bool BoardCommands::ReadFrom(uint8_t bus, int address, int count) {
   if (count < 0 || count > MaxReadCount || address < 0 || address + count > XferBufSize) return false;
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x01;
-  p[2] = 0xA0;
+  p[2] = bus;
   p[3] = address & 0xFF;
   p[4] = count & 0xFF;
   if (!Exchange(Dev0(), count + 5, 64, 1 + count)) return false;
@@ -46,7 +64,7 @@ bool BoardCommands::ReadTS() {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x01;
-  p[2] = 0xA0;
+  p[2] = ChipBus;
   p[3] = 0x06;
   p[4] = 0x02;
   return Exchange(Dev0(), 6, 64, 3) && Status();
@@ -103,7 +121,7 @@ bool BoardCommands::WriteAuxMem(int address, int count, int channel) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x09;
-  p[2] = 0x90;
+  p[2] = AuxBus;
   p[3] = 0x01;
   p[4] = count & 0xFF;
   p[5] = (address >> 8) & 0xFF;
@@ -118,7 +136,7 @@ bool BoardCommands::ReadAuxMem(int address, int channel) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x0A;
-  p[2] = 0x90;
+  p[2] = AuxBus;
   p[3] = 0x02;
   p[4] = 0x20;
   p[5] = (address >> 8) & 0xFF;
@@ -135,7 +153,7 @@ bool BoardCommands::ProbeAux(int channel) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x00;
-  p[2] = 0x90;
+  p[2] = AuxBus;
   p[3] = 0x00;
   p[4] = 0x00;
   return Exchange(Dev0(), 5, 1) && Status();
@@ -146,7 +164,7 @@ bool BoardCommands::UnlockAux(int channel) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x00;
-  p[2] = 0x90;
+  p[2] = AuxBus;
   p[3] = 0x5A;
   p[4] = 0x01;
   p[7] = 0xA5;

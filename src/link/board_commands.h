@@ -18,6 +18,11 @@ public:
 
   bool WriteRegs(int address, int count, int channel);
   bool ReadRegs(int address, int count, int channel);
+  // The switched channel test's transfers to the board's own memory (channel 0): the
+  // register transfers addressed to bus BoardBus, which no other command uses, with
+  // packet byte 5 the high byte of the board address. The chip never sees them.
+  bool WriteBoardMem(int address, int count);
+  bool ReadBoardMem(int address, int count);
   bool ReadTS();
   bool StartStream(uint8_t mode);
   int ReadStream(int channel);
@@ -32,6 +37,10 @@ public:
   // Largest counts that fit one 64-byte packet.
   static constexpr int MaxWriteCount = PacketSize - 7;
   static constexpr int MaxReadCount = PacketSize - 1;
+  // Bus addresses: the chip under test, the auxiliary chip, the board itself.
+  static constexpr uint8_t ChipBus = 0xA0;
+  static constexpr uint8_t AuxBus = 0x90;
+  static constexpr uint8_t BoardBus = 0xB0;
 
   Globals& G() { return g_; }
   UsbTransport& Transport() { return t_; }
@@ -41,6 +50,9 @@ protected:
   bool LinkUp(int channel) const;
   // One command out, its reply in; a reply shorter than `need` bytes has failed.
   bool Exchange(Devc& d, int sendLen, int readLen, int need = 1);
+  // The register transfers to a bus, bytes 5 and 6 as the buffer holds them.
+  bool WriteTo(uint8_t bus, int address, int count);
+  bool ReadFrom(uint8_t bus, int address, int count);
   bool Status() const { return g_.PacketBuf[0] == 0xFA; }
   Devc& Dev0() { return g_.Channels[0].Devc; }
 

@@ -8,6 +8,9 @@ namespace {
 constexpr uint32_t ERROR_GEN_FAILURE = 31;
 constexpr uint32_t ERROR_SEM_TIMEOUT = 121;
 constexpr uint32_t ERROR_DEVICE_NOT_CONNECTED = 1167;
+// Bus addresses of the register transfers: the chip, and the board's own memory.
+constexpr uint8_t kChipBus = 0xA0;
+constexpr uint8_t kBoardBus = 0xB0;
 }  // namespace
 
 // ---- chip ----
@@ -363,26 +366,30 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
     }
     case 0xC4: {
       uint8_t op = at(1);
-      if (op == 0x00 && at(2) == 0xA0) {  // register write
+      if (op == 0x00 && at(2) == kChipBus) {  // register write
         uint8_t a = at(3), n = at(4);
-        const int page = at(5);
         for (int i = 0; i < n; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
-          if (ScanWrite(page, reg, at(7 + i))) continue;
           chip.Write(reg, at(7 + i));
           if (reg == 0x0F && (at(7 + i) & 0x04)) StartIqConversion();
         }
         r[0] = statusByte;
-      } else if (op == 0x01 && at(2) == 0xA0) {  // register read
+      } else if (op == 0x01 && at(2) == kChipBus) {  // register read
         uint8_t a = at(3), n = at(4);
-        const int page = at(5);
         r[0] = statusByte;
         for (int i = 0; i < n && i < 63; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
-          if (ScanRead(page, reg, r[1 + i])) continue;
           r[1 + i] = chip.Read(reg);
           if (reg == 0x0F) ReadingIqControl();
         }
+      } else if (op == 0x00 && at(2) == kBoardBus) {  // the board's own memory
+        const uint8_t a = at(3), n = at(4);
+        for (int i = 0; i < n; ++i) BoardWrite(at(5), static_cast<uint8_t>(a + i), at(7 + i));
+        r[0] = statusByte;
+      } else if (op == 0x01 && at(2) == kBoardBus) {
+        const uint8_t a = at(3), n = at(4);
+        r[0] = statusByte;
+        for (int i = 0; i < n && i < 63; ++i) r[1 + i] = BoardRead(at(5), static_cast<uint8_t>(a + i));
       } else if (op == 0x02) {  // stream start
         streaming = true;
         streamMode = at(2);
@@ -436,7 +443,6 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       r[3] = 0x01;
       break;
     case 0xB5:
-      scanFirmwareArmed = true;
       ScanStatusPoll();
       r[0] = 0xFA;
       r[1] = boardStatus[0];

@@ -129,20 +129,21 @@ public:
   std::function<std::pair<int32_t, int32_t>(const uint8_t* cmd)> singleValueSource;
   int singleValueRequests = 0;
 
-  // The switched channel test's scan firmware. A board-status request (B5 07) arms
-  // it; from then on A4h and D2h are the board's own registers instead of chip RAM,
-  // and a register transfer whose packet byte 5 is 01h reaches the scan table,
-  // board address 100h + the address byte. The table holds the step length (120h),
-  // the round count (122h, low first), the channel count (124h), the fetch offset
-  // (170h, 24 bits) and length (173h); A4h bit 4 starts a scan, which completes at
-  // the board-status request after scanStatusPolls more (never when negative) and
-  // then sets scanDoneBits in the first status byte; A4h bit 3 fetches the result
-  // bytes into 100h. D2h bit 7 and A4h bit 3 read back set for d2BusyReads and
-  // fetchBusyReads reads after they were written (for ever when negative).
-  bool scanFirmwareArmed = false;
+  // The switched channel test's scan firmware. It takes the register transfers
+  // addressed to the board's own bus (C4 00 B0, C4 01 B0) and no others: packet byte
+  // 5 01h reaches the scan table, board address 100h + the address byte, 00h the
+  // board registers (A4h, D2h and the rest, 74h and 75h among them). The table holds
+  // the step length (120h), the round count (122h, low first), the channel count
+  // (124h), the fetch offset (170h, 24 bits) and length (173h); A4h bit 4 starts a
+  // scan, which completes at the board-status request after scanStatusPolls more
+  // (never when negative) and then sets scanDoneBits in the first status byte; A4h
+  // bit 3 fetches the result bytes into 100h. D2h bit 7 and A4h bit 3 read back set
+  // for d2BusyReads and fetchBusyReads reads after they were written (for ever when
+  // negative).
   uint8_t scanTable[0x100] = {};
   uint8_t boardRegA4 = 0;
   uint8_t boardRegD2 = 0;
+  uint8_t boardRegs[0x100] = {};  // the other board registers
   int scanStatusPolls = 1;
   uint8_t scanDoneBits = 0x30;
   int d2BusyReads = 1;
@@ -207,9 +208,9 @@ private:
   void StartIqConversion();
   void ReadingIqControl();
   void SingleValue(const uint8_t* cmd, uint8_t* reply);
-  // Scan firmware: true when it took the register byte.
-  bool ScanWrite(int page, uint8_t wire, uint8_t value);
-  bool ScanRead(int page, uint8_t wire, uint8_t& value);
+  // Scan firmware: a byte of the board's own memory.
+  void BoardWrite(int page, uint8_t wire, uint8_t value);
+  uint8_t BoardRead(int page, uint8_t wire);
   void ScanStatusPoll();
   void StartScan();
   void FetchResults();

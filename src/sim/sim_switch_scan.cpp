@@ -25,44 +25,35 @@ void BusyRead(uint8_t& reg, uint8_t bit, int& left) {
 }
 }  // namespace
 
-bool SimBoard::ScanWrite(int page, uint8_t wire, uint8_t value) {
-  if (!scanFirmwareArmed) return false;
+void SimBoard::BoardWrite(int page, uint8_t wire, uint8_t value) {
   if (page == kScanPage) {
     scanTable[wire] = value;
-    return true;
-  }
-  if (wire == kRegReady) {
+  } else if (wire == kRegReady) {
     boardRegD2 = value;
     d2_busy_ = d2BusyReads;
     if (d2_busy_ == 0) boardRegD2 &= ~kReadyBit;
-    return true;
-  }
-  if (wire == kRegScan) {
+  } else if (wire == kRegScan) {
     boardRegA4 = value;
     if (value & kStartBit) StartScan();
     if (value & kFetchBit) FetchResults();
-    return true;
+  } else {
+    boardRegs[wire] = value;
   }
-  return false;
 }
 
-bool SimBoard::ScanRead(int page, uint8_t wire, uint8_t& value) {
-  if (!scanFirmwareArmed) return false;
-  if (page == kScanPage) {
-    value = scanTable[wire];
-    return true;
-  }
+uint8_t SimBoard::BoardRead(int page, uint8_t wire) {
+  if (page == kScanPage) return scanTable[wire];
   if (wire == kRegReady) {
-    value = boardRegD2;
+    const uint8_t value = boardRegD2;
     BusyRead(boardRegD2, kReadyBit, d2_busy_);
-    return true;
+    return value;
   }
   if (wire == kRegScan) {
-    value = boardRegA4;
+    const uint8_t value = boardRegA4;
     BusyRead(boardRegA4, kFetchBit, fetch_busy_);
-    return true;
+    return value;
   }
-  return false;
+  return boardRegs[wire];
 }
 
 void SimBoard::StartScan() {

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
 
 #include "adc_analysis/analysis_window.h"
@@ -65,14 +66,17 @@ protected:
   int32_t Result(int record, int index) const { return w->SwitchChannels[record].Results[index]; }
 
   // The exchanges as short words: "name", "status", "W" or "R" with the board
-  // address (packet byte 5 is its high byte).
+  // address (transfers to the board's bus B0h; packet byte 5 is the address's high
+  // byte), "chip W" or "chip R" with the register of a transfer to the chip.
   QStringList Trace() const {
     QStringList t;
     for (const Bytes& p : Sent()) {
       if (p.size() >= 2 && p[0] == 0xF9 && p[1] == 0x05) t << "name";
       if (p.size() >= 2 && p[0] == 0xB5 && p[1] == 0x07) t << "status";
-      if (p.size() >= 6 && p[0] == 0xC4 && p[2] == 0xA0 && p[1] <= 1)
+      if (p.size() >= 6 && p[0] == 0xC4 && p[2] == 0xB0 && p[1] <= 1)
         t << (p[1] == 0 ? "W" : "R") + QString::number(p[5] * 256 + p[3], 16).toUpper();
+      if (p.size() >= 5 && p[0] == 0xC4 && p[2] == 0xA0 && p[1] <= 1)
+        t << (p[1] == 0 ? "chip W" : "chip R") + QString::number(p[3], 16).toUpper();
     }
     return t;
   }
@@ -80,10 +84,19 @@ protected:
   std::vector<Bytes> WritesTo(int address) const {
     std::vector<Bytes> out;
     for (const Bytes& p : Sent())
-      if (p.size() >= 7 && p[0] == 0xC4 && p[1] == 0 && p[2] == 0xA0 && p[3] == (address & 0xFF) &&
+      if (p.size() >= 7 && p[0] == 0xC4 && p[1] == 0 && p[2] == 0xB0 && p[3] == (address & 0xFF) &&
           p[5] == (address >> 8))
         out.emplace_back(p.begin() + 7, p.begin() + 7 + p[4]);
     return out;
+  }
+  // Clicks "STOP" from the event loop once the board has answered `polls` status
+  // requests of the completion wait.
+  void StopAfterStatusPolls(int polls) {
+    auto seen = std::make_shared<int>(0);
+    sim.board.afterCommand = [this, polls, seen](const std::vector<uint8_t>& c) {
+      if (c[0] == 0xB5 && ++*seen == polls + 1)  // the run's first request is no poll
+        QMetaObject::invokeMethod(w, [this] { Release(w->PSTP); }, Qt::QueuedConnection);
+    };
   }
   int CountOf(const QStringList& trace, const QString& word) const { return static_cast<int>(trace.count(word)); }
 
@@ -154,20 +167,77 @@ TEST_F(SwitchRun, CompletionBitFollowsPhotoAndTheBoardName) {
     sim.board.boardStatus[0] = 0;
     std::fill(w->SwitchChannels[0].Results.begin(), w->SwitchChannels[0].Results.end(), kUnset);
     sim.board.ClearLog();
+    // A board that never reports the bit is waited for until the user stops the run.
+    StopAfterStatusPolls(400);
     const int64_t start = sim.clock.SteadyUs();
     w->TestBeginClick();
     EXPECT_EQ(Status(2), c.ok ? "Test OK" : "Test Fail");
     if (!c.ok) {
-      // A board that never reports the bit ends the wait after its time limit (60.4 s
-      // for four samples), not at once and not never.
       const int64_t waited = sim.clock.SteadyUs() - start;
-      EXPECT_GT(waited, 60'400'000);
-      EXPECT_LT(waited, 63'000'000);
+      EXPECT_GE(waited, 400'000'000);
+      EXPECT_LT(waited, 402'000'000);
       EXPECT_EQ(Result(0, 0), kUnset);
     } else {
       EXPECT_EQ(Result(0, 3), 0x10000 + 3);
     }
   }
+}
+
+// 2,048 samples on a board that needs 300 s: the wait goes on while the Stop panel
+// is live, and the results are fetched.
+TEST_F(SwitchRun, SlowBoardIsWaitedForAndFetched) {
+  Check({1, 2, 3, 4, 5, 6, 7, 8});
+  StepLength(2);  // 4 samples a step
+  Rounds(6);      // 64 rounds: 8 x 4 x 64 = 2,048 samples
+  sim.board.scanStatusPolls = 300;
+  const int64_t start = sim.clock.SteadyUs();
+  w->TestBeginClick();
+  EXPECT_GE(sim.clock.SteadyUs() - start, 301'000'000);
+  EXPECT_EQ(Status(1), "301");
+  EXPECT_EQ(Status(2), "Test OK");
+  EXPECT_EQ(CountOf(Trace(), "R100"), 2048 / 16);
+  EXPECT_EQ(Result(0, 0), 0x10000);
+  EXPECT_EQ(Result(7, 63 * 4 + 3), 8 * 0x10000 + 63 * 0x100 + 3);  // the last sample
+}
+
+// The run's transfers go to the board's bus and ordinary register writes to the chip,
+// whatever byte 5 of the packet buffer holds: before, during and after a run, a write
+// of 31h, of A4h or of D2h (chip RAM) reaches the chip and leaves the board alone.
+TEST_F(SwitchRun, RegisterWritesReachTheChipBeforeDuringAndAfterARun) {
+  TMx_UP& up = *prog->Mx_UP;
+  auto writeChip = [&](uint8_t value) {
+    prog->G.PacketBuf[5] = 0x01;  // as a page byte would be, or a step's value
+    for (int a : {0x31, 0xA4, 0xD2}) EXPECT_TRUE(up.WriteReg(a, static_cast<uint8_t>(value + a), 0)) << a;
+  };
+  auto chipHolds = [&](uint8_t value) {
+    for (int a : {0x31, 0xA4, 0xD2}) {
+      EXPECT_EQ(sim.board.chip.Peek(a), static_cast<uint8_t>(value + a)) << a;
+      EXPECT_EQ(up.GetReg(a, 0), static_cast<uint8_t>(value + a)) << a;
+    }
+  };
+  Check({1});
+  writeChip(0x10);
+  chipHolds(0x10);
+  int polls = 0;
+  sim.board.scanStatusPolls = 3;
+  sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
+    if (c[0] == 0xB5 && ++polls == 2) QMetaObject::invokeMethod(w, [&] { writeChip(0x20); }, Qt::QueuedConnection);
+  };
+  w->TestBeginClick();
+  EXPECT_EQ(Status(2), "Test OK");
+  chipHolds(0x20);
+  EXPECT_EQ(Result(0, 3), 0x10000 + 3);
+  sim.board.afterCommand = nullptr;
+  const uint8_t table31 = sim.board.scanTable[0x31];
+  const uint8_t boardA4 = sim.board.boardRegA4;
+  writeChip(0x30);
+  chipHolds(0x30);
+  EXPECT_EQ(sim.board.scanTable[0x31], table31);
+  EXPECT_EQ(sim.board.boardRegA4, boardA4);
+  EXPECT_EQ(sim.board.boardRegs[0x31], 0);
+  // The run itself never touched the chip: its 74h and 75h are the board's.
+  EXPECT_EQ(sim.board.chip.Peek(0x75), 0);
+  EXPECT_EQ(sim.board.boardRegs[0x75] & 0x08, 0x08);
 }
 
 TEST_F(SwitchRun, ResultsAreSignedAndScaled) {
