@@ -68,11 +68,12 @@ void PauseIfLinkLost(TMx_UP& up, Clock& clock) {
 
 namespace {
 // The stream loop of both stream captures: start, polls until `wanted` says enough,
-// a stop request or ten seconds without data (onPoll(n) tells whether a reply brought
-// any), then `afterLoop`, and the stream stopped on every way out, errors included.
+// a stop request or, with an idle limit, that long without data (onPoll(n) tells
+// whether a reply brought any), then `afterLoop`, and the stream stopped on every way
+// out, errors included.
 template <typename OnPoll, typename Wanted, typename AfterLoop>
-void RunStream(TMx_UP& up, AnalysisState& st, uint8_t mode, bool live, const CaptureHooks& hooks, OnPoll onPoll,
-               Wanted wanted, AfterLoop afterLoop) {
+void RunStream(TMx_UP& up, AnalysisState& st, uint8_t mode, bool live, int64_t idleLimitUs, const CaptureHooks& hooks,
+               OnPoll onPoll, Wanted wanted, AfterLoop afterLoop) {
   Globals& g = st.G;
   Clock& clock = up.ClockSource();
   up.StartStream(mode);
@@ -91,7 +92,7 @@ void RunStream(TMx_UP& up, AnalysisState& st, uint8_t mode, bool live, const Cap
       const int n = up.ReadStream(0);
       PauseIfLinkLost(up, clock);
       if (onPoll(n, t0)) tLast = clock.SteadyUs();
-      if (clock.SteadyUs() - tLast > CaptureTimeoutUs) st.CaptureIdle = true;
+      if (idleLimitUs > 0 && clock.SteadyUs() - tLast > idleLimitUs) st.CaptureIdle = true;
       Call(hooks.ProcessMessages);
     } while (wanted() && !st.CaptureIdle);
     afterLoop();
@@ -112,7 +113,7 @@ bool ReadADCALL(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, co
   capture.Begin({request.Mode, request.Temperature, request.Ekg});
   Call(hooks.ShowGauge, 0);
   RunStream(
-      up, st, request.Mode, request.LiveChart, hooks,
+      up, st, request.Mode, request.LiveChart, CaptureTimeoutUs, hooks,
       [&](int n, int64_t t0) {
         if (n <= 0) return false;
         capture.OnReply(n, g.PacketBuf);
@@ -144,9 +145,9 @@ bool ReadADCSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const 
   PairStreamCapture capture(st);
   capture.Begin({request.Filter, request.RejectLimit});
   Call(hooks.ShowGauge, 0);
-  // A board that stops sending pairs ends the capture after ten seconds, as a stop would.
+  // No time-out: a board that sends no pairs is polled until the user stops the capture.
   RunStream(
-      up, st, 7, true, hooks,
+      up, st, 7, true, 0, hooks,
       [&](int n, int64_t) {
         const bool used = capture.OnReply(n, g.PacketBuf);
         Call(hooks.Status, QString::number(used ? 0 : n));

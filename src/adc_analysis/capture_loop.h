@@ -70,9 +70,9 @@ struct PairRequest {
   int RejectLimit = 5;  // from "ECompare"
 };
 CaptureOutcome CatchACDCOMSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks);
-// Its stream loop: start, polls until the pairs are in, a stop request or ten seconds
-// without a used reply, stop. Status panel 2 shows after each poll the groups of the
-// reply that were not taken. True on a normal end.
+// Its stream loop: start, polls until the pairs are in or a stop request, stop (a
+// board that sends no pairs keeps it polling until the stop). Status panel 2 shows
+// after each poll the groups of the reply that were not taken. True on a normal end.
 bool ReadADCSH(TMx_UP& up, AnalysisState& st, const PairRequest& request, const CaptureHooks& hooks);
 
 // The I/Q loop: one conversion a pair until NPoints pairs are in, a stop request or
