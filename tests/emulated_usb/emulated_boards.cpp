@@ -395,8 +395,12 @@ void EmulatedBoards::BoardReply(const std::vector<uint8_t>& command) {
     return;
   size_t length = fullPackets ? kPacketSize : FirmwareReplyLength(command);
   if (emptyReplies > 0) {
-    --emptyReplies;
-    length = 0;
+    if (repliesBeforeEmpty > 0) {
+      --repliesBeforeEmpty;
+    } else {
+      --emptyReplies;
+      length = 0;
+    }
   }
   std::vector<uint8_t> packet(reply, reply + std::min<size_t>(length, got));
   if (lateReplies > 0) {

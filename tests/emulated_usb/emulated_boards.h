@@ -45,10 +45,11 @@ public:
 
   // Faults of the driver board's IN endpoint. Normally each reply is a packet of the
   // length the firmware gives that command (8 bytes for F9h commands, 33 for an
-  // auxiliary read, ...).
-  std::atomic<bool> fullPackets{false};  // every reply is a whole 64-byte packet
-  std::atomic<int> lateReplies{0};       // the next n replies arrive only after the host gave up waiting
-  std::atomic<int> emptyReplies{0};      // the next n replies are zero-length packets
+  // auxiliary read, ...). The firmware has run a command whatever its reply.
+  std::atomic<bool> fullPackets{false};    // every reply is a whole 64-byte packet
+  std::atomic<int> lateReplies{0};         // the next n replies arrive only after the host gave up waiting
+  std::atomic<int> emptyReplies{0};        // the next n replies are zero-length packets,
+  std::atomic<int> repliesBeforeEmpty{0};  // after this many more whole ones
   // The board is pulled out after taking this many more OUT packets (never when
   // negative): from then on every request finds no device, until Unplug takes it out
   // of the testbed as well.

@@ -203,4 +203,75 @@ TEST_F(EmulatedProgram, ALateReplyDoesNotShiftLaterReplies) {
   ReadChip();
 }
 
+// A zero-length reply part-way through a job, through the real driver-path code: the
+// job ends at once and tells the user, status panel 0 shows the link gone without
+// waiting for the watchdog, and the shadow holds only what the chip gave. The
+// watchdog's next check finds the board again.
+TEST_F(EmulatedProgram, AnEmptyReplyPartWayEndsTheJobAndTellsTheUser) {
+  boards.Plug(Kind::Driver);
+  StartAndScan();
+  ASSERT_EQ(Status(), "USB On Line");
+  auto expectLinkLostThenFound = [this] {
+    EXPECT_EQ(Status(), "USB not Connect !!!");
+    EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
+    EXPECT_EQ(boards.WaitingReplies(), 0u);
+    WatchdogCheck();
+    EXPECT_EQ(Status(), "USB On Line");
+  };
+
+  // Read Chip's exchanges: R 7F, W 7F, the register blocks 00h (2), 06h, 09h, 0Ch (5),
+  // 3Dh, 3Eh, 7Fh, R 0D, W 0D, bank 0 in eight pages (11..18), W 7F, bank 1 (20..27).
+  struct ReadCase {
+    int exchange;     // the one whose reply is empty
+    int lastRead;     // an address read before it
+    int firstUnread;  // an address it would have read
+  } reads[] = {{5, 0x0B, 0x0C}, {14, 0xAF, 0xB0}, {22, 0x19F, 0x1A0}};
+  for (const ReadCase& c : reads) {
+    SCOPED_TRACE(testing::Message() << "Read Chip, empty reply " << c.exchange);
+    FillChip();
+    for (uint8_t& b : prog->G.Channels[0].RegShadow) b = 0xEE;
+    prog->G.ReadDone = false;
+    sim.dialogs.messages.clear();
+    boards.repliesBeforeEmpty = c.exchange;
+    boards.emptyReplies = 1;
+    Click("Menu_ReadChip");
+    EXPECT_FALSE(prog->G.ReadDone);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read Chip Fail")) << sim.dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(Shadow(c.lastRead), sim.board.chip.Peek(c.lastRead));
+    EXPECT_EQ(Shadow(c.firstUnread), 0xEE);
+    for (int a = 0; a < 0x200; ++a)
+      if (Shadow(a) != 0xEE) {
+        EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+      }
+    expectLinkLostThenFound();
+  }
+
+  // A register write. When the board drops the write and answers nothing, shadow and
+  // chip keep the old value; when the write ran and only its read-back came empty, the
+  // chip holds the new value unseen and the shadow keeps what was last read back.
+  struct WriteCase {
+    const char* what;
+    bool dropped;
+  } writes[] = {{"the write dropped", true}, {"its read-back empty", false}};
+  for (const WriteCase& c : writes) {
+    SCOPED_TRACE(c.what);
+    sim.board.chip.Poke(0x20, 0x11);
+    ASSERT_TRUE(prog->Mx_UP->WriteReg(0x20, 0x11, 0));
+    if (c.dropped) {
+      sim.board.shortReplies = 1;  // the firmware skips the command and sends an empty packet
+    } else {
+      boards.repliesBeforeEmpty = 1;
+      boards.emptyReplies = 1;
+    }
+    EXPECT_FALSE(prog->Mx_UP->WriteReg(0x20, 0x5A, 0));
+    EXPECT_EQ(Shadow(0x20), 0x11);
+    EXPECT_EQ(sim.board.chip.Peek(0x20), c.dropped ? 0x11 : 0x5A);
+    expectLinkLostThenFound();
+  }
+  // Back on line, Read Chip shows what the chip holds.
+  FillChip();
+  ReadChip();
+}
+
 }  // namespace
