@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 
+#include "block_panels/wave_memory.h"
 #include "common/figure_text.h"
 #include "common/line_tokens.h"
 #include "common/number_text.h"
@@ -22,18 +23,19 @@ constexpr int GeneratorControlRegister = 0x0D;
 constexpr int CalibrationFlagRegister = 0x0E;  // bit 7 set around each automatic-test calibration
 constexpr int RamPageRegister = 0x7F;          // bit 0: RAM bank 0 or 1 at 80h..FFh
 
-// One register from the transfer buffer; addresses the buffer does not hold are left out.
-void Send(TMx_UP& up, int address, int value) {
-  if (address < 0 || address >= XferBufSize) return;
+// One register from the transfer buffer, the shadow left as it is; addresses the
+// buffer does not hold are left out. False when the packet failed.
+bool Send(TMx_UP& up, int address, int value) {
+  if (address < 0 || address >= XferBufSize) return true;
   up.G().XferBuf[address] = static_cast<uint8_t>(value);
-  up.WriteRegs(address, 1, 0);
+  return up.WriteRegs(address, 1, 0);
 }
 
-// The same, the shadow taking the value first.
-void StoreAndSend(TMx_UP& up, int address, int value) {
-  if (address < 0 || address >= XferBufSize) return;
-  up.SetRegShadow(address, static_cast<uint8_t>(value), 0);
-  Send(up, address, value);
+// The same, the shadow taking the value once its packet went through, so that a
+// failed link leaves the shadow with what the chip got.
+bool StoreAndSend(TMx_UP& up, int address, int value) {
+  if (address < 0 || address >= XferBufSize) return true;
+  return PutRegister(up, address, static_cast<uint8_t>(value));
 }
 
 QString AddrEditName(int k) { return "edtAddr" + QString::number(k); }
@@ -82,11 +84,11 @@ QString SampleRow(const BodyFatContext& c, int number, const QString& time, cons
 
 struct ChannelRun {
   int Count = 0;
-  bool Failed = false;  // a conversion failed
+  bool Failed = false;  // a conversion or a register write failed
 };
 
 // The samples of one channel: `sample(n, time)` takes sample n with its row time and
-// stores its row (false: its conversion failed); then the progress text, the
+// stores its row (false: its conversion or a write failed); then the progress text, the
 // messages, the pacing and the stop test. An error raised meanwhile writes the rows
 // taken so far to `logName` before it goes on.
 template <class Sample>
@@ -132,7 +134,7 @@ bool Calibrate(const BodyFatContext& c) {
   const int32_t rref = IntegerOrRaise(c.Panel.Text("edtRref"));
   for (int k = 0; k < BodyFatColumns; ++k) {
     if (s.AutoMode && TableHex(c.Panel.Text(AddrEditName(k))) == CalibrationFlagRegister) continue;
-    Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))));
+    if (!Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
   }
   const IQConversion conv = ConvertIQ(c.Up, IQReadForm::Split, IQRefresh::Full, true);
   if (!conv.Ok()) return false;
@@ -150,7 +152,9 @@ BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& li
   const QString calibrationColumns = ReadoutColumns(Readouts(c.Panel, 0));
   for (int ch = 1; ch <= limits.Channels; ++ch) {
     const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
-    for (int k = 0; k < BodyFatColumns; ++k) Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch))));
+    for (int k = 0; k < BodyFatColumns; ++k)
+      if (!Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+        return {BodyFatEnd::ConversionFailed, {}};
     const ChannelRun run = SampleChannel(c, limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
       if (!MeasureSample(c, ch)) return false;
       s.LogLines[n] = SampleRow(c, n, time, calibrationColumns);
@@ -172,10 +176,17 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
   for (int p = 0; p < pairs && out.End == BodyFatEnd::Finished; ++p) {
     const QString ram = InProgramFolder(c.ProgramDir, s.RamFiles[p]);
     if (!QFile::exists(ram)) return {BodyFatEnd::FileMissing, s.RamFiles[p]};
-    LoadRamFileImage(c.Up, ReadRamFileImage(ReadTextLines(ram)));
+    // A write that fails ends the test as a failed conversion does.
+    if (!LoadRamFileImage(c.Up, ReadRamFileImage(ReadTextLines(ram)))) {
+      out.End = BodyFatEnd::ConversionFailed;
+      break;
+    }
     const QString reg = InProgramFolder(c.ProgramDir, s.RegFiles[p]);
     if (!QFile::exists(reg)) return {BodyFatEnd::FileMissing, s.RegFiles[p]};
-    LoadRegFileValues(c.Up, ReadRegFileValues(ReadTextLines(reg)));
+    if (!LoadRegFileValues(c.Up, ReadRegFileValues(ReadTextLines(reg)))) {
+      out.End = BodyFatEnd::ConversionFailed;
+      break;
+    }
 
     s.LogLines[0] = BodyFatLogHeader();
     for (int ch = 1; ch <= limits.Channels; ++ch) {
@@ -183,16 +194,17 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
       std::fill(std::begin(s.Sums), std::end(s.Sums), 0.0);
       const ChannelRun run = SampleChannel(c, limits, s.AutoIdle, ch, logName, [&](int n, const QString& time) {
         TMx_UP& up = c.Up;
-        StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) | 0x80);
+        if (!StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) | 0x80)) return false;
         if (!Calibrate(c)) return false;
         s.LogLines[1000 + n] = ReadoutColumns(Readouts(c.Panel, 0));
         // The calibration's sums come from its two-decimal read-outs.
         const double i0 = RealOrRaise(c.Panel.Text("edtIDATA0"));
         const double q0 = RealOrRaise(c.Panel.Text("edtQDATA0"));
-        StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) & 0x7F);
+        if (!StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) & 0x7F)) return false;
         for (int k = 0; k < BodyFatColumns; ++k)
-          if (TableHex(c.Panel.Text(AddrEditName(k))) != CalibrationFlagRegister)
-            StoreAndSend(up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch))));
+          if (TableHex(c.Panel.Text(AddrEditName(k))) != CalibrationFlagRegister &&
+              !StoreAndSend(up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+            return false;
         const std::optional<IQResult> r = MeasureSample(c, ch);
         if (!r) return false;
         s.Sums[0] += i0;
@@ -217,7 +229,7 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
       }
     }
   }
-  // What was measured before a failed conversion is kept like a stopped test's.
+  // What was measured before a failed conversion or write is kept like a stopped test's.
   if (out.End != BodyFatEnd::ConversionFailed || s.AverageCount > 0) WriteAverageFile(s, c.ProgramDir, c.Clk);
   return out;
 }
@@ -242,14 +254,16 @@ RamFileImage ReadRamFileImage(const QStringList& lines) {
   return image;
 }
 
-void LoadRamFileImage(TMx_UP& up, const RamFileImage& image) {
-  StoreAndSend(up, GeneratorControlRegister, 0x00);
+bool LoadRamFileImage(TMx_UP& up, const RamFileImage& image) {
+  if (!StoreAndSend(up, GeneratorControlRegister, 0x00)) return false;
   const uint8_t page = up.GetReg(RamPageRegister, 0);
-  Send(up, RamPageRegister, page & 0xFE);
-  for (int i = 0; i < 128; ++i) StoreAndSend(up, 0x80 + i, image.Bank0[i]);
-  Send(up, RamPageRegister, page | 0x01);
-  for (int i = 0; i < 128; ++i) StoreAndSend(up, 0x180 + i, image.Bank1[i]);
-  StoreAndSend(up, RamPageRegister, page & 0xFE);
+  if (!StoreAndSend(up, RamPageRegister, page & 0xFE)) return false;
+  for (int i = 0; i < 128; ++i)
+    if (!StoreAndSend(up, 0x80 + i, image.Bank0[i])) return false;
+  if (!StoreAndSend(up, RamPageRegister, page | 0x01)) return false;
+  for (int i = 0; i < 128; ++i)
+    if (!StoreAndSend(up, 0x180 + i, image.Bank1[i])) return false;
+  return StoreAndSend(up, RamPageRegister, page & 0xFE);
 }
 
 std::array<std::optional<uint8_t>, 35> ReadRegFileValues(const QStringList& lines) {
@@ -263,9 +277,10 @@ std::array<std::optional<uint8_t>, 35> ReadRegFileValues(const QStringList& line
   return values;
 }
 
-void LoadRegFileValues(TMx_UP& up, const std::array<std::optional<uint8_t>, 35>& values) {
+bool LoadRegFileValues(TMx_UP& up, const std::array<std::optional<uint8_t>, 35>& values) {
   for (size_t i = 0; i < values.size(); ++i)
-    if (values[i]) StoreAndSend(up, AutoTestRegisters[i], *values[i]);
+    if (values[i] && !StoreAndSend(up, AutoTestRegisters[i], *values[i])) return false;
+  return true;
 }
 
 int64_t PaceSample(Clock& clock, int64_t t0, int count, int intervalMs) {

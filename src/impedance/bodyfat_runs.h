@@ -7,6 +7,8 @@
 //
 // A conversion that fails (a failed transfer or a chip that never finishes) is not a
 // measurement: the channel ends with the rows taken so far written and the run stops.
+// A register write that fails ends the run the same way, at once: the shadow takes
+// each value only once its packet went through, so it keeps what the chip got.
 // An error raised during a channel (an arithmetic or conversion error) writes the
 // rows taken so far too before it goes on to the caller.
 
@@ -44,7 +46,7 @@ struct BodyFatContext {
 enum class BodyFatEnd {
   Finished,          // every channel reached its limit
   Stopped,           // a stop request
-  ConversionFailed,  // a conversion did not complete
+  ConversionFailed,  // a conversion, or a register write the run makes, did not complete
   NoPairs,           // the automatic test found no file pair
   FileMissing,       // a file of a pair no longer exists
 };
@@ -61,13 +63,15 @@ QString ValueEditName(int k, int j);
 
 // The calibration: the "Calculate" row written (no shadow update; with AutoMode a
 // column whose address edit holds 0Eh is skipped), one conversion, Theta0 and Gain,
-// the calibration read-outs. False when the conversion failed: nothing changes.
+// the calibration read-outs. False when a write or the conversion failed: Theta0, Gain
+// and the read-outs do not change.
 bool Calibrate(const BodyFatContext& c);
 
 // The impedance run over channels 1..limits.Channels, one log per channel.
 BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& limits);
 // The automatic test over the file pairs found by SearchFilePairs, then the averages
-// file (also after a stop or a failed conversion; not when a file went missing).
+// file (also after a stop, and after a failed conversion or write once a channel was
+// measured; not when a file went missing).
 BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits);
 
 // Pairs prefix + i + ".ram" / ".reg" (i = 1..100) whose two files both exist in the
@@ -84,9 +88,10 @@ struct RamFileImage {
 };
 RamFileImage ReadRamFileImage(const QStringList& lines);
 // Writes the image: 0Dh := 00h, 7Fh bit 0 cleared, bank 0 byte by byte (80h..FFh),
-// 7Fh bit 0 set, bank 1 byte by byte (180h..1FFh), 7Fh bit 0 cleared, also in the
-// shadow. Every byte goes to the shadow too.
-void LoadRamFileImage(TMx_UP& up, const RamFileImage& image);
+// 7Fh bit 0 set, bank 1 byte by byte (180h..1FFh), 7Fh bit 0 cleared. Each byte goes
+// to the shadow once its packet went through; the first that fails ends the load
+// (false).
+bool LoadRamFileImage(TMx_UP& up, const RamFileImage& image);
 
 // The 35 registers a ".reg" file gives the automatic test, by line position.
 constexpr std::array<int, 35> AutoTestRegisters = {
@@ -95,8 +100,9 @@ constexpr std::array<int, 35> AutoTestRegisters = {
 // The value word (the second) of each of the first 35 lines; nothing for a line that
 // is missing or whose value word is no number.
 std::array<std::optional<uint8_t>, 35> ReadRegFileValues(const QStringList& lines);
-// Stores and writes each register that has a value, in list order.
-void LoadRegFileValues(TMx_UP& up, const std::array<std::optional<uint8_t>, 35>& values);
+// Writes each register that has a value, in list order, and stores it in the shadow
+// once it went through; the first that fails ends the load (false).
+bool LoadRegFileValues(TMx_UP& up, const std::array<std::optional<uint8_t>, 35>& values);
 
 // Sleeps (processing no messages) until count x intervalMs have passed since t0;
 // returns the time since t0 in microseconds.

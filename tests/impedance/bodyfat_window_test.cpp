@@ -24,6 +24,7 @@
 #include "impedance/bodyfat_test_window.h"
 #include "impedance_fixture.h"
 #include "link/mx_up.h"
+#include "shell/main_panel.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -494,6 +495,10 @@ protected:
     Type("edtAddr2", "0E");
     Leave(Edit("edtAddr2"));
   }
+
+  // A way to the board that can act before a packet goes, for a test that puts it
+  // into the platform before the program starts.
+  PacedUsb usb{sim.board, sim.clock};
 };
 
 TEST_F(BodyFatAutoTest, RunsEveryPairAndWritesTheAveragesFile) {
@@ -626,6 +631,93 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   EXPECT_EQ(Files("ACReg*.CSV").size(), 1);
   EXPECT_TRUE(Files("MxAverage*.CSV").isEmpty());
   EXPECT_TRUE(RunControlsEnabled());
+}
+
+// A transfer that fails, or a reply of 0 bytes (the board dropped the command),
+// part-way through the automatic test: the test ends there with the warning of a
+// failed conversion and the link shown gone, the channels measured before are
+// written with their averages, and each register the test stores holds in the shadow
+// what the chip holds. (The calibration writes the table's columns 20h, 21h, 23h..25h
+// without storing them, by design: they are left out of the comparison.)
+TEST_F(BodyFatAutoTest, AFailedWriteEndsTheTestWithTheShadowAsTheChip) {
+  WritePair("BF", 1);
+  WritePair("BF", 2);
+  sim.platform.usb = &usb;
+  Open();
+  FillTableWith0E();
+  FourSamplesAChannel(2);
+  Search("BF");
+  ASSERT_EQ(S().PairCount, 2);
+
+  std::vector<int> stored = {0x0D, 0x0E, 0x7F};
+  for (int a : AutoTestRegisters)
+    if (a < 0x20 || a > 0x25) stored.push_back(a);
+  for (int i = 0; i < 128; ++i) stored.insert(stored.end(), {0x80 + i, 0x180 + i});
+
+  const QByteArray item1 = "1,300.00,400.00,600.00,800.00\r\n";
+  struct Case {
+    const char* what;
+    int wire, value, occurrence;  // the register write that fails: its n-th time
+    bool emptyReply;
+    std::vector<int> logRows;  // rows of each channel log written
+    QByteArray averages;       // the averages file's items; none at all when empty
+  } cases[] = {
+      {"pair 1, bank 0 byte 40", 0xA8, Bank0Byte(1, 40), 1, true, {}, ""},
+      {"pair 1, register list line 20", 0x1D, RegValue(1, 19), 1, false, {}, ""},
+      {"pair 1, flag before the third calibration", 0x0E, RegValue(1, 4) | 0x80, 3, false, {2}, item1},
+      {"pair 1, flag after the first calibration", 0x0E, RegValue(1, 4), 2, true, {}, ""},
+      {"pair 2, bank 1 selected", 0x7F, 0x41, 2, true, {4, 4}, item1 + "2,300.00,400.00,-300.00,400.00\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int a : stored) {
+      sim.board.chip.Poke(a, 0xEE);
+      prog->Mx_UP->SetRegShadow(a, 0xEE, 0);
+    }
+    sim.board.chip.Poke(0x7F, 0x40);
+    prog->Mx_UP->SetRegShadow(0x7F, 0x40, 0);
+    sim.dialogs.messages.clear();
+    int seen = 0;
+    usb.beforeWrite = [&](const uint8_t* p, size_t n) {
+      if (n >= 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && p[3] == c.wire && p[7] == c.value &&
+          ++seen == c.occurrence) {
+        if (c.emptyReply)
+          sim.board.shortReplies = 1;
+        else
+          sim.board.failTransfers = 1;
+      }
+    };
+    const QDateTime t0 = sim.clock.LocalNow();
+    Find<QPushButton>(form, "btnAutoTest")->click();
+    usb.beforeWrite = nullptr;
+
+    EXPECT_EQ(seen, c.occurrence);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, "Read Error !!!!!");
+    EXPECT_EQ(sim.dialogs.messages[0].caption, "warning");
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    EXPECT_TRUE(S().AutoIdle);
+    EXPECT_TRUE(RunControlsEnabled());
+    for (int a : stored) EXPECT_EQ(prog->Mx_UP->GetReg(a, 0), sim.board.chip.Peek(a)) << std::hex << a;
+
+    const QStringList logs = Files("ACReg*.CSV");
+    ASSERT_EQ(logs.size(), static_cast<int>(c.logRows.size()));
+    for (size_t ch = 0; ch < c.logRows.size(); ++ch) {
+      const QString name = "ACReg" + QString::number(ch + 1) + "-" + t0.addSecs(ch).toString("yyyyMMddHHmmss") + ".CSV";
+      const QList<QByteArray> rows = ReadFile(name).split('\n');
+      ASSERT_EQ(rows.size(), c.logRows[ch] + 3) << name.toStdString();  // the header, the rows, the averages
+      EXPECT_TRUE(rows[rows.size() - 2].startsWith("Average,"));
+    }
+    const QStringList averages = Files("MxAverage*.CSV");
+    if (c.averages.isEmpty()) {
+      EXPECT_TRUE(averages.isEmpty());
+    } else {
+      ASSERT_EQ(averages.size(), 1);
+      EXPECT_EQ(ReadFile(averages[0]), "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n" + c.averages);
+    }
+    for (const QString& f : logs + averages) QFile::remove(Path(f));
+    Click("USBScan");
+  }
 }
 
 // ---- look ----------------------------------------------------------------------------

@@ -25,6 +25,8 @@ public:
 
   int64_t usPerTransfer = 0;  // fake time each bulk or report transfer takes
   int failSend = 0;           // the n-th packet to the board from now on fails (0: none)
+  // Sees each packet to the board (driver bulk writes) before it goes.
+  std::function<void(const uint8_t* packet, size_t len)> beforeWrite;
   // Sees each packet the board took (driver bulk writes), after the board ran it.
   std::function<void(const uint8_t* packet, size_t len)> afterWrite;
 
@@ -33,6 +35,7 @@ public:
                        uint32_t* returned) override {
     if (code == IOCTL_BULK_WRITE || code == IOCTL_BULK_READ) {
       clock_.AdvanceUs(usPerTransfer);
+      if (code == IOCTL_BULK_WRITE && beforeWrite) beforeWrite(out, outLen);
       if (code == IOCTL_BULK_WRITE && failSend > 0 && --failSend == 0) return false;
     }
     const bool ok = inner_.DeviceIoControl(h, code, in, inLen, out, outLen, returned);
