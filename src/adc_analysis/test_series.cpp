@@ -1,10 +1,9 @@
 #include "adc_analysis/test_series.h"
 
-#include <QFile>
-
 #include "adc_analysis/analysis_state.h"
-#include "common/figure_text.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
+#include "common/text_encoding.h"
 
 namespace {
 constexpr int kMaxValues = 65536;
@@ -13,9 +12,7 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c
 }  // namespace
 
 void LoadTestSeries(const QString& path, AnalysisState& st, int diffLength) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) throw EInOutError("Cannot open file \"" + path + "\". " + f.errorString());
-  const QByteArray text = f.readAll();
+  const QByteArray text = ReadFileBytes(path);
   const qsizetype size = text.size();
   qsizetype pos = 0;
   int count = 0;

@@ -1,15 +1,9 @@
 #include "common/settings_reader.h"
 
-#include <QFile>
-
 #include "common/errors.h"
 #include "common/text_encoding.h"
 
-SettingsReader SettingsReader::Open(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) throw EInOutError("Cannot open file \"" + path + "\". " + f.errorString());
-  return SettingsReader(DecodeBig5(f.readAll()));
-}
+SettingsReader SettingsReader::Open(const QString& path) { return SettingsReader(DecodeBig5(ReadFileBytes(path))); }
 
 SettingsReader SettingsReader::FromText(const QString& text) { return SettingsReader(text); }
 

@@ -1,9 +1,15 @@
 #include "common/text_encoding.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
+#include <cstring>
 
 #include "common/errors.h"
 
@@ -28,11 +34,33 @@ QStringList SplitLines(const QString& text) {
   return lines;
 }
 
-QStringList ReadTextLines(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) throw EInOutError("Cannot open file \"" + path + "\". " + f.errorString());
-  return SplitLines(DecodeBig5(f.readAll()));
+QByteArray ReadFileBytes(const QString& path) {
+  const QString cannot = "Cannot open file \"" + path + "\". ";
+  auto refuse = [&](const struct stat& st) {
+    throw EInOutError(cannot + (S_ISDIR(st.st_mode) ? "It is a folder." : "It is not a regular file."));
+  };
+  // What is not a regular file is refused before it is opened; the open does not
+  // wait, and what was opened is looked at again, in case the name changed hands.
+  const QByteArray name = QFile::encodeName(path);
+  struct stat st {};
+  if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) refuse(st);
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw EInOutError(cannot + QString::fromLocal8Bit(std::strerror(errno)));
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    refuse(st);
+  }
+  QFile f;
+  if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    throw EInOutError(cannot + f.errorString());
+  }
+  const QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) throw EInOutError("Cannot read file \"" + path + "\". " + f.errorString());
+  return bytes;
 }
+
+QStringList ReadTextLines(const QString& path) { return SplitLines(DecodeBig5(ReadFileBytes(path))); }
 
 void WriteTextLines(const QString& path, const QStringList& lines) {
   QSaveFile f(path);

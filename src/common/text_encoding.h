@@ -11,6 +11,10 @@ QByteArray EncodeBig5(const QString& text);
 // Splits file content into lines, accepting CR LF or LF endings.
 QStringList SplitLines(const QString& text);
 
+// The bytes of a whole file. A path that cannot be opened or read, or that is not a
+// regular file (a folder, a FIFO, a device: opening a FIFO waits for a writer, a
+// device may never end), raises EInOutError "Cannot open file ..." with the reason.
+QByteArray ReadFileBytes(const QString& path);
 // Reads a whole text file (Big5) into lines; throws EInOutError when it cannot be read.
 QStringList ReadTextLines(const QString& path);
 // Writes lines with CR LF endings through a temporary file renamed over the target,

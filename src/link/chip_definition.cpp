@@ -95,9 +95,9 @@ QString ChipDefinition::FindIncludeFile(const QString& upperName) const {
   const QString folder = FindEntry(programDir_, QStringLiteral("Include"), QDir::Dirs);
   if (folder.isEmpty()) return {};
   const QString folderPath = programDir_ + folder + '/';
-  // A folder in the file's place is found too: it then fails to read and is reported
-  // rather than passing for a missing file.
-  const QString file = FindEntry(folderPath, upperName, QDir::Files | QDir::Dirs);
+  // A folder, a FIFO or a device in the file's place is found too: it then fails to
+  // read and is reported rather than passing for a missing file.
+  const QString file = FindEntry(folderPath, upperName, QDir::Files | QDir::Dirs | QDir::System);
   return file.isEmpty() ? QString() : folderPath + file;
 }
 

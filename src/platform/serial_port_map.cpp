@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 
+#include "common/errors.h"
+#include "common/text_encoding.h"
+
 int ComPortNumber(const QString& portName) {
   if (portName.size() < 4 || portName.size() > 5) return 0;
   if (portName.left(3).compare("COM", Qt::CaseInsensitive) != 0) return 0;
@@ -32,11 +35,17 @@ void ComPortMap::Clear() {
 }
 
 bool ComPortMap::Load(const QString& folder) {
-  QFile f(QDir(folder).filePath(ComPortMapFile));
-  if (!f.exists() || !f.open(QIODevice::ReadOnly)) return false;
-  while (!f.atEnd()) {
+  const QString file = QDir(folder).filePath(ComPortMapFile);
+  if (!QFile::exists(file)) return false;
+  QByteArray text;
+  try {
+    text = ReadFileBytes(file);
+  } catch (const EInOutError&) {
+    return false;
+  }
+  for (const QByteArray& bytes : text.split('\n')) {
     // Device paths are file names: decoded as the file system encodes them.
-    const QString line = QFile::decodeName(f.readLine()).trimmed();
+    const QString line = QFile::decodeName(bytes).trimmed();
     qsizetype gap = 0;
     while (gap < line.size() && line[gap] != ' ' && line[gap] != '\t') ++gap;
     if (gap == line.size()) continue;

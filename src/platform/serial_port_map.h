@@ -24,7 +24,8 @@ public:
 
   // Applies the lines of "MxComPorts.cfg" in the folder, if there is one: each line
   // "COMn path" (blanks or TABs between, CR LF or LF endings) maps COMn; other lines
-  // are skipped. True when the file was there and read.
+  // are skipped. True when the file was there and read; one that cannot be read, or
+  // is not a regular file, changes nothing.
   bool Load(const QString& folder);
 
 private:

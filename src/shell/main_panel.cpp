@@ -213,14 +213,14 @@ void TMainPanel::FormCreate() {
   P.G.AppCaption = kDefaultCaption;
   const QString captionFile = P.ExeDir + "MxAppName.cfg";
   if (QFile::exists(captionFile)) {
-    QFile f(captionFile);
-    if (f.open(QIODevice::ReadOnly)) {
-      QByteArray line = f.readLine();
-      while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    try {
+      const QByteArray text = ReadFileBytes(captionFile);
+      QByteArray line = text.left(text.contains('\n') ? text.indexOf('\n') : text.size());
+      while (line.endsWith('\r')) line.chop(1);
       P.G.AppCaption = DecodeBig5(line);
-    } else {
+    } catch (const EInOutError& e) {
       captionUnread_ = true;
-      P.ShowError("Cannot open file \"" + captionFile + "\". " + f.errorString() + "\nThe built-in caption is used.");
+      P.ShowError(e.Text() + "\nThe built-in caption is used.");
     }
   }
   setWindowTitle(P.G.AppCaption);

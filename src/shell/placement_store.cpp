@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/errors.h"
+#include "common/text_encoding.h"
 
 namespace {
 // The file stores 1 for maximized and 2 for minimized, the reverse of WindowState.
@@ -76,9 +77,12 @@ void TRestoreWin::Parse(const QByteArray& content) {
 }
 
 void TRestoreWin::LoadFromFile() {
-  QFile f(PlacementFile());
-  if (!f.exists() || !f.open(QIODevice::ReadOnly)) return;
-  Parse(f.readAll());
+  // A file that cannot be read is passed over: the windows keep their places.
+  if (!QFile::exists(PlacementFile())) return;
+  try {
+    Parse(ReadFileBytes(PlacementFile()));
+  } catch (const EInOutError&) {
+  }
 }
 
 QByteArray TRestoreWin::Serialize() const {

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "platform/serial_port_map.h"
+#include "support/fifos_in_place.h"
 
 TEST(ComPortNumber, NamesOneToSixteen) {
   const std::pair<const char*, int> cases[] = {
@@ -42,4 +44,22 @@ TEST(ComPortMap, FileOverridesSomePorts) {
   EXPECT_EQ(map.Path(4), "/dev/serial/by-id/usb adapter 1");
   EXPECT_EQ(map.Path(5), "/dev/ttyS4");
   EXPECT_EQ(map.Path(6), "/dev/ttyS5");
+}
+
+// A map file that cannot be read, a folder or a FIFO in its place, leaves the
+// defaults; the FIFO is not waited on.
+TEST(ComPortMap, UnreadableFileLeavesTheDefaults) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("MxComPorts.cfg");
+  ComPortMap map;
+  ASSERT_TRUE(QDir().mkdir(file));
+  EXPECT_FALSE(map.Load(dir.path()));
+  EXPECT_EQ(map.Path(3), "/dev/ttyS2");
+  ASSERT_TRUE(QDir().rmdir(file));
+
+  FifosInPlace fifo({file});
+  ASSERT_TRUE(fifo.Made());
+  EXPECT_FALSE(map.Load(dir.path()));
+  EXPECT_EQ(map.Path(3), "/dev/ttyS2");
+  EXPECT_FALSE(fifo.Freed());
 }

@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <optional>
 
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
+#include "support/fifos_in_place.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -74,6 +76,9 @@ TEST_F(ProgramFiles, DestroyWithoutStartUpShowsTheUnwritableFile) {
   EXPECT_GT(QFileInfo(Path("StepADC.txt")).size(), 0);
 }
 
+// A folder in a file's place, or a FIFO (whose open for reading would wait for a
+// writer for ever): the file is reported as one that cannot be read, and the program
+// starts without it and closes.
 TEST_F(ProgramFiles, StartUpGoesOnPastFilesItCannotRead) {
   struct Case {
     const char* file;
@@ -82,22 +87,48 @@ TEST_F(ProgramFiles, StartUpGoesOnPastFilesItCannotRead) {
   const Case cases[] = {{"MxAppName.cfg", true},      {"MxSel.INC", true},       {"Include/MX7406.INC", true},
                         {"MxADC.cfg", true},          {"StepADC.txt", true},     {"MxIQFormSet.txt", true},
                         {"bodyFatFormSet.txt", true}, {"WaveformSet.txt", true}, {"mx-enob.wst", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    FreshFolder();
-    Block(c.file);
-    ASSERT_NO_THROW(StartProgram());
-    prog->MainPanel->show();
-    EXPECT_TRUE(prog->MainPanel->isVisible());
-    const QString name = QFileInfo(c.file).fileName();
-    const QStringList shown = Messages();
-    EXPECT_EQ(!shown.isEmpty(), c.shownAtStartUp) << shown.join(" | ").toStdString();
-    // Every message is about that file, and none comes twice.
-    for (const QString& text : shown) EXPECT_TRUE(text.contains(name)) << text.toStdString();
-    EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), shown.size());
-    ASSERT_NO_THROW(StopProgram());
-    for (const QString& text : Messages()) EXPECT_TRUE(text.contains(name)) << text.toStdString();
-  }
+  for (const bool fifo : {false, true})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.file << (fifo ? " as a FIFO" : " as a folder"));
+      FreshFolder();
+      std::optional<FifosInPlace> fifos;
+      if (fifo) {
+        fifos.emplace(QStringList{Path(c.file)});
+        ASSERT_TRUE(fifos->Made());
+      } else {
+        Block(c.file);
+      }
+      ASSERT_NO_THROW(StartProgram());
+      prog->MainPanel->show();
+      EXPECT_TRUE(prog->MainPanel->isVisible());
+      const QString name = QFileInfo(c.file).fileName();
+      const QStringList shown = Messages();
+      EXPECT_EQ(!shown.isEmpty(), c.shownAtStartUp) << shown.join(" | ").toStdString();
+      // Every message is about that file, and none comes twice.
+      for (const QString& text : shown) {
+        EXPECT_TRUE(text.contains(name)) << text.toStdString();
+        EXPECT_TRUE(!fifo || text.contains("not a regular file")) << text.toStdString();
+      }
+      EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), shown.size());
+      ASSERT_NO_THROW(StopProgram());
+      for (const QString& text : Messages()) EXPECT_TRUE(text.contains(name)) << text.toStdString();
+      EXPECT_FALSE(fifos && fifos->Freed()) << "the program waited on the FIFO";
+    }
+}
+
+// Several FIFOs at once.
+TEST_F(ProgramFiles, StartUpGoesOnPastSeveralFifos) {
+  FifosInPlace fifos({Path("MxSel.INC"), Path("MxADC.cfg"), Path("bodyFatFormSet.txt")});
+  ASSERT_TRUE(fifos.Made());
+  ASSERT_NO_THROW(StartProgram());
+  prog->MainPanel->show();
+  EXPECT_TRUE(prog->MainPanel->isVisible());
+  EXPECT_EQ(prog->Option->CbSeluP->count(), 64);  // the built-in product list
+  const QStringList shown = Messages();
+  for (const char* name : {"MxSel.INC", "MxADC.cfg", "bodyFatFormSet.txt"})
+    EXPECT_EQ(shown.filter(name).size(), 1) << name << ": " << shown.join(" | ").toStdString();
+  ASSERT_NO_THROW(StopProgram());
+  EXPECT_FALSE(fifos.Freed()) << "the program waited on a FIFO";
 }
 
 TEST_F(ProgramFiles, UnreadableFilesStartAsMissingOnes) {
