@@ -332,7 +332,8 @@ TEST_F(ChipDefinitionParse, MalformedDefinitionsDoNotHurt) {
                    "#ADC0S\n56H VDDAX 99 0\n57H IN1P 31\n"
                    "#REGBIT\n";
   def += QByteArray(5000, 'X') + "\n";
-  def += QByteArray("\x01\x02\xff\xfe binary\n", 15);
+  const char binary[] = "\x01\x02\xff\xfe binary\n";
+  def += QByteArray(binary, sizeof binary - 1);
   for (int i = 0; i < 600; ++i) def += "01H R1 A B C D E F G H\n";
   ASSERT_TRUE(Parse(def));
   EXPECT_EQ(g->RegBitList->Count(), 512);
