@@ -17,7 +17,6 @@ namespace {
 constexpr int Channel = 0;
 constexpr uint8_t StatusOk = 0xFA;
 constexpr int FontPixels = 11;
-constexpr int SmallFontPixels = 10;
 
 // Hint texts of the controls.
 const char HintIn1p[] = "ADC Positive Input Signal Selector";

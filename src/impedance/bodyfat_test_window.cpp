@@ -277,7 +277,7 @@ QWidget* TbodyFatForm::BuildCommands() {
   auto* w = new QWidget(this);
   auto* v = new QVBoxLayout(w);
   v->setContentsMargins(0, 0, 0, 0);
-  auto button = [this, w](const char* name, const char* caption) {
+  auto button = [w](const char* name, const char* caption) {
     auto* b = new QPushButton(caption, w);
     b->setObjectName(name);
     b->setMinimumWidth(150);
