@@ -293,9 +293,14 @@ void TMx_RAM::LoadRamClick() {
   const QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("ram"));
   if (path.isEmpty()) return;
   SettingsReader file = SettingsReader::Open(path);
-  // Each value is stored with the whole refresh chain; nothing goes to the chip.
+  // The values go to the shadow only, then every view refreshes once (a refresh per
+  // value made a load of the 512 values take seconds); nothing goes to the chip.
   ReadMemoryViewFile(
-      file, P.G, Marks, [this](int a, uint8_t v) { P.Mx_UP->UpdateReg(a, v, 0); }, [this] { DataUpdate(true); });
+      file, P.G, Marks, [this](int a, uint8_t v) { P.Mx_UP->SetRegShadow(a, v, 0); },
+      [this] {
+        P.Mx_UP->RunRefreshChain();
+        DataUpdate(true);
+      });
   SGD->Repaint();
 }
 
