@@ -2,22 +2,32 @@
 
 #include "common/settings_reader.h"
 
+namespace {
+// A number of a line of several, right-aligned in `width` characters; one that fills
+// its field or is wider gets a blank in front, so that it never runs into the number
+// before it and the file reads back.
+QString Field(long long value, int width) {
+  const QString digits = QString::number(value);
+  return digits.size() < width ? digits.rightJustified(width, ' ') : " " + digits;
+}
+}  // namespace
+
 QStringList FormatMainConfig(const QString& caption, const MainConfig& c) {
   QStringList l;
   l << caption;
-  l << IntW(c.ProductIndex, 4) + IntW(c.LinkKind, 4) + IntW(c.UartComIndex, 4) + IntW(c.UartBaudIndex, 4) +
-           IntW(c.UartParityIndex, 4);
+  l << Field(c.ProductIndex, 4) + Field(c.LinkKind, 4) + Field(c.UartComIndex, 4) + Field(c.UartBaudIndex, 4) +
+           Field(c.UartParityIndex, 4);
   for (bool f : c.ConfigFlags) l << BoolText(f);
   l << IntW(c.BitPage, 2) << IntW(c.RamBank, 2);
   l << IntW(c.OutMode, 0) << IntW(c.OutBits, 0);
-  l << IntW(c.NPointIndex, 4) + IntW(c.TXScale, 4) << BoolText(c.MovingDiffMode);
+  l << Field(c.NPointIndex, 4) + Field(c.TXScale, 4) << BoolText(c.MovingDiffMode);
   l << IntW(c.CFunADC, 4);
   l << IntW(c.CLPT, 4);
-  l << IntW(c.DmmCalValue, 8) + IntW(c.DmmCalReading, 8);
+  l << Field(c.DmmCalValue, 8) + Field(c.DmmCalReading, 8);
   QString scale, dmm;
   for (int i = 0; i < 6; ++i) {
-    scale += IntW(c.AdcPresetScale[i], 4);
-    dmm += IntW(c.AdcPresetDmm[i], 4);
+    scale += Field(c.AdcPresetScale[i], 4);
+    dmm += Field(c.AdcPresetDmm[i], 4);
   }
   l << scale << dmm;
   l << IntW(c.ComFun, 4) << IntW(c.ADShift, 4);
@@ -25,7 +35,7 @@ QStringList FormatMainConfig(const QString& caption, const MainConfig& c) {
   l << c.EREFV;
   l << IntW(c.CMAVR, 4);
   l << IntW(c.CHFULL, 4);
-  l << IntW(c.EGv, 6) + IntW(c.ChTemper, 6);
+  l << Field(c.EGv, 6) + Field(c.ChTemper, 6);
   l << BoolText(c.ChangeADI) << BoolText(c.cbEKG) << BoolText(c.updateChart);
   return l;
 }
