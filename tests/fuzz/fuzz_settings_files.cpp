@@ -1,0 +1,91 @@
+// The settings files the program reads at start-up and writes at close, read on their
+// own: "MxIQFormSet.txt", "bodyFatFormSet.txt", "WaveformSet.txt" and "MxComPorts.cfg".
+// The first input byte chooses the file; the rest is its content.
+//
+// A settings file must read back what the program writes: what is written after a
+// read, read and written again, is the same file.
+#include <cstdio>
+#include <cstdlib>
+
+#include "block_panels/wave_files.h"
+#include "common/errors.h"
+#include "common/text_encoding.h"
+#include "fuzz_host.h"
+#include "impedance/bodyfat_settings.h"
+#include "impedance/iq_test_settings.h"
+#include "platform/serial_port_map.h"
+
+namespace {
+
+enum Reader { IQForm, BodyFat, Waveform, ComPorts, ReaderCount };
+
+// Reads the input with `read`, writes what was read (up to an error of the program's
+// own), and checks that the written file reads back to the same file.
+template <typename Settings, typename Read, typename Write>
+void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray& content, Read read, Write write) {
+  const QString input = folder.Path(name);
+  const QString first = folder.Path(QStringLiteral("first-") + name);
+  const QString second = folder.Path(QStringLiteral("second-") + name);
+  folder.Put(name, content);
+  // Reading starts from what the program holds before it: its defaults, as a file of
+  // them reads (the window starts from its controls).
+  Settings s;
+  write(first, s);
+  read(first, s);
+  try {
+    read(input, s);
+  } catch (const MxError&) {
+    // Shown by the program, which keeps what was read before the error and writes it.
+  }
+  write(first, s);
+  Settings back;
+  try {
+    read(first, back);
+  } catch (const MxError& e) {
+    fprintf(stderr, "%s written by the program does not read back: %s\n", name, e.what());
+    abort();
+  }
+  write(second, back);
+  const QByteArray a = folder.Get(QStringLiteral("first-") + name);
+  const QByteArray b = folder.Get(QStringLiteral("second-") + name);
+  if (a != b) {
+    fprintf(stderr, "%s does not read back what was written:\n--- written\n%s\n--- written after reading it\n%s\n",
+            name, a.constData(), b.constData());
+    abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FuzzFolder folder;
+  if (size < 1) return 0;
+  const QByteArray content = InputBytes(data + 1, size - 1);
+  switch (data[0] % ReaderCount) {
+    case IQForm:
+      CheckRoundTrip<IQFormSettings>(
+          folder, "MxIQFormSet.txt", content, [](const QString& f, IQFormSettings& s) { ReadIQFormSettings(f, s); },
+          [](const QString& f, const IQFormSettings& s) { WriteIQFormSettings(f, s); });
+      break;
+    case BodyFat:
+      CheckRoundTrip<BodyFatSettings>(
+          folder, "bodyFatFormSet.txt", content,
+          [](const QString& f, BodyFatSettings& s) { ReadBodyFatSettings(f, s); },
+          [](const QString& f, const BodyFatSettings& s) { WriteTextLines(f, BodyFatSettingsLines(s)); });
+      break;
+    case Waveform:
+      CheckRoundTrip<WaveformSettings>(
+          folder, "WaveformSet.txt", content,
+          [](const QString& f, WaveformSettings& s) { s = ReadWaveformSettings(f); },
+          [](const QString& f, const WaveformSettings& s) { WriteWaveformSettings(f, s); });
+      break;
+    case ComPorts: {
+      folder.Put(ComPortMapFile, content);
+      ComPortMap map;
+      map.Load(folder.Path(""));
+      for (int n = 0; n <= ComPortCount + 1; ++n) (void)map.Path(n);
+      break;
+    }
+  }
+  return 0;
+}
