@@ -7,27 +7,19 @@
 // shipped product list names.
 #include <QFile>
 
-#include "common/errors.h"
 #include "fuzz_host.h"
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 
-namespace {
-FuzzProgram& Host() {
-  static FuzzProgram host;
-  return host;
-}
-}  // namespace
-
 // The program starts before the first input, outside its time limit.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Host();
+  FuzzProgram::Shared();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzProgram& host = Host();
+  FuzzProgram& host = FuzzProgram::Shared();
   static const QByteArray shippedList = host.Folder().Get("MxSel.INC");
   Program& p = host.P();
 
@@ -35,13 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.Folder().Put("MxSel.INC", parts.size() == 2 ? parts[0] : shippedList);
   host.Folder().Put("Include/MX7406.INC", parts.last());
   p.G.Channels[0].ProductIndex = 0;
-  try {
+  Quietly([&] {
     p.Option->GetSELUP();
     for (const auto& refresh : p.Mx_UP->RefreshChain) refresh();
     p.MainPanel->Menu_ReadChipClick();
-  } catch (const MxError&) {
-    // The program's own errors are shown by the application's handler.
-  }
+  });
   host.Tidy();
   return 0;
 }

@@ -1,6 +1,8 @@
 #include "fuzz_host.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -30,6 +32,13 @@ QList<QByteArray> InputParts(const QByteArray& input, int count) {
   }
   parts << input.mid(partStart);
   return parts;
+}
+
+void ExpectReadsBack(const char* name, const QByteArray& written, const QByteArray& again) {
+  if (written == again) return;
+  fprintf(stderr, "%s does not read back what was written:\n--- written\n%s\n--- written after reading it\n%s\n",
+          name, written.constData(), again.constData());
+  abort();
 }
 
 void EnsureApplication() {
@@ -87,6 +96,11 @@ FuzzProgram::FuzzProgram(SerialServices* serial) {
 }
 
 FuzzProgram::~FuzzProgram() = default;
+
+FuzzProgram& FuzzProgram::Shared(SerialServices* serial) {
+  static FuzzProgram program(serial);
+  return program;
+}
 
 void FuzzProgram::Tidy() {
   sim_.board.ClearLog();

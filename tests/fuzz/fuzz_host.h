@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/errors.h"
 #include "shell/program.h"
 #include "sim/sim_platform.h"
 
@@ -44,6 +45,10 @@ public:
   // serial: the serial ports the program gets (the simulated ones when null).
   explicit FuzzProgram(SerialServices* serial = nullptr);
   ~FuzzProgram();
+  // The one program of the fuzzing run, created at the first call (with `serial`).
+  // A target calls it from LLVMFuzzerInitialize, so that the start-up is not timed
+  // as part of the first input.
+  static FuzzProgram& Shared(SerialServices* serial = nullptr);
 
   Program& P() { return *prog_; }
   SimPlatform& Sim() { return sim_; }
@@ -60,3 +65,17 @@ private:
 
 // The QApplication on the offscreen platform; created on first use.
 void EnsureApplication();
+
+// A round trip: `again`, written after reading back `written`, must be the same file;
+// otherwise both are printed and the run ends as a finding.
+void ExpectReadsBack(const char* name, const QByteArray& written, const QByteArray& again);
+
+// Runs `fn`; an error of the program's own ends it, as the application's handler
+// would show it and go on.
+template <typename Fn>
+void Quietly(Fn fn) {
+  try {
+    fn();
+  } catch (const MxError&) {
+  }
+}

@@ -8,7 +8,6 @@
 #include <deque>
 #include <map>
 
-#include "common/errors.h"
 #include "fuzz_host.h"
 #include "instruments/meter_panel.h"
 #include "instruments/meter_reading.h"
@@ -92,28 +91,23 @@ ScriptedSerial& Serial() {
   return serial;
 }
 
-FuzzProgram& Host() {
-  static FuzzProgram host(&Serial());
-  return host;
-}
-
 }  // namespace
 
 // The program starts before the first input, outside its time limit.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Host();
+  FuzzProgram::Shared(&Serial());
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScriptedSerial& serial = Serial();
-  FuzzProgram& host = Host();
+  FuzzProgram& host = FuzzProgram::Shared();
   if (size < 1) return 0;
   Program& p = host.P();
   TOption* opt = p.Option;
   opt->CloseSerialPorts();
   serial.Script(InputBytes(data + 1, size - 1));
-  try {
+  Quietly([&] {
     switch (data[0] % InstrumentCount) {
       case Chamber: {
         opt->ChamberCOM->setCurrentIndex(0);
@@ -147,9 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
     }
-  } catch (const MxError&) {
-    // The program's own errors are shown by the application's handler.
-  }
+  });
   host.Tidy();
   return 0;
 }

@@ -12,7 +12,6 @@
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
 #include "block_panels/wave_generator.h"
-#include "common/errors.h"
 #include "common/text_encoding.h"
 #include "fuzz_host.h"
 #include "impedance/bodyfat_runs.h"
@@ -40,15 +39,6 @@ enum Reader {
   ReaderCount
 };
 
-// An error of the program's own, as the application's handler would show it.
-template <typename Fn>
-void Quietly(Fn fn) {
-  try {
-    fn();
-  } catch (const MxError&) {
-  }
-}
-
 // The start-up step reads "MxADC.cfg" and "StepADC.txt" from the program folder (a
 // file that does not read is reported there, and the start-up goes on). What `save`
 // writes after it, put in the program folder, must start up to the same file again.
@@ -72,27 +62,19 @@ void CheckRoundTrip(FuzzProgram& host, const char* name, Save save) {
   }
   save(first);
   const QByteArray again = folder.Get(QStringLiteral("first-") + name);
-  if (written != again) {
-    fprintf(stderr, "%s does not read back what was written:\n--- written\n%s\n--- written after reading it\n%s\n",
-            name, written.constData(), again.constData());
-    abort();
-  }
+  ExpectReadsBack(name, written, again);
 }
 
-FuzzProgram& Host() {
-  static FuzzProgram host;
-  return host;
-}
 }  // namespace
 
 // The program starts before the first input, outside its time limit.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Host();
+  FuzzProgram::Shared();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  FuzzProgram& host = Host();
+  FuzzProgram& host = FuzzProgram::Shared();
   if (size < 1) return 0;
   Program& p = host.P();
   const FuzzFolder& folder = host.Folder();

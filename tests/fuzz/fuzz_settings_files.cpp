@@ -48,11 +48,7 @@ void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray
   write(second, back);
   const QByteArray a = folder.Get(QStringLiteral("first-") + name);
   const QByteArray b = folder.Get(QStringLiteral("second-") + name);
-  if (a != b) {
-    fprintf(stderr, "%s does not read back what was written:\n--- written\n%s\n--- written after reading it\n%s\n",
-            name, a.constData(), b.constData());
-    abort();
-  }
+  ExpectReadsBack(name, a, b);
 }
 
 }  // namespace
