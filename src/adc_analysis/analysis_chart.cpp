@@ -139,9 +139,10 @@ void TAnxADC::ApplyPlan(const ChartPlan& plan) {
     Series1->setName("ADI");
     Series2->setName("ADQ");
   }
-  // The EKG output has an axis of its own on the right; ADQ shares the left one.
-  if (plan.SecondOnRightAxis || plan.Iq) Series2->setValueAxis(plan.SecondOnRightAxis ? Chart1->yAxis2 : Chart1->yAxis);
-  const bool right = Series2->valueAxis() == Chart1->yAxis2;
+  // The EKG output has an axis of its own on the right, shown only while it is drawn;
+  // ADQ shares the left one.
+  const bool right = plan.SecondOnRightAxis;
+  Series2->setValueAxis(right ? Chart1->yAxis2 : Chart1->yAxis);
   Chart1->yAxis2->setVisible(right);
   if (plan.LeftTitle) Chart1->yAxis->setLabel("Degree");
 

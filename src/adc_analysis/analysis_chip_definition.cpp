@@ -41,4 +41,10 @@ void TAnxADC::ParseEnded(const ChipDefinitionSeen&) {
   } else {
     Series2InLegend = true;
   }
+  // Both boxes may come checked from the configuration while "IQ Mode Result" was not
+  // yet offered: now that I/Q mode is on, EKG is refused as a click on it would be.
+  if (IqMode() && cbEKG->isChecked()) {
+    cbEKG->setChecked(false);
+    Warn(kIqEkgExclusive);
+  }
 }

@@ -40,8 +40,6 @@
 
 namespace {
 
-const QString kIqEkgExclusive = QStringLiteral("IQ Mode and EKG Cannot be used simultaneously");
-
 template <typename W>
 W* Named(W* w, const char* name) {
   w->setObjectName(QString::fromLatin1(name));
@@ -634,8 +632,9 @@ void TAnxADC::ClearFigureEdits() {
 
 std::function<void()> TAnxADC::HoldSelectors() {
   // Whoever started the capture, the selectors whose handlers recompute from the
-  // shared stores stay disabled while it runs.
-  QWidget* const guarded[] = {CMAVR, NPointIndex, TXScale, ChangeADI, cbEKG};
+  // shared stores stay disabled while it runs: the chart display choice too, which
+  // rewrites the grid texts the figures and the temperature test read back.
+  QWidget* const guarded[] = {CMAVR, NPointIndex, TXScale, ChangeADI, cbEKG, rdADC, rbEKG, rbADC_EKG};
   std::vector<std::pair<QWidget*, bool>> was;
   for (QWidget* w : guarded) {
     was.emplace_back(w, w->isEnabled());

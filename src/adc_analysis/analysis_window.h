@@ -35,6 +35,8 @@ struct CaptureHooks;
 struct EkgSummary;
 struct SingleValueRequest;
 
+inline const QString kIqEkgExclusive = QStringLiteral("IQ Mode and EKG Cannot be used simultaneously");
+
 class TAnxADC : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:

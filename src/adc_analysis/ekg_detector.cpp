@@ -13,6 +13,9 @@ EkgParameters ReadEkgParameters(const QString (&f)[6], const QString& gain, cons
   p.Gain = RealOrRaise(gain);
   p.Coef = ReadReal(coef).value_or(0.0) / 100.0;
   p.Sps = IntegerOrRaise(sps);
+  // The rate divides the beat interval and scales the NN50 limit: a rate that is not
+  // positive is refused before the stream starts, like a text that is no number.
+  if (p.Sps <= 0) throw EConvertError("'" + sps + "' is not a valid sample rate");
   // The threshold is not used, but a text that is no integer is refused before the
   // stream starts rather than in the middle of the capture.
   IntegerOrRaise(threshold);

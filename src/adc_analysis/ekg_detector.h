@@ -15,8 +15,8 @@ struct EkgParameters {
 };
 
 // The parameters from the texts of the window's edits. A filter, gain, rate or
-// threshold text that is not a number raises EConvertError; a coefficient text that
-// is not a number gives 0.
+// threshold text that is not a number, or a rate that is not above 0, raises
+// EConvertError; a coefficient text that is not a number gives 0.
 EkgParameters ReadEkgParameters(const QString (&f)[6], const QString& gain, const QString& coef,
                                 const QString& sps, const QString& threshold);
 
@@ -40,7 +40,8 @@ public:
   double Step(double v);
 
   // The beat statistics after the last sample. Fewer than two closed beats give
-  // zero for the interval figures. A rate of 0 raises EMathError.
+  // zero for the interval figures. A rate of 0 (which ReadEkgParameters refuses)
+  // raises EMathError.
   EkgSummary Finish() const;
 
   int Detected() const { return static_cast<int>(peaks_.size()) + (open_ ? 1 : 0); }

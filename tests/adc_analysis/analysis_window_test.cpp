@@ -3,6 +3,8 @@
 // result files.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -239,16 +241,31 @@ TEST_F(AnalysisWindow, ErrorsUnlockTheWindow) {
   EXPECT_EQ(LockedItems(), unlocked);
   EXPECT_TRUE(w->st.CaptureIdle);
 
-  // A rate of 0 fails in the beat statistics after the stream: stopped and unlocked.
-  w->edtFactor->setText("0");
+  // A rate that is not positive is refused the same way: the last capture's samples
+  // and figures stay together, and so does what "Save to CSV" writes of them.
+  w->edtFactor->setText("480");
   AlternatingStream();
-  EXPECT_THROW(w->CatchADCClick(), EMathError);
-  EXPECT_EQ(CountSent(kStop), 1);
-  EXPECT_FALSE(sim.board.streaming);
-  EXPECT_EQ(LockedItems(), unlocked);
-  EXPECT_TRUE(w->gbECG->isEnabled());
-  EXPECT_FALSE(w->st.AdcCaptureFlag);
-  EXPECT_EQ(prog->G.LiveChartFlag, 0);
+  w->CatchADC->click();
+  ASSERT_EQ(prog->G.SampleCount, 64);
+  const QStringList figures = Figures();
+  const QString hr = w->labHR->text();
+  for (const char* rate : {"0", "-480"}) {
+    SCOPED_TRACE(rate);
+    w->edtFactor->setText(rate);
+    sim.board.streamSource = [](uint64_t) { return static_cast<int32_t>(AdcWord(5000)); };
+    sim.board.ClearLog();
+    EXPECT_THROW(w->CatchADCClick(), EConvertError);
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(LockedItems(), unlocked);
+    EXPECT_TRUE(w->gbECG->isEnabled());
+    EXPECT_TRUE(w->st.CaptureIdle);
+    EXPECT_FALSE(w->st.AdcCaptureFlag);
+    EXPECT_EQ(prog->G.LiveChartFlag, 0);
+    EXPECT_EQ(Figures(), figures);
+    EXPECT_EQ(w->labHR->text(), hr);
+    EXPECT_EQ(w->st.MemoryF.Text(0), "104");
+    EXPECT_EQ(prog->G.SampleCount, 64);
+  }
 }
 
 TEST_F(AnalysisWindow, IqAndEkgExcludeEachOther) {
@@ -345,6 +362,62 @@ TEST_F(AnalysisWindow, ChartPointsAxesAndSeries) {
   w->rdADC->toggled(true);
   EXPECT_EQ(w->st.MemoryF.Text(0), "123.00");  // the values before the divisor
   EXPECT_TRUE(w->Series2->data()->isEmpty());
+  // Back to "ADC": the EKG axis goes with its series.
+  EXPECT_EQ(w->Series2->valueAxis(), w->Chart1->yAxis);
+  EXPECT_FALSE(w->Chart1->yAxis2->visible());
+  w->rbEKG->setChecked(true);
+  EXPECT_TRUE(w->Chart1->yAxis2->visible());
+  // I/Q mode: ADQ on the left axis, no right axis.
+  w->cbEKG->setChecked(false);
+  w->ChangeADI->setChecked(true);
+  w->ChartFun(64);
+  EXPECT_EQ(w->Series2->valueAxis(), w->Chart1->yAxis);
+  EXPECT_FALSE(w->Chart1->yAxis2->visible());
+}
+
+TEST_F(AnalysisWindow, AChartDisplayClickDuringACaptureLeavesTheFiguresToTheKeptSamples) {
+  w->cbEKG->setChecked(true);
+  w->updateChart->setChecked(true);
+  sim.board.samplesPerPoll = 11;
+  struct Case {
+    int scaleItem;          // TXScale item: 15 is 23 bits (D 1), 8 is 16 bits (D 128)
+    int divisor;
+    QRadioButton* before;   // the choice when the capture starts
+    QRadioButton* clicked;  // the choice clicked in the middle of the capture
+  };
+  for (const Case& c : {Case{15, 1, w->rdADC, w->rbEKG}, Case{8, 128, w->rbADC_EKG, w->rdADC}}) {
+    SCOPED_TRACE(c.divisor);
+    Choose(w->TXScale, c.scaleItem);
+    c.before->setChecked(true);
+    std::vector<int> sent;  // every decoded value the stream carried
+    sim.board.streamSource = [&](uint64_t n) {
+      const int v = 20000 + static_cast<int>((n * 7919) % 1013) * 16;
+      sent.push_back(v);
+      if (sent.size() == 40) QMetaObject::invokeMethod(c.clicked, &QRadioButton::click, Qt::QueuedConnection);
+      return static_cast<int32_t>(AdcWord(v));
+    };
+    w->CatchADC->click();
+    EXPECT_TRUE(c.before->isChecked());
+    for (QRadioButton* r : {w->rdADC, w->rbEKG, w->rbADC_EKG}) EXPECT_TRUE(r->isEnabled());
+
+    // The kept samples are the stream's after its first 13; figures of their scaled values.
+    const int n = prog->G.SampleCount;
+    ASSERT_GE(n, 64);
+    ASSERT_GE(static_cast<int>(sent.size()), 13 + n);
+    double mean = 0;
+    for (int k = 0; k < n; ++k) mean += sent[13 + k] / c.divisor;
+    mean /= n;
+    double squares = 0;
+    for (int k = 0; k < n; ++k) {
+      const double d = sent[13 + k] / c.divisor - mean;
+      squares += d * d;
+    }
+    const double sigma = std::sqrt(squares / n);
+    for (int k = 0; k < n; ++k) ASSERT_EQ(w->st.MemoryF.Text(k), QString::number(sent[13 + k] / c.divisor)) << k;
+    EXPECT_NEAR(prog->G.Channels[0].ChannelResults[5], sigma, 1e-9);
+    EXPECT_NEAR(prog->G.Channels[0].ChannelResults[0], mean, 1e-9);
+    EXPECT_EQ(w->TXOffset->text(), QString::number(mean, 'f', 2));
+  }
 }
 
 TEST_F(AnalysisWindow, ViewSwitchAndLiveRedraw) {

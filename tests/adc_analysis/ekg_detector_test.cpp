@@ -138,17 +138,17 @@ TEST(EkgDetector, ParametersFromTexts) {
   EXPECT_THROW(ReadEkgParameters(f, "3.3", "96.875", "480", "9e4"), EConvertError);
 }
 
-TEST(EkgDetector, ZeroRateRaisesAtTheEnd) {
-  EkgParameters p;
-  p.Sps = 0;
-  EkgDetector d(p);
-  for (double v : Signal(200, {})) d.Step(v);
-  try {
-    d.Finish();
-    FAIL() << "no error";
-  } catch (const EMathError& e) {
-    EXPECT_EQ(e.Text(), kFloatInvalid);
+TEST(EkgDetector, ARateThatIsNotPositiveIsRefusedWithTheParameters) {
+  const QString f[6] = {"0.05", "0.03798", "0.00779", "-0.02588", "-0.04677", "-0.04502"};
+  for (const char* rate : {"0", "-480", "-1"}) {
+    try {
+      ReadEkgParameters(f, "3.3", "96.875", rate, "90000");
+      ADD_FAILURE() << "no error for " << rate;
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Text(), QString("'") + rate + "' is not a valid sample rate");
+    }
   }
+  EXPECT_EQ(ReadEkgParameters(f, "3.3", "96.875", "1", "90000").Sps, 1);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 
 #include "adc_analysis/analysis_window.h"
@@ -370,6 +372,40 @@ TEST_F(TemperatureTest, FailedCapturesArePassedAgainFourTimesAtMost) {
   sim.board.samplesPerPoll = 21;
   tmp->TTest->click();
   EXPECT_TRUE(QFile::exists(Path("TEMP/MxTMP-1.CSV")));
+}
+
+TEST_F(TemperatureTest, AChartDisplayClickDuringItsCaptureLeavesTheFiguresAndTheRawFileToTheSamples) {
+  TwoModes();
+  prog->FLUKE->FlukeGd->SetCells(1, 2, "");
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only
+  tmp->CHFULL->setChecked(true);
+  TAnxADC* anx = prog->AnxADC;
+  anx->cbEKG->setChecked(true);  // the chart display choice is offered
+  std::vector<int> sent;
+  sim.board.streamSource = [&](uint64_t n) {
+    const int v = 1000 + static_cast<int>((n * 37) % 11) * 100;
+    sent.push_back(v);
+    if (sent.size() == 30) QMetaObject::invokeMethod(anx->rbEKG, &QRadioButton::click, Qt::QueuedConnection);
+    return static_cast<int32_t>(AdcWord(v));
+  };
+  tmp->TTest->click();
+  EXPECT_TRUE(anx->rdADC->isChecked());
+  const int n = prog->G.SampleCount;
+  ASSERT_GE(static_cast<int>(sent.size()), 13 + n);
+  const QStringList raw = Lines("TEMP/MxTMP-0.CSV");
+  ASSERT_EQ(raw.size(), (n + 15) / 16 + 2);
+  for (int row = 0; row < n / 16; ++row) {
+    QString want;
+    for (int k = 16 * row; k < 16 * row + 16; ++k) want += QString::number(sent[13 + k]) + ", ";
+    EXPECT_EQ(raw[row], want) << row;
+  }
+  double mean = 0;
+  for (int k = 0; k < n; ++k) mean += sent[13 + k];
+  mean /= n;
+  double squares = 0;
+  for (int k = 0; k < n; ++k) squares += (sent[13 + k] - mean) * (sent[13 + k] - mean);
+  EXPECT_NEAR(tmp->ResultMat.Figure(0, 1, 1), mean, 1e-9);
+  EXPECT_NEAR(tmp->ResultMat.Figure(5, 1, 1), std::sqrt(squares / n), 1e-9);  // RMS noise in counts
 }
 
 TEST_F(TemperatureTest, MetersOnlyTakeFourPassesPerModeWithTheMedianOfFourReadings) {

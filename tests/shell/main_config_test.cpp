@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -163,6 +164,32 @@ TEST_F(MainConfigFile, UnreadableCaptionFileKeepsTheConfiguration) {
   EXPECT_EQ(prog->MainPanel->windowTitle(), "MX-ENOB TEST V1.4 for MX7406");
   StopProgram();
   EXPECT_EQ(ReadFile("MxADC.cfg"), saved);
+}
+
+TEST_F(MainConfigFile, IqModeAndEkgBothSavedLeaveEkgUnchecked) {
+  // Product 0 offers "EKG" only; the saved product 1 offers I/Q mode as well, which the
+  // definition parsed after the file was read shows.
+  WriteFile("MxSel.INC", "EKGONLY.INC EKGONLY 1K\r\nMX7406.INC MX7406 16K\r\n");
+  WriteFile("Include/EKGONLY.INC", "#PRODUCT\nEKGONLY\n#EKG\n");
+  StartProgram();
+  StopProgram();
+  WriteFile("MxADC.cfg",
+            Edited(Lines(ReadFile("MxADC.cfg")), {{2, "   1   5   0   0   0"}, {27, "TRUE"}, {28, "TRUE"}}));
+  StartProgram();
+  TAnxADC* anx = prog->AnxADC;
+  EXPECT_EQ(prog->G.ProductName, "MX7406");
+  EXPECT_TRUE(anx->IqMode());
+  EXPECT_FALSE(anx->cbEKG->isChecked());
+  EXPECT_FALSE(anx->EkgMode());
+  EXPECT_TRUE(anx->gbECG->isHidden());
+  EXPECT_TRUE(anx->GroupBox2->isHidden());
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "IQ Mode and EKG Cannot be used simultaneously");
+  // What is kept is the mode the window runs in.
+  StopProgram();
+  const QList<QByteArray> saved = Lines(ReadFile("MxADC.cfg"));
+  EXPECT_EQ(saved[26], "TRUE");
+  EXPECT_EQ(saved[27], "FALSE");
 }
 
 TEST_F(MainConfigFile, SampleCountOutsideItsRangeBecomes256) {
