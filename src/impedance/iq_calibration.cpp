@@ -38,12 +38,14 @@ void ApplyRegList(TMx_UP& up, int list) {
 }
 
 IQResult CalibrationReading(TMx_UP& up) {
-  IQResult r;
+  IQConversion c;
   for (int attempt = 0; attempt < CalibrationAttempts; ++attempt) {
-    IQConversion c = ConvertIQ(up, IQReadForm::Split, IQRefresh::Full, false);
-    r = c.Result;
-    if ((c.Ok() && r.I != 0) || c.Status == IQStatus::TimedOut) break;
+    c = ConvertIQ(up, IQReadForm::Split, IQRefresh::Full, false);
+    if ((c.Ok() && c.Result.I != 0) || c.Status == IQStatus::TimedOut) break;
   }
+  // A last attempt that did not finish leaves no reading to calibrate with.
+  if (!c.Ok()) throw MxError(kIqConversionFailed);
+  IQResult r = c.Result;
   PolarForm(r);
   return r;
 }
@@ -53,14 +55,15 @@ ACCalibrationReadings RunACCalibration(TMx_UP& up, IQTestState& s,
   ACCalibrationReadings out;
   ApplyRegList(up, IQ_AC0);
   out.Ac0 = CalibrationReading(up);
-  s.Y0 = out.Ac0.Y;
-  s.Theta0 = out.Ac0.Theta;
   if (shown) shown(0, out.Ac0);
   ApplyRegList(up, IQ_AC1);
   out.Ac1 = CalibrationReading(up);
+  if (shown) shown(1, out.Ac1);
+  // Stored only as a pair: a second reading that failed leaves both as they were.
+  s.Y0 = out.Ac0.Y;
+  s.Theta0 = out.Ac0.Theta;
   s.Y1 = out.Ac1.Y;
   s.Theta1 = out.Ac1.Theta;
-  if (shown) shown(1, out.Ac1);
   return out;
 }
 
@@ -98,7 +101,7 @@ void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved) {
 
 int32_t DcSample(const uint8_t* reply, int k) { return DecodeSample(RawSample(reply, k, 3), true, false, 1).s; }
 
-int64_t StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processMessages) {
+std::optional<int64_t> StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processMessages) {
   Globals& g = up.G();
   Clock& clock = up.ClockSource();
   int seen = 0, taken = 0;
@@ -120,6 +123,7 @@ int64_t StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processM
     if (clock.SteadyUs() - t0 > StreamSilenceUs) break;
     if (processMessages) processMessages();
   }
+  if (taken < n) return std::nullopt;
   return sum;
 }
 
@@ -140,12 +144,16 @@ DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t
 
   WriteDabitCodes(up, dabit, dabit2);
   DCCalibrationResult r;
-  ApplyRegList(up, IQ_DC);
-  up.StartStream(3);
-  r.Sum0 = StreamSampleSum(up, n, processMessages);
-  ApplyRegList(up, IQ_DC1);
-  up.StartStream(3);
-  r.Sum1 = StreamSampleSum(up, n, processMessages);
+  // An average cut short is no average: the calibration fails, nothing is stored.
+  auto average = [&](int list) {
+    ApplyRegList(up, list);
+    up.StartStream(3);
+    const std::optional<int64_t> sum = StreamSampleSum(up, n, processMessages);
+    if (!sum) throw MxError(kAdcStreamLost);
+    return *sum;
+  };
+  r.Sum0 = average(IQ_DC);
+  r.Sum1 = average(IQ_DC1);
   r.Avg0 = static_cast<int32_t>(r.Sum0 / n);
   r.Avg1 = static_cast<int32_t>(r.Sum1 / n);
   r.Figures = DCCalibrationFrom(rref, r.Avg0, r.Avg1);

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "common/impedance_state.h"
 #include "impedance/impedance_math.h"
@@ -26,11 +27,12 @@ struct ACCalibrationReadings {
 };
 // One reading of the calibration: conversions (split read, full refresh) are tried
 // until one completes with I other than 0, at most five times; a conversion that
-// timed out is not tried again. When none succeeded the arctangent of I = 0 raises
+// timed out is not tried again. When the last one did not finish, MxError
+// (kIqConversionFailed); when every one finished with I = 0, the arctangent raises
 // EMathError.
 IQResult CalibrationReading(TMx_UP& up);
-// Both readings; stores Y0, Theta0, Y1, Theta1 in the state and hands each reading to
-// `shown` (column 0 for AC0, 1 for AC1) as it is taken.
+// Both readings, each handed to `shown` (column 0 for AC0, 1 for AC1) as it is taken;
+// once both are in, Y0, Theta0, Y1, Theta1 are stored in the state.
 ACCalibrationReadings RunACCalibration(TMx_UP& up, IQTestState& s,
                                        const std::function<void(int column, const IQResult&)>& shown = {});
 // Resd and Gain from the readings and the reference resistor; sets ACCalibrated.
@@ -50,12 +52,15 @@ void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved);
 // one with bit 23 as the sign.
 int32_t DcSample(const uint8_t* reply, int k);
 
-// The sum of n stream samples after the first 13 of the running stream. A poll
-// without samples waits 10 ms (in ReadStream); ten seconds without a sample, or a
-// link that has closed, end the sum with what arrived. `processMessages` runs once
-// per poll.
-int64_t StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processMessages);
+// The sum of n stream samples after the first 13 of the running stream, or nothing
+// when they did not all come: ten seconds without a sample, or a link that has
+// closed, end the wait. A poll without samples waits 10 ms (in ReadStream).
+// `processMessages` runs once per poll.
+std::optional<int64_t> StreamSampleSum(TMx_UP& up, int n, const std::function<void()>& processMessages);
 constexpr int64_t StreamSilenceUs = 10'000'000;
+
+// What a DC calibration or run says when the ADC stream stopped before its samples came.
+inline const char* kAdcStreamLost = "ADC stream lost";
 
 struct DCCalibrationResult {
   int64_t Sum0 = 0, Sum1 = 0;
@@ -64,8 +69,10 @@ struct DCCalibrationResult {
 };
 // The DC calibration: the measuring step's DAC codes, list DC and a stream average,
 // list DC1 and a second average, the figures. Resd_dc is stored and DCCalibrated set.
-// Whatever happens, the four DAC registers get their saved values back and the
-// stream is stopped. An n (the average cycle) below 1 raises EMathError before
-// anything is written: an average of no samples divides by zero.
+// An average that ended before its n samples came raises MxError(kAdcStreamLost) and
+// leaves Resd_dc and DCCalibrated as they were. Whatever happens, the four DAC
+// registers get their saved values back and the stream is stopped. An n (the average
+// cycle) below 1 raises EMathError before anything is written: an average of no
+// samples divides by zero.
 DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t dabit, uint32_t dabit2,
                                      int32_t rref, const std::function<void()>& processMessages);

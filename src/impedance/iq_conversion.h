@@ -41,6 +41,9 @@ struct IQWaitLimits {
   int MaxPolls = 10'000;
 };
 
+// What the runs and calibrations say of a conversion that did not finish.
+inline const char* kIqConversionFailed = "I/Q conversion failed";
+
 struct IQConversion {
   IQStatus Status = IQStatus::Done;
   int Polls = 0;  // reads of register 0Fh

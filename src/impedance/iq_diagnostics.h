@@ -51,4 +51,3 @@ struct PhaseSequence {
 PhaseSequence RunPhaseSequence(TMx_UP& up, const IQWaitLimits& limits = {});
 
 inline const char* kAdcPhaseFailed = "ADC phase reading failed";
-inline const char* kIqConversionFailed = "I/Q conversion failed";

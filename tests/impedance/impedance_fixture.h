@@ -105,6 +105,16 @@ inline uint32_t IqWord(double v) { return static_cast<uint32_t>(static_cast<int3
 inline const Bytes kIqPoll = {0xC4, 0x01, 0xA0, 0x0F, 0x01};
 inline const Bytes kIqStart = {0xC4, 0x00, 0xA0, 0x0F, 0x01};
 
+// f raises MxError (or a kind of it) with this text.
+inline void ExpectError(const std::function<void()>& f, const QString& text) {
+  try {
+    f();
+    ADD_FAILURE() << "no error, expected " << text.toStdString();
+  } catch (const MxError& e) {
+    EXPECT_EQ(e.Text(), text);
+  }
+}
+
 // f raises EMathError with this text.
 inline void ExpectMathError(const std::function<void()>& f, const char* text) {
   try {

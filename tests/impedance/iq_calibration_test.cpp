@@ -68,20 +68,40 @@ TEST_F(IqCalibration, ReadingRetriesWhileIIsZeroAtMostFiveTimes) {
   EXPECT_EQ(CountSent(kIqStart), 5);
 }
 
-TEST_F(IqCalibration, ReadingWithFailedTransfersOrAStuckChipEndsInTheArithmeticError) {
+TEST_F(IqCalibration, ReadingWithFailedTransfersOrAStuckChipIsAFailedConversion) {
   // A failed read of I fails the attempt; the closed link fails the others.
   usb.failSend = 3;
   sim.board.iqBusyReads = 0;
   sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(3), IqWord(4)}; };
-  ExpectMathError([&] { CalibrationReading(up); }, kFloatInvalid);
+  ExpectError([&] { CalibrationReading(up); }, "I/Q conversion failed");
   EXPECT_EQ(CountSent(kIqStart), 1);
 
   // A chip that never finishes is not tried again.
   ASSERT_TRUE(transport.OpenDevice(g.Channels[0].Devc));
   sim.board.ClearLog();
   sim.board.iqBusyReads = -1;
-  ExpectMathError([&] { CalibrationReading(up); }, kFloatInvalid);
+  ExpectError([&] { CalibrationReading(up); }, "I/Q conversion failed");
   EXPECT_EQ(CountSent(kIqStart), 1);
+}
+
+TEST_F(IqCalibration, AFailedSecondReadingKeepsTheStoredPair) {
+  g.IQRegCounts[IQ_AC1] = 1;
+  g.IQRegLists[IQ_AC1][0] = {0x1F, 8, 0, 0x02, 1};
+  IQTestState& s = g.Impedance.IQTest;
+  s.Y0 = 11, s.Theta0 = 0.1, s.Y1 = 22, s.Theta1 = 0.2;
+  sim.board.iqBusyReads = 0;
+  sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(3), IqWord(4)}; };
+  // The conversion of list AC1 never finishes.
+  sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
+    if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x1F) sim.board.iqBusyReads = -1;
+  };
+  int shown = 0;
+  ExpectError([&] { RunACCalibration(up, s, [&](int, const IQResult&) { ++shown; }); }, "I/Q conversion failed");
+  EXPECT_EQ(shown, 1);  // the first reading was shown as it came
+  EXPECT_EQ(s.Y0, 11);
+  EXPECT_EQ(s.Theta0, 0.1);
+  EXPECT_EQ(s.Y1, 22);
+  EXPECT_EQ(s.Theta1, 0.2);
 }
 
 TEST_F(IqCalibration, AcCalibrationAppliesBothListsAndKeepsTheReadings) {
@@ -210,22 +230,49 @@ TEST_F(DcCalibration, ZeroFirstAverageRaisesAfterPuttingTheDacsBack) {
   EXPECT_FALSE(g.Impedance.IQTest.DCCalibrated);
 }
 
-TEST_F(DcCalibration, SilentStreamEndsEachAverageAfterTenSeconds) {
-  sim.board.samplesPerPoll = 0;
-  const int64_t t0 = sim.clock.SteadyUs();
-  ExpectMathError([&] { Run(); }, kFloatInvalid);  // no samples: 0 / 0
-  const int64_t waited = sim.clock.SteadyUs() - t0;
-  EXPECT_GT(waited, 2 * StreamSilenceUs);
-  EXPECT_LT(waited, 2 * StreamSilenceUs + 100'000);
-  ExpectRestoredAndStopped();
-}
-
-TEST_F(DcCalibration, LostLinkEndsTheAveragesAtOnce) {
-  usb.failSend = 7;  // codes and list (5), stream start (no IRQEN field to rewrite), then the first poll
-  const int64_t t0 = sim.clock.SteadyUs();
-  ExpectMathError([&] { Run(); }, kFloatInvalid);
-  EXPECT_LT(sim.clock.SteadyUs() - t0, 100'000);
-  EXPECT_FALSE(g.Channels[0].Devc.Opened);
+TEST_F(DcCalibration, AnAverageCutShortFailsTheCalibrationAndKeepsTheLastOne) {
+  struct Case {
+    const char* name;
+    bool second;      // in the second average (list DC1), else in the first
+    bool linkLost;    // the link closes at the average's first poll, else the stream falls silent
+    int64_t minWait;  // fake time the calibration takes at least
+  };
+  // 21 samples a poll: each good average takes one poll.
+  const Case cases[] = {
+      {"silent first", false, false, StreamSilenceUs},
+      {"silent second", true, false, StreamSilenceUs},
+      {"link lost in the first", false, true, 0},
+      {"link lost in the second", true, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(g.Channels[0].Devc.Opened || transport.OpenDevice(g.Channels[0].Devc));
+    IQTestState& s = g.Impedance.IQTest;
+    s.DCCalibrated = true;  // an earlier calibration
+    s.Resd_dc = 123;
+    const int faultyInput = c.second ? 5 : 4;
+    sim.board.pollCount = [this, c, faultyInput](uint64_t) {
+      return !c.linkLost && sim.board.chip.Peek(0x13) >> 4 == faultyInput ? 0 : 21;
+    };
+    sim.board.afterCommand = [this, c, faultyInput](const std::vector<uint8_t>& p) {
+      // The list's write of IN1P: the next packet (the stream start) goes, the poll fails.
+      if (c.linkLost && p.size() >= 8 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x13 && p[7] >> 4 == faultyInput)
+        usb.failSend = 2;
+    };
+    sim.board.ClearLog();
+    const int64_t t0 = sim.clock.SteadyUs();
+    ExpectError([&] { Run(); }, "ADC stream lost");
+    const int64_t took = sim.clock.SteadyUs() - t0;
+    EXPECT_GE(took, c.minWait);
+    EXPECT_LT(took, c.minWait + 100'000);
+    EXPECT_TRUE(s.DCCalibrated);
+    EXPECT_EQ(s.Resd_dc, 123);
+    EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), c.second ? 2 : 1);  // no average after the failed one
+    EXPECT_EQ(g.Channels[0].Devc.Opened, !c.linkLost);
+    if (!c.linkLost) ExpectRestoredAndStopped();
+    sim.board.afterCommand = nullptr;
+    usb.failSend = 0;
+  }
 }
 
 TEST_F(DcCalibration, AverageCycleBelowOneRaisesBeforeAnyWrite) {

@@ -300,4 +300,68 @@ TEST_F(IQWindow, CalculateErrorsAreShownAndTheWindowIsUsableAgain) {
   EXPECT_TRUE(w->Pcalculate->isEnabled());
 }
 
+TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
+  Start();
+  Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  Samples([](uint64_t) { return 1000; }, [](uint64_t) { return 2000; });
+  w->rbACDCMode->setChecked(true);
+  w->Pcalculate->click();
+  ASSERT_TRUE(Messages().isEmpty());
+  ASSERT_TRUE(S().ACCalibrated && S().DCCalibrated);
+  const char* figures[] = {"T_Resd", "T_Gain", "edtDCResd", "edtADC1", "edtDCGain"};
+  QStringList before;
+  for (const char* f : figures) before << Text(f);
+  const double resd = S().Z.Resd, resdDc = S().Resd_dc;
+
+  struct Case {
+    const char* name;
+    QRadioButton* mode;
+    std::function<void()> fault;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"demodulator stuck", w->rbACMode, [this] { sim.board.iqBusyReads = -1; }, "I/Q conversion failed"},
+      {"link lost in the AC reading", w->rbACMode,
+       [this] {
+         sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
+           if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x0F) sim.board.failTransfers = 1;
+         };
+       },
+       "I/Q conversion failed"},
+      {"stream silent in the second average", w->rbDCMode,
+       [this] { sim.board.pollCount = [this](uint64_t) { return (sim.board.chip.Peek(0x13) >> 4) == 5 ? 0 : 21; }; },
+       "ADC stream lost"},
+      {"link lost in the second average", w->rbDCMode,
+       [this] {
+         sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
+           if (p.size() >= 3 && p[0] == 0xC4 && p[1] == 0x02 && (sim.board.chip.Peek(0x13) >> 4) == 5)
+             sim.board.failTransfers = 1;  // the poll after the second stream start
+         };
+       },
+       "ADC stream lost"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!prog->G.Channels[0].Devc.Opened) Click("USBScan");
+    c.mode->setChecked(true);
+    c.fault();
+    w->Pcalculate->click();
+    sim.board.iqBusyReads = 1;
+    sim.board.pollCount = nullptr;
+    sim.board.afterCommand = nullptr;
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].endsWith(QString(": ") + c.message)) << shown[0].toStdString();
+    QStringList after;
+    for (const char* f : figures) after << Text(f);
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(S().ACCalibrated && S().DCCalibrated);
+    EXPECT_EQ(S().Z.Resd, resd);
+    EXPECT_EQ(S().Resd_dc, resdDc);
+    EXPECT_TRUE(w->PCAPTEST->isEnabled());
+    EXPECT_TRUE(w->Pcalculate->isEnabled());
+    EXPECT_FALSE(sim.board.streaming && prog->G.Channels[0].Devc.Opened);
+  }
+}
+
 }  // namespace
