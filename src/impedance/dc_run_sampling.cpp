@@ -33,12 +33,10 @@ DcTakeResult DcGrouping::Take(int32_t s, int left) {
   Sum += s;
   r.Average = Sum / N;
   Sum = 0;
-  if (r.Average == 0) {
-    r.What = DcTake::ZeroGroup;
-    return r;
-  }
+  // The sample completes its group either way: an average of 0 gives no row, and the
+  // next group starts empty with N fresh samples.
   ++K;
   ++Seen;
-  r.What = DcTake::Group;
+  r.What = r.Average == 0 ? DcTake::ZeroGroup : DcTake::Group;
   return r;
 }

@@ -17,7 +17,7 @@ enum class DcTake {
   BelowThreshold,  // a completing sample under the threshold: dropped, nothing counted
   Summed,          // added to the group
   Group,           // completed a group: Average holds its mean
-  ZeroGroup,       // completed a group whose mean is 0: the rest of the packet is dropped
+  ZeroGroup,       // completed a group whose mean is 0: no row, and the rest of the packet is dropped
 };
 
 struct DcTakeResult {

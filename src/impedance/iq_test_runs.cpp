@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "common/figure_text.h"
 #include "common/errors.h"
@@ -28,6 +29,19 @@
 #include "shell/register_view.h"
 
 namespace {
+
+// Runs a run's loop; when it ends by an error (a setting that no longer converts, a
+// failed file), the rows taken so far are written before the error goes on.
+template <typename Loop>
+void KeepRowsOnError(IQRunLogTable& log, Loop loop, const std::function<void()>& beforeWrite = {}) {
+  try {
+    loop();
+  } catch (...) {
+    if (beforeWrite) beforeWrite();
+    WriteLogFile(log, log.LogCount);
+    throw;
+  }
+}
 
 // No stream data for this long ends a DC run.
 constexpr int64_t DataTimeoutUs = 10'000'000;
@@ -158,18 +172,20 @@ void TIQForm::RunACTest() {
   const int64_t start = clock.SteadyUs();
   // Rows since the start of the run: the pacing goes on across the roll-overs.
   int64_t rows = 0;
-  while (AcSample()) {
-    ++rows;
-    const int64_t elapsed = WaitUntil(clock, start, rows * s.IntervalMs * 1000);
-    if (limit.Is(RunLimitKind::Time)) {
-      stopped = elapsed >= int64_t{limit.Value} * 1'000'000;
-    } else if (limit.Is(RunLimitKind::Amount)) {
-      stopped = s.Log.LogCount >= limit.Value;
-    } else if (s.Log.LogCount >= LogRollOverRows) {
-      RollOverLog(s.Log, clock);
+  KeepRowsOnError(s.Log, [&] {
+    while (AcSample()) {
+      ++rows;
+      const int64_t elapsed = WaitUntil(clock, start, rows * s.IntervalMs * 1000);
+      if (limit.Is(RunLimitKind::Time)) {
+        stopped = elapsed >= int64_t{limit.Value} * 1'000'000;
+      } else if (limit.Is(RunLimitKind::Amount)) {
+        stopped = s.Log.LogCount >= limit.Value;
+      } else if (s.Log.LogCount >= LogRollOverRows) {
+        RollOverLog(s.Log, clock);
+      }
+      if (s.CapTestIdle || stopped) break;
     }
-    if (s.CapTestIdle || stopped) break;
-  }
+  });
   WriteLogFile(s.Log, s.Log.LogCount);
 }
 
@@ -283,10 +299,36 @@ bool TIQForm::AfterPacket(const RunLimit& limit, int taken, bool numbered, int& 
     RollOverLog(s.Log, clock);
     stamped = 0;
   }
-  if (StreamLost(lastData)) s.CapTestIdle = true;
+  // A lost stream ends the run and, like a failed conversion of the AC run, says so.
+  if (!s.CapTestIdle && StreamLost(lastData)) {
+    Warning(kAdcStreamLost);
+    s.CapTestIdle = true;
+  }
   const int64_t elapsed = clock.SteadyUs() - runStart;
   ProcessMessages();
   return stopped || (limit.Is(RunLimitKind::Time) && elapsed >= int64_t{limit.Value} * 1'000'000);
+}
+
+void TIQForm::RunPackets(const RunLimit& limit, bool numbered, int64_t& runStart,
+                         const std::function<void(const uint8_t* packet, int count, int& taken)>& take) {
+  IQTestState& s = S();
+  int64_t lastData = P.clock().SteadyUs();
+  runStart = lastData;
+  int stamped = 0;
+  int taken = 0;  // samples taken from the current packet
+  bool stopped = false;
+  KeepRowsOnError(
+      s.Log,
+      [&] {
+        do {
+          uint8_t packet[PacketSize];
+          const int count = ReadPacket(packet, lastData);
+          taken = 0;
+          take(packet, count, taken);
+          stopped = AfterPacket(limit, taken, numbered, stamped, lastData, runStart);
+        } while (!stopped && !s.CapTestIdle);
+      },
+      [&] { StampPacketRows(s.Log, stamped, s.PacketTimePrev, s.PacketTimeNow, taken, numbered); });
 }
 
 void TIQForm::RunDCTest() {
@@ -325,15 +367,9 @@ void TIQForm::RunDCTest() {
   streaming = true;
 
   DcGrouping grouping(n, cbADCThreshold->isChecked(), threshold);
-  int64_t lastData = clock.SteadyUs();
-  int64_t runStart = lastData;
   s.Log.LogCount = 0;
-  int stamped = 0;
-  bool stopped = false;
-  do {
-    uint8_t packet[PacketSize];
-    const int count = ReadPacket(packet, lastData);
-    int taken = 0;
+  int64_t runStart = 0;
+  RunPackets(limit, false, runStart, [&](const uint8_t* packet, int count, int& taken) {
     for (int j = 0; j < count; ++j) {
       const int32_t sample = DcSample(packet, j);
       const DcTakeResult r = grouping.Take(sample, count - j);
@@ -347,8 +383,7 @@ void TIQForm::RunDCTest() {
       ++taken;
       if (r.What == DcTake::Group) DcRow(r.Average);
     }
-    stopped = AfterPacket(limit, taken, false, stamped, lastData, runStart);
-  } while (!stopped && !s.CapTestIdle);
+  });
 
   up.StopStream();
   streaming = false;
@@ -366,17 +401,13 @@ void TIQForm::RunDCADCTest() {
   up.StartStream(3);
   ScopeExit stopStream([&] { up.StopStream(); });
 
-  int64_t lastData = clock.SteadyUs();
-  int64_t runStart = lastData;
-  int seen = 0, stamped = 0;
-  bool started = false, stopped = false;
+  int seen = 0;
+  bool started = false;
   // Rows since the start of the run: the pacing goes on across the roll-overs.
   int64_t rows = 0;
+  int64_t runStart = 0;
   DcAdcRowTexts texts;
-  do {
-    uint8_t packet[PacketSize];
-    const int count = ReadPacket(packet, lastData);
-    int taken = 0;
+  RunPackets(limit, true, runStart, [&](const uint8_t* packet, int count, int& taken) {
     for (int j = 0; j < count; ++j) {
       const int32_t sample = DcSample(packet, j);
       if (DropsSettlingPacket(seen, count - j)) break;
@@ -394,16 +425,15 @@ void TIQForm::RunDCADCTest() {
       Label13->setText(QString::number(s.Log.LogCount + 1) + " Save Data");
       AppendLogRow(s.Log, DcAdcLogRow(texts, s, sample), clock);
       ++rows;
-      ProcessMessages();
       ++seen;
       ++taken;
+      ProcessMessages();
       if (scanCAPTimer->currentIndex() != 0) {
         WaitUntil(clock, runStart, rows * s.IntervalMs * 1000);
         break;  // one row a packet when paced
       }
     }
-    stopped = AfterPacket(limit, taken, true, stamped, lastData, runStart);
-  } while (!stopped && !s.CapTestIdle);
+  });
 
   stopStream.Dismiss();
   up.StopStream();

@@ -201,6 +201,12 @@ private:
   // roll-over apply, a lost stream ends the run, messages are processed. True when
   // the run's limit is reached.
   bool AfterPacket(const RunLimit& limit, int taken, bool numbered, int& stamped, int64_t lastData, int64_t runStart);
+  // The packet loop of a DC run, from the stream's start (runStart, which `take` may
+  // restart): each packet's samples go to `take`, which counts in `taken` those it
+  // took, then AfterPacket, until the limit or a stop. On an error the rows so far
+  // (those of the packet with its time) are written before it goes on.
+  void RunPackets(const RunLimit& limit, bool numbered, int64_t& runStart,
+                  const std::function<void(const uint8_t* packet, int count, int& taken)>& take);
   RunLimit AcLimit() const;
   // What the impedance is computed from: the reference (and frequency) as typed and
   // the readings of the state.

@@ -215,10 +215,13 @@ TEST(DcRunSampling, AGroupAveragingZeroIsNoRow) {
   EXPECT_EQ(g.Take(1, 3).What, DcTake::Summed);
   const DcTakeResult r = g.Take(-1, 2);  // (1 - 1) / 2 = 0
   EXPECT_EQ(r.What, DcTake::ZeroGroup);
-  EXPECT_EQ(g.K, 1);
-  EXPECT_EQ(g.Seen, 14);
-  // The sum starts again; the next sample alone completes the group.
-  EXPECT_EQ(g.Take(9, 5).What, DcTake::Group);
+  EXPECT_EQ(g.K, 2);
+  EXPECT_EQ(g.Seen, 15);
+  // The next group starts empty: two fresh samples make it.
+  EXPECT_EQ(g.Take(9, 5).What, DcTake::Summed);
+  const DcTakeResult next = g.Take(5, 4);
+  EXPECT_EQ(next.What, DcTake::Group);
+  EXPECT_EQ(next.Average, 7);
   // Truncation toward zero: (-3 + 0) / 2 = -1.
   g.Take(-3, 4);
   const DcTakeResult neg = g.Take(0, 3);

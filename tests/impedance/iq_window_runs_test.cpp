@@ -2,6 +2,7 @@
 // the stop request, the messages that end a run, and the window locked meanwhile.
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTimer>
 #include <cmath>
 
@@ -52,6 +53,7 @@ protected:
     streamed[0] = streamed[1] = 0;
     sim.board.iqBusyReads = 1;
     sim.board.samplesPerPoll = 21;
+    sim.board.pollCount = nullptr;
     sim.board.failTransfers = 0;
   }
   // The fake clock moved on to 2026-01-02 03:10:00.000 local time.
@@ -205,13 +207,59 @@ TEST_F(IQRuns, AcRunEndsWithAMessageWhenItsReadingCannotBeUsed) {
   }
 }
 
-TEST_F(IQRuns, AnErrorInsideTheRunIsASettingErrorAndUnlocksTheWindow) {
+TEST_F(IQRuns, AnErrorInsideTheRunIsASettingErrorAndKeepsItsRows) {
+  struct Case {
+    const char* mode;
+    const char* edit;  // emptied, as a keystroke would, during the run
+    const char* log;
+    int rows;       // taken before the error
+    QString last;   // the last DC row's group average
+  };
+  const Case cases[] = {
+      // The fourth conversion: its row fails, three came before.
+      {"rbACMode", "T_Freq", "AC", 3, ""},
+      {"rbACMode", "T_Rref", "AC", 3, ""},
+      // Groups of one: the settling packet (samples 0..20), then samples 21..41 as rows;
+      // the next packet's first row fails.
+      {"rbDCMode", "edtDCGain", "DC", 21, "1410"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.mode) + " " + c.edit);
+    Calibrate(c.mode);
+    Edit("edtReantionTime")->setText("0");
+    List("cbACAvg")->setCurrentIndex(0);
+    w->rbDCManualStop->setChecked(true);
+    w->rbACManualStop->setChecked(true);
+    const QString stamp = FileStamp(sim.clock.LocalNow());
+    device = [this, c](uint64_t n) {
+      if (n == 3) Edit(c.edit)->setText("");
+      return std::pair<double, double>{1000, 0};
+    };
+    ai4 = [this, c](uint64_t n) {
+      if (n == 42) Edit(c.edit)->setText("");
+      return static_cast<int32_t>(1000 + 10 * n);
+    };
+    w->PCAPTEST->click();
+    EXPECT_EQ(Messages(), QStringList{"warning: Setting error"});
+    const QStringList lines = LogLines(c.log + stamp + ".CSV");
+    ASSERT_EQ(lines.size(), 1 + c.rows);
+    // Every row written whole, with its time.
+    for (int r = 1; r <= c.rows; ++r) EXPECT_EQ(lines[r].count(','), lines[1].count(',')) << r;
+    if (c.log == QString("DC")) {
+      EXPECT_TRUE(QRegularExpression("^\\d{8} \\d\\d:\\d\\d:\\d\\d\\.\\d{3},").match(lines[c.rows]).hasMatch())
+          << lines[c.rows].toStdString();
+      EXPECT_EQ(lines[c.rows].section(',', 2, 2), c.last);  // sample 41
+    } else {
+      EXPECT_TRUE(lines[c.rows].section(',', 1, 1).startsWith("2026-01-02 ")) << lines[c.rows].toStdString();
+    }
+    ExpectUnlocked();
+    EXPECT_FALSE(sim.board.streaming);
+    NextCase();
+  }
+}
+
+TEST_F(IQRuns, TheSamePhaseAsTheReferenceEndsTheRunQuietly) {
   Calibrate("rbACMode");
-  Edit("T_Freq")->setText("0");
-  w->PCAPTEST->click();
-  EXPECT_EQ(Messages(), QStringList{"warning: Setting error"});
-  EXPECT_TRUE(Logs().isEmpty());  // the rows of that run are not written
-  ExpectUnlocked();
   // The same phase as the reference ends the run quietly, before the reactance.
   Edit("T_Freq")->setText("1000");
   device = [](uint64_t) { return std::pair<double, double>{600, 800}; };
@@ -370,30 +418,54 @@ TEST_F(IQRuns, DcRunWaitsForTheThresholdAndCountsItsTimeFromThere) {
   EXPECT_NEAR(lines.size() - 1, 525, 6);
 }
 
-TEST_F(IQRuns, DcRunEndsQuietlyWhenTheStreamFails) {
+TEST_F(IQRuns, DcRunsSayWhenTheStreamFailsAndKeepTheirRows) {
   struct Case {
     const char* what;
+    const char* mode;
     std::function<void()> arrange;
+    const char* log;
+  };
+  // The stream falls silent, or the link is lost, in the third packet of the run's
+  // stream: the second packet's 21 samples (the first settles) have become rows.
+  auto silentAfterTwoPackets = [this] {
+    sim.board.pollCount = [this](uint64_t) { return streamed[0] + streamed[1] >= 42 ? 0 : 21; };
+  };
+  auto lostInTheThirdPacket = [this] {
+    auto fail = [this](uint64_t n) {
+      if (n == 50) sim.board.failTransfers = 1;  // the reply of the poll that carries it
+      return static_cast<int32_t>(1000 + n);
+    };
+    ai4 = ai5 = fail;
   };
   const Case cases[] = {
-      {"no samples for 10 s", [this] { sim.board.samplesPerPoll = 0; }},
-      {"link lost", [this] {
-         ai4 = [this](uint64_t n) {
-           if (n == 40) sim.board.failTransfers = 1;
-           return 1000;
-         };
-       }},
+      {"DC, no samples for 10 s", "rbDCACMode", silentAfterTwoPackets, "DC"},
+      {"DC, link lost", "rbDCACMode", lostInTheThirdPacket, "DC"},
+      {"DC+AC(ADC), link lost", "rbDCACMode2", lostInTheThirdPacket, "DC1"},
   };
   for (const Case& c : cases) {
-    Calibrate("rbDCACMode");
+    SCOPED_TRACE(c.what);
+    Calibrate(c.mode);
     Edit("edtReantionTime")->setText("0");
+    List("cbACAvg")->setCurrentIndex(0);  // DC groups of one sample
     w->rbDCManualStop->setChecked(true);
+    w->rbACManualStop->setChecked(true);
+    List("scanCAPTimer")->setCurrentIndex(0);  // "0 ms": every sample a row
+    emit List("scanCAPTimer")->activated(0);
     c.arrange();
+    if (c.log == QString("DC1")) {
+      // The DC run before it ends with its first packet of rows (amount "1").
+      ai4 = [](uint64_t) { return 1000; };
+      w->rbDCAmount->setChecked(true);
+      List("cbDCAmount")->setCurrentIndex(0);
+    }
     const int64_t t0 = sim.clock.SteadyUs();
     w->PCAPTEST->click();
-    EXPECT_TRUE(Messages().isEmpty()) << c.what;
-    EXPECT_EQ(CountSent({0xC4, 0x00, 0xA0, 0x0F, 0x01}), 0) << c.what;  // no AC run followed
-    EXPECT_LT(sim.clock.SteadyUs() - t0, 11'000'000) << c.what;
+    EXPECT_EQ(Messages(), QStringList{"warning: ADC stream lost"});
+    EXPECT_EQ(CountSent({0xC4, 0x00, 0xA0, 0x0F, 0x01}), 0);  // no AC run followed
+    EXPECT_LT(sim.clock.SteadyUs() - t0, 11'000'000);
+    const QStringList logs = Logs().filter(QRegularExpression("^" + QString(c.log) + "2"));
+    ASSERT_EQ(logs.size(), 1);
+    EXPECT_EQ(LogLines(logs[0]).size(), 1 + 21);
     ExpectUnlocked();
     NextCase();
   }
