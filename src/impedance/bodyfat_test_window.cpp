@@ -350,10 +350,13 @@ void TbodyFatForm::FormCreate() {
 }
 
 void TbodyFatForm::FormClose() {
-  // A hidden window's runs end after their current sample.
-  BodyFatState& s = State();
-  s.TestIdle = true;
-  s.AutoIdle = true;
+  // Hiding the window leaves a run going (it can be shown again and stopped); at the
+  // program's exit the runs end after their current sample.
+  if (P.Closing()) {
+    BodyFatState& s = State();
+    s.TestIdle = true;
+    s.AutoIdle = true;
+  }
   P.G.AppDir = P.ExeDir;
   try {
     SaveBodyFatSettings();
@@ -399,7 +402,9 @@ void TbodyFatForm::ApplySettings(const BodyFatSettings& st) {
 
 bool TbodyFatForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == labRref) {
-    if (event->type() == QEvent::MouseButtonRelease && labRref->isEnabled() &&
+    // The label acts as the button does, and only while the button can be used: no
+    // run before a calibration has given its gain.
+    if (event->type() == QEvent::MouseButtonRelease && btnImpedanceTest->isEnabled() &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
       btnImpedanceTestClick();
     return false;

@@ -53,6 +53,8 @@ public:
   // written); runs once. Each file is written on its own: a failure is shown and the
   // close goes on, so nothing escapes it.
   void Close();
+  // True from the start of that close: the windows' close handlers run for the exit.
+  bool Closing() const { return closed_; }
 
   // Shows an error as the application's top-level handler does.
   void ShowError(const QString& text) const;

@@ -347,6 +347,14 @@ TEST_F(BodyFatWindow, AmountRunsPaceTheirSamplesOnTheSteadyClock) {
   EXPECT_TRUE(rows[100].endsWith(",0.00,0,2\r")) << rows[100].toStdString();
 }
 
+// A left click on the label "Rref(OHM)=".
+void ClickRrefLabel(TbodyFatForm* f) {
+  QLabel* l = f->findChild<QLabel*>("labRref");
+  QMouseEvent e(QEvent::MouseButtonRelease, QPointF(2, 2), l->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::NoButton,
+                Qt::NoModifier);
+  QCoreApplication::sendEvent(l, &e);
+}
+
 TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
   struct Case {
     const char* name;
@@ -354,14 +362,8 @@ TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
   };
   const Case cases[] = {
       {"second click", [](TbodyFatForm* f) { f->findChild<QPushButton*>("btnImpedanceTest")->click(); }},
-      {"click on Rref(OHM)=",
-       [](TbodyFatForm* f) {
-         QLabel* l = f->findChild<QLabel*>("labRref");
-         QMouseEvent e(QEvent::MouseButtonRelease, QPointF(2, 2), l->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
-                       Qt::NoButton, Qt::NoModifier);
-         QCoreApplication::sendEvent(l, &e);
-       }},
-      {"window closed", [](TbodyFatForm* f) { f->RunFormClose(); }},
+      {"click on Rref(OHM)=", ClickRrefLabel},
+      {"program exit", [this](TbodyFatForm*) { prog->MainPanel->close(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -386,6 +388,50 @@ TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
     QFile::remove(Path(logs[0]));
     StopProgram();
   }
+}
+
+TEST_F(BodyFatWindow, HidingTheWindowLeavesTheRunGoing) {
+  Open();
+  FillTable();
+  Find<QPushButton>(form, "btnCalculate")->click();
+  Choose("cbChannels", 1);  // 2 channels of 100 samples
+  int conversions = 0;
+  bool goesOn = false;
+  onConversion = [&] {
+    if (++conversions == 5)
+      QMetaObject::invokeMethod(
+          form,
+          [&] {
+            prog->MainPanel->ShowPanel(form, 17, false);  // the close box: its close handler runs
+            goesOn = !S().TestIdle;
+          },
+          Qt::QueuedConnection);
+  };
+  Find<QPushButton>(form, "btnImpedanceTest")->click();
+  onConversion = nullptr;
+  EXPECT_TRUE(goesOn);
+  EXPECT_EQ(conversions, 2 * 100);  // both channels whole
+  const QStringList logs = Files("ACReg*.CSV");
+  ASSERT_EQ(logs.size(), 2);
+  for (const QString& log : logs) EXPECT_EQ(ReadFile(log).count('\n'), 101);
+  EXPECT_TRUE(S().TestIdle);
+  EXPECT_TRUE(RunControlsEnabled());
+}
+
+TEST_F(BodyFatWindow, TheRrefLabelRunsNothingBeforeACalibration) {
+  Open();
+  FillTable();
+  ASSERT_FALSE(Find<QPushButton>(form, "btnImpedanceTest")->isEnabled());
+  sim.board.ClearLog();
+  ClickRrefLabel(form);
+  EXPECT_EQ(sim.board.iqConversions, 0u);
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_TRUE(Files("ACReg*.CSV").isEmpty());
+  EXPECT_TRUE(S().TestIdle);
+  // After the calibration the label starts a run as the button does.
+  Find<QPushButton>(form, "btnCalculate")->click();
+  ClickRrefLabel(form);
+  EXPECT_EQ(Files("ACReg*.CSV").size(), 1);
 }
 
 TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
