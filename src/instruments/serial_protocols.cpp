@@ -1,6 +1,7 @@
 #include "instruments/serial_protocols.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "common/number_text.h"
@@ -158,7 +159,16 @@ bool SerialProtocols::ChamberRead(uint16_t address, uint8_t count) {
   int n = BuildChamberFrame("RSD", address, count);
   s_.ComTxBuf[n++] = '\r';
   s_.ComTxBuf[n++] = '\n';
-  return ChamberExchange(n, ChamberReadLength(count)) >= 0;
+  const int got = ChamberExchange(n, ChamberReadLength(count));
+  // Only an accepted reply that holds every value is a reading: a refusal ("NG"), a
+  // cut reply or line noise would otherwise be parsed from the zeroed buffer as 0.
+  if (got < ChamberReadLength(count)) return false;
+  const uint8_t* r = s_.ComRxBuf;
+  if (r[0] != STX || r[7] != 'O' || r[8] != 'K') return false;
+  for (int i = 0; i < count; ++i)
+    for (int k = 10 + 5 * i; k < 14 + 5 * i; ++k)
+      if (!std::isxdigit(r[k])) return false;
+  return true;
 }
 
 bool SerialProtocols::ChamberRun() {

@@ -68,8 +68,9 @@ public:
   // Register write frame on ChamberPort, values V1..V4 of which the first `count`
   // (1..4) are sent as 16-bit words; True when the chamber acknowledged with "OK".
   bool ChamberWrite(uint16_t address, uint8_t count, int v1, int v2 = 0, int v3 = 0, int v4 = 0);
-  // Register read frame for `count` (1..4) words; True when any answer byte came. The
-  // answer stays in ComRxBuf: value i as four hex digits at bytes 10 + 5i .. 13 + 5i.
+  // Register read frame for `count` (1..4) words; True when the chamber accepted it
+  // (STX at byte 0, "OK" at bytes 7..8) and the reply holds every value as four hex
+  // digits. The answer stays in ComRxBuf: value i at bytes 10 + 5i .. 13 + 5i.
   bool ChamberRead(uint16_t address, uint8_t count);
   bool ChamberRun();
   bool ChamberStop();

@@ -542,6 +542,9 @@ void TTMP::TBgClick() {
                            "The chamber did not reach step " + QString::number(StepNo) + " within " +
                                QString::number(ApproachLimitMinutes) + " minutes",
                            "warning", MB_OK);
+  else if (outcome == RunOutcome::ReadFailed)
+    P.dialogs().MessageBox(this, "The chamber's temperature could not be read at step " + QString::number(StepNo),
+                           "warning", MB_OK);
 }
 
 void TTMP::TTestClick() {

@@ -491,6 +491,37 @@ TEST_F(TemperatureTest, RunEndsOnErrorsAndChamberFailures) {
   EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
 }
 
+TEST_F(TemperatureTest, ChamberReadsThatAreNoReadingEndTheRun) {
+  TwoModes();
+  Steps("1", "0", "10");  // step 1 at 0.00: a reading taken as 0 would be in its band
+  tmp->Edit2->setText("0");
+  const QByteArray stx(1, 0x02), ok = stx + "01WSD,OK\r\n";
+  const std::pair<const char*, QByteArray> cases[] = {
+      {"refused", stx + "01RSD,NG\r\n"},
+      {"cut after three bytes", stx + "01"},
+      {"noise", QByteArray("\xA5\x5A\x13\x7F\x00\x31\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30\x30")},
+      {"a value that is no number", stx + "01RSD,OK,00?0,0000\r\n"},
+  };
+  for (const auto& [name, bad] : cases) {
+    SCOPED_TRACE(name);
+    // Set points, the run command, then the first read and its retry answered so.
+    chamber->scripted = {ok, ok, ok, ok, bad, bad};
+    chamber->commands.clear();
+    sim.dialogs.messages.clear();
+    sim.board.ClearLog();
+    tmp->TBg->click();
+    EXPECT_EQ(Commands(chamber).filter("RSD").size(), 2);
+    EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
+    EXPECT_EQ(CountSent({0xC4, 0x02}), 0);  // nothing measured
+    EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles}));
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, "The chamber's temperature could not be read at step 1");
+    EXPECT_NE(Status(1), "0.00");
+    EXPECT_FALSE(tmp->Running);
+    EXPECT_TRUE(tmp->TBg->isEnabled());
+  }
+}
+
 TEST_F(TemperatureTest, StepGridSetAndItsLimits) {
   EXPECT_EQ(tmp->TMPGrid->RowCount(), 6);
   EXPECT_EQ(tmp->TMPGrid->Cells(1, 5), "0.00");
