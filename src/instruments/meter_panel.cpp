@@ -61,7 +61,7 @@ TMeter::TMeter(Program& program, QWidget* parent)
     m.LedArray->SetSegWidth(3);
     m.LedArray->SetMargin(2);
     m.LedArray->SetCaption("0");
-    m.LedArray->SetDigit(5);
+    m.LedArray->SetDigit(MeterDisplayPlaces);
     m.MUnit = Keep(new QLabel(this));
     m.MUnit->setObjectName("MUnit" + QString::number(ch));
     m.MUnit->setMinimumWidth(64);
@@ -142,7 +142,11 @@ double TMeter::GetBryMenData(int channel, BryMenReading& r) {
   r.Invalid = false;
   r.Decoded = false;
   int length = 0;
-  if (channel < 0 || channel >= BryMenChannelCount || !P.Serial.BryMenReadFrame(channel, length)) return 0;
+  // A frame that did not come is no reading: invalid, as a garbled one is.
+  if (channel < 0 || channel >= BryMenChannelCount || !P.Serial.BryMenReadFrame(channel, length)) {
+    r.Invalid = true;
+    return 0;
+  }
   return DecodeBryMenFrame(P.G.Instruments.BryMenBuf, length, r);
 }
 

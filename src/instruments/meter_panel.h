@@ -39,8 +39,8 @@ public:
   void FormClose() override;
 
   // Reads and decodes one frame of meter channel 0..5 into `r`; the value scaled by its
-  // exponent. A meter that does not answer gives 0 with r.Decoded False; a short
-  // frame or a reading that is not a number gives 0 with r.Invalid set.
+  // exponent. A frame that did not come whole, a short frame or a reading that is not
+  // a number gives 0 with r.Invalid set (r.Decoded False when no frame was decoded).
   double GetBryMenData(int channel, BryMenReading& r);
   // One 100 ms tick: every connected channel whose interval is due is read and shown.
   void Timer1Timer();

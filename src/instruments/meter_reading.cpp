@@ -1,6 +1,8 @@
 #include "instruments/meter_reading.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "instruments/serial_protocols.h"
 
@@ -108,6 +110,17 @@ void MeterPrefix(const BryMenReading& r, QString& prefix, int& shift) {
   }
 }
 
+namespace {
+
+// The magnitude prefixes from small to large, with their powers of ten.
+struct Prefix {
+  const char* text;
+  int power;
+};
+constexpr Prefix kPrefixes[] = {{"n", -9}, {"u", -6}, {"m", -3}, {"", 0}, {"k", 3}, {"M", 6}};
+
+}  // namespace
+
 MeterDisplay MeterPanelDisplay(const BryMenReading& r, bool read) {
   MeterDisplay d;
   if (!read || !r.Decoded) {
@@ -124,21 +137,37 @@ MeterDisplay MeterPanelDisplay(const BryMenReading& r, bool read) {
     d.Caption = "OL";
     return d;
   }
-  // The digits with the point moved right by the prefix's shift; the display puts the
-  // point after place DotCount - 1 and fills the places left of the integer part with 0.
-  QString digits = r.Digits;
-  int integer = r.IntegerDigits + shift;
-  while (digits.size() < integer) digits += '0';
-  if (!r.HasPoint) {
-    // A reading without a point is an integer: all its digits, no point.
-    d.Caption = digits;
-    d.DotCount = 0;
-    return d;
+  // The reading's digits with the point moved right by the prefix's shift. An integer
+  // part wider than the display goes to the next larger prefix (the point three places
+  // left) until it fits; one that fits none leaves the display dark rather than show a
+  // wrong magnitude.
+  int at = 0;
+  while (at + 1 < static_cast<int>(std::size(kPrefixes)) && prefix != QString::fromLatin1(kPrefixes[at].text)) ++at;
+  const QString digits = r.Digits;
+  int integer = r.IntegerDigits + shift;  // digits before the point
+  QString intPart, fraction;
+  for (;;) {
+    QString all = digits;
+    if (integer > all.size()) all += QString(integer - all.size(), '0');
+    if (integer < 0) all = QString(-integer, '0') + all;
+    const int split = std::max(integer, 0);
+    intPart = all.left(split);
+    fraction = all.mid(split);
+    // No zero left of the first digit.
+    while (intPart.size() > 1 && intPart[0] == '0') intPart.remove(0, 1);
+    if (intPart.isEmpty()) intPart = "0";
+    if (intPart.size() <= MeterDisplayPlaces) break;
+    if (at + 1 >= static_cast<int>(std::size(kPrefixes))) {
+      d.Caption = "OL";
+      return d;
+    }
+    integer -= kPrefixes[at + 1].power - kPrefixes[at].power;
+    ++at;
+    d.Unit = MeterUnitText(r.Flags1, r.Flags2, QString::fromLatin1(kPrefixes[at].text));
   }
-  QString intPart = digits.left(integer);
-  if (intPart.isEmpty()) intPart = "0";
-  d.Caption = intPart + '.' + digits.mid(integer);
-  d.DotCount = std::max<int>(r.PointPosition + shift, static_cast<int>(intPart.size()));
+  // The display puts the point after place DotCount - 1, right of the integer part.
+  d.Caption = intPart + '.' + fraction;
+  d.DotCount = static_cast<int>(intPart.size());
   return d;
 }
 

@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 // One decoded reading, as the frame gives it.
@@ -24,6 +26,14 @@ struct BryMenReading {
   int IntegerDigits = 0;          // digits before the point (all of them without one)
   bool HasPoint = false;
 };
+
+// A reading that did not come (no valid frame after the retries): stored in a reading
+// matrix in place of a value and written as an empty field, never as 0.
+constexpr double NoReading = std::numeric_limits<double>::quiet_NaN();
+inline bool IsReading(double v) { return !std::isnan(v); }
+
+// Places of the meter panel's displays.
+constexpr int MeterDisplayPlaces = 5;
 
 // Frame offsets of the decode.
 constexpr int MeterFlags1At = 4;
@@ -61,7 +71,8 @@ constexpr int MeterScanDivisors[6] = {1, 2, 5, 10, 20, 50};
 bool MeterScanDue(uint32_t tick, int index);
 
 // Readings and unit texts of one meter channel per temperature step 0..30 and mode
-// 0..20001. Room is taken on the first write; a cell never written reads 0 and "".
+// 0..20001. Room is taken on the first write; a cell never written reads 0 and "";
+// a reading that did not come is stored as NoReading.
 // An index outside the matrix is refused on write and reads as never written.
 class MeterMatrix {
 public:

@@ -101,6 +101,7 @@ QString WriteResultFile(const QString& path, const QString& fallback, const QStr
 // ---- texts ----
 
 QString FormatMeterReading(double value) {
+  if (std::isnan(value)) return {};  // a reading that did not come
   QString t = QString::number(value, 'f', 8);
   while (t.endsWith('0')) t.chop(1);
   if (t.endsWith('.')) t.chop(1);

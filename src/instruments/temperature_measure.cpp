@@ -32,9 +32,11 @@ int PowerDelayMs(const QString& text) {
   return std::clamp(ms, 0, PowerDelayMaxMs);
 }
 
-double MedianOfFour(std::array<double, 4> v) {
+double MedianOf(std::vector<double> v) {
+  if (v.empty()) return NoReading;
   std::sort(v.begin(), v.end());
-  return (v[1] + v[2]) / 2;
+  const size_t mid = v.size() / 2;
+  return v.size() % 2 ? v[mid] : (v[mid - 1] + v[mid]) / 2;
 }
 
 StepMeasurement::StepMeasurement(MeasureHost& host, SerialProtocols& serial, InstrumentPorts& ports, Clock& clock)
@@ -155,12 +157,14 @@ void StepMeasurement::Wait(int seconds) {
 void StepMeasurement::ReadMeters(TemperatureRecord& rec, int s, int m) {
   for (int ch = 0; ch < BryMenChannelCount; ++ch) {
     if (!ports_.BryMenPorts[ch].Connected) continue;
-    std::array<double, 4> values{};
+    // Readings still invalid after their retries (a lost frame, an overload) stay out
+    // of the median; none at all is a reading that did not come.
+    std::vector<double> values;
     bool flagsRead = false;
     uint8_t flags1 = 0, flags2 = 0;
-    for (double& v : values) {
+    for (int k = 0; k < MeterReadsPerMode; ++k) {
       BryMenReading r;
-      v = host_.ReadMeter(ch, r);
+      double v = host_.ReadMeter(ch, r);
       for (int retry = 0; r.Invalid && retry < MeterInvalidRetries; ++retry) {
         DelayMs(clock_, MeterRetryPauseMs);
         v = host_.ReadMeter(ch, r);
@@ -170,9 +174,10 @@ void StepMeasurement::ReadMeters(TemperatureRecord& rec, int s, int m) {
         flags1 = r.Flags1;
         flags2 = r.Flags2;
       }
+      if (!r.Invalid) values.push_back(v);
     }
     MeterMatrix& matrix = host_.Meter(ch);
-    matrix.SetReading(s, m, MedianOfFour(values));
+    matrix.SetReading(s, m, MedianOf(values));
     // The unit of this meter's last frame; none when no frame of it came.
     matrix.SetUnitText(s, m, flagsRead ? MeterUnitText(flags1, flags2) : QString());
   }

@@ -6,8 +6,8 @@
 // again, four passes at most.
 
 #include <QString>
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "instruments/temperature_files.h"
 
@@ -110,8 +110,9 @@ bool TurnsOutputOff(const QString& command);
 bool IsStandbyCommand(const QString& command);
 // The power-supply settling wait of its text: an integer (500 when it is none), 0 to 60 s.
 int PowerDelayMs(const QString& text);
-// The mean of the middle two of four readings.
-double MedianOfFour(std::array<double, 4> values);
+// The median of the readings (the mean of the middle two of an even count);
+// NoReading when there is none.
+double MedianOf(std::vector<double> values);
 
 class StepMeasurement {
 public:

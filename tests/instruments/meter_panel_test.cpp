@@ -157,7 +157,7 @@ TEST_F(MeterPanel, SilentShortAndGarbledMetersShowNoReading) {
   BryMenReading r;
   EXPECT_EQ(meter->GetBryMenData(0, r), 0);
   EXPECT_FALSE(r.Decoded);
-  EXPECT_FALSE(r.Invalid);
+  EXPECT_TRUE(r.Invalid);  // no frame is no reading
   EXPECT_GE(sim.clock.SteadyUs() - t0, 2'500'000);
   meter->Timer1Timer();
   EXPECT_EQ(Places(0), (std::vector<int>{B, B, B, B, B}));
@@ -177,6 +177,31 @@ TEST_F(MeterPanel, SilentShortAndGarbledMetersShowNoReading) {
   m.reading = Reading(' ', "2.000  ", '+', '0');
   EXPECT_DOUBLE_EQ(meter->GetBryMenData(0, r), 2.0);
   EXPECT_FALSE(r.Invalid);
+}
+
+TEST_F(MeterPanel, ReadingsKeepTheirMagnitudeOnTheFivePlaces) {
+  SimMeter& m = sim.serial.Add<SimMeter>(6);
+  Connect(0, 6);
+  struct Case {
+    MeterReading in;
+    const char* unit;
+    std::vector<int> places;
+    int pointPlace;  // -1: none
+  };
+  const Case cases[] = {
+      {Reading(' ', " 12.34 ", '+', '0'), "DC V", {1, 2, 3, 4, 0}, 1},     // 12.340, no zero before the 1
+      {Reading(' ', "  123  ", '+', '0'), "DC V", {1, 2, 3, 0, 0}, 2},     // 123.00
+      {Reading(' ', "1234.5 ", '-', '0'), "DC V", {1, 2, 3, 4, 5}, 3},     // 1234.5, not 12345 mV
+      {Reading(' ', "123456 ", '+', '6'), "DC MV", {B, B, B, B, B}, -1},  // no unit holds it on five places
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in.text.toStdString());
+    m.reading = c.in;
+    meter->Timer1Timer();
+    EXPECT_EQ(Unit(0), QString::fromUtf8(c.unit));
+    EXPECT_EQ(Places(0), c.places);
+    EXPECT_EQ(Led(0)->PointPlace(), c.pointPlace);
+  }
 }
 
 TEST_F(MeterPanel, PaintsReadingsOnItsDisplays) {

@@ -107,10 +107,19 @@ TEST(MeterReading, PanelShowsPrefixAndShiftedPoint) {
       {Reading(' ', "1.234  ", '+', '4', 0x80), "kΩ", "12.34", 2, false},
       {Reading(' ', "1.234  ", '+', '4', 0x06), "DC V", "12340.", 5, false},
       {Reading(' ', "1.234  ", '+', '7', 0x80), "MΩ", "12.34", 2, false},
-      {Reading(' ', " 12.34 ", '+', '0'), "DC V", "12.34", 3, false},
+      // The point right of the first digit's integer part, never a padded zero left of it.
+      {Reading(' ', " 12.34 ", '+', '0'), "DC V", "12.34", 2, false},
+      {Reading(' ', "0012.3 ", '+', '0'), "DC V", "12.3", 2, false},
       {Reading(' ', ".5     ", '+', '0'), "DC V", "0.5", 1, false},
-      {Reading(' ', "  123  ", '+', '0'), "DC V", "123", 0, false},
+      // An integer reading keeps its place: 123, not 12300.
+      {Reading(' ', "  123  ", '+', '0'), "DC V", "123.", 3, false},
       {Reading('-', "  .OL  ", '+', '0'), "DC V", "OL", 0, true},
+      // Wider than five places: the next larger unit, or a dark display.
+      {Reading(' ', "1234.5 ", '-', '0'), "DC V", "1234.5", 4, false},
+      {Reading(' ', "123456 ", '+', '0', 0x80), "kΩ", "123.456", 3, false},
+      {Reading(' ', "1.23456", '+', '5', 0x80), "kΩ", "123.456", 3, false},
+      {Reading(' ', "12345.6", '+', '4', 0x80), "MΩ", "123.456", 3, false},
+      {Reading(' ', "123456 ", '+', '6'), "DC MV", "OL", 0, false},
   };
   for (const Case& c : cases) {
     BryMenReading r;

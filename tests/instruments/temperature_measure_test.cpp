@@ -1,14 +1,19 @@
 // Readings of the step grids' texts and the meters' statistics of a temperature step.
 #include <gtest/gtest.h>
 
+#include "instruments/meter_reading.h"
 #include "instruments/temperature_measure.h"
 
 namespace {
 
-TEST(TemperatureMeasure, MedianOfFourIsTheMeanOfTheMiddleTwo) {
-  EXPECT_EQ(MedianOfFour({1.0, 5.0, 2.0, 3.0}), 2.5);
-  EXPECT_EQ(MedianOfFour({0, 0, 0, 7}), 0);
-  EXPECT_EQ(MedianOfFour({-1, -3, 4, 4}), 1.5);
+TEST(TemperatureMeasure, MedianOfTheReadingsThatCame) {
+  EXPECT_EQ(MedianOf({1.0, 5.0, 2.0, 3.0}), 2.5);  // the mean of the middle two
+  EXPECT_EQ(MedianOf({0, 0, 0, 7}), 0);
+  EXPECT_EQ(MedianOf({-1, -3, 4, 4}), 1.5);
+  EXPECT_EQ(MedianOf({9.0, 1.0, 4.0}), 4);         // a reading missing: the middle one
+  EXPECT_EQ(MedianOf({5.0, 5.0}), 5);
+  EXPECT_EQ(MedianOf({-2.5}), -2.5);
+  EXPECT_FALSE(IsReading(MedianOf({})));           // none came
 }
 
 TEST(TemperatureMeasure, CommandPrefixesInAnyLetterCase) {

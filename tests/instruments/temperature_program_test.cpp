@@ -15,6 +15,7 @@
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/meter_panel.h"
+#include "instruments/meter_reading.h"
 #include "instruments/power_grid.h"
 #include "instruments/step_grid.h"
 #include "instruments/temperature_files.h"
@@ -433,6 +434,39 @@ TEST_F(TemperatureTest, MetersOnlyTakeFourPassesPerModeWithTheMedianOfFourReadin
   // No B stream, but the B snapshot; the result grid left empty.
   EXPECT_EQ(Lines("MxTEMPB.CSV").size(), 2 + 2);
   EXPECT_EQ(tmp->TMPData->Cells(1, 1), "");
+}
+
+TEST_F(TemperatureTest, MeterFramesThatDoNotComeAreNoReading) {
+  TwoModes();
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only
+  tmp->CADCBRY->setCurrentIndex(MeasureMeters);
+  struct Case {
+    const char* name;
+    std::function<void()> fault;  // on the meter reading 5.0
+    const char* firstRow;         // the meter's fields of the first pass
+    bool reading;                 // a reading is stored for the mode
+  };
+  const Case cases[] = {
+      // Each lost reading: its request and the resend, and both again for each of two retries.
+      {"two of four frames lost", [this] { meter->ignoreNext = 2 * 2 * 3; }, "1, 5, DC V", true},
+      {"frames refused (no DLE STX)", [this] { meter->wrong = true; }, "1, , ", false},
+      {"an overload on every read", [this] { meter->reading = Reading("  .OL  "); }, "1, , DC V", false},
+      {"silent", [this] { meter->silent = true; }, "1, , ", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    meter->reading = Reading("5.0");
+    meter->wrong = meter->silent = false;
+    c.fault();
+    tmp->TTest->click();
+    const QStringList rows = Lines("MxTEMPBryMen.CSV");
+    ASSERT_EQ(rows.size(), 1 + 4);  // four passes without a capture
+    EXPECT_TRUE(rows[1].startsWith(QString("-40.00, 0.00, , ") + c.firstRow + ", 1, , ")) << rows[1].toStdString();
+    EXPECT_EQ(IsReading(prog->Meter->MeterAll[0].Matrix.Reading(1, 1)), c.reading);
+    if (c.reading) {
+      EXPECT_EQ(prog->Meter->MeterAll[0].Matrix.Reading(1, 1), 5);
+    }
+  }
 }
 
 TEST_F(TemperatureTest, MainFileHeldByAnotherProgram) {
