@@ -1,5 +1,6 @@
 #include "instruments/temperature_test.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -394,8 +395,9 @@ bool TTMP::ReadTemp(uint16_t& first, uint16_t& second) {
 
 // ---- runs ----
 
-// Controls that would start another run (or resize the steps a run reads) stay
-// disabled while it runs, and come back on every way out, errors included.
+// Controls that would start another run, resize the steps a run reads or recount its
+// modes (the mode count's Enter and the File menu's step tables) stay disabled while
+// it runs, and come back on every way out, errors included.
 class TTMP::RunLock {
 public:
   explicit RunLock(TTMP& t) : t_(t), count_(t.TempCount) { Enable(false); }
@@ -410,8 +412,12 @@ public:
 
 private:
   void Enable(bool on) {
-    for (QWidget* w : {(QWidget*)t_.TBg, (QWidget*)t_.TTest, (QWidget*)t_.CADCBRY, (QWidget*)t_.TMPCNTSET})
+    for (QWidget* w : {(QWidget*)t_.TBg, (QWidget*)t_.TTest, (QWidget*)t_.CADCBRY, (QWidget*)t_.TMPCNTSET,
+                       (QWidget*)t_.EModenum})
       w->setEnabled(on);
+    for (const char* item :
+         {"SaveFluke1", "SaveReg1", "SavePower1", "DownLoadFluke1", "DownloadReg1", "DownloadPower1"})
+      if (QAction* a = t_.P.MainPanel->MenuItem(item)) a->setEnabled(on);
   }
   TTMP& t_;
   int count_;
@@ -515,11 +521,19 @@ void TTMP::TESTINI() {
   });
 }
 
+bool TTMP::RefuseWithoutSteps() {
+  if (TempCount >= 1) return false;
+  P.dialogs().MessageBox(this, "No temperature step to run", "warning", MB_OK);
+  return true;
+}
+
 void TTMP::TBgClick() {
   if (Running) {  // never a run inside a run: a call meanwhile only asks it to stop
     Running = false;
     return;
   }
+  // The 150-degree rule can leave no step: nothing to set the chamber to.
+  if (RefuseWithoutSteps()) return;
   RunLock lock(*this);
   const int soak = LeadingDecimal(Edit2->text());
   TESTINI();
@@ -552,6 +566,7 @@ void TTMP::TTestClick() {
     Running = false;
     return;
   }
+  if (RefuseWithoutSteps()) return;  // no step 1 to record the measurement at
   RunLock lock(*this);  // also gives the step count back
   TempCount = 1;
   TESTINI();

@@ -126,6 +126,8 @@ private:
   class RunHost;
   class StepHost;
   class RunLock;
+  // A step grid without steps (the 150-degree rule left none): a message, and true.
+  bool RefuseWithoutSteps();
 
   void CreateStepArea();
   void Status(int panel, const QString& text);

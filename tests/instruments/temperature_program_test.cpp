@@ -556,6 +556,48 @@ TEST_F(TemperatureTest, ChamberReadsThatAreNoReadingEndTheRun) {
   }
 }
 
+TEST_F(TemperatureTest, AStartAboveTheLimitLeavesNoStepToRun) {
+  TwoModes();
+  Steps("5", "160", "10");
+  ASSERT_EQ(tmp->TempCount, 0);
+  for (QPushButton* b : {tmp->TBg, tmp->TTest}) {
+    SCOPED_TRACE(b->text().toStdString());
+    sim.dialogs.messages.clear();
+    chamber->commands.clear();
+    b->click();
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, "No temperature step to run");
+    EXPECT_TRUE(chamber->commands.isEmpty());
+    EXPECT_EQ(CountSent({0xC4, 0x02}), 0);
+    EXPECT_FALSE(QFile::exists(Path("MxTEMPA.CSV")));
+    EXPECT_FALSE(QFile::exists(Path("MxTEMPB.CSV")));
+    EXPECT_FALSE(tmp->Running);
+    EXPECT_TRUE(b->isEnabled());
+  }
+}
+
+TEST_F(TemperatureTest, TheModeCountAndTheStepTablesAreHeldDuringARun) {
+  TwoModes();
+  const char* items[] = {"SaveFluke1", "SaveReg1", "SavePower1", "DownLoadFluke1", "DownloadReg1", "DownloadPower1"};
+  bool held = false;
+  AtPump([this] { return !prog->AnxADC->BADC->isEnabled(); },
+         [&] {
+           held = !tmp->EModenum->isEnabled();
+           for (const char* item : items) held = held && !Item(item)->isEnabled();
+           // What the user would do: a new mode count, then "Save Reg", which would
+           // re-lay the grid and count the modes again.
+           tmp->EModenum->setText("1");
+           Item("SaveReg1")->trigger();
+         });
+  tmp->TTest->click();
+  EXPECT_TRUE(held);
+  EXPECT_FALSE(QFile::exists(Path("Register.txt")));
+  EXPECT_EQ(tmp->ModeCount, 2);
+  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1, kMode2}));
+  EXPECT_TRUE(tmp->EModenum->isEnabled());
+  for (const char* item : items) EXPECT_TRUE(Item(item)->isEnabled()) << item;
+}
+
 TEST_F(TemperatureTest, StepGridSetAndItsLimits) {
   EXPECT_EQ(tmp->TMPGrid->RowCount(), 6);
   EXPECT_EQ(tmp->TMPGrid->Cells(1, 5), "0.00");
