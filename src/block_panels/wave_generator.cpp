@@ -252,7 +252,19 @@ void TWaveGenForm::SetFrequency() {
   T_DGRP->setText(QString::number(S.Dgrp));
   S.WaveFreq = WaveFrequency(S.ActualClk, S.Dgrp, divider);
   ShowFrequency();
-  if (g != S.Dgrp) P.Mx_UP->WriteReg(WaveReg::Dgrp, WithDgrp(P.Mx_UP->GetReg(WaveReg::Dgrp, 0), g), 0);
+  if (g != S.Dgrp) {
+    P.Mx_UP->WriteReg(WaveReg::Dgrp, WithDgrp(P.Mx_UP->GetReg(WaveReg::Dgrp, 0), g), 0);
+    ShowChipClock();
+  }
+}
+
+void TWaveGenForm::ShowChipClock() {
+  // A write that succeeded has brought its value back through the refresh; one that
+  // failed left the registers, and the controls go back to what they hold.
+  CLK_ComboBox->setCurrentIndex(S.ClkIndex);
+  CLKD_ComboBox->setCurrentIndex(S.ClkdIndex);
+  T_DGRP->setText(QString::number(S.Dgrp));
+  CalcWaveform();
 }
 
 // ---- checks -------------------------------------------------------------------------------
@@ -309,6 +321,7 @@ void TWaveGenForm::CheckDGRP() {
     T_DGRP->setText(QString::number(S.Dgrp));
   } else if (v != S.Dgrp) {
     P.Mx_UP->WriteReg(WaveReg::Dgrp, WithDgrp(P.Mx_UP->GetReg(WaveReg::Dgrp, 0), v), 0);
+    ShowChipClock();
   }
 }
 
@@ -353,12 +366,14 @@ void TWaveGenForm::CLK_ComboBoxChange() {
   const int k = CLK_ComboBox->currentIndex();
   if (k < 0 || k == S.ClkIndex) return;
   P.Mx_UP->WriteReg(WaveReg::Clock, WithClockSelection(P.Mx_UP->GetReg(WaveReg::Clock, 0), k), 0);
+  ShowChipClock();
 }
 
 void TWaveGenForm::CLKD_ComboBoxChange() {
   const int k = CLKD_ComboBox->currentIndex();
   if (k < 0 || k == S.ClkdIndex) return;
   P.Mx_UP->WriteReg(WaveReg::Control, WithDividerIndex(P.Mx_UP->GetReg(WaveReg::Control, 0), k), 0);
+  ShowChipClock();
 }
 
 void TWaveGenForm::Button1Click() {

@@ -83,6 +83,9 @@ private:
   void Message(const QString& text);
   void ShowFrequency();
   void ShowClockRange(int c);
+  // After a write of the clock, the divider or DGRP: the controls show the clock, the
+  // divider and DGRP the registers hold, and the frequency they give.
+  void ShowChipClock();
   void StopScan();
   bool Scanning() const;
   bool trimAllowed_ = false;

@@ -32,6 +32,18 @@ int OffsetMillivolts(int offsetCode, int sourceMv) {
 namespace {
 // A DAC code kept within 1..4095; the value is clamped before it becomes an integer.
 int ClampCode(long double v) { return static_cast<int>(std::clamp<long double>(v, 1, 4095)); }
+
+// sin(2 pi r / period) for 0 <= r < period. The angles whose sine is rational (the
+// crossings, the peaks and the sixths of pi) take their exact value: a computed sine a
+// hair off 0, 1/2 or 1 would move the truncated sample by one code.
+long double PeriodSine(int r, int period) {
+  if (r == 0 || 2 * r == period) return 0;
+  if (4 * r == period) return 1;
+  if (4 * r == 3 * period) return -1;
+  if (12 * r == period || 12 * r == 5 * period) return 0.5L;
+  if (12 * r == 7 * period || 12 * r == 11 * period) return -0.5L;
+  return std::sin(2 * std::numbers::pi_v<long double> * r / period);
+}
 }  // namespace
 
 SquareLevels SquareLevelsOf(double vppCode, int offsetCode) {
@@ -49,8 +61,8 @@ WaveCodes WaveTableCodes(WaveType type, int dgrp, double vppCode, int offsetCode
   for (int i = 0; i < WaveTableSize; ++i) {
     long double v;
     if (type == WaveType::Sine) {
-      const long double angle = 2 * std::numbers::pi_v<long double> * i / period;
-      v = std::trunc(std::sin(angle) * vppCode / 2 + offsetCode);
+      // The angle of the sample's place within its period, not of i itself.
+      v = std::trunc(PeriodSine(i % period, period) * vppCode / 2 + offsetCode);
     } else {
       // The first half of each period is high; the sample at the half is low.
       v = 2 * (i % period) < period ? levels.High : levels.Low;
@@ -67,10 +79,11 @@ WaveTable WaveSampleWords(const WaveCodes& codes) {
 }
 
 WaveTable ResampleWaveTable(const WaveTable& table, int dgrp) {
-  const double s = 128.0 / (std::clamp(dgrp, 1, 127) + 1);
+  const int period = std::clamp(dgrp, 1, 127) + 1;
   WaveTable out{};
   for (int i = 0; i < WaveTableSize; ++i) {
-    const double x = i / s;
+    // x = i / (128 / period), taken as i x period / 128: exact, so exact halves round to even.
+    const double x = static_cast<double>(i * period) / WaveTableSize;
     const int k = std::clamp(static_cast<int>(std::floor(x)), 0, WaveTableSize - 1);
     if (k == WaveTableSize - 1) {
       out[i] = table[k];

@@ -164,6 +164,26 @@ TEST_F(WaveFiles, EachWriterStopsAtTheFirstFailedPacketAndSaysSo) {
   }
 }
 
+TEST_F(WaveFiles, DacRamLoaderRoundsExactHalvesToEven) {
+  StartWave();
+  Connect();
+  // At DGRP 48 output 64 falls on x = 24.5 exactly, at DGRP 92 on x = 46.5: the means
+  // 1392.5 and 1745.5 go to the even 1392 and 1746.
+  WaveTable t = Table([](int k) { return static_cast<uint16_t>(1000 + 16 * k + (k % 2)); });
+  t[46] += 2;
+  ASSERT_EQ(t[24] + t[25], 2 * 1392 + 1);
+  ASSERT_EQ(t[46] + t[47], 2 * 1745 + 1);
+  WriteFile("Config/DAC.ram", RamArrayText(t));
+  for (auto [dgrp, want] : {std::pair{48, 1392}, std::pair{92, 1746}}) {
+    SCOPED_TRACE(dgrp);
+    SetRegister(14, static_cast<uint8_t>(dgrp));
+    gen->DataUpdate();
+    ASSERT_EQ(gen->S.Dgrp, dgrp);
+    gen->LoadDACRam();
+    EXPECT_EQ(sim.board.chip.Peek(0x180) * 256 + sim.board.chip.Peek(0x181), want);  // word 64
+  }
+}
+
 TEST_F(WaveFiles, MissingFilesCreateTheFolderOnly) {
   StartWave();
   Connect();

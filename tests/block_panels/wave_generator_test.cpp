@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cmath>
+#include <functional>
+#include <vector>
 
 #include "common/errors.h"
 #include "impedance/bodyfat_test_window.h"
@@ -230,6 +233,62 @@ TEST_F(WaveGenerator, SquareSwitchAndGeneratorLoadTheChosenWave) {
   sw->click();
   EXPECT_EQ(sw->text(), "Sine Wave");
   EXPECT_EQ(gen->S.Type, WaveType::Sine);
+}
+
+TEST_F(WaveGenerator, GeneratorLoadsTheExactSineAtDgrpOneAndNine) {
+  Connect();
+  Type(Edit("DAC_Vpp"), "1000");
+  const double half = 1000.0 * 4095 / 3300 / 2;  // half the peak-to-peak in codes
+  const double s36 = std::sqrt(10 - 2 * std::sqrt(5.0)) / 4, s72 = std::sqrt(10 + 2 * std::sqrt(5.0)) / 4;
+  const std::pair<const char*, std::vector<double>> cases[] = {
+      {"1", {0, 0}},  // both samples of the period at a crossing: 2048, 8000h
+      {"9", {0, s36, s72, s72, s36, 0, -s36, -s72, -s72, -s36}},
+  };
+  for (const auto& [dgrp, sines] : cases) {
+    SCOPED_TRACE(dgrp);
+    Type(Edit("T_DGRP"), dgrp);
+    ASSERT_EQ(gen->S.Dgrp, QString(dgrp).toInt());
+    GenControl<QPushButton>("Button1")->click();
+    for (int k = 0; k < WaveTableSize; ++k) {
+      const int at = k < 64 ? 0x80 + 2 * k : 0x180 + 2 * (k - 64);
+      const int word = sim.board.chip.Peek(at) * 256 + sim.board.chip.Peek(at + 1);
+      const int code = static_cast<int>(std::trunc(sines[k % sines.size()] * half + 2048));
+      EXPECT_EQ(word, code * 16) << k;
+    }
+  }
+}
+
+TEST_F(WaveGenerator, AClockDividerOrDgrpWriteThatFailsShowsWhatTheChipHolds) {
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+  };
+  const Case cases[] = {
+      {"clock", [this] { Choose(GenControl<QComboBox>("CLK_ComboBox"), 0); }},
+      {"divider", [this] { Choose(GenControl<QComboBox>("CLKD_ComboBox"), 3); }},
+      {"DGRP", [this] { Type(Edit("T_DGRP"), "9"); }},
+      {"frequency", [this] { Type(Edit("T_FREQ"), "1000"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Connect();
+    SetRegister(62, 0x40);
+    SetRegister(13, 0x0C);
+    SetRegister(14, 0x7F);
+    gen->DataUpdate();
+    sim.board.failTransfers = 1;  // the write's packet
+    c.change();
+    EXPECT_FALSE(prog->G.Channels[0].Devc.Opened);
+    // The chip and the shadow still hold 8 MHz, divider 64, DGRP 127; so do the controls.
+    EXPECT_EQ(sim.board.chip.Peek(62), 0x40);
+    EXPECT_EQ(sim.board.chip.Peek(13), 0x0C);
+    EXPECT_EQ(sim.board.chip.Peek(14), 0x7F);
+    EXPECT_EQ(GenControl<QComboBox>("CLK_ComboBox")->currentText(), "8MHz");
+    EXPECT_EQ(GenControl<QComboBox>("CLKD_ComboBox")->currentIndex(), 6);
+    EXPECT_EQ(Edit("T_DGRP")->text(), "127");
+    EXPECT_EQ(Edit("T_FREQ")->text(), QString::number(8000000 / (128 * 64)));
+    EXPECT_EQ(GenControl<QLineEdit>("edtActualClk")->text(), "8000000");
+  }
 }
 
 TEST_F(WaveGenerator, UnitsSwitchShowsMillivolts) {

@@ -1,7 +1,10 @@
 // The generator's arithmetic against hand-computed values.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "block_panels/oscillator_trim.h"
 #include "block_panels/wave_math.h"
@@ -44,16 +47,35 @@ TEST(WaveMath, SineTable) {
   const WaveCodes c = WaveTableCodes(WaveType::Sine, 127, VppCodeOf(200, 3300), 2048);
   EXPECT_EQ(c[0], 2048);
   EXPECT_EQ(c[32], 2172);   // Trunc(2048 + 124.09)
-  EXPECT_EQ(c[64], 2048);   // sin of the nearest pi is a hair above 0
+  EXPECT_EQ(c[64], 2048);   // the crossing at pi: exactly the offset
   EXPECT_EQ(c[96], 1923);   // Trunc(2048 - 124.09)
   const WaveTable w = WaveSampleWords(c);
   EXPECT_EQ(w[0], 32768);
   EXPECT_EQ(w[32], 2172 * 16);
-  // A shorter period repeats over the whole table (to within the truncation of each
-  // sample's own sine).
-  const WaveCodes d = WaveTableCodes(WaveType::Sine, 9, 1000, 2048);
-  EXPECT_EQ(d[2], 2048 + 475);  // Trunc(500 sin(0.4 pi)) = Trunc(475.53)
-  for (int i = 10; i < WaveTableSize; ++i) EXPECT_LE(std::abs(d[i] - d[i % 10]), 1) << i;
+}
+
+// Trunc(sin(2 pi i / period) x 1000 / 2 + 2048), the sines of one period given exactly.
+void ExpectSineOfPeriod(int dgrp, const std::vector<double>& sines) {
+  SCOPED_TRACE(dgrp);
+  const int period = dgrp + 1;
+  ASSERT_EQ(static_cast<int>(sines.size()), period);
+  const WaveCodes c = WaveTableCodes(WaveType::Sine, dgrp, 1000, 2048);
+  for (int i = 0; i < WaveTableSize; ++i)
+    EXPECT_EQ(c[i], static_cast<int>(std::trunc(sines[i % period] * 500 + 2048))) << i;
+}
+
+TEST(WaveMath, SineSamplesAreTheFormulasExactValues) {
+  // DGRP 1: every sample at a crossing, the offset itself (8000h once stored).
+  ExpectSineOfPeriod(1, {0, 0});
+  for (uint16_t w : WaveSampleWords(WaveTableCodes(WaveType::Sine, 1, VppCodeOf(200, 3300), 2048)))
+    EXPECT_EQ(w, 0x8000);
+  // DGRP 9: steps of 36 degrees; sin 36 = sqrt(10 - 2 sqrt 5) / 4, sin 72 = sqrt(10 + 2 sqrt 5) / 4.
+  const double s36 = std::sqrt(10 - 2 * std::sqrt(5.0)) / 4, s72 = std::sqrt(10 + 2 * std::sqrt(5.0)) / 4;
+  ExpectSineOfPeriod(9, {0, s36, s72, s72, s36, 0, -s36, -s72, -s72, -s36});
+  // DGRP 11: steps of 30 degrees, where a half lands on a whole code: 2048 + 250 exactly.
+  const double s60 = std::sqrt(3.0) / 2;
+  ExpectSineOfPeriod(11, {0, 0.5, s60, 1, s60, 0.5, 0, -0.5, -s60, -1, -s60, -0.5});
+  ExpectSineOfPeriod(3, {0, 1, 0, -1});
 }
 
 TEST(WaveMath, SquareTable) {
@@ -77,6 +99,36 @@ TEST(WaveMath, SamplesStayWithinTheDacRange) {
           EXPECT_LE(v, 4095);
         }
       }
+}
+
+// Output i of the resampling in integers: x = i (DGRP + 1) / 128, the words k = floor(x)
+// and k + 1 weighted by the fraction in 128ths, the result rounded half to even.
+WaveTable ResampledInIntegers(const WaveTable& t, int dgrp) {
+  WaveTable out{};
+  for (int i = 0; i < WaveTableSize; ++i) {
+    const int num = i * (dgrp + 1);
+    const int k = num / 128, r = num % 128;
+    if (k == 127) {
+      out[i] = t[k];
+      continue;
+    }
+    const int64_t scaled = int64_t{128 - r} * t[k] + int64_t{r} * t[k + 1];
+    int64_t q = scaled / 128;
+    const int64_t rest = scaled % 128;
+    if (rest > 64 || (rest == 64 && q % 2 == 1)) ++q;
+    out[i] = static_cast<uint16_t>(q);
+  }
+  return out;
+}
+
+TEST(WaveMath, ResamplingIsExactAtEveryDgrp) {
+  WaveTable odd{}, wide{};
+  for (int i = 0; i < WaveTableSize; ++i) {
+    odd[i] = static_cast<uint16_t>(1000 + 16 * i + (i % 2));
+    wide[i] = static_cast<uint16_t>((i * 7919 + 3) % 65536);
+  }
+  for (const WaveTable& t : {odd, wide})
+    for (int dgrp = 1; dgrp <= 127; ++dgrp) ASSERT_EQ(ResampleWaveTable(t, dgrp), ResampledInIntegers(t, dgrp)) << dgrp;
 }
 
 TEST(WaveMath, ResamplingStretchesThePeriod) {
