@@ -47,4 +47,7 @@ void TAnxADC::ParseEnded(const ChipDefinitionSeen&) {
     cbEKG->setChecked(false);
     Warn(kIqEkgExclusive);
   }
+  // A checked "IQ Mode Result" that the definition now offers, or no longer offers,
+  // changes the mode: the window takes its layout as a click on the box would give it.
+  if (layoutIq_ != IqMode()) ChangeADIClick();
 }

@@ -512,6 +512,7 @@ void TAnxADC::ReCalADC() {
 }
 
 void TAnxADC::ApplyModeLayout(bool iq) {
+  layoutIq_ = iq;
   if (iq)
     st.ShapeGridForIq();
   else

@@ -242,4 +242,5 @@ private:
   QString widestGridText_;
   int measuredSamples_ = INT_MAX;
   int measuredPairs_ = INT_MAX;
+  bool layoutIq_ = false;  // the mode whose layout the window shows
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "adc_analysis/analysis_state.h"
@@ -185,6 +186,18 @@ TEST_F(MainConfigFile, IqModeAndEkgBothSavedLeaveEkgUnchecked) {
   EXPECT_TRUE(anx->GroupBox2->isHidden());
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_EQ(sim.dialogs.messages[0].text, "IQ Mode and EKG Cannot be used simultaneously");
+  // The window shows the I/Q layout it now captures in.
+  EXPECT_EQ(anx->CatchADC->text(), "Catch ADIQ");
+  EXPECT_FALSE(anx->TXENOB_ADQ->isHidden());
+  EXPECT_EQ(anx->st.MemoryF.RowCount(), 2 * (prog->G.NPoints / 16) + 1);
+  // Back on the product without I/Q mode: the checked box is hidden, the ADC layout returns.
+  emit prog->Option->CbSeluP->activated(0);
+  EXPECT_FALSE(anx->IqMode());
+  EXPECT_EQ(anx->CatchADC->text(), "Catch ADC");
+  EXPECT_TRUE(anx->TXENOB_ADQ->isHidden());
+  EXPECT_EQ(anx->st.MemoryF.RowCount(), prog->G.NPoints / 16 + 1);
+  emit prog->Option->CbSeluP->activated(1);
+  EXPECT_EQ(anx->CatchADC->text(), "Catch ADIQ");
   // What is kept is the mode the window runs in.
   StopProgram();
   const QList<QByteArray> saved = Lines(ReadFile("MxADC.cfg"));
