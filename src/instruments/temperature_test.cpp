@@ -559,6 +559,9 @@ void TTMP::TBgClick() {
   else if (outcome == RunOutcome::ReadFailed)
     P.dialogs().MessageBox(this, "The chamber's temperature could not be read at step " + QString::number(StepNo),
                            "warning", MB_OK);
+  else if (outcome == RunOutcome::SetPointFailed || outcome == RunOutcome::NextSetPointFailed)
+    P.dialogs().MessageBox(this, "The chamber did not take the set point of step " + QString::number(StepNo),
+                           "warning", MB_OK);
 }
 
 void TTMP::TTestClick() {

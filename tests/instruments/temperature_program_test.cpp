@@ -556,6 +556,22 @@ TEST_F(TemperatureTest, ChamberReadsThatAreNoReadingEndTheRun) {
   }
 }
 
+TEST_F(TemperatureTest, ARefusedSetPointEndsTheRunAndSaysSo) {
+  TwoModes();
+  Steps("2", "25", "10");
+  const QByteArray ng = QByteArray(1, 0x02) + "01WSD,NG\r\n";
+  chamber->scripted = {ng, ng};  // the first set point and its retry
+  chamber->commands.clear();
+  tmp->TBg->click();
+  ASSERT_EQ(Commands(chamber).size(), 2 + 1);  // the two tries, then the stop: no run command, no read
+  EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "The chamber did not take the set point of step 1");
+  EXPECT_FALSE(QFile::exists(Path("MxTEMPB.CSV")));
+  EXPECT_FALSE(tmp->Running);
+  EXPECT_TRUE(tmp->TBg->isEnabled());
+}
+
 TEST_F(TemperatureTest, AStartAboveTheLimitLeavesNoStepToRun) {
   TwoModes();
   Steps("5", "160", "10");
