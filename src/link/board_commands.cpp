@@ -97,10 +97,11 @@ int BoardCommands::ReadStream(int channel) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x04;
+  // More than 10 ms pass from the poll's start before the samples are handed on; the
+  // transfer's own time counts towards them.
+  const int64_t start = clock_.SteadyUs();
   if (!Exchange(d, 2, 64)) return 0;
-  // More than 10 ms pass before the samples are handed on.
-  int64_t start = clock_.SteadyUs();
-  while (clock_.SteadyUs() - start <= 10'000) clock_.SleepUs(10'000 - (clock_.SteadyUs() - start) + 1);
+  clock_.SleepUntilUs(start + 10'001);
   if (p[0] > 21) p[0] = 0;
   // Samples beyond the bytes that arrived are not taken.
   if (p[0] > (t_.Received - 1) / 3) p[0] = static_cast<uint8_t>((t_.Received - 1) / 3);

@@ -12,6 +12,8 @@ public:
   virtual int64_t SteadyUs() = 0;
   // Sleeps (or, for a fake clock, advances time) by the given microseconds.
   virtual void SleepUs(int64_t us) = 0;
+  // Returns once SteadyUs() has reached the deadline, as soon after it as it can.
+  virtual void SleepUntilUs(int64_t deadlineUs);
   virtual QDateTime LocalNow() = 0;
   virtual QDateTime UtcNow() = 0;
 };
@@ -20,6 +22,7 @@ class SystemClock : public Clock {
 public:
   int64_t SteadyUs() override;
   void SleepUs(int64_t us) override;
+  void SleepUntilUs(int64_t deadlineUs) override;
   QDateTime LocalNow() override;
   QDateTime UtcNow() override;
 };

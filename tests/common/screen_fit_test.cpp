@@ -1,6 +1,8 @@
 // Screen fit and the waits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/screen_fit.h"
 #include "common/waits.h"
 #include "platform/clock.h"
@@ -39,6 +41,23 @@ TEST(Waits, DelayWaitsMoreThanItsDuration) {
   DelayMs(clock, 0);
   Delay(clock, -1.0);
   EXPECT_EQ(clock.SteadyUs(), t0);
+}
+
+// A wait for a deadline returns once the clock has reached it, on the system clock as
+// on the fake one (which lands on it exactly); a deadline passed returns at once.
+TEST(Waits, SleepUntilReachesTheDeadline) {
+  SystemClock system;
+  FakeClock fake;
+  for (int64_t ahead : {-5'000, 0, 1, 150, 3'000}) {
+    SCOPED_TRACE(ahead);
+    const int64_t due = system.SteadyUs() + ahead;
+    system.SleepUntilUs(due);
+    EXPECT_GE(system.SteadyUs(), due);
+
+    const int64_t now = fake.SteadyUs();
+    fake.SleepUntilUs(now + ahead);
+    EXPECT_EQ(fake.SteadyUs(), now + std::max<int64_t>(ahead, 0));
+  }
 }
 
 }  // namespace

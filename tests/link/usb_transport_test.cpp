@@ -331,6 +331,36 @@ TEST_F(Link, StreamPollCountLimit) {
   EXPECT_EQ(g2.PacketBuf[0], 0);
 }
 
+// The poll's pause runs from the poll's start: a transfer's own time counts towards
+// the 10 ms, so a poll lasts just over 10 ms (or the transfer, when that is longer);
+// a failed transfer returns at once.
+TEST_F(Link, StreamPollPauseCountsFromThePollsStart) {
+  struct Case {
+    int64_t transferUs;
+    bool fails;
+    int64_t pollUs;  // the poll's whole time on the clock
+  };
+  const Case cases[] = {
+      {0, false, 10'001}, {3'000, false, 10'001}, {9'999, false, 10'001}, {12'000, false, 12'000}, {3'000, true, 3'000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.transferUs);
+    ASSERT_TRUE(Open());
+    board.streaming = true;
+    board.afterCommand = [&](const std::vector<uint8_t>& bytes) {
+      if (bytes.size() >= 2 && bytes[0] == 0xC4 && bytes[1] == 0x04) clock.AdvanceUs(c.transferUs);
+    };
+    board.failTransfers = 0;
+    if (c.fails) {
+      board.transfersBeforeFault = 1;  // the command goes out, its reply fails
+      board.failTransfers = 1;
+    }
+    const int64_t before = clock.SteadyUs();
+    EXPECT_EQ(cmd.ReadStream(0), c.fails ? 0 : 21);
+    EXPECT_EQ(clock.SteadyUs() - before, c.pollUs);
+  }
+}
+
 TEST_F(Link, LinkKindGatesOnlyTheNamedCommands) {
   ASSERT_TRUE(Open());
   g.Channels[0].LinkKind = 2;
