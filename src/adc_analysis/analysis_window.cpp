@@ -34,11 +34,16 @@
 #include "block_panels/adc_panel.h"
 #include "instruments/segment_display.h"
 #include "link/mx_up.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "shell/main_panel.h"
 #include "shell/program.h"
 
 namespace {
+
+// How often the value grid shows a running capture's new values: about as often as
+// the link timer redraws the live chart.
+constexpr int64_t GridRefreshUs = 250'000;
 
 template <typename W>
 W* Named(W* w, const char* name) {
@@ -603,9 +608,15 @@ void TAnxADC::BFlashRDClick() {
 
 CaptureHooks TAnxADC::Hooks() {
   CaptureHooks h;
+  // Between polls the grid takes the new values only every GridRefreshUs: a repaint
+  // after every poll would hold up the next one. The capture's end shows them all.
   h.ProcessMessages = [this] {
-    MeasureNewValues();
-    RefreshGrid();
+    const int64_t now = P.clock().SteadyUs();
+    if (now - gridShownUs_ >= GridRefreshUs) {
+      gridShownUs_ = now;
+      MeasureNewValues();
+      RefreshGrid();
+    }
     QCoreApplication::processEvents();
   };
   QProgressBar* gauge = P.MainPanel->Gauge1;

@@ -243,4 +243,6 @@ private:
   int measuredSamples_ = INT_MAX;
   int measuredPairs_ = INT_MAX;
   bool layoutIq_ = false;  // the mode whose layout the window shows
+  // When the grid last showed the running capture's values.
+  int64_t gridShownUs_ = 0;
 };

@@ -214,6 +214,30 @@ TEST_F(AnalysisWindow, CatchAdcEndToEnd) {
   EXPECT_GT(w->MemoryF->columnWidth(1), w->MemoryF->fontMetrics().horizontalAdvance("-4194304"));
 }
 
+// A long capture shows its values in the grid as they come, but at most every quarter
+// of a second rather than after every poll, and all of them once it ends.
+TEST_F(AnalysisWindow, GridFollowsTheCaptureAtItsOwnPace) {
+  Choose(w->NPointIndex, 8);  // 8192 samples: (8192 + 13) / 21 -> 391 polls of 10 ms
+  sim.board.streamSource = [](uint64_t n) { return static_cast<int32_t>(AdcWord(static_cast<int>(n % 1000))); };
+  std::vector<int64_t> shown;  // clock times of the grid's refreshes while the capture runs
+  QObject::connect(w->MemoryF->model(), &QAbstractItemModel::dataChanged, w, [&] {
+    if (!w->st.CaptureIdle) shown.push_back(sim.clock.SteadyUs());
+  });
+  const int64_t start = sim.clock.SteadyUs();
+  w->CatchADC->click();
+  const int64_t took = sim.clock.SteadyUs() - start;
+
+  ASSERT_EQ(CountSent(kPoll), 391);
+  EXPECT_GE(took, 391 * 10'000);
+  EXPECT_GE(shown.size(), static_cast<size_t>(took / 250'000 - 1));
+  EXPECT_LE(shown.size(), static_cast<size_t>(took / 250'000 + 1));
+  for (size_t i = 1; i < shown.size(); ++i) EXPECT_GE(shown[i] - shown[i - 1], 250'000) << i;
+  // The last sample kept (index 8191, stream sample 8204) in row 512, column 16.
+  EXPECT_EQ(prog->G.SampleCount, 391 * 21 - 13);
+  EXPECT_EQ(w->MemoryF->model()->index(512, 16).data().toString(), "204");
+  EXPECT_EQ(w->MemoryF->model()->index(1, 1).data().toString(), "13");
+}
+
 TEST_F(AnalysisWindow, SecondClickStopsTheCapture) {
   AlternatingStream();
   auto source = sim.board.streamSource;
