@@ -1,6 +1,7 @@
 #include "block_panels/wave_chart.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // Left-axis ticks in the chart's value format.
@@ -10,6 +11,21 @@ public:
 
 protected:
   QString getTickLabel(double tick, const QLocale&, QChar, int) override { return AxisLabel(tick, format_); }
+
+  // The labels are whole numbers, so the ticks stand a whole number apart: a step
+  // below one would repeat a label, and one of 2.5 would label ticks between whole
+  // values. Such steps become the next of 1, 2, 5, 10, 20, ...
+  double getTickStep(const QCPRange& range) override {
+    const double step = QCPAxisTicker::getTickStep(range);
+    if (!std::isfinite(step) || step < 1) return 1;
+    if (step == std::floor(step)) return step;
+    double nice = 1;
+    for (;;) {
+      for (double m : {1.0, 2.0, 5.0})
+        if (m * nice >= step) return m * nice;
+      nice *= 10;
+    }
+  }
 
 private:
   const AxisFormat& format_;
