@@ -53,9 +53,14 @@ PanelSpots BuildSpots() {
         {"btnDalh" + n + (n.isEmpty() ? "off" : "Off"), QRect(310, 101, GlyphW, GlyphH).translated(o)},
     };
     s.insert(s.end(), std::begin(single), std::end(single));
-    // The covers hide positions 1..3 of the output selector and the bus between them.
-    for (int k = 1; k < DacPositions; ++k)
-      s.push_back({h.coverPrefix + QString::number(k), QRect(356, 108 + Pitch * k - 9, 112, Pitch).translated(o)});
+    // The covers hide the whole output selector: its heading and the bus from where the
+    // latch's wire meets it, positions 0 and 1 under the first cover, 2 and 3 under the
+    // others.
+    constexpr int HeadingTop = 80;
+    for (int k = 1; k < DacPositions; ++k) {
+      const int top = k == 1 ? HeadingTop : 108 + Pitch * k - 9;
+      s.push_back({h.coverPrefix + QString::number(k), QRect(357, top, 111, 108 + Pitch * k + 10 - top).translated(o)});
+    }
   }
   return s;
 }

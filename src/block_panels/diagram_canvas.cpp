@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -74,8 +75,32 @@ QLineEdit* SpotCodeDisplay(QWidget* parent, const QString& name, const QRect& re
   return e;
 }
 
-QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect) {
-  auto* f = Lay(new QFrame(parent), name, rect);
+namespace {
+// A cover that draws again the horizontal wire running through it, as the picture draws
+// its wires: 1.5 pixels wide, centred on a row of the diagram.
+class WireThroughCover : public QFrame {
+public:
+  WireThroughCover(QWidget* parent, double wireY) : QFrame(parent), wireY_(wireY) {}
+
+protected:
+  void paintEvent(QPaintEvent* e) override {
+    QFrame::paintEvent(e);
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(DiagramWire(), 1.5));
+    const double y = wireY_ - geometry().top();
+    p.drawLine(QPointF(-2, y), QPointF(width() + 2, y));
+  }
+
+private:
+  double wireY_;
+};
+}  // namespace
+
+QColor DiagramWire() { return QColor(0x1d, 0x27, 0x31); }
+
+QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, std::optional<int> wireY) {
+  auto* f = Lay(wireY ? new WireThroughCover(parent, *wireY) : new QFrame(parent), name, rect);
   f->setFrameStyle(QFrame::NoFrame);
   QPalette pal = f->palette();
   pal.setColor(QPalette::Window, DiagramBackground());

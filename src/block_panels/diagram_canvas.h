@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -46,7 +47,12 @@ QComboBox* SpotCodeCombo(QWidget* parent, const QString& name, const QRect& rect
 TTogglePanel* SpotToggle(QWidget* parent, const QString& name, const QRect& rect, const QString& caption);
 // A read-only edit with fixed-width digits.
 QLineEdit* SpotCodeDisplay(QWidget* parent, const QString& name, const QRect& rect, const QString& text);
+// The colour of the diagrams' wires.
+QColor DiagramWire();
+
 // A borderless panel in the diagram's background colour, lying above what is under it.
-QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect);
+// With `wireY`, it draws the horizontal wire of that diagram row through itself: it
+// hides a junction's dot on a wire that stays.
+QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, std::optional<int> wireY = {});
 // A container panel over part of the diagram with a picture of its own at 1:1.
 QWidget* SpotCard(QWidget* parent, const QString& name, const QRect& rect, const QString& picture);

@@ -66,9 +66,8 @@ void TOPForm::CreateControls() {
     SpotToggle(canvas_, name, Spot(name), QString("ENOP%1").arg(i));
   }
   CreateSmallBankCards();
-  for (const char* n : {"pnlCoverRfb_1", "pnlCoverRfb_2", "pnlCoverRfb_3", "pnlCoverRfb2_1", "pnlCoverRfb2_2",
-                        "pnlCoverRfb2_3", "pnlCoverRfb2_4", "pnlCoverOp2net1", "pnlCoverLpf_1"})
-    SpotCover(canvas_, n, Spot(n));
+  for (const PanelSpot& s : OpampSpots())
+    if (s.name.startsWith("pnlCover")) SpotCover(canvas_, s.name, s.rect, OpampCoverWire(s.name));
 }
 
 // The cards of the small banks lie over the 6-switch OP1O and 8-switch OP1P banks; the

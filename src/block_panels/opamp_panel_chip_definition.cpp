@@ -46,8 +46,13 @@ void TOPForm::FieldLineRead(const FieldLine& line) {
 
 void TOPForm::ParseEnded(const ChipDefinitionSeen& seen) {
   SetNamedVisible(this, {"pnlCoverOp2net1"}, !seen.OP2NET1);
-  SetNamedVisible(this, {"pnlCoverRfb_1", "pnlCoverRfb_2", "pnlCoverRfb_3"}, !seen.RFB);
-  SetNamedVisible(this, {"pnlCoverRfb2_1", "pnlCoverRfb2_2", "pnlCoverRfb2_3", "pnlCoverRfb2_4"}, !seen.RFB2);
+  SetNamedVisible(this, {"pnlCoverRfb_1", "pnlCoverRfb_2", "pnlCoverRfb_3", "pnlCoverRfb_4", "pnlCoverRfb_5"},
+                  !seen.RFB);
+  SetNamedVisible(this,
+                  {"pnlCoverRfb2_1", "pnlCoverRfb2_2", "pnlCoverRfb2_3", "pnlCoverRfb2_4", "pnlCoverRfb2_5",
+                   "pnlCoverRfb2_6"},
+                  !seen.RFB2);
+  SetNamedVisible(this, {"pnlCoverOp2Out"}, !seen.OP2NET1 && !seen.RFB2);
   SetNamedVisible(this, {"pnlCoverLpf_1", "pnlOp1ps"}, !seen.OP1P8);
   SetNamedEnabled(this, {"cmbRfb"}, seen.RFB);
   SetNamedEnabled(this, {"cmbRfb2"}, seen.RFB2);

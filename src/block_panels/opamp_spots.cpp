@@ -73,12 +73,17 @@ PanelSpots BuildSpots() {
       {"cmbRfb2", {514, 494, 52, 22}, true},  {"lblRfb2", {570, 497, 40, 16}, true},
       {"pnlEnop1", {158, 302, 64, 20}, true}, {"pnlEnop2", {526, 302, 64, 20}, true},
       {"pnlEnop3", {846, 302, 64, 20}, true},
-      // Covers of what the chip definition may leave out.
-      {"pnlCoverRfb_1", {225, 264, 14, 162}},  {"pnlCoverRfb_2", {128, 426, 118, 56}},
-      {"pnlCoverRfb_3", {129, 275, 14, 151}},  {"pnlCoverRfb2_1", {593, 264, 14, 200}},
-      {"pnlCoverRfb2_2", {496, 464, 118, 26}}, {"pnlCoverRfb2_3", {497, 275, 14, 189}},
-      {"pnlCoverRfb2_4", {496, 490, 118, 32}}, {"pnlCoverOp2net1", {608, 234, 76, 90}},
-      {"pnlCoverLpf_1", {16, 520, 200, 54}},
+      // Covers of what the chip definition may leave out: each hides all its field draws.
+      // A feedback loop's junctions sit on wires that stay; their covers stop at the wire
+      // and a small one over the dot draws the wire through. OP2's output lead belongs to
+      // both NET1 and the RFB2 loop: its cover shows when neither is there.
+      {"pnlCoverRfb_1", {225, 258, 14, 168}},  {"pnlCoverRfb_2", {128, 426, 118, 56}},
+      {"pnlCoverRfb_3", {129, 273, 14, 153}},  {"pnlCoverRfb_4", {228, 252, 9, 10}},
+      {"pnlCoverRfb_5", {132, 267, 9, 10}},    {"pnlCoverRfb2_1", {593, 258, 14, 206}},
+      {"pnlCoverRfb2_2", {496, 464, 118, 26}}, {"pnlCoverRfb2_3", {497, 273, 14, 191}},
+      {"pnlCoverRfb2_4", {496, 490, 118, 32}}, {"pnlCoverRfb2_5", {596, 252, 9, 10}},
+      {"pnlCoverRfb2_6", {500, 267, 9, 10}},   {"pnlCoverOp2net1", {603, 234, 81, 90}},
+      {"pnlCoverOp2Out", {591, 253, 12, 8}},   {"pnlCoverLpf_1", {16, 520, 200, 54}},
   };
   s.insert(s.end(), std::begin(single), std::end(single));
   return s;
@@ -94,3 +99,12 @@ const PanelSpots& OpampSpots() {
 }
 
 QRect OpampSpotOf(const QString& name) { return SpotIn(OpampSpots(), name); }
+
+std::optional<int> OpampCoverWire(const QString& name) {
+  // The output wires of OP1 and OP2 (row 257) and their inverting inputs (row 272).
+  static const std::pair<const char*, int> junctions[] = {
+      {"pnlCoverRfb_4", 257}, {"pnlCoverRfb_5", 272}, {"pnlCoverRfb2_5", 257}, {"pnlCoverRfb2_6", 272}};
+  for (const auto& [n, y] : junctions)
+    if (name == n) return y;
+  return std::nullopt;
+}
