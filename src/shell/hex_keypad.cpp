@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QValidator>
 
 #include "common/number_text.h"
 
@@ -21,6 +22,31 @@ bool HexDigitAllowed(const QString& maxText, int pos, QChar c) {
   const qsizetype limit = kDigits.indexOf(maxText[pos].toUpper());
   return limit >= 0 && rank <= limit;
 }
+
+namespace {
+// What reaches the edit other than by a key (the context menu's Paste, a middle-click
+// paste, a drop, a cut) passes the typed keys' filter: each character upper-cased and
+// kept only where it is allowed, the caret kept after what stood before it.
+class HexEntryFilter : public QValidator {
+public:
+  HexEntryFilter(const QString& maxText, QObject* parent) : QValidator(parent), maxText_(maxText) {}
+  State validate(QString& input, int& pos) const override {
+    QString kept;
+    int keptPos = 0;
+    for (qsizetype i = 0; i < input.size(); ++i) {
+      const QChar c = input[i].toUpper();
+      if (HexDigitAllowed(maxText_, static_cast<int>(kept.size()), c)) kept += c;
+      if (i + 1 == pos) keptPos = static_cast<int>(kept.size());
+    }
+    input = kept;
+    pos = keptPos;
+    return Acceptable;
+  }
+
+private:
+  const QString& maxText_;
+};
+}  // namespace
 
 TMxPopSelHex::TMxPopSelHex(Program& program, QWidget* parent)
     : TDialogForm(program, "MxPopSelHex", QString(), parent) {
@@ -39,6 +65,7 @@ void TMxPopSelHex::FormCreate() {
   ENum = new QLineEdit(BasePanel);
   ENum->setObjectName("ENum");
   ENum->installEventFilter(this);
+  ENum->setValidator(new HexEntryFilter(maxText_, ENum));
   ENum->move(kMargin, kMargin);
   connect(ENum, &QLineEdit::textChanged, this, &TMxPopSelHex::TextChanged);
   PnlStatus = new QLabel(BasePanel);

@@ -1,6 +1,12 @@
 // The hex keypad: layout, keys, buttons, the maximum-text rule and its placement.
+#include <QClipboard>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <memory>
 
 #include "shell/hex_keypad.h"
 #include "support/keypad_driver.h"
@@ -67,6 +73,57 @@ TEST_F(HexKeypad, KeysAndTheMaximumText) {
     EXPECT_EQ(Type(c.max, c.keys, value), c.accepted) << c.max << " " << c.keys;
     EXPECT_EQ(value, c.value) << c.max << " " << c.keys;
   }
+}
+
+// Text that reaches the edit other than by a key passes the same filter: pasted from
+// the context menu, pasted with the middle button (an insert at the caret) or dropped.
+TEST_F(HexKeypad, PastedTextPassesTheKeyFilter) {
+  enum class Route { MenuPaste, MiddleClick, Drop };
+  struct Case {
+    const char* max;
+    const char* pasted;
+    const char* keysAfter;
+    bool accepted;
+    int value;
+  } cases[] = {
+      {"FF", "ZZ", "\n", false, 0x5A},      // nothing taken: Enter on an empty edit
+      {"FF", "a5", "", true, 0xA5},         // upper-cased; the second digit closes the keypad
+      {"FFFF", " 1-2 ", "\n", true, 0x12},  // what is no digit is left out
+      {"7F", "9A7", "\n", true, 0x7},       // 9 and A are above 7 as a first digit
+      {"FFF", "12345", "", true, 0x123},    // no more digits than the maximum
+  };
+  for (Route route : {Route::MenuPaste, Route::MiddleClick, Route::Drop})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << static_cast<int>(route) << " " << c.max << " " << c.pasted);
+      QGuiApplication::clipboard()->setText(c.pasted);
+      int value = 0x5A;
+      bool accepted = false;
+      WithKeypad(
+          *kp, [&] { accepted = kp->PopupHex(10, 10, value, c.max, "range", "caption"); },
+          [&] {
+            if (route == Route::MenuPaste) {
+              std::unique_ptr<QMenu> menu(kp->ENum->createStandardContextMenu());
+              QAction* paste = nullptr;
+              for (QAction* a : menu->actions())
+                if (a->text().remove('&').startsWith("Paste")) paste = a;
+              ASSERT_NE(paste, nullptr);
+              ASSERT_TRUE(paste->isEnabled());
+              paste->trigger();
+            } else if (route == Route::MiddleClick) {
+              kp->ENum->insert(c.pasted);
+            } else {
+              QMimeData data;
+              data.setText(c.pasted);
+              QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+              QCoreApplication::sendEvent(kp->ENum, &enter);
+              QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+              QCoreApplication::sendEvent(kp->ENum, &drop);
+            }
+            KeypadType(*kp, c.keysAfter);
+          });
+      EXPECT_EQ(accepted, c.accepted);
+      EXPECT_EQ(value, c.value);
+    }
 }
 
 TEST_F(HexKeypad, ButtonsCaptionAndRange) {
