@@ -1,5 +1,6 @@
 #include "shell/main_panel.h"
 
+#include <algorithm>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -56,14 +57,15 @@ TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent) {
     panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panels_[i]->setMargin(1);
     panels_[i]->setIndent(3);
-    addWidget(panels_[i], i == 2 ? 1 : 0);
+    addWidget(panels_[i]);
   }
-  panels_[2]->setMinimumWidth(50);
   FitPanels();
 }
 
 void TStatusBar::SetText(int panel, const QString& text) {
-  if (panel >= 0 && panel < 3) panels_[panel]->setText(text);
+  if (panel < 0 || panel >= 3) return;
+  panels_[panel]->setText(text);
+  if (panel == 2) FitPanels();
 }
 
 QString TStatusBar::Text(int panel) const {
@@ -71,7 +73,6 @@ QString TStatusBar::Text(int panel) const {
 }
 
 int TStatusBar::PanelWidth(int panel) const {
-  if (panel == 2) return 50;
   return panel >= 0 && panel < 3 ? panels_[panel]->minimumWidth() : 0;
 }
 
@@ -79,6 +80,10 @@ void TStatusBar::FitPanels() {
   int w = width() / 3;
   panels_[0]->setFixedWidth(w);
   panels_[1]->setFixedWidth(w);
+  // A message longer than the design width is shown whole rather than cut.
+  const QLabel* p = panels_[2];
+  const int chrome = 2 * p->frameWidth() + 2 * p->margin() + std::max(p->indent(), 0);
+  panels_[2]->setFixedWidth(std::max(Panel2Width, p->fontMetrics().horizontalAdvance(p->text()) + chrome));
 }
 
 void TStatusBar::resizeEvent(QResizeEvent* e) {

@@ -17,15 +17,19 @@ class TRestoreWin;
 class QAction;
 class QMenu;
 
-// A status bar of three text panels; panels 0 and 1 take a third of the width each.
+// A status bar of three text panels; panels 0 and 1 take a third of the width each,
+// panel 2 its design width of 50, wider only for a text that would not fit. The bar
+// beyond panel 2 stays empty.
 class TStatusBar : public QStatusBar {
   Q_OBJECT
 public:
   explicit TStatusBar(QWidget* parent = nullptr);
   void SetText(int panel, const QString& text);
   QString Text(int panel) const;
+  // The width the bar gives the panel.
   int PanelWidth(int panel) const;
   void FitPanels();
+  static constexpr int Panel2Width = 50;
 
 protected:
   void resizeEvent(QResizeEvent* e) override;

@@ -1,5 +1,7 @@
 // The program's start-up, main window, panel switching, "USB Scan" and shutdown.
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMdiSubWindow>
 
 #include "link/mx_up.h"
@@ -59,12 +61,44 @@ TEST_F(MainWindow, MenuItemsStatusPanelsAndGauge) {
   for (const char* never : {"Menu_ReadREG", "Menu_ReadRAM", "SLEEP1", "MCALW", "RestoreADC"})
     EXPECT_FALSE(Item(never)->isVisible()) << never;
 
-  TStatusBar* bar = prog->MainPanel->StatusBar1;
-  EXPECT_EQ(bar->PanelWidth(0), bar->width() / 3);
-  EXPECT_EQ(bar->PanelWidth(1), bar->width() / 3);
-  EXPECT_EQ(bar->PanelWidth(2), 50);
   EXPECT_FALSE(prog->MainPanel->Gauge1->isVisibleTo(prog->MainPanel));
   EXPECT_EQ(prog->MainPanel->Gauge1->height(), 12);
+}
+
+// The status bar as shown: panels 0 and 1 a third of the bar each, panel 2 its 50
+// pixels after them, the rest of the bar empty; a message too long for panel 2 widens
+// it to show the whole text.
+TEST_F(MainWindow, StatusBarPanelsAsShown) {
+  StartProgram();
+  TMainPanel* main = prog->MainPanel;
+  TStatusBar* bar = main->StatusBar1;
+  QLabel* panel[3];
+  for (int i = 0; i < 3; ++i) panel[i] = Find<QLabel>(bar, QString("StatusPanel%1").arg(i));
+  main->show();
+  for (int width : {900, 1203}) {
+    SCOPED_TRACE(width);
+    main->resize(width, 600);
+    for (auto [text, wide] : {std::pair{"7", false}, {"Read Error !!!!!", true}, {"", false}}) {
+      SCOPED_TRACE(text);
+      bar->SetText(2, text);
+      QCoreApplication::processEvents();
+      const int third = bar->width() / 3;
+      EXPECT_EQ(panel[0]->width(), third);
+      EXPECT_EQ(panel[1]->width(), third);
+      EXPECT_GT(panel[1]->x(), panel[0]->geometry().right());
+      EXPECT_GT(panel[2]->x(), panel[1]->geometry().right());
+      if (wide) {
+        EXPECT_GT(panel[2]->width(), 50);
+      } else {
+        EXPECT_EQ(panel[2]->width(), 50);
+      }
+      // The text has room between the panel's frame, margin and indent.
+      const int textRoom = panel[2]->contentsRect().width() - 2 * panel[2]->margin() - panel[2]->indent();
+      EXPECT_GE(textRoom, panel[2]->fontMetrics().horizontalAdvance(text));
+      EXPECT_EQ(bar->PanelWidth(2), panel[2]->width());
+      EXPECT_LT(panel[2]->geometry().right(), bar->width() - third / 2);  // the bar's end stays empty
+    }
+  }
 }
 
 TEST_F(MainWindow, UsbScanConnectsAndRunsTheClient) {
