@@ -8,7 +8,8 @@
 
 struct AnalysisState;
 
-inline const QString kCsvFilter = QStringLiteral("*.CSV|*.CSV");
+// Both cases of the extension: a case-sensitive file system would hide the other.
+inline const QString kCsvFilter = QStringLiteral("*.CSV|*.CSV;*.csv");
 // The name the save dialog proposes.
 QString CaptureCsvName(bool iqMode);
 

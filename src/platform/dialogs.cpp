@@ -7,10 +7,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
-namespace {
-
-// "Text files (*.txt)|*.txt|All (*.*)|*.*" -> "Text files (*.txt);;All (*.*)"
-QString QtFilter(const QString& filter) {
+QString QtFileFilter(const QString& filter) {
   if (!filter.contains('|')) return filter;
   QStringList parts = filter.split('|');
   QStringList out;
@@ -22,6 +19,8 @@ QString QtFilter(const QString& filter) {
   }
   return out.join(";;");
 }
+
+namespace {
 
 QString WithDefaultExt(QString path, const QString& ext) {
   if (!path.isEmpty() && !ext.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += "." + ext;
@@ -58,14 +57,14 @@ int QtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& c
 }
 
 QString QtDialogs::OpenFileName(QWidget* parent, const FileDialogRequest& r) {
-  return QFileDialog::getOpenFileName(parent, r.caption, StartPath(r), QtFilter(r.filter));
+  return QFileDialog::getOpenFileName(parent, r.caption, StartPath(r), QtFileFilter(r.filter));
 }
 
 QString QtDialogs::SaveFileName(QWidget* parent, const FileDialogRequest& r) {
   QFileDialog::Options options;
   if (!r.promptOverwrite) options |= QFileDialog::DontConfirmOverwrite;
   return WithDefaultExt(
-      QFileDialog::getSaveFileName(parent, r.caption, StartPath(r), QtFilter(r.filter), nullptr, options),
+      QFileDialog::getSaveFileName(parent, r.caption, StartPath(r), QtFileFilter(r.filter), nullptr, options),
       r.defaultExt);
 }
 

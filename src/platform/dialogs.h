@@ -30,6 +30,11 @@ struct FileDialogRequest {
   }
 };
 
+// A filter in the toolkit's form: "Text files (*.txt)|*.txt|All (*.*)|*.*" ->
+// "Text files (*.txt);;All (*.*)"; a name without patterns in brackets gets them, the
+// ";" between patterns becoming a space: "*.CSV|*.CSV;*.csv" -> "*.CSV (*.CSV *.csv)".
+QString QtFileFilter(const QString& filter);
+
 class Dialogs {
 public:
   virtual ~Dialogs() = default;

@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
@@ -25,6 +28,7 @@
 #include "common/errors.h"
 #include "instruments/segment_display.h"
 #include "link/mx_up.h"
+#include "platform/dialogs.h"
 #include "shell/main_panel.h"
 #include "analysis_program_fixture.h"
 #include "support/program_fixture.h"
@@ -552,7 +556,16 @@ TEST_F(AnalysisWindow, CsvFilesOfAnAdcAndAnIqCapture) {
   ASSERT_EQ(sim.dialogs.fileRequests.size(), 1);
   const FileDialogRequest& r = sim.dialogs.fileRequests[0];
   EXPECT_EQ(r.fileName, "MxADC.CSV");
-  EXPECT_EQ(r.filter, "*.CSV|*.CSV");
+  // The dialog lists the CSV files of either case on a case-sensitive file system: the
+  // patterns it gets, matched with case, take "x.CSV" and "y.csv" but no other file.
+  const QString shown = QtFileFilter(r.filter);
+  EXPECT_EQ(shown, "*.CSV (*.CSV *.csv)");
+  const QStringList patterns = shown.section('(', 1).chopped(1).split(' ');
+  QTemporaryDir folder;
+  for (const char* name : {"x.CSV", "y.csv", "z.Csv.txt", "w.txt"})
+    QFile(folder.filePath(name)).open(QIODevice::WriteOnly);
+  EXPECT_EQ(QDir(folder.path()).entryList(patterns, QDir::Files | QDir::CaseSensitive, QDir::Name),
+            (QStringList{"x.CSV", "y.csv"}));
   EXPECT_TRUE(r.promptOverwrite);
   EXPECT_TRUE(r.defaultExt.isEmpty());
   QByteArray adc = "ADC DATA,Average,VPP(nV),RMS Noise(nV),Enob,VPP(Count),RMS Noise(Count),Noise Free\r\n"
