@@ -179,18 +179,18 @@ bool MeterScanDue(uint32_t tick, int index) {
 }
 
 double MeterMatrix::Reading(int step, int mode) const {
-  if (!InRange(step, mode) || readings_.empty()) return 0;
+  if (!InRange(step, mode) || At(step, mode) >= readings_.size()) return 0;
   return readings_[At(step, mode)];
 }
 
 QString MeterMatrix::UnitText(int step, int mode) const {
-  if (!InRange(step, mode) || units_.empty()) return {};
+  if (!InRange(step, mode) || At(step, mode) >= units_.size()) return {};
   return unit_texts_.value(units_[At(step, mode)]);
 }
 
 bool MeterMatrix::SetReading(int step, int mode, double value) {
   if (!InRange(step, mode)) return false;
-  if (readings_.empty()) readings_.assign(static_cast<size_t>(Steps) * Modes, 0.0);
+  if (At(step, mode) >= readings_.size()) readings_.resize(static_cast<size_t>(mode + 1) * Steps, 0.0);
   readings_[At(step, mode)] = value;
   return true;
 }
@@ -209,7 +209,7 @@ bool MeterMatrix::SetUnitText(int step, int mode, const QString& text) {
       unit_index_.insert(text, index);
     }
   }
-  if (units_.empty()) units_.assign(static_cast<size_t>(Steps) * Modes, 0);
+  if (At(step, mode) >= units_.size()) units_.resize(static_cast<size_t>(mode + 1) * Steps, 0);
   units_[At(step, mode)] = index;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -71,8 +72,8 @@ constexpr int MeterScanDivisors[6] = {1, 2, 5, 10, 20, 50};
 bool MeterScanDue(uint32_t tick, int index);
 
 // Readings and unit texts of one meter channel per temperature step 0..30 and mode
-// 0..20001. Room is taken on the first write; a cell never written reads 0 and "";
-// a reading that did not come is stored as NoReading.
+// 0..20001. Room is taken up to the highest mode written; a cell never written reads 0
+// and ""; a reading that did not come is stored as NoReading.
 // An index outside the matrix is refused on write and reads as never written.
 class MeterMatrix {
 public:
@@ -84,9 +85,11 @@ public:
   bool SetReading(int step, int mode, double value);
   bool SetUnitText(int step, int mode, const QString& text);
   static bool InRange(int step, int mode) { return step >= 0 && step < Steps && mode >= 0 && mode < Modes; }
+  // Room is taken as the modes are written: modes 0 .. HeldModes() - 1 have it.
+  int HeldModes() const { return static_cast<int>(std::max(readings_.size(), units_.size()) / Steps); }
 
 private:
-  static size_t At(int step, int mode) { return static_cast<size_t>(step) * Modes + static_cast<size_t>(mode); }
+  static size_t At(int step, int mode) { return static_cast<size_t>(mode) * Steps + static_cast<size_t>(step); }
   std::vector<double> readings_;
   // Unit texts repeat a few values: each cell holds the index of its text.
   std::vector<uint16_t> units_;

@@ -16,11 +16,6 @@
 
 namespace {
 
-size_t Slot(int figure, int step, int mode) {
-  return (static_cast<size_t>(figure) * ResultStepSlots + static_cast<size_t>(step)) * ResultModeSlots +
-         static_cast<size_t>(mode);
-}
-
 QString ErrnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 const QString kFigureTitles = QString::fromUtf8(
@@ -31,13 +26,13 @@ const QString kFigureTitles = QString::fromUtf8(
 // ---- result matrices ----
 
 double ResultMatrices::Figure(int figure, int step, int mode) const {
-  if (figure < 0 || figure >= FigureCount || !InRange(step, mode) || values_.empty()) return 0;
+  if (figure < 0 || figure >= FigureCount || !InRange(step, mode) || mode >= HeldModes()) return 0;
   return values_[Slot(figure, step, mode)];
 }
 
 void ResultMatrices::SetFigures(int step, int mode, const double figures[FigureCount]) {
   if (!InRange(step, mode)) return;
-  if (values_.empty()) values_.assign(static_cast<size_t>(FigureCount) * ResultStepSlots * ResultModeSlots, 0.0);
+  if (mode >= HeldModes()) values_.resize(static_cast<size_t>(mode + 1) * ModeBlock, 0.0);
   for (int k = 0; k < FigureCount; ++k) values_[Slot(k, step, mode)] = figures[k];
 }
 

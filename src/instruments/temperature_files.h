@@ -29,11 +29,13 @@ constexpr const char* MeterFileName = "MxTEMPBryMen.CSV";
 constexpr const char* MeterFallbackName = "MxTEMPBryMenOVER.CSV";
 constexpr const char* RawCaptureFolder = "TEMP/";
 
-// The seven figures of every step and mode. Room is taken on the first write; a cell
-// never written reads 0, and an index outside the matrices is refused on write and
-// reads 0.
+// The seven figures of every step and mode. Room is taken as the modes are written, up
+// to the highest mode a run writes; a cell never written reads 0, and an index outside
+// the matrices is refused on write and reads 0.
 class ResultMatrices {
 public:
+  // Modes 0 .. HeldModes() - 1 have room taken.
+  int HeldModes() const { return static_cast<int>(values_.size() / ModeBlock); }
   double Figure(int figure, int step, int mode) const;
   // The seven figures of a step and mode, in their order.
   void SetFigures(int step, int mode, const double figures[FigureCount]);
@@ -43,7 +45,11 @@ public:
   }
 
 private:
-  std::vector<double> values_;
+  static constexpr size_t ModeBlock = static_cast<size_t>(FigureCount) * ResultStepSlots;
+  static size_t Slot(int figure, int step, int mode) {
+    return static_cast<size_t>(mode) * ModeBlock + static_cast<size_t>(step) * FigureCount + figure;
+  }
+  std::vector<double> values_;  // mode after mode, step after step, the figures in order
 };
 
 // A text file created with write sharing denied and written line by line (Big5, CR LF).

@@ -156,6 +156,15 @@ TEST(MeterReading, MatrixIsBoundedAndReadsEmptyUntilWritten) {
   MeterMatrix m;
   EXPECT_EQ(m.Reading(30, 20001), 0);
   EXPECT_EQ(m.UnitText(1, 1), "");
+  // Room for the modes written so far.
+  EXPECT_TRUE(m.SetReading(4, 2, -1.5));
+  EXPECT_EQ(m.HeldModes(), 3);
+  EXPECT_TRUE(m.SetUnitText(0, 5, "mV"));
+  EXPECT_EQ(m.HeldModes(), 6);
+  EXPECT_EQ(m.Reading(4, 2), -1.5);
+  EXPECT_EQ(m.Reading(0, 5), 0);
+  EXPECT_EQ(m.UnitText(4, 2), "");
+  EXPECT_EQ(m.UnitText(0, 5), "mV");
   EXPECT_TRUE(m.SetReading(30, 20001, 2.5));
   EXPECT_TRUE(m.SetUnitText(30, 20001, "DC V"));
   EXPECT_TRUE(m.SetUnitText(1, 2, "DC V"));

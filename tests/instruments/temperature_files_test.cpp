@@ -115,7 +115,21 @@ TEST(TemperatureFiles, MatricesAreBoundedAndReadZeroUntilWritten) {
   const double f[FigureCount] = {1, 2, 3, 4, 5, 6, 7};
   r.SetFigures(31, 1, f);      // beyond the steps: refused
   r.SetFigures(1, 20002, f);   // beyond the modes: refused
+  EXPECT_EQ(r.HeldModes(), 0);
+  // Room for the modes written so far, the figures in place whatever is added later.
+  const double g[FigureCount] = {-1, -2, -3, -4, -5, -6, -7};
+  r.SetFigures(2, 3, g);
+  EXPECT_EQ(r.HeldModes(), 4);
+  r.SetFigures(30, 1, f);
+  EXPECT_EQ(r.HeldModes(), 4);
   r.SetFigures(30, 20001, f);
+  EXPECT_EQ(r.HeldModes(), 20002);
+  for (int k = 0; k < FigureCount; ++k) {
+    EXPECT_EQ(r.Figure(k, 2, 3), -(k + 1));
+    EXPECT_EQ(r.Figure(k, 30, 1), k + 1);
+    EXPECT_EQ(r.Figure(k, 3, 2), 0);
+    EXPECT_EQ(r.Figure(k, 2, 4), 0);
+  }
   EXPECT_EQ(r.Figure(6, 30, 20001), 7);
   EXPECT_EQ(r.Figure(0, 31, 1), 0);
   EXPECT_EQ(r.Figure(7, 30, 20001), 0);

@@ -211,6 +211,11 @@ TEST_F(TemperatureTest, TwoStepsTwoModesEndToEnd) {
   EXPECT_EQ(ReadFile("MxTEMPFOVER.CSV"), b);
   EXPECT_EQ(ReadFile("MxTEMPBryMenOVER.CSV"), meters);
 
+  // The tables hold the modes the run used, not every mode a run may have.
+  EXPECT_EQ(tmp->ResultMat.HeldModes(), 3);
+  EXPECT_EQ(prog->Meter->MeterAll[0].Matrix.HeldModes(), 3);
+  EXPECT_EQ(tmp->ResultMat.Figure(0, 2, 2), 1000);
+
   // The result grid: one row per step, one column per mode.
   TStepGrid* data = tmp->TMPData;
   EXPECT_EQ(data->RowCount(), 3);
