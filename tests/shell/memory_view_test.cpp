@@ -261,8 +261,13 @@ TEST_F(MemoryView, MemoryViewFileRoundTrip) {
   Connect();
   for (uint8_t& b : G().Channels[0].RegShadow) b = 0;
   ram->Marks = MemoryMarks();
+  // The windows refresh once, with every value in.
+  std::vector<int> refreshedWith;
+  prog->Mx_UP->RefreshChain.push_back([&] { refreshedWith.push_back(Shadow(0x185)); });
   sim.dialogs.openAnswers << Path("view.ram");
   Action(ram, "LoadRam")->trigger();
+  prog->Mx_UP->RefreshChain.pop_back();
+  EXPECT_EQ(refreshedWith, std::vector<int>{0x5A});
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(Shadow(0x00), 0xA1);
   EXPECT_EQ(Shadow(0x05), 0x00);
@@ -289,15 +294,23 @@ TEST_F(MemoryView, MalformedOrShortMemoryViewFiles) {
   text += " 1 0\r\n123\r\nfirst\r\n x 1\r\n";
   WriteFile("bad.ram", text);
   sim.dialogs.openAnswers << Path("bad.ram");
+  int refreshes = 0;
+  prog->Mx_UP->RefreshChain.push_back([&] { ++refreshes; });
   EXPECT_THROW(ram->LoadRamClick(), EInOutError);
+  EXPECT_EQ(refreshes, 1);
   EXPECT_EQ(Shadow(0x00), 0xC3);
+  EXPECT_EQ(Text(0x00), "C3");
   EXPECT_EQ(Shadow(0x01), 0x00);  // not hex: 0
   EXPECT_TRUE(ram->Marks.Mark[0]);
   EXPECT_EQ(ram->Marks.HintText[0], "first");
 
   WriteFile("short.ram", "11\r\n22\r\n");
   sim.dialogs.openAnswers << Path("short.ram");
+  refreshes = 0;
   ram->LoadRamClick();
+  EXPECT_EQ(refreshes, 1);
+  prog->Mx_UP->RefreshChain.pop_back();
+  EXPECT_EQ(Text(0x01), "22");
   EXPECT_EQ(Shadow(0x01), 0x22);
   EXPECT_EQ(Shadow(0x02), 0x00);
   EXPECT_FALSE(ram->Marks.Mark[0]);
