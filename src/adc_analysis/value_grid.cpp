@@ -8,14 +8,34 @@
 void ValueGrid::SetShape(int rowCount, Labels labels) {
   rows_ = std::max(1, rowCount);
   labels_ = labels;
+  shapeRevision_ = ++revision_;
+}
+
+void ValueGrid::Changed(int first, int last) {
   ++revision_;
+  const size_t lastRow = static_cast<size_t>(last) / Columns;
+  if (rowRevision_.size() <= lastRow) rowRevision_.resize(std::max(lastRow + 1, rowRevision_.size() * 2), 0);
+  for (size_t r = static_cast<size_t>(first) / Columns; r <= lastRow; ++r) rowRevision_[r] = revision_;
+}
+
+std::pair<int, int> ValueGrid::ChangedRows(uint64_t revision) const {
+  if (shapeRevision_ > revision) return {0, rows_ - 1};
+  int first = 1, last = 0;
+  for (size_t r = 0; r < rowRevision_.size(); ++r)
+    if (rowRevision_[r] > revision) {
+      if (first > last) first = static_cast<int>(r) + 1;
+      last = static_cast<int>(r) + 1;
+    }
+  return {first, last};
 }
 
 void ValueGrid::Clear(int first, int count) {
   int from = std::max(0, first);
   int to = std::min<int64_t>(static_cast<int64_t>(first) + count, static_cast<int64_t>(forms_.size()));
-  if (from < to) std::fill(forms_.begin() + from, forms_.begin() + to, Form::Empty);
-  ++revision_;
+  if (from < to) {
+    std::fill(forms_.begin() + from, forms_.begin() + to, Form::Empty);
+    Changed(from, to - 1);
+  }
 }
 
 void ValueGrid::Set(int position, double value, Form form) {
@@ -28,7 +48,7 @@ void ValueGrid::Set(int position, double value, Form form) {
   }
   values_[position] = value;
   forms_[position] = form;
-  ++revision_;
+  Changed(position, position);
 }
 
 ValueGrid::Form ValueGrid::FormAt(int position) const {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class ValueGrid {
@@ -56,11 +57,18 @@ public:
 
   // Counts every change, so a view knows when to repaint.
   uint64_t Revision() const { return revision_; }
+  // The grid rows (the label row 0 included) changed after `revision`: first > last when
+  // none did, all rows after a new shape. Rows beyond the shown ones may be named.
+  std::pair<int, int> ChangedRows(uint64_t revision) const;
 
 private:
+  void Changed(int first, int last);  // positions
+
   std::vector<double> values_;
   std::vector<Form> forms_;
   int rows_ = 1;
   Labels labels_ = Labels::Plain;
   uint64_t revision_ = 0;
+  uint64_t shapeRevision_ = 0;
+  std::vector<uint64_t> rowRevision_;  // per data row (position div 16): its last change
 };

@@ -1,5 +1,7 @@
 #include "adc_analysis/value_grid_model.h"
 
+#include <algorithm>
+
 ValueGridModel::ValueGridModel(const ValueGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid), rows_(grid.RowCount()), seen_(grid.Revision()) {}
 
@@ -28,8 +30,11 @@ void ValueGridModel::Refresh() {
     beginResetModel();
     rows_ = grid_.RowCount();
     endResetModel();
-  } else if (grid_.Revision() != seen_ && rows_ > 0) {
-    emit dataChanged(index(0, 0), index(rows_ - 1, ValueGrid::Columns));
+  } else if (grid_.Revision() != seen_) {
+    // Only the rows that changed: a view repaints nothing for rows out of its sight.
+    const auto [first, changedLast] = grid_.ChangedRows(seen_);
+    const int last = std::min(changedLast, rows_ - 1);
+    if (first <= last) emit dataChanged(index(first, 0), index(last, ValueGrid::Columns));
   }
   seen_ = grid_.Revision();
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "common/figure_text.h"
 #include "adc_analysis/value_grid_model.h"
 
@@ -64,12 +67,19 @@ TEST(ValueGrid, ModelFollowsTheStore) {
   EXPECT_EQ(model.rowCount(), 3);
   EXPECT_EQ(model.columnCount(), 17);
   int changed = 0, reset = 0;
-  QObject::connect(&model, &QAbstractItemModel::dataChanged, [&] { ++changed; });
+  std::pair<int, int> rows;  // the rows the last change named
+  QObject::connect(&model, &QAbstractItemModel::dataChanged, [&](const QModelIndex& a, const QModelIndex& b) {
+    ++changed;
+    rows = {a.row(), b.row()};
+    EXPECT_EQ(a.column(), 0);
+    EXPECT_EQ(b.column(), 16);
+  });
   QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++reset; });
 
   grid.SetInteger(16, -9);
   model.Refresh();
   EXPECT_EQ(changed, 1);
+  EXPECT_EQ(rows, std::make_pair(2, 2));  // position 16: row 2 only
   EXPECT_EQ(model.index(2, 1).data().toString(), "-9");
   EXPECT_EQ(model.index(0, 3).data().toString(), "02");
   // The labels are the headers too, and values stand right-aligned.
@@ -78,6 +88,25 @@ TEST(ValueGrid, ModelFollowsTheStore) {
   EXPECT_EQ(model.index(2, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), Qt::AlignRight | Qt::AlignVCenter);
   model.Refresh();
   EXPECT_EQ(changed, 1);  // nothing new
+  // The changes since the last refresh, by row; none for rows beyond those shown.
+  struct Case {
+    std::function<void()> change;
+    int changes;
+    std::pair<int, int> rows;
+  };
+  const Case cases[] = {
+      {[&] { grid.SetInteger(3, 1); }, 2, {1, 1}},
+      {[&] { grid.SetInteger(20, 1), grid.SetInteger(5, 2); }, 3, {1, 2}},
+      {[&] { grid.SetInteger(40, 1); }, 3, {1, 2}},  // row 3 is not shown
+      {[&] { grid.Clear(0, 100); }, 4, {1, 2}},
+      {[&] { grid.SetInteger(31, 1), grid.SetInteger(500, 1); }, 5, {2, 2}},
+  };
+  for (const Case& c : cases) {
+    c.change();
+    model.Refresh();
+    EXPECT_EQ(changed, c.changes);
+    EXPECT_EQ(rows, c.rows);
+  }
 
   grid.SetShape(9, ValueGrid::Labels::IQ);
   model.Refresh();
