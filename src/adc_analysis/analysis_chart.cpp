@@ -161,7 +161,11 @@ void TAnxADC::FitValueTicks() {
   for (QCPAxis* a : {Chart1->yAxis, Chart1->yAxis2}) a->ticker()->setTickCount(ticks);
 }
 
-void TAnxADC::LiveChartRedraw() { ChartFun(IqMode() ? P.G.IQSampleCount : P.G.SampleCount); }
+// While the grid is the view, the chart is not redrawn: nothing would show it, and
+// turning to the chart draws it from the stores.
+void TAnxADC::LiveChartRedraw() {
+  if (!Chart1->isHidden()) ChartFun(IqMode() ? P.G.IQSampleCount : P.G.SampleCount);
+}
 
 void TAnxADC::ShowChartClick() {
   if (!MemoryF->isHidden()) {

@@ -461,7 +461,9 @@ TEST_F(AnalysisWindow, ViewSwitchAndLiveRedraw) {
   EXPECT_TRUE(w->Chart1->isHidden());
   EXPECT_EQ(w->ShowChart->text(), "Chang to Chart");
 
-  // The link timer redraws on its 26th tick while the live flag is set.
+  // The link timer redraws the chart on its 26th tick while the live flag is set and
+  // the chart is the view; while the grid is, it leaves the chart alone.
+  w->ShowChart->click();
   w->Series1->data()->clear();
   prog->G.ChartTicks = 0;
   prog->G.LiveChartFlag = 1;
@@ -473,6 +475,14 @@ TEST_F(AnalysisWindow, ViewSwitchAndLiveRedraw) {
   prog->G.LiveChartFlag = 0;
   for (int i = 0; i < 26; ++i) prog->Mx_UP->Timer1Timer();
   EXPECT_TRUE(w->Series1->data()->isEmpty());
+  w->ShowChart->click();  // back to the grid
+  prog->G.LiveChartFlag = 1;
+  for (int i = 0; i < 26; ++i) prog->Mx_UP->Timer1Timer();
+  EXPECT_TRUE(w->Series1->data()->isEmpty());
+  w->ShowChart->click();  // turning to the chart draws it
+  EXPECT_EQ(w->Series1->data()->size(), 64);
+  w->ShowChart->click();
+  prog->G.LiveChartFlag = 0;
 
   // With "Update Chart" the capture redraws as it goes.
   w->updateChart->setChecked(true);
