@@ -13,8 +13,8 @@
 #include "adc_analysis/analysis_state.h"
 #include "adc_analysis/chart_series.h"
 #include "adc_analysis/noise_figures.h"
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;

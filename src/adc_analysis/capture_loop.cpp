@@ -4,8 +4,8 @@
 
 #include "adc_analysis/analysis_state.h"
 #include "adc_analysis/pair_capture.h"
-#include "adc_analysis/sample_decoding.h"
 #include "adc_analysis/stream_capture.h"
+#include "common/sample_decoding.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"
 

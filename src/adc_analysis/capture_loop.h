@@ -13,6 +13,7 @@
 
 #include "adc_analysis/ekg_detector.h"
 #include "adc_analysis/noise_figures.h"
+#include "common/capture_texts.h"
 
 class Clock;
 class TMx_UP;
@@ -43,10 +44,6 @@ struct CaptureOutcome {
   FigureSet Figures;       // no channel when the I/Q set-up was refused
   std::optional<EkgSummary> Ekg;
 };
-
-inline const QString kReadComplete = QStringLiteral("Read Compelete");
-inline const QString kReadError = QStringLiteral("Read Error !!!!!");
-inline const QString kDgconError = QStringLiteral("DGCON1 Setting error");
 
 // Ten seconds without data end a capture.
 constexpr int64_t CaptureTimeoutUs = 10'000'000;

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "adc_analysis/analysis_state.h"
-#include "common/figure_text.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
 
 double GetGain(unsigned ad1gn, unsigned vr1gn) {
   static constexpr double gains[8] = {0.25, 0.5, 1, 2, 4, 8, 16, 16};
@@ -22,13 +21,6 @@ double ReferenceVolts(const QString& text) {
 
 FigureScale MakeScale(int bits, int divisor, double gain, const QString& refText, bool temperature) {
   return {bits, std::max(1, divisor), gain, ReferenceVolts(refText), temperature};
-}
-
-double Checked(long double value) {
-  if (std::isnan(value)) throw EMathError(kFloatInvalid);
-  if (std::isinf(value) || std::fabs(value) > std::numeric_limits<double>::max())
-    throw EMathError(kFloatOverflow);
-  return static_cast<double>(value);
 }
 
 void ChannelFigures::StoreIn(STND& channel) const {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/channel_records.h"
+#include "common/figure_checks.h"
 
 struct AnalysisState;
 
@@ -66,6 +67,3 @@ FigureSet StorePairCaptureFigures(AnalysisState& st, const FigureScale& scale);
 
 // Grid position of Q value k in the I/Q layout (M rows below the I values).
 int IqQPosition(int npoints, int k);
-
-// Raises EMathError for an overflowed or invalid result.
-double Checked(long double value);

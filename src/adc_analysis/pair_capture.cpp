@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "adc_analysis/analysis_state.h"
-#include "adc_analysis/sample_decoding.h"
+#include "common/sample_decoding.h"
 
 int32_t FilterReference(const int32_t (&candidates)[PairStreamCapture::ReferenceValues]) {
   int32_t sorted[PairStreamCapture::ReferenceValues];

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "adc_analysis/sample_decoding.h"
+#include "common/sample_decoding.h"
 #include "link/board_commands.h"
 #include "platform/clock.h"
 

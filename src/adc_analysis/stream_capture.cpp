@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "adc_analysis/analysis_state.h"
-#include "adc_analysis/sample_decoding.h"
+#include "common/sample_decoding.h"
 
 void AdcStreamCapture::Begin(const StreamSettings& settings) {
   settings_ = settings;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "adc_analysis/switch_scan.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QCheckBox;
 class QComboBox;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "adc_analysis/sample_decoding.h"
 #include "common/errors.h"
+#include "common/sample_decoding.h"
 #include "common/waits.h"
 #include "link/board_commands.h"
 #include "platform/clock.h"

@@ -10,8 +10,8 @@
 
 #include "block_panels/adc_captions.h"
 #include "block_panels/panel_kit.h"
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 
 class QComboBox;
 class QLabel;

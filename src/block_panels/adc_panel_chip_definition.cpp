@@ -5,7 +5,7 @@
 
 #include "block_panels/adc_panel.h"
 #include "common/number_text.h"
-#include "shell/field_selectors.h"
+#include "kit/field_selectors.h"
 
 namespace {
 // Controls a field line enables; the flag says whether only a width above 0 does.

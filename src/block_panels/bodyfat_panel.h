@@ -9,7 +9,7 @@
 
 #include "block_panels/panel_kit.h"
 #include "common/field_descriptors.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QLabel;
 

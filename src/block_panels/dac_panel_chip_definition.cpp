@@ -3,8 +3,8 @@
 #include <QComboBox>
 
 #include "block_panels/dac_panel.h"
-#include "shell/field_selectors.h"
-#include "shell/plain_controls.h"
+#include "kit/field_selectors.h"
+#include "kit/plain_controls.h"
 
 void TDACForm::FieldLineRead(const FieldLine& line) {
   if (line.Section != ChipKeyword::Dac0S) return;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "block_panels/panel_kit.h"
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 
 class QComboBox;
 class QLabel;

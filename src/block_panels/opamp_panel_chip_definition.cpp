@@ -3,8 +3,8 @@
 #include <QAbstractButton>
 
 #include "block_panels/opamp_panel.h"
-#include "shell/field_selectors.h"
-#include "shell/plain_controls.h"
+#include "kit/field_selectors.h"
+#include "kit/plain_controls.h"
 
 void TOPForm::DefinitionOpened() {
   SetNamedVisible(this, {"pnlOp1os"}, true);

@@ -3,7 +3,7 @@
 #include "common/number_text.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
-#include "shell/register_files.h"
+#include "link/register_files.h"
 
 WaveformSettings ReadWaveformSettings(const QString& path) {
   SettingsReader in = SettingsReader::Open(path);

@@ -20,12 +20,12 @@
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
-#include "platform/dialogs.h"
 #include "impedance/bodyfat_test_window.h"
 #include "impedance/iq_test_window.h"
 #include "link/mx_up.h"
+#include "link/register_files.h"
+#include "platform/dialogs.h"
 #include "shell/program.h"
-#include "shell/register_files.h"
 
 namespace {
 const char kSine[] = "Sine Wave";

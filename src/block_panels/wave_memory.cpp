@@ -1,14 +1,7 @@
 #include "block_panels/wave_memory.h"
 
 #include "link/mx_up.h"
-
-bool PutRegister(TMx_UP& up, int address, uint8_t value) {
-  if (address < 0 || address >= XferBufSize) return false;
-  up.G().XferBuf[address] = value;
-  if (!up.WriteRegs(address, 1, 0)) return false;
-  up.SetRegShadow(address, value, 0);
-  return true;
-}
+#include "link/register_files.h"
 
 namespace {
 bool PutPage(TMx_UP& up, int base, const WaveTable& words, int first) {

@@ -18,10 +18,6 @@ class TMx_UP;
 constexpr uint8_t WaveRunBits = 0x01;            // the generator runs
 constexpr uint8_t WaveRunBitsWithGen4 = 0x11;    // and bit 4, as "Generator" and the viewer set it
 
-// Sends one byte alone (no read-back, no refresh) and, once it went through, stores
-// it in the shadow. False when the packet failed.
-bool PutRegister(TMx_UP& up, int address, uint8_t value);
-
 // The whole sequence: 260 single-register packets, 261 when the generator was running.
 // refreshMemoryView runs between the last page switch and the run bits, and also
 // when a packet failed: the sequence stops there and false comes back, the shadow

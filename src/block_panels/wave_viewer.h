@@ -6,7 +6,7 @@
 
 #include "block_panels/wave_math.h"
 #include "block_panels/wave_refresh.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QLineEdit;
 class QPushButton;

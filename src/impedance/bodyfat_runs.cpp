@@ -3,7 +3,6 @@
 #include <QFile>
 #include <algorithm>
 
-#include "block_panels/wave_memory.h"
 #include "common/figure_text.h"
 #include "common/line_tokens.h"
 #include "common/number_text.h"
@@ -14,8 +13,8 @@
 #include "impedance/iq_conversion.h"
 #include "impedance/run_logs.h"
 #include "link/mx_up.h"
+#include "link/register_files.h"
 #include "platform/clock.h"
-#include "shell/register_files.h"
 
 namespace {
 

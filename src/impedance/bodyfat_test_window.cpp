@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "adc_analysis/capture_loop.h"
-#include "common/scope_exit.h"
+#include "common/capture_texts.h"
 #include "common/errors.h"
+#include "common/scope_exit.h"
 #include "common/text_encoding.h"
 #include "platform/dialogs.h"
 #include "shell/program.h"

@@ -11,7 +11,7 @@
 
 #include "impedance/bodyfat_runs.h"
 #include "impedance/bodyfat_settings.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QComboBox;
 class QGroupBox;

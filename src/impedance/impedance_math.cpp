@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "common/figure_text.h"
-#include "adc_analysis/noise_figures.h"
 #include "common/errors.h"
+#include "common/figure_checks.h"
+#include "common/figure_text.h"
 
 namespace {
 using LD = long double;

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "adc_analysis/noise_figures.h"
-#include "adc_analysis/sample_decoding.h"
+#include "common/figure_checks.h"
+#include "common/sample_decoding.h"
 #include "impedance/impedance_math.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"

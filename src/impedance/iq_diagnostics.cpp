@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "adc_analysis/sample_decoding.h"
 #include "common/errors.h"
+#include "common/sample_decoding.h"
 #include "impedance/iq_conversion.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "impedance/iq_test_window.h"
-#include "shell/plain_controls.h"
+#include "kit/plain_controls.h"
 
 namespace {
 QRadioButton* Radio(QWidget* parent, const char* name, const char* caption) {

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;

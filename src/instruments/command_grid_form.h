@@ -3,7 +3,7 @@
 // per mode an enable and the command text sent in that mode, with its step-table file.
 
 #include "instruments/step_tables.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class TStepGrid;
 

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "instruments/segment_display.h"
-#include "instruments/serial_protocols.h"
+#include "kit/segment_display.h"
+#include "link/serial_protocols.h"
 #include "shell/program.h"
 
 namespace {

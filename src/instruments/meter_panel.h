@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "instruments/meter_reading.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QCheckBox;
 class QComboBox;

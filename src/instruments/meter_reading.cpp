@@ -4,7 +4,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "instruments/serial_protocols.h"
+#include "link/serial_protocols.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "common/text_encoding.h"
 #include "common/waits.h"
 #include "instruments/meter_reading.h"
-#include "instruments/serial_protocols.h"
 #include "instruments/step_tables.h"
+#include "link/serial_protocols.h"
 
 CalibratorReply CalibratorCommand(SerialProtocols& serial, InstrumentPorts& ports, Clock& clock,
                                   const QString& command) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "instruments/temperature_measure.h"
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QCheckBox;
 class QComboBox;

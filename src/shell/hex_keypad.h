@@ -6,7 +6,7 @@
 #include <QSize>
 #include <functional>
 
-#include "shell/form.h"
+#include "kit/form.h"
 
 class QLabel;
 class QLineEdit;

@@ -9,8 +9,8 @@
 #include <QStatusBar>
 #include <memory>
 
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 
 class Program;
 class TRestoreWin;

@@ -4,8 +4,8 @@
 // file of banks 0 and 1 and the spreadsheet export. Writes go through WriteReg.
 // The chip definition shows the defined banks through the listener methods.
 
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 #include "shell/memory_view_file.h"
 #include "shell/view_controls.h"
 

@@ -3,7 +3,7 @@
 #include "common/globals.h"
 #include "common/number_text.h"
 #include "common/settings_reader.h"
-#include "shell/register_files.h"
+#include "link/register_files.h"
 
 QStringList MemoryViewFileLines(const Globals& g, const MemoryMarks& marks) {
   QStringList lines;

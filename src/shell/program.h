@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "common/globals.h"
-#include "instruments/serial_protocols.h"
 #include "link/chip_definition.h"
 #include "link/clock_trim.h"
+#include "link/serial_protocols.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
 

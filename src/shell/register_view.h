@@ -4,8 +4,8 @@
 // The chip definition sets the page tabs, the byte and word names and the caption
 // through the listener methods.
 
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
-#include "shell/form.h"
 #include "shell/view_controls.h"
 
 class QMenu;

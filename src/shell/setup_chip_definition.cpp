@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QFrame>
 
-#include "shell/plain_controls.h"
+#include "kit/plain_controls.h"
 #include "shell/setup_dialog.h"
 
 void TOption::ParseStarted() {

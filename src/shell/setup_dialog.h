@@ -7,10 +7,10 @@
 
 #include "common/line_tokens.h"
 #include "common/number_text.h"
+#include "kit/form.h"
 #include "link/chip_definition_listener.h"
 #include "platform/serial_port_map.h"
 #include "platform/serial_services.h"
-#include "shell/form.h"
 
 class QCheckBox;
 class QComboBox;

@@ -6,7 +6,7 @@
 #include "common/errors.h"
 #include "common/globals.h"
 #include "common/number_text.h"
-#include "shell/register_files.h"
+#include "link/register_files.h"
 
 void WriteUserDataWorkbook(const QString& path, const Globals& g) {
   const QByteArray name = QFile::encodeName(path);

@@ -22,15 +22,15 @@
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
-#include "block_panels/adc_panel.h"
 #include "adc_analysis/capture_loop.h"
 #include "adc_analysis/switch_channel_test.h"
+#include "analysis_program_fixture.h"
+#include "block_panels/adc_panel.h"
 #include "common/errors.h"
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
 #include "shell/main_panel.h"
-#include "analysis_program_fixture.h"
 #include "support/program_fixture.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <QTimer>
 
 #include "adc_analysis/analysis_window.h"
+#include "analysis_program_fixture.h"
 #include "common/errors.h"
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 #include "link/mx_up.h"
 #include "shell/setup_dialog.h"
-#include "analysis_program_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "adc_analysis/sample_decoding.h"
 #include "analysis_fixture.h"
+#include "common/sample_decoding.h"
 
 struct DecodeCase {
   uint32_t raw;

@@ -8,7 +8,7 @@
 #include <QTimer>
 
 #include "instruments/meter_panel.h"
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 #include "support/program_fixture.h"
 
 namespace {

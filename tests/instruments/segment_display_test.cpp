@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "common/waits.h"
-#include "instruments/serial_protocols.h"
+#include "link/serial_protocols.h"
 #include "platform/clock.h"
 #include "sim/sim_serial.h"
 #include "support/program_fixture.h"

@@ -12,7 +12,7 @@
 
 #include "block_panels/wave_generator.h"
 #include "instruments/meter_panel.h"
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 #include "support/program_fixture.h"

@@ -1,4 +1,4 @@
-#include "instruments/serial_protocols.h"
+#include "link/serial_protocols.h"
 
 #include <algorithm>
 #include <cctype>

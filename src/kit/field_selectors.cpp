@@ -1,4 +1,4 @@
-#include "shell/field_selectors.h"
+#include "kit/field_selectors.h"
 
 #include <QComboBox>
 #include <QLabel>

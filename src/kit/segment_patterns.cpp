@@ -1,4 +1,4 @@
-#include "instruments/segment_patterns.h"
+#include "kit/segment_patterns.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QWidget>
 
-#include "instruments/segment_patterns.h"
+#include "kit/segment_patterns.h"
 
 class TSegmentArray : public QWidget {
   Q_OBJECT

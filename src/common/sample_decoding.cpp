@@ -1,4 +1,4 @@
-#include "adc_analysis/sample_decoding.h"
+#include "common/sample_decoding.h"
 
 uint32_t Word24(const uint8_t* b) { return (uint32_t{b[0]} << 16) | (uint32_t{b[1]} << 8) | b[2]; }
 

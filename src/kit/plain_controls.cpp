@@ -1,4 +1,4 @@
-#include "shell/plain_controls.h"
+#include "kit/plain_controls.h"
 
 #include <QComboBox>
 #include <QFrame>

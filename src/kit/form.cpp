@@ -1,4 +1,4 @@
-#include "shell/form.h"
+#include "kit/form.h"
 
 #include <QCloseEvent>
 

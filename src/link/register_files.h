@@ -40,6 +40,11 @@ struct RegisterFileEntry {
 // is missing or not a number (blank and comment lines).
 std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line);
 
+// Sends one byte alone (no read-back, no refresh) and, once it went through, stores
+// it in the shadow. False when the packet failed or the address lies beyond the
+// transfer buffer.
+bool PutRegister(TMx_UP& up, int address, uint8_t value);
+
 // Load REG into the chip: 7Fh bit 0 cleared, 3Eh := 0, then per register line the
 // value written to the chip, one packet each, without read-back. The shadow takes a
 // value once its packet went through. The first failed write ends the load: its

@@ -1,4 +1,4 @@
-#include "instruments/segment_display.h"
+#include "kit/segment_display.h"
 
 #include <QPainter>
 #include <QPixmap>

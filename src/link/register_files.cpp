@@ -1,4 +1,4 @@
-#include "shell/register_files.h"
+#include "link/register_files.h"
 
 #include "common/globals.h"
 #include "common/line_tokens.h"
@@ -46,17 +46,16 @@ std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line) {
   return RegisterFileEntry{static_cast<uint16_t>(address), static_cast<uint8_t>(value)};
 }
 
-namespace {
-bool WriteOne(TMx_UP& up, int address, uint8_t value) {
+bool PutRegister(TMx_UP& up, int address, uint8_t value) {
+  if (address < 0 || address >= XferBufSize) return false;
   up.G().XferBuf[address] = value;
   if (!up.WriteRegs(address, 1, 0)) return false;
   up.SetRegShadow(address, value, 0);
   return true;
 }
-}  // namespace
 
 std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
-  if (!WriteOne(up, 0x7F, up.GetReg(0x7F, 0) & 0xFE) || !WriteOne(up, 0x3E, 0)) return 0;
+  if (!PutRegister(up, 0x7F, up.GetReg(0x7F, 0) & 0xFE) || !PutRegister(up, 0x3E, 0)) return 0;
   for (int i = 0; i < lines.size(); ++i) {
     std::optional<RegisterFileEntry> e = ParseRegisterFileLine(lines[i]);
     if (!e) continue;
@@ -65,7 +64,7 @@ std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
       up.SetRegShadow(e->Address, e->Value, 0);
       continue;
     }
-    if (!WriteOne(up, e->Address, e->Value)) return i + 1;
+    if (!PutRegister(up, e->Address, e->Value)) return i + 1;
   }
   return std::nullopt;
 }
