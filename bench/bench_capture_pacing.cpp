@@ -19,7 +19,7 @@
 #include "link/mx_up.h"
 #include "platform/clock.h"
 #include "shell/main_panel.h"
-#include "shell/program.h"
+#include "app/program.h"
 #include "sim/sim_platform.h"
 #include "qt_bench_main.h"
 

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/program.h"
 #include "link/chip_definition.h"
-#include "shell/program.h"
+#include "qt_bench_main.h"
 #include "shell/setup_dialog.h"
 #include "sim/sim_platform.h"
-#include "qt_bench_main.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
-#include "sim/sim_platform.h"
+#include "app/program.h"
 #include "qt_bench_main.h"
+#include "shell/main_panel.h"
+#include "sim/sim_platform.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
-#include "common/figure_text.h"
 #include "adc_analysis/value_grid_model.h"
-#include "shell/program.h"
+#include "common/figure_text.h"
+#include "kit/bench.h"
 
 namespace {
 

@@ -16,13 +16,11 @@
 #include "adc_analysis/capture_loop.h"
 #include "adc_analysis/single_value.h"
 #include "adc_analysis/test_series.h"
-#include "block_panels/wave_refresh.h"
 #include "common/figure_text.h"
 #include "common/number_text.h"
+#include "kit/bench.h"
 #include "kit/segment_display.h"
 #include "link/mx_up.h"
-#include "shell/program.h"
-#include "shell/setup_dialog.h"
 
 // ---- interleaved ADC and temperature capture ----
 
@@ -42,7 +40,7 @@ bool TAnxADC::CatchACDCOMSH(const QString& refText) {
   req.Gain = GetGain();
   req.Filter = ChFilter->isChecked();
   req.RejectLimit = ReadInteger(ECompare->text()).value_or(5);
-  ResetAdcReadTool();
+  if (ResetAdcReadTool) ResetAdcReadTool();
   ClearFigureEdits();
   // The columns are fitted to the pairs once they are in.
   widestGridText_.clear();
@@ -61,7 +59,7 @@ bool TAnxADC::CatchACDCOMSH(const QString& refText) {
 
 SingleValueRequest TAnxADC::PreviewRequest() const {
   SingleValueRequest r;
-  r.Photo = P.Option && P.Option->Photo && P.Option->Photo->isChecked();
+  r.Photo = P.PhotoMode && P.PhotoMode();
   r.LinkKind = P.G.Channels[0].LinkKind;
   r.Combination = CFunADC->currentIndex();
   r.Address = HexStrToInt(PreADCAddr->text().trimmed());
@@ -115,9 +113,8 @@ void TAnxADC::ComFunChange() {
   const int i = ComFun->currentIndex();
   RestoreAdcPreset(*P.Mx_UP, i == 0 ? AdcPresetScale : i == 1 ? AdcPresetDmm : nullptr);
   // The register-driven windows but the body-fat panel, in this order.
-  for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
-                     WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
-    RefreshWaveView(P, v);
+  P.Refresh({RefreshView::MemoryView, RefreshView::RegisterView, RefreshView::AdcPanel, RefreshView::OpAmpPanel,
+             RefreshView::DacPanel, RefreshView::WaveGenerator, RefreshView::WaveViewer});
 }
 
 // ---- test series ----

@@ -2,7 +2,6 @@
 
 #include "common/scope_exit.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -14,12 +13,12 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <vector>
 #include <qcustomplot.h>
@@ -30,14 +29,12 @@
 #include "adc_analysis/ekg_detector.h"
 #include "adc_analysis/switch_channel_test.h"
 #include "adc_analysis/value_grid_model.h"
-#include "block_panels/adc_panel.h"
 #include "common/figure_text.h"
+#include "kit/bench.h"
 #include "kit/segment_display.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -124,7 +121,7 @@ QVBoxLayout* Captioned(QLabel* caption, QWidget* control, QWidget* unit = nullpt
 
 }  // namespace
 
-TAnxADC::TAnxADC(Program& program, QWidget* parent)
+TAnxADC::TAnxADC(Bench& program, QWidget* parent)
     : TPanelForm(program, "AnxADC", QString::fromUtf8("Analyse ADC"), parent), st(program.G) {
   setMinimumSize(714, 277);
   CreateChipDefinitionControls();
@@ -499,7 +496,7 @@ void TAnxADC::NPointIndexChange() {
 void TAnxADC::TXScaleChange() {
   const int index = ItemIndex(TXScale);
   // The switched channel test takes the same scale (it exists once start-up is done).
-  if (P.WeightCAL && P.WeightCAL->TXScale) P.WeightCAL->TXScale->setCurrentIndex(index);
+  if (SwitchTest && SwitchTest->TXScale) SwitchTest->TXScale->setCurrentIndex(index);
   st.ScaleBits = ScaleBitsForIndex(index);
   P.G.ScaleDivisor = DivisorForBits(st.ScaleBits);
 }
@@ -562,7 +559,7 @@ void TAnxADC::cbEKGClick() {
 
 void TAnxADC::SetLocked(bool locked, bool fullList) {
   for (const char* name : {"Memu_File", "Menu_Option", "Menu_ReadRAM", "Menu_ReadAdc"})
-    if (QAction* a = P.MainPanel->MenuItem(name)) a->setEnabled(!locked);
+    P.EnableMenuItem(name, !locked);
   SaveData->setEnabled(!locked);
   ShowChart->setEnabled(!locked);
   if (!fullList) return;
@@ -571,7 +568,7 @@ void TAnxADC::SetLocked(bool locked, bool fullList) {
 }
 
 void TAnxADC::CatchADCClick() {
-  P.MainPanel->StatusBar1->SetText(2, QString());
+  P.Status(2, QString());
   if (!st.CaptureIdle) {
     // A stop request: the running capture sees it after its next poll. It sets no
     // capture flag, so the running capture and the next one decode as they should.
@@ -619,22 +616,11 @@ CaptureHooks TAnxADC::Hooks() {
     }
     QCoreApplication::processEvents();
   };
-  QProgressBar* gauge = P.MainPanel->Gauge1;
-  h.ShowGauge = [gauge](int percent) {
-    gauge->setValue(percent);
-    gauge->show();
-  };
-  h.HideGauge = [gauge] {
-    if (!gauge->isHidden()) gauge->hide();
-  };
-  h.Status = [this](const QString& text) { P.MainPanel->StatusBar1->SetText(2, text); };
+  h.ShowGauge = P.ShowGauge;
+  h.HideGauge = P.HideGauge;
+  h.Status = [this](const QString& text) { P.Status(2, text); };
   h.Warning = [this](const QString& text) { Warn(text); };
   return h;
-}
-
-void TAnxADC::ResetAdcReadTool() {
-  // The ADC panel's hidden "Read ADC" tool shows "STOP" while a capture runs.
-  if (auto* b = P.ADCForm->findChild<QPushButton*>("BRDADC")) b->setText("STOP");
 }
 
 void TAnxADC::ClearFigureEdits() {
@@ -676,7 +662,7 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
     req.EkgStatistics = !cbEKG->isHidden();
   }
   if (!iq) {
-    ResetAdcReadTool();
+    if (ResetAdcReadTool) ResetAdcReadTool();
     ClearFigureEdits();
     for (QLabel* l : {labHR, labSDDN, labNN50, labPNN50}) l->setVisible(ekg);
     if (ekg) labHeartRate->show();
@@ -717,6 +703,20 @@ void TAnxADC::ShowEkgSummary(const EkgSummary& s) {
   labSDDN->setText(s.SDDN);
   labNN50->setText(s.NN50);
   labPNN50->setText(s.PNN50);
+}
+
+bool TAnxADC::RequestedCapture(const QString& refText, uint8_t mode, bool temperature) {
+  (temperature ? st.TempCaptureFlag : st.AdcCaptureFlag) = true;
+  ScopeExit clear([this] { st.AdcCaptureFlag = st.TempCaptureFlag = false; });
+  return CatchACDCOM(refText, mode);
+}
+
+QStringList TAnxADC::GridTexts(int count) const {
+  QStringList texts;
+  const int n = std::clamp(count, 0, ValueGrid::MaxPositions);
+  texts.reserve(n);
+  for (int i = 0; i < n; ++i) texts.append(st.MemoryF.Text(i));
+  return texts;
 }
 
 void TAnxADC::ClrTMP() {

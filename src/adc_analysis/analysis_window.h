@@ -5,6 +5,7 @@
 // layer over AnalysisState and the capture, figure, averaging and file logic.
 
 #include <QString>
+#include <QStringList>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -30,6 +31,7 @@ class QRadioButton;
 class QTableView;
 class QTimer;
 class TLcdArray;
+class TWeightCAL;
 class ValueGridModel;
 struct CaptureHooks;
 struct EkgSummary;
@@ -40,7 +42,7 @@ inline const QString kIqEkgExclusive = QStringLiteral("IQ Mode and EKG Cannot be
 class TAnxADC : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TAnxADC(Program& program, QWidget* parent = nullptr);
+  explicit TAnxADC(Bench& program, QWidget* parent = nullptr);
   ~TAnxADC() override;
   void FormCreate() override;
   void FormClose() override;
@@ -69,6 +71,11 @@ public:
   // One capture in the current mode with its figures; true when it completed. Used
   // by the capture buttons and by the temperature test (which sets the flags).
   bool CatchACDCOM(const QString& refText, uint8_t mode);
+  // A capture the temperature test asks for: its flag set (the temperature or the
+  // ADC capture) while it runs.
+  bool RequestedCapture(const QString& refText, uint8_t mode, bool temperature);
+  // The texts of the grid's first `count` positions, at most as many as it holds.
+  QStringList GridTexts(int count) const;
   // Before a temperature-test capture: the normal chart view and an empty grid.
   void ClrTMP();
   // Waits more than `seconds` while messages are processed.
@@ -77,6 +84,12 @@ public:
   double GetGain() const;
   // Recalculates the last capture from block means of "Avr. Times".
   void ReCalADC();
+
+  // The switched channel test, whose scale selector follows this one (the program
+  // sets it once that window exists).
+  TWeightCAL* SwitchTest = nullptr;
+  // Clears the ADC panel's hidden read tool (the program fills it).
+  std::function<void()> ResetAdcReadTool;
 
   // Chart and grid.
   void ChartFun(int n);
@@ -229,8 +242,6 @@ private:
   ChartChoice Choice() const;
   void ApplyPlan(const ChartPlan& plan);
   void FitValueTicks();
-  // Clears the ADC panel's hidden read tool before a stream capture.
-  void ResetAdcReadTool();
   SingleValueRequest PreviewRequest() const;
   // Disables the selectors that recompute from the capture stores; the function
   // returned puts them back as they were.

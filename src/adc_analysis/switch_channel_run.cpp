@@ -5,18 +5,15 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
 #include "common/waits.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
-#include "shell/setup_dialog.h"
 
 namespace {
 const QString kSending = QStringLiteral("Data Sending .......");
@@ -28,7 +25,7 @@ const QString kErrorCaption = QStringLiteral("Error");
 
 SwitchScanLink TWeightCAL::Link() { return SwitchScanLink(*P.Mx_UP); }
 
-void TWeightCAL::Status(int panel, const QString& text) { P.MainPanel->StatusBar1->SetText(panel, text); }
+void TWeightCAL::Status(int panel, const QString& text) { P.Status(panel, text); }
 
 int TWeightCAL::CheckedChannels() const {
   int n = 0;
@@ -103,28 +100,24 @@ void TWeightCAL::TestBeginClick() {
   ClearSGD();
 
   LockRun(true);
-  QProgressBar* gauge = P.MainPanel->Gauge1;
   // The commands come back and the gauge goes on every way out, an error included.
-  auto unlock = qScopeGuard([this, gauge] {
+  auto unlock = qScopeGuard([this] {
     LockRun(false);
-    if (!gauge->isHidden()) gauge->hide();
+    P.HideGauge();
   });
   ScanRunSettings settings;
   settings.StepLen = SwitchChannels[0].StepLen;
   settings.LoopCount = SwitchChannels[0].LoopCount;
   settings.Channels = CheckedChannels();
-  settings.CompletionBit = P.Option->Photo->isChecked() && name.startsWith("ENOB") ? 0x10 : 0x20;
+  settings.CompletionBit = P.PhotoMode() && name.startsWith("ENOB") ? 0x10 : 0x20;
   settings.Divisor = P.G.ScaleDivisor;
 
   ScanRunHooks hooks;
   hooks.ProcessMessages = [] { QCoreApplication::processEvents(); };
   hooks.Status = [this](int panel, const QString& text) { Status(panel, text); };
-  hooks.ShowGauge = [gauge] {
-    gauge->setValue(0);
-    gauge->show();
-  };
-  hooks.SetGauge = [gauge](int percent) { gauge->setValue(percent); };
-  hooks.HideGauge = [gauge] { gauge->hide(); };
+  hooks.ShowGauge = [this] { P.ShowGauge(0); };
+  hooks.SetGauge = P.SetGauge;
+  hooks.HideGauge = P.HideGauge;
   hooks.StopRequested = [this] { return StopRequested != 0; };
   if (RunSwitchScan(link, SwitchChannels, settings, hooks) != ScanEnd::Failed) PStepSet(CurrentStep);
 }
@@ -133,7 +126,7 @@ void TWeightCAL::TestBeginClick() {
 
 void TWeightCAL::TXScaleChange() {
   const int i = TXScale->currentIndex();
-  TAnxADC* anx = P.AnxADC;
+  TAnxADC* anx = Analysis;
   // The analysis window's selector follows without running its handler.
   if (anx && anx->TXScale) anx->TXScale->setCurrentIndex(i >= 0 && i < anx->TXScale->count() ? i : -1);
   if (i < 0 || i > 15) return;  // "24" changes neither the divisor nor the bits

@@ -31,7 +31,7 @@ QLabel* MakePanel(QWidget* parent, const QString& name, const QString& caption) 
 }
 }  // namespace
 
-TWeightCAL::TWeightCAL(Program& program, QWidget* parent)
+TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
     : TPanelForm(program, "WeightCAL", "Switch ADC Channel Test", parent) {
   setMinimumSize(400, 300);
   for (int k = 0; k < 8; ++k) {

@@ -14,11 +14,12 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+class TAnxADC;
 
 class TWeightCAL : public TPanelForm {
   Q_OBJECT
 public:
-  explicit TWeightCAL(Program& program, QWidget* parent = nullptr);
+  explicit TWeightCAL(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
 
@@ -49,6 +50,9 @@ public:
   // The number of checked channels.
   int CheckedChannels() const;
   bool Running() const { return running_; }
+
+  // The analysis window, whose scale follows this one (the program sets it).
+  TAnxADC* Analysis = nullptr;
 
   TSwitchChannel SwitchChannels[8];
   int CurrentStep = 0;

@@ -5,16 +5,15 @@
 #include <QFileInfo>
 #include <memory>
 
+#include "app/program.h"
+#include "common/globals.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/real_usb.h"
 #include "platform/serial_termios.h"
 #include "shell/application.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
 #include "sim/sim_board.h"
-#include "common/globals.h"
 
 int main(int argc, char** argv) {
   MxApplication app(argc, argv);

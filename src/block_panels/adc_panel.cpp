@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "block_panels/adc_spots.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ QStringList Numbers(int from, int to) {
 
 }  // namespace
 
-TADCForm::TADCForm(Program& program, QWidget* parent)
+TADCForm::TADCForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "ADCForm", QString::fromUtf8("ADC"), parent),
       F(program.G.Fields),
       in1p_{F.IN1P, {}},
@@ -583,6 +583,8 @@ void TADCForm::BTempReadClick() {
   if (Up()->TriggerTS()) Up()->ReadTS();
   DataUpdate();
 }
+
+void TADCForm::ResetReadTool() { BRDADC->setText("STOP"); }
 
 void TADCForm::BRDADCClick() { BRDADC->setText(BRDADC->text() == "Reading" ? "STOP" : "Reading"); }
 

@@ -21,7 +21,7 @@ class QScrollArea;
 class TADCForm : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TADCForm(Program& program, QWidget* parent = nullptr);
+  explicit TADCForm(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Repaints from the register shadow, shown or hidden.
@@ -86,6 +86,8 @@ public:
   void BRDADC1Click();
   void BTempReadClick();
   void BRDADCClick();
+  // The hidden read tool shows "STOP" again (the analysis window's captures ask it).
+  void ResetReadTool();
 
   // Chip definition: the "#ADC0S" lines offer positions and enable controls; after the
   // parse the selectors show their cached values again.

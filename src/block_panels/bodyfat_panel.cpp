@@ -5,7 +5,7 @@
 
 #include "block_panels/bodyfat_spots.h"
 #include "block_panels/diagram_canvas.h"
-#include "shell/program.h"
+#include "kit/bench.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int EntryOf(const SwitchBankView& group, const QObject* sender, bool& closedGlyp
 
 }  // namespace
 
-TbodyfatGUIForm::TbodyfatGUIForm(Program& program, QWidget* parent)
+TbodyfatGUIForm::TbodyfatGUIForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "bodyfatGUIForm", QString::fromUtf8("Body fat"), parent), F(program.G.Fields) {
   CreateControls();
   resize(sizeHint());

@@ -16,7 +16,7 @@ class QLabel;
 class TbodyfatGUIForm : public TPanelForm {
   Q_OBJECT
 public:
-  explicit TbodyfatGUIForm(Program& program, QWidget* parent = nullptr);
+  explicit TbodyfatGUIForm(Bench& program, QWidget* parent = nullptr);
   // Builds the four glyph groups by name, shows every open glyph, assigns the click
   // handlers and sets the cached values of the switch fields to 0.
   void FormCreate() override;

@@ -6,7 +6,7 @@
 
 #include "block_panels/dac_spots.h"
 #include "block_panels/diagram_canvas.h"
-#include "shell/program.h"
+#include "kit/bench.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ QRect Spot(const QString& name) { return DacSpotOf(name); }
 
 }  // namespace
 
-TDACForm::TDACForm(Program& program, QWidget* parent)
+TDACForm::TDACForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "DACForm", QString::fromUtf8("DAC"), parent),
       F(program.G.Fields),
       dans_{F.DANS, {}, Dans},

@@ -17,7 +17,7 @@ class QLineEdit;
 class TDACForm : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TDACForm(Program& program, QWidget* parent = nullptr);
+  explicit TDACForm(Bench& program, QWidget* parent = nullptr);
   // Builds the selectors' arrays by name, shows every open glyph, assigns the handlers
   // and puts the window at Left 0, Top 0.
   void FormCreate() override;

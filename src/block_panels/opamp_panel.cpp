@@ -5,7 +5,7 @@
 
 #include "block_panels/diagram_canvas.h"
 #include "block_panels/opamp_spots.h"
-#include "shell/program.h"
+#include "kit/bench.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ QRect Spot(const QString& name, QPoint origin = {}) { return OpampSpotOf(name).t
 
 }  // namespace
 
-TOPForm::TOPForm(Program& program, QWidget* parent)
+TOPForm::TOPForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "OPForm", QString::fromUtf8("OP"), parent),
       F(program.G.Fields),
       op1o_{F.OP1O, {}},

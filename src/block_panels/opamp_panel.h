@@ -17,7 +17,7 @@ struct OpampBank;
 class TOPForm : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TOPForm(Program& program, QWidget* parent = nullptr);
+  explicit TOPForm(Bench& program, QWidget* parent = nullptr);
   // Builds the bank arrays by name, creates the small banks' labels, shows every open
   // glyph, assigns the click handlers and sets the cached values to 0.
   void FormCreate() override;

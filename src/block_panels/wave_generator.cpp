@@ -20,12 +20,10 @@
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
-#include "impedance/bodyfat_test_window.h"
-#include "impedance/iq_test_window.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/dialogs.h"
-#include "shell/program.h"
 
 namespace {
 const char kSine[] = "Sine Wave";
@@ -42,7 +40,7 @@ QLabel* CaptionLabel(QWidget* parent, const QString& text) {
 }
 }  // namespace
 
-TWaveGenForm::TWaveGenForm(Program& program, QWidget* parent)
+TWaveGenForm::TWaveGenForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "WaveGenForm", QString::fromUtf8("Waveform Generator"), parent) {
   RefreshView = [this](WaveView v) { RefreshWaveView(P, v); };
   BuildControls();
@@ -220,8 +218,7 @@ void TWaveGenForm::Message(const QString& text) {
 void TWaveGenForm::ShowFrequency() {
   const QString text = QString::number(S.WaveFreq);
   T_FREQ->setText(text);
-  if (P.bodyFatForm) P.bodyFatForm->SetFrequencyText(text);
-  if (P.IQForm) P.IQForm->SetFrequencyText(text);
+  emit FrequencyShown(text);
 }
 
 void TWaveGenForm::ShowClockRange(int c) {

@@ -20,7 +20,7 @@ class TWaveChart;
 class TWaveGenForm : public TPanelForm {
   Q_OBJECT
 public:
-  explicit TWaveGenForm(Program& program, QWidget* parent = nullptr);
+  explicit TWaveGenForm(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Repaints from the register shadow.
@@ -77,6 +77,10 @@ public:
   QComboBox* DACbits_ComboBox = nullptr;
   TWaveChart* chartWaveform = nullptr;
   QTimer* ScanTime = nullptr;
+
+signals:
+  // The frequency text as shown (the I/Q and body-fat tests take it).
+  void FrequencyShown(const QString& text);
 
 private:
   void BuildControls();

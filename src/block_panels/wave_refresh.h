@@ -5,11 +5,11 @@
 
 #include <functional>
 
-class Program;
+#include "kit/bench.h"
 
-enum class WaveView { MemoryView, RegisterView, AdcPanel, OpAmpPanel, DacPanel, WaveGenerator, WaveViewer };
+using WaveView = RefreshView;
 
 // Runs the window's DataUpdate (the memory and register views with change marking).
-void RefreshWaveView(Program& p, WaveView view);
+void RefreshWaveView(Bench& p, WaveView view);
 
 using WaveRefreshHook = std::function<void(WaveView)>;

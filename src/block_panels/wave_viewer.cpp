@@ -15,11 +15,11 @@
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
-#include "platform/dialogs.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
-#include "shell/program.h"
+#include "platform/dialogs.h"
 
-TShowWaveForm::TShowWaveForm(Program& program, QWidget* parent)
+TShowWaveForm::TShowWaveForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "ShowWaveForm", QString::fromUtf8("ShowWaveForm--From Load Ram Button "), parent) {
   RefreshView = [this](WaveView v) { RefreshWaveView(P, v); };
   edtDacSource = DigitEdit(this, "edtDacSource", "3300", 5, [this] { edtDacSourceKeyPress(); },

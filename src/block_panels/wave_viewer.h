@@ -15,7 +15,7 @@ class TWaveChart;
 class TShowWaveForm : public TPanelForm {
   Q_OBJECT
 public:
-  explicit TShowWaveForm(Program& program, QWidget* parent = nullptr);
+  explicit TShowWaveForm(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Repaints from the register shadow.

@@ -20,8 +20,8 @@
 #include "common/errors.h"
 #include "common/scope_exit.h"
 #include "common/text_encoding.h"
+#include "kit/bench.h"
 #include "platform/dialogs.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ QLabel* RightLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-TbodyFatForm::TbodyFatForm(Program& program, QWidget* parent)
+TbodyFatForm::TbodyFatForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "bodyFatForm", QString::fromUtf8("Body fat GUI Form"), parent) {
   auto* top = new QHBoxLayout;
   labRref = NamedLabel("labRref", "Rref(OHM)=", this);

@@ -24,7 +24,7 @@ struct BodyFatState;
 class TbodyFatForm : public TPanelForm, private BodyFatPanel {
   Q_OBJECT
 public:
-  explicit TbodyFatForm(Program& program, QWidget* parent = nullptr);
+  explicit TbodyFatForm(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // The waveform generator's frequency, written into the edtFreq field.

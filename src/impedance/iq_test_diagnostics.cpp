@@ -6,17 +6,14 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "common/figure_text.h"
-#include "block_panels/opamp_panel.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
 #include "impedance/impedance_math.h"
 #include "impedance/iq_diagnostics.h"
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_window.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
-#include "shell/memory_view.h"
-#include "shell/program.h"
-#include "shell/register_view.h"
 
 namespace {
 
@@ -80,9 +77,7 @@ void TIQForm::PADCPhaseClick(int phase) {
     const AdcPhaseReading r = ReadAdcPhase(up);
     if (!r.Ok()) throw MxError(kAdcPhaseFailed);
     readOut_[phase][0]->setText(FormatF(r.Value));
-    P.Mx_RAM->DataUpdate(false);
-    P.Mx_Reg2->DataUpdate(false);
-    P.OPForm->DataUpdate();
+    P.Refresh({RefreshView::MemoryView, RefreshView::RegisterView, RefreshView::OpAmpPanel});
   });
 }
 

@@ -12,8 +12,9 @@
 #include <cstring>
 #include <functional>
 
-#include "common/figure_text.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
+#include "common/scope_exit.h"
 #include "impedance/dc_run_sampling.h"
 #include "impedance/impedance_math.h"
 #include "impedance/iq_calibration.h"
@@ -22,11 +23,9 @@
 #include "impedance/iq_test_settings.h"
 #include "impedance/iq_test_window.h"
 #include "impedance/run_logs.h"
-#include "common/scope_exit.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "platform/clock.h"
-#include "shell/program.h"
-#include "shell/register_view.h"
 
 namespace {
 
@@ -105,7 +104,7 @@ void TIQForm::PCAPTESTClick() {
   ScopeExit unlock([this, &s] {
     SetRunLocked(false);
     s.CapTestIdle = true;
-    P.Mx_Reg2->DataUpdate(false);
+    P.Refresh(RefreshView::RegisterView);
   });
   s.CapTestIdle = false;
   if (SimplePanelShown()) rbACMode->setChecked(true);

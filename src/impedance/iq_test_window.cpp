@@ -17,17 +17,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "common/figure_text.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
+#include "common/scope_exit.h"
 #include "impedance/impedance_math.h"
 #include "impedance/iq_calibration.h"
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_settings.h"
-#include "common/scope_exit.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
-#include "shell/program.h"
-#include "shell/register_view.h"
 
 namespace {
 
@@ -101,7 +100,7 @@ void SetListIndex(QComboBox* c, int index) { c->setCurrentIndex(index >= 0 && in
 
 }  // namespace
 
-TIQForm::TIQForm(Program& program, QWidget* parent)
+TIQForm::TIQForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "IQForm", QString::fromUtf8("IQForm"), parent) {
   CreateChipDefinitionControls();
   CreateTopControls();
@@ -626,7 +625,7 @@ void TIQForm::PcalculateClick() {
     });
     if (!rbDCMode->isChecked()) PIQTEST();
     if (!rbACMode->isChecked()) DCCalibrate();
-    P.Mx_Reg2->DataUpdate(false);
+    P.Refresh(RefreshView::RegisterView);
     done = true;
   } catch (const std::exception& e) {
     ShowError(QString::fromUtf8(e.what()));

@@ -32,7 +32,7 @@ struct RunLimit;
 class TIQForm : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TIQForm(Program& program, QWidget* parent = nullptr);
+  explicit TIQForm(Bench& program, QWidget* parent = nullptr);
   // Reads "MxIQFormSet.txt" when it exists; sets the interval and the run flags.
   void FormCreate() override;
   // Writes "MxIQFormSet.txt" into the program folder.

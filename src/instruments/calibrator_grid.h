@@ -6,7 +6,7 @@
 class TFLUKE : public TCommandGridForm {
   Q_OBJECT
 public:
-  explicit TFLUKE(Program& program, QWidget* parent = nullptr);
+  explicit TFLUKE(Bench& program, QWidget* parent = nullptr);
 
   // "Fluke.txt": "Save Fluke" and "DownLoad Fluke" (a line whose key has no leading
   // decimal value is dropped).

@@ -6,14 +6,14 @@
 #include "common/text_encoding.h"
 #include "instruments/step_grid.h"
 #include "instruments/temperature_test.h"
-#include "shell/program.h"
+#include "kit/bench.h"
 
 namespace {
 constexpr int kGridWidth = 338;
 constexpr int kGridHeight = 622;
 }  // namespace
 
-TCommandGridForm::TCommandGridForm(Program& program, const QString& name, const QString& caption,
+TCommandGridForm::TCommandGridForm(Bench& program, const QString& name, const QString& caption,
                                    const QString& gridName, QWidget* parent)
     : TPanelForm(program, name, caption, parent) {
   Grid = new TStepGrid(gridName, 3, InstrumentGridRows, this);
@@ -27,19 +27,19 @@ TCommandGridForm::TCommandGridForm(Program& program, const QString& name, const 
 
 void TCommandGridForm::FormCreate() { LayOut(InstrumentGridRows); }
 
-void TCommandGridForm::INI() { LayOut(P.TMP->Modenum() + 1); }
+void TCommandGridForm::INI() { LayOut(Temperature->Modenum() + 1); }
 
 void TCommandGridForm::LayOut(int rows) {
   Grid->Edit([rows](TextGrid& g) { LayOutInstrumentGrid(g, rows); });
 }
 
 void TCommandGridForm::SaveTable(const QString& fileName) {
-  const int n = P.TMP->Modenum();
+  const int n = Temperature->Modenum();
   WriteTextLines(P.G.AppDir + fileName, CommandTableLines(Grid->Grid(), n));
 }
 
 void TCommandGridForm::LoadTable(const QString& fileName, CommandKeyRule rule) {
-  const int n = P.TMP->Modenum();
+  const int n = Temperature->Modenum();
   const QString path = P.G.AppDir + fileName;
   // A missing table leaves the grid cleared.
   const QStringList lines = QFileInfo::exists(path) ? ReadTextLines(path) : QStringList();

@@ -6,11 +6,12 @@
 #include "kit/form.h"
 
 class TStepGrid;
+class TTMP;
 
 class TCommandGridForm : public TPanelForm {
   Q_OBJECT
 public:
-  TCommandGridForm(Program& program, const QString& name, const QString& caption, const QString& gridName,
+  TCommandGridForm(Bench& program, const QString& name, const QString& caption, const QString& gridName,
                    QWidget* parent = nullptr);
   // Lays the grid out with 49 rows.
   void FormCreate() override;
@@ -18,6 +19,8 @@ public:
   void INI();
 
   TStepGrid* Grid = nullptr;
+  // The temperature test, whose mode count lays the grid out (the program sets it).
+  TTMP* Temperature = nullptr;
 
 protected:
   // Writes the enabled rows of the current mode count to the program folder's `fileName`.

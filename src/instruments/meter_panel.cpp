@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "kit/bench.h"
 #include "kit/segment_display.h"
 #include "link/serial_protocols.h"
-#include "shell/program.h"
 
 namespace {
 const QColor kBtnFace(0xF0, 0xF0, 0xF0);
@@ -28,7 +28,7 @@ W* Keep(W* w) {
 }
 }  // namespace
 
-TMeter::TMeter(Program& program, QWidget* parent)
+TMeter::TMeter(Bench& program, QWidget* parent)
     : TPanelForm(program, "Meter", QString::fromUtf8("Meter"), parent) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(10, 10, 10, 10);

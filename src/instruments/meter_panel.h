@@ -33,7 +33,7 @@ struct _MeterAll {
 class TMeter : public TPanelForm {
   Q_OBJECT
 public:
-  explicit TMeter(Program& program, QWidget* parent = nullptr);
+  explicit TMeter(Bench& program, QWidget* parent = nullptr);
   ~TMeter() override;
   void FormCreate() override;
   void FormClose() override;

@@ -6,7 +6,7 @@
 class TFPower : public TCommandGridForm {
   Q_OBJECT
 public:
-  explicit TFPower(Program& program, QWidget* parent = nullptr);
+  explicit TFPower(Bench& program, QWidget* parent = nullptr);
 
   // "Power.txt": "Save Power" and "Download Power" (every line fills a row).
   void SavePower() { SaveTable("Power.txt"); }

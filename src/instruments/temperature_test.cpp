@@ -1,6 +1,5 @@
 #include "instruments/temperature_test.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -14,11 +13,9 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "adc_analysis/analysis_window.h"
 #include "common/errors.h"
 #include "common/figure_text.h"
 #include "common/number_text.h"
-#include "common/scope_exit.h"
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/meter_panel.h"
@@ -26,13 +23,12 @@
 #include "instruments/step_grid.h"
 #include "instruments/step_tables.h"
 #include "instruments/temperature_sequencer.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "link/serial_protocols.h"
 #include "platform/dialogs.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
 
-TTMP::TTMP(Program& program, QWidget* parent)
+TTMP::TTMP(Bench& program, QWidget* parent)
     : TPanelForm(program, "TMP", QString::fromUtf8("Temperature Test"), parent) {
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
@@ -221,7 +217,7 @@ void TTMP::FormClose() {
 
 void TTMP::EnableRepaintTimer() { Timer1->start(); }
 
-void TTMP::Status(int panel, const QString& text) { P.MainPanel->StatusBar1->SetText(panel, text); }
+void TTMP::Status(int panel, const QString& text) { P.Status(panel, text); }
 
 int TTMP::Modenum() {
   QString text = EModenum->text();
@@ -229,7 +225,7 @@ int TTMP::Modenum() {
   if (text != EModenum->text()) EModenum->setText(text);
   RegChg->Edit([n](TextGrid& g) { LayOutRegisterGrid(g, n); });
   // The instrument grids follow the count, their rows numbered.
-  for (TStepGrid* g : {P.FLUKE->FlukeGd, P.FPower->PowerGd})
+  for (TStepGrid* g : {FlukeForm->FlukeGd, PowerForm->PowerGd})
     g->Edit([n](TextGrid& grid) {
       grid.SetRowCount(n + 1);
       NumberRows(grid);
@@ -240,8 +236,8 @@ int TTMP::Modenum() {
 void TTMP::EModenumKeyPress(QChar key) {
   if (key != QChar(13)) return;
   Modenum();
-  P.FLUKE->INI();
-  P.FPower->INI();
+  FlukeForm->INI();
+  PowerForm->INI();
 }
 
 void TTMP::CountInUse() {
@@ -347,7 +343,7 @@ void TTMP::FlukeSTBYClick() { Calibrator("STBY"); }
 
 bool TTMP::FlukeOPER() { return Calibrator("OPER").Length > 0; }
 
-void TTMP::Button3Click() { Calibrator(P.FLUKE->FlukeGd->Cells(2, 2)); }
+void TTMP::Button3Click() { Calibrator(FlukeForm->FlukeGd->Cells(2, 2)); }
 
 void TTMP::LK330mVClick() {
   if (LK330mV->isChecked()) LK3V->setChecked(false);
@@ -405,7 +401,7 @@ public:
     t_.Running = false;
     t_.TempCount = count_;
     Enable(true);
-    t_.P.AnxADC->BADC->setEnabled(true);  // also after an error inside a pass
+    t_.Analysis.EnableCapture(true);  // also after an error inside a pass
   }
   RunLock(const RunLock&) = delete;
   RunLock& operator=(const RunLock&) = delete;
@@ -417,7 +413,7 @@ private:
       w->setEnabled(on);
     for (const char* item :
          {"SaveFluke1", "SaveReg1", "SavePower1", "DownLoadFluke1", "DownloadReg1", "DownloadPower1"})
-      if (QAction* a = t_.P.MainPanel->MenuItem(item)) a->setEnabled(on);
+      t_.P.EnableMenuItem(item, on);
   }
   TTMP& t_;
   int count_;
@@ -471,28 +467,25 @@ public:
   void ChangeRegStep(uint8_t address, uint8_t value) override { t_.ChangeRegStep(0, address, value); }
   void ReadRegister(int address) override { P.Mx_UP->ReadRegs(address, 1, 0); }
   void PrepareCapture() override {
-    P.AnxADC->ClrTMP();
-    P.AnxADC->BADC->setEnabled(false);
+    t_.Analysis.Clear();
+    t_.Analysis.EnableCapture(false);
   }
-  void WaitTrigger(int seconds) override { P.AnxADC->WaitTRIGER(seconds); }
-  void SetReferenceText(const QString& text) override { P.AnxADC->EREFV->setText(text); }
+  void WaitTrigger(int seconds) override { t_.Analysis.WaitTrigger(seconds); }
+  void SetReferenceText(const QString& text) override { t_.Analysis.SetReferenceText(text); }
   bool Capture(const QString& refText, uint8_t streamMode, bool temperature) override {
-    AnalysisState& st = P.AnxADC->st;
-    (temperature ? st.TempCaptureFlag : st.AdcCaptureFlag) = true;
-    ScopeExit clear([&st] { st.AdcCaptureFlag = st.TempCaptureFlag = false; });
-    return P.AnxADC->CatchACDCOM(refText, streamMode);
+    return t_.Analysis.Capture(refText, streamMode, temperature);
   }
   void ChannelResults(double out[FigureCount]) override {
     std::copy_n(P.G.Channels[0].ChannelResults, FigureCount, out);
   }
   void RepaintResults() override { t_.TMPData->viewport()->update(); }
-  double ReadMeter(int channel, BryMenReading& r) override { return P.Meter->GetBryMenData(channel, r); }
-  MeterMatrix& Meter(int channel) override { return P.Meter->MeterAll[channel].Matrix; }
+  double ReadMeter(int channel, BryMenReading& r) override { return t_.MeterForm->GetBryMenData(channel, r); }
+  MeterMatrix& Meter(int channel) override { return t_.MeterForm->MeterAll[channel].Matrix; }
   int FilterLimit() const override { return P.G.FilterLimit; }
   ResultFileInputs FileInputs() override { return t_.FileInputs(); }
   void PassEnded(int step, int mode, bool showAverage) override {
     if (showAverage) t_.TMPData->SetCells(mode, step, FormatF(t_.ResultMat.Figure(0, step, mode)));
-    P.AnxADC->BADC->setEnabled(true);
+    t_.Analysis.EnableCapture(true);
     t_.ENSaveClick();
   }
   void SaveRawCapture() override {
@@ -504,7 +497,7 @@ public:
 
 private:
   TTMP& t_;
-  Program& P;
+  Bench& P;
 };
 
 void TTMP::TESTINI() {
@@ -624,8 +617,8 @@ StepInputs TTMP::Inputs() const {
   StepInputs in;
   in.Steps = &TMPGrid->Grid();
   in.Registers = &RegChg->Grid();
-  in.Calibrator = &P.FLUKE->FlukeGd->Grid();
-  in.Power = &P.FPower->PowerGd->Grid();
+  in.Calibrator = &FlukeForm->FlukeGd->Grid();
+  in.Power = &PowerForm->PowerGd->Grid();
   in.RegColCount = RegColCount;
   in.ModeCount = ModeCount;
   return in;
@@ -635,7 +628,7 @@ MeasureOptions TTMP::Options() const {
   MeasureOptions o;
   o.Choice = CADCBRY->currentIndex();
   o.TemperatureCapture = ComMode->currentIndex() != 0;
-  o.FastRead = P.AnxADC->FastRead->isChecked();
+  o.FastRead = Analysis.FastRead();
   o.KeepCalibratorOn = FkNOINT->isChecked();
   o.PowerDelayText = PDlyT->text();
   o.FullCapture = CHFULL->isChecked();
@@ -652,7 +645,7 @@ ResultFileInputs TTMP::FileInputs() const {
   in.Figures = &ResultMat;
   in.StepTemp = StepTemp;
   in.StepHumb = StepHumb;
-  for (int ch = 0; ch < BryMenChannelCount; ++ch) in.Meters[ch] = &P.Meter->MeterAll[ch].Matrix;
+  for (int ch = 0; ch < BryMenChannelCount; ++ch) in.Meters[ch] = &MeterForm->MeterAll[ch].Matrix;
   in.TempTitle = TMPGrid->Cells(1, 0);
   in.HumTitle = TMPGrid->Cells(2, 0);
   return in;
@@ -687,10 +680,9 @@ void TTMP::ENSaveClick() {
 }
 
 void TTMP::SaveCaptureFile(const QString& fileName) {
-  const AnalysisState& st = P.AnxADC->st;
-  const int n = std::clamp(P.G.SampleCount, 0, ValueGrid::MaxPositions);
+  const QStringList texts = Analysis.GridTexts(P.G.SampleCount);
   WriteResultFile(fileName, {},
                   RawCaptureLines(
-                      n, [&st](int i) { return static_cast<long long>(LeadingDecimal(st.MemoryF.Text(i))); },
+                      static_cast<int>(texts.size()), [&texts](int i) { return static_cast<long long>(LeadingDecimal(texts[i])); },
                       P.G.Channels[0].ChannelResults, P.G.FilterLimit));
 }

@@ -5,7 +5,9 @@
 // commands, and the result grid and files. The sequence, the measurement and the file
 // texts live in temperature_sequencer, temperature_measure and temperature_files.
 
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 
 #include "instruments/temperature_measure.h"
 #include "kit/form.h"
@@ -17,11 +19,14 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class TStepGrid;
+class TFLUKE;
+class TFPower;
+class TMeter;
 
 class TTMP : public TPanelForm, public TemperatureRecord {
   Q_OBJECT
 public:
-  explicit TTMP(Program& program, QWidget* parent = nullptr);
+  explicit TTMP(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Starts the one-second repaint timer of the result grid.
@@ -78,6 +83,26 @@ public:
   void CloseFileTempBryMen();
   void SaveOutA();
   void SaveCaptureFile(const QString& fileName);
+
+  // The calibrator, power-supply and meter windows whose grids and readings a run
+  // uses (the program sets them).
+  TFLUKE* FlukeForm = nullptr;
+  TFPower* PowerForm = nullptr;
+  TMeter* MeterForm = nullptr;
+  // What a run asks of the analysis window (the program fills it): its capture
+  // button enabled, the grid cleared for a capture, the trigger wait, the reference
+  // text, one capture with its figures (true when it completed), the fast-read
+  // switch and the texts of the grid's first positions (at most the grid's size).
+  struct AnalysisRequests {
+    std::function<void(bool enabled)> EnableCapture;
+    std::function<void()> Clear;
+    std::function<void(int seconds)> WaitTrigger;
+    std::function<void(const QString& text)> SetReferenceText;
+    std::function<bool(const QString& refText, uint8_t streamMode, bool temperature)> Capture;
+    std::function<bool()> FastRead;
+    std::function<QStringList(int count)> GridTexts;
+  };
+  AnalysisRequests Analysis;
 
   int TempCount = 0;    // temperature steps
   int StepNo = 1;       // current step, 1-based

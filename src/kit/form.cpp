@@ -2,7 +2,7 @@
 
 #include <QCloseEvent>
 
-TPanelForm::TPanelForm(Program& program, const QString& name, const QString& caption, QWidget* parent)
+TPanelForm::TPanelForm(Bench& program, const QString& name, const QString& caption, QWidget* parent)
     : QWidget(parent), P(program) {
   setObjectName(name);
   setWindowTitle(caption);
@@ -10,7 +10,7 @@ TPanelForm::TPanelForm(Program& program, const QString& name, const QString& cap
 
 bool TPanelForm::Shown() const { return frame_ && !frame_->isHidden(); }
 
-TDialogForm::TDialogForm(Program& program, const QString& name, const QString& caption, QWidget* parent)
+TDialogForm::TDialogForm(Bench& program, const QString& name, const QString& caption, QWidget* parent)
     : QDialog(parent), P(program) {
   setObjectName(name);
   setWindowTitle(caption);

@@ -7,7 +7,7 @@
 #include <QMdiSubWindow>
 #include <QWidget>
 
-class Program;
+class Bench;
 
 class FormHandlers {
 public:
@@ -26,9 +26,9 @@ public:
 class TPanelForm : public QWidget, public FormHandlers {
   Q_OBJECT
 public:
-  TPanelForm(Program& program, const QString& name, const QString& caption, QWidget* parent = nullptr);
+  TPanelForm(Bench& program, const QString& name, const QString& caption, QWidget* parent = nullptr);
 
-  Program& P;
+  Bench& P;
   QString Caption() const { return windowTitle(); }
   void SetCaption(const QString& text) { setWindowTitle(text); }
   // The frame that holds the panel inside the main window's MDI area.
@@ -45,8 +45,8 @@ private:
 class TDialogForm : public QDialog, public FormHandlers {
   Q_OBJECT
 public:
-  TDialogForm(Program& program, const QString& name, const QString& caption, QWidget* parent = nullptr);
-  Program& P;
+  TDialogForm(Bench& program, const QString& name, const QString& caption, QWidget* parent = nullptr);
+  Bench& P;
 };
 
 // The MDI frame of a panel: its close box hides the panel and runs the close handler.

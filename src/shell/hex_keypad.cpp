@@ -48,7 +48,7 @@ private:
 };
 }  // namespace
 
-TMxPopSelHex::TMxPopSelHex(Program& program, QWidget* parent)
+TMxPopSelHex::TMxPopSelHex(Bench& program, QWidget* parent)
     : TDialogForm(program, "MxPopSelHex", QString(), parent) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
   setModal(true);

@@ -19,7 +19,7 @@ bool HexDigitAllowed(const QString& maxText, int pos, QChar c);
 class TMxPopSelHex : public TDialogForm {
   Q_OBJECT
 public:
-  explicit TMxPopSelHex(Program& program, QWidget* parent = nullptr);
+  explicit TMxPopSelHex(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
 
   // Opens modally at the screen point (kept on screen); true when accepted, and

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <QAction>
-#include <QComboBox>
 #include <QCoreApplication>
-#include <QCloseEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QFile>
@@ -13,34 +11,17 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "adc_analysis/analysis_window.h"
-#include "adc_analysis/switch_channel_test.h"
-#include "block_panels/adc_panel.h"
-#include "block_panels/bodyfat_panel.h"
-#include "block_panels/dac_panel.h"
-#include "block_panels/opamp_panel.h"
-#include "block_panels/wave_generator.h"
-#include "block_panels/wave_viewer.h"
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "common/waits.h"
-#include "impedance/bodyfat_test_window.h"
-#include "impedance/iq_test_window.h"
-#include "instruments/calibrator_grid.h"
-#include "instruments/meter_panel.h"
-#include "instruments/power_grid.h"
-#include "instruments/temperature_test.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/dialogs.h"
 #include "shell/aux_download.h"
-#include "shell/memory_view.h"
 #include "shell/placement_store.h"
-#include "shell/program.h"
 #include "shell/read_chip.h"
-#include "shell/register_view.h"
 #include "shell/screen_fit_widget.h"
-#include "shell/setup_dialog.h"
 
 namespace {
 const char* kDefaultCaption = "MX-ENOB TEST V1.4 for MX7406";
@@ -93,7 +74,7 @@ void TStatusBar::resizeEvent(QResizeEvent* e) {
 
 // ---- main window ----
 
-TMainPanel::TMainPanel(Program& program) : P(program) {
+TMainPanel::TMainPanel(Bench& program) : P(program) {
   setObjectName("MainPanel");
   resize(1024, 720);
   auto* central = new QWidget(this);
@@ -116,7 +97,6 @@ TMainPanel::TMainPanel(Program& program) : P(program) {
   setStatusBar(StatusBar1);
   MainMenu1 = menuBar();
   MainMenu1->setObjectName("MainMenu1");
-  BuildMenus();
   restore_ = std::make_unique<TRestoreWin>(P.ExeDir + P.ExeName);
   RestoreWin1 = restore_.get();
 }
@@ -142,63 +122,6 @@ QMenu* TMainPanel::AddMenu(const QString& name, const QString& caption, bool vis
   m->menuAction()->setObjectName(name);
   m->menuAction()->setVisible(visible);
   return m;
-}
-
-void TMainPanel::BuildMenus() {
-  auto on = [this](QAction* a, void (TMainPanel::*handler)()) {
-    connect(a, &QAction::triggered, this, handler);
-  };
-  auto open = [this](QAction* a, auto getForm, int index) {
-    connect(a, &QAction::triggered, this, [this, getForm, index] { OpenPanel(getForm(), index); });
-  };
-
-  // Items a keyword of the chip definition shows start hidden; the parse shows them.
-  QMenu* file = AddMenu("Memu_File", "File", false);
-  for (auto [name, caption, visible] :
-       {std::tuple{"SaveFluke1", "Save Fluke", false}, {"SaveReg1", "Save Reg", true},
-        {"SavePower1", "Save Power", true}, {"DownLoadFluke1", "DownLoad Fluke", false},
-        {"DownloadReg1", "Download Reg", false}, {"DownloadPower1", "Download Power", true}}) {
-    QAction* a = AddItem(file, name, caption, visible);
-    QString item = name;
-    connect(a, &QAction::triggered, this, [this, item] { FileItemClick(item); });
-  }
-
-  QMenu* option = AddMenu("Menu_Option", "Option", true);
-  on(AddItem(option, "SMenu_Option", "Setup", true), &TMainPanel::SMenu_OptionClick);
-  open(AddItem(option, "SMenu_RAM", "RAM Panel", false), [this] { return (QWidget*)P.Mx_RAM; }, 1);
-  open(AddItem(option, "SMenu_REG", "REG Panel", true), [this] { return (QWidget*)P.Mx_Reg2; }, 2);
-  open(AddItem(option, "SMenu_ADC", "ADC Panel", false), [this] { return (QWidget*)P.ADCForm; }, 3);
-  open(AddItem(option, "SMenu_OP", "OP Panel", false), [this] { return (QWidget*)P.OPForm; }, 4);
-  open(AddItem(option, "SMenu_CMP", "DAC Panel", false), [this] { return (QWidget*)P.DACForm; }, 14);
-  open(AddItem(option, "SMenu_Bodyfat", "Body fat Panel", false),
-       [this] { return (QWidget*)P.bodyfatGUIForm; }, 18);
-  option->addSeparator()->setObjectName("N1");
-  on(AddItem(option, "SaveTable", "Save RAM", false), &TMainPanel::SaveTableClick);
-  on(AddItem(option, "SaveREG", "Save REG", false), &TMainPanel::SaveREGClick);
-  on(AddItem(option, "LoadRAM", "Load RAM", false), &TMainPanel::LoadRAMClick);
-  on(AddItem(option, "LoadREG", "Load REG", false), &TMainPanel::LoadREGClick);
-  option->addSeparator()->setObjectName("N2");
-  on(AddItem(option, "WaveGen", "Waveform Generator", false), &TMainPanel::WaveGenClick);
-  open(AddItem(option, "IQTest1", "I/Q Test", false), [this] { return (QWidget*)P.IQForm; }, 15);
-  open(AddItem(option, "Bodyfat", "Body fat GUI", false), [this] { return (QWidget*)P.bodyFatForm; }, 17);
-  on(AddItem(option, "LoadVI52R7718", "Load Data(VI52R7718)", false), &TMainPanel::LoadVI52R7718Click);
-
-  on(AddItem(MainMenu1, "USBScan", "USB Scan", true), &TMainPanel::USBScanClick);
-
-  // "Read Chip" runs the read when chosen; its two sub-items exist and stay hidden.
-  QAction* readChip = AddItem(MainMenu1, "Menu_ReadChip", "Read Chip", true);
-  on(readChip, &TMainPanel::Menu_ReadChipClick);
-  on(AddItem(this, "Menu_ReadREG", "Read REG Only", false), &TMainPanel::Menu_ReadREGClick);
-  on(AddItem(this, "Menu_ReadRAM", "Read RAM && REG", false), &TMainPanel::Menu_ReadChipClick);
-
-  open(AddItem(MainMenu1, "Menu_ReadAdc", "ENOB Test", false), [this] { return (QWidget*)P.AnxADC; }, 7);
-  on(AddItem(MainMenu1, "SLEEP1", "SLEEP", false), &TMainPanel::SLEEP1Click);
-  open(AddItem(MainMenu1, "MCALW", "Switch Test", false), [this] { return (QWidget*)P.WeightCAL; }, 13);
-  on(AddItem(MainMenu1, "RestoreADC", "Restore ADC", false), &TMainPanel::RestoreADCClick);
-  on(AddItem(MainMenu1, "Regist", QString::fromUtf8("連續讀取"), false), &TMainPanel::RegistClick);
-  open(AddItem(MainMenu1, "Fluke1", "Fluke", false), [this] { return (QWidget*)P.FLUKE; }, 9);
-  open(AddItem(MainMenu1, "Power1", "Power", false), [this] { return (QWidget*)P.FPower; }, 11);
-  open(AddItem(MainMenu1, "BryMenShow1", "BryMen Show", false), [this] { return (QWidget*)P.Meter; }, 10);
 }
 
 QAction* TMainPanel::MenuItem(const QString& name) const { return findChild<QAction*>(name); }
@@ -230,73 +153,6 @@ void TMainPanel::FormCreate() {
   }
   setWindowTitle(P.G.AppCaption);
   P.G.IdleTicks = 0;
-}
-
-void TMainPanel::FormActivate() {
-  P.G.AppDir = P.ExeDir;
-  for (const auto& e : P.HideOrder()) P.Attempt([&] { ShowPanel(e.form, e.index, false); });
-  // A settings file that cannot be read is reported and the start-up goes on with
-  // what was read before the fault and the defaults for the rest. The file is left
-  // as it is at close, so what this run did not understand is not replaced.
-  auto unread = [this](const QString& path, const std::exception& e) {
-    const bool exists = QFileInfo::exists(path);
-    P.ShowError(QString::fromStdString(e.what()) +
-                (exists ? "\n" + QFileInfo(path).fileName() + " is kept as it is: it is not written at close." : ""));
-    return exists;
-  };
-  const QString config = P.G.AppDir + "MxADC.cfg";
-  try {
-    // Without the user's caption the file's caption line cannot match: it is ignored
-    // this time and kept.
-    if (!LoadConfig(config) && captionUnread_) {
-      keepConfig_ = true;
-      P.ShowError("MxADC.cfg is not applied, as the caption file could not be read.\n"
-                  "MxADC.cfg is kept as it is: it is not written at close.");
-    }
-  } catch (const std::exception& e) {
-    keepConfig_ = unread(config, e);
-    P.Option->GetSELUP();
-  }
-  const QString steps = P.G.AppDir + "StepADC.txt";
-  try {
-    P.WeightCAL->LoadConfig(steps);
-  } catch (const std::exception& e) {
-    keepSteps_ = unread(steps, e);
-  }
-  if (P.G.NPoints < 32 || P.G.NPoints > 262144) {
-    P.G.NPoints = 256;
-    // The selector shows what the capture will use, so a later change keeps 256.
-    P.AnxADC->NPointIndex->setCurrentIndex(P.AnxADC->NPointIndex->findText("256"));
-  }
-}
-
-void TMainPanel::FormClose() {
-  P.G.AppDir = P.ExeDir;
-  // Each file is written on its own: a failure is shown, naming the file, and the
-  // others are still written. The panels' close handlers write their own files.
-  if (!keepConfig_) P.Attempt([this] { SaveConfig(P.G.AppDir + "MxADC.cfg"); });
-  if (!keepSteps_) P.Attempt([this] { P.WeightCAL->SaveConfig(P.G.AppDir + "StepADC.txt"); });
-  // The register lists live until here.
-  P.G.RegBitList.reset();
-  P.G.RegByteList.reset();
-  P.G.RegWordList.reset();
-  for (const auto& e : P.HideOrder()) P.Attempt([&] { ShowPanel(e.form, e.index, false); });
-}
-
-void TMainPanel::FormDestroy() {
-  // The board UART and the instrument ports Setup opened stay open until here.
-  P.Option->CloseSerialPorts();
-  Devc& d = P.G.Channels[0].Devc;
-  if (HandleValid(d.Handle) && d.Opened) {
-    uint16_t w = 0xFFFF;
-    P.Transport.FirmwareWord(d, 0x01, w);
-    P.Transport.CloseDevice(d);
-  }
-}
-
-void TMainPanel::closeEvent(QCloseEvent* e) {
-  P.Close();
-  e->accept();
 }
 
 void TMainPanel::ShowPanel(QWidget* form, int index, bool show) {
@@ -350,43 +206,6 @@ void TMainPanel::OpenPanel(QWidget* form, int index) {
   ShowPanel(form, index, true);
 }
 
-void TMainPanel::USBScanClick() {
-  if (P.G.Channels[0].LinkKind == LinkKindUsb) P.Mx_UP->USBConnect();
-  if (P.Option->AutoLoad) {
-    P.WaveGenForm->LoadRegFile();
-    P.WaveGenForm->LoadDACRam();
-  }
-}
-
-namespace {
-
-// The refresh after a bulk read or load: the memory view first, then the register
-// view and the register-driven panels; the wave viewer only where asked.
-void RefreshAfterBulk(Program& P, bool waveViewer) {
-  P.Mx_RAM->DataUpdate(false);
-  P.Mx_Reg2->DataUpdate(false);
-  P.ADCForm->DataUpdate();
-  P.OPForm->DataUpdate();
-  P.DACForm->DataUpdate();
-  P.WaveGenForm->DataUpdate();
-  if (waveViewer) P.ShowWaveForm->DataUpdate();
-  P.bodyfatGUIForm->DataUpdate();
-}
-
-}  // namespace
-
-void TMainPanel::USBClient() {
-  P.Option->ChennalComChange();
-  QString chip = P.Option->ProductText(P.G.Channels[0].ProductIndex);
-  P.Mx_RAM->SetCaption(QString::fromUtf8("記憶體 - ") + chip);
-  P.Mx_Reg2->SetCaption("REG - " + chip);
-  P.ADCForm->SetCaption("ADC - " + chip);
-  P.OPForm->SetCaption("OP - " + chip);
-  P.AnxADC->SetCaption("Analyse ADC - " + chip);
-  setWindowTitle(P.G.AppCaption + " ---- Now Chip is  " + chip);
-  RefreshAfterBulk(P, false);
-}
-
 QString TMainPanel::FirmwareName() {
   Devc& d = P.G.Channels[0].Devc;
   P.G.PacketBuf[0] = 0xF9;
@@ -397,12 +216,12 @@ QString TMainPanel::FirmwareName() {
   return name;
 }
 
-void TMainPanel::ApplyFirmwareName(const QString& name) {
-  if (name == "E7403V01") P.WaveGenForm->SetTrimEnabled(false);
-  else if (name == "E7403V02") P.WaveGenForm->SetTrimEnabled(true);
+void TMainPanel::RefreshAfterBulk(bool waveViewer) {
+  using V = RefreshView;
+  P.Refresh({V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel, V::WaveGenerator});
+  if (waveViewer) P.Refresh(V::WaveViewer);
+  P.Refresh(V::BodyfatPanel);
 }
-
-void TMainPanel::SMenu_OptionClick() { P.Option->ShowSetup(x() + 40, y() + 40); }
 
 // ---- Read Chip and the register files ----
 
@@ -420,13 +239,13 @@ void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
 void TMainPanel::Menu_ReadRAMClick() {
   const bool complete = ReadChipIntoShadow(*P.Mx_UP);
   if (complete) P.G.ReadDone = true;
-  RefreshAfterBulk(P, false);
+  RefreshAfterBulk(false);
   if (!complete) P.dialogs().MessageBox(this, kReadChipFail, kWarningCaption, MB_OK);
 }
 
 void TMainPanel::Menu_ReadREGClick() {
   const bool complete = ReadRegistersIntoShadow(*P.Mx_UP);
-  RefreshAfterBulk(P, true);
+  RefreshAfterBulk(true);
   if (!complete) P.dialogs().MessageBox(this, kReadRegFail, kWarningCaption, MB_OK);
 }
 
@@ -445,17 +264,8 @@ void TMainPanel::LoadREGClick() {
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const QStringList lines = ReadTextLines(path);
   const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
-  RefreshAfterBulk(P, true);
+  RefreshAfterBulk(true);
   if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines), kWarningCaption, MB_OK);
-}
-
-void TMainPanel::LoadRAMClick() {
-  if (P.ShowWaveForm->LoadAsDac()) OpenPanel(P.ShowWaveForm, 19);
-}
-
-void TMainPanel::WaveGenClick() {
-  OpenPanel(P.WaveGenForm, 16);
-  ApplyFirmwareName(FirmwareName());
 }
 
 void TMainPanel::LoadVI52R7718Click() {
@@ -533,19 +343,3 @@ void TMainPanel::SLEEP1Click() {
   P.Mx_UP->WriteRegs(0xFD, 1, 0);
 }
 
-void TMainPanel::RestoreADCClick() { P.AnxADC->ComFunChange(); }
-
-void TMainPanel::RegistClick() {
-  P.TMP->EnableRepaintTimer();
-  OpenPanel(P.TMP, 8);
-}
-
-// The File menu's step-table commands of the temperature test.
-void TMainPanel::FileItemClick(const QString& item) {
-  if (item == "SaveFluke1") P.FLUKE->SaveFluke();
-  else if (item == "SavePower1") P.FPower->SavePower();
-  else if (item == "SaveReg1") P.TMP->SaveReg();
-  else if (item == "DownLoadFluke1") P.FLUKE->DownLoadFluke();
-  else if (item == "DownloadPower1") P.FPower->DownloadPower();
-  else if (item == "DownloadReg1") P.TMP->DownloadReg();
-}

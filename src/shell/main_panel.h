@@ -12,7 +12,7 @@
 #include "kit/form.h"
 #include "link/chip_definition_listener.h"
 
-class Program;
+class Bench;
 class TRestoreWin;
 class QAction;
 class QMenu;
@@ -38,38 +38,37 @@ private:
   QLabel* panels_[3];
 };
 
+// The main window's frame: the MDI area, the menu bar, the status bar and the gauge,
+// the panel switching, the caption file, and the menu commands that work on the
+// chip alone. The program object (app/) completes it with the start-up and close
+// steps, the configuration file and the menu table.
 class TMainPanel : public QMainWindow, public FormHandlers, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TMainPanel(Program& program);
+  explicit TMainPanel(Bench& program);
   ~TMainPanel() override;
 
-  Program& P;
+  Bench& P;
 
   void FormCreate() override;
-  void FormActivate();
-  void FormClose() override;
-  void FormDestroy();
 
   // Panel switching: show makes the form an MDI child at its saved bounds.
   void ShowPanel(QWidget* form, int index, bool show);
   // A menu opener: the first opening in a run puts the panel at 0,0.
   void OpenPanel(QWidget* form, int index);
 
-  void USBClient();
-
-  // The main configuration file "MxADC.cfg". LoadConfig is true when the file's
-  // caption line matched and its blocks were applied.
-  void SaveConfig(const QString& fileName);
-  bool LoadConfig(const QString& fileName);
-  // Values of the configuration file that no window holds.
-  bool ConfigFlags[6] = {};
   // F9 05: the firmware name, or empty when the exchange failed.
   QString FirmwareName();
-  void ApplyFirmwareName(const QString& name);
+  // The refresh after a bulk read or load: the memory view first, then the register
+  // view and the register-driven panels; the wave viewer only where asked.
+  void RefreshAfterBulk(bool waveViewer);
 
   // A menu item by component name (submenus by the name of their bar item).
   QAction* MenuItem(const QString& name) const;
+  // Builds the menu table: an item of `menu` (a menu or the bar itself), and a
+  // submenu of the bar, each under its component name.
+  QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
+  QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
 
   // Chip definition: which menu items the chip offers.
   void ParseStarted() override;
@@ -89,38 +88,25 @@ public:
   };
   _FFM PanelRecords[20];
 
+  // The caption file exists but could not be read: the built-in caption is used.
+  bool CaptionUnread() const { return captionUnread_; }
+
   // Menu handlers.
-  void USBScanClick();
-  void SMenu_OptionClick();
   void Menu_ReadChipClick();
   // Read Chip (also run by the auxiliary-chip download, which then tests ReadDone).
   void Menu_ReadRAMClick();
   void Menu_ReadREGClick();
   void SaveTableClick();
   void SaveREGClick();
-  void LoadRAMClick();
   void LoadREGClick();
-  void WaveGenClick();
   void LoadVI52R7718Click();
   void SLEEP1Click();
-  void RestoreADCClick();
-  void RegistClick();
-  void FileItemClick(const QString& item);
 
 protected:
-  void closeEvent(QCloseEvent* e) override;
   void showEvent(QShowEvent* e) override;
 
 private:
-  QAction* AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible);
-  QMenu* AddMenu(const QString& name, const QString& caption, bool visible);
-  void BuildMenus();
   void ShowItems(std::initializer_list<const char*> names, bool visible);
   std::unique_ptr<TRestoreWin> restore_;
-  // The caption file exists but could not be read: the built-in caption is used.
   bool captionUnread_ = false;
-  // Settings files the start-up step could not read: the close leaves them as they
-  // are rather than replacing what it did not understand.
-  bool keepConfig_ = false;
-  bool keepSteps_ = false;
 };

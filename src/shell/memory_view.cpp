@@ -11,10 +11,10 @@
 #include "common/number_text.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
 #include "shell/hex_keypad.h"
-#include "shell/program.h"
 #include "shell/spreadsheet_export.h"
 #include "shell/view_marks.h"
 
@@ -23,7 +23,7 @@ constexpr int kGridSize = 17;
 const char* kWarning = "warning";
 }  // namespace
 
-TMx_RAM::TMx_RAM(Program& program, QWidget* parent)
+TMx_RAM::TMx_RAM(Bench& program, QWidget* parent)
     : TPanelForm(program, "Mx_RAM", QString::fromUtf8("記憶體"), parent) {
   auto* bar = new TTabBar(this);
   QVBoxLayout* layout = bar->FormLayout();
@@ -161,7 +161,7 @@ void TMx_RAM::SGDDblClick() {
   const QPoint at = SGD->CellBottomLeft(cell.x(), cell.y());
   int value = 0;
   const QString caption = "Ram" + IntToHexW(static_cast<uint16_t>(a), 4) + "=" + SGD->Cell(cell.x(), cell.y());
-  if (P.MxPopSelHex->PopupHex(at.x(), at.y(), value, "FF", "00~FF", caption))
+  if (HexKeypad->PopupHex(at.x(), at.y(), value, "FF", "00~FF", caption))
     WriteCell(a, static_cast<uint8_t>(value));
 }
 

@@ -11,11 +11,12 @@
 
 class QAction;
 class QMenu;
+class TMxPopSelHex;
 
 class TMx_RAM : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TMx_RAM(Program& program, QWidget* parent = nullptr);
+  explicit TMx_RAM(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Refresh from the shadow; initial: no change marks are computed.
@@ -32,6 +33,8 @@ public:
   void SGDKeyPress(QChar key);
   void SGDSelectCell(int col, int row);
   void FormDeactivate();
+  // The keypad the double click opens (the program sets it).
+  TMxPopSelHex* HexKeypad = nullptr;
 
   void SetMarkClick();
   void newcolor1Click();

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "common/number_text.h"
+#include "kit/bench.h"
 #include "link/mx_up.h"
 #include "shell/hex_keypad.h"
-#include "shell/program.h"
 #include "shell/register_view_layout.h"
 #include "shell/view_marks.h"
 
@@ -25,7 +25,7 @@ const QColor kPageColors[6] = {ViewColor::Yellow, ViewColor::Green, ViewColor::R
 
 }  // namespace
 
-TMx_Reg2::TMx_Reg2(Program& program, QWidget* parent)
+TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
     : TPanelForm(program, "Mx_Reg2", QString::fromUtf8("REG"), parent) {
   auto* bar = new TTabBar(this);
   QVBoxLayout* layout = bar->FormLayout();
@@ -222,7 +222,7 @@ CellStyle TMx_Reg2::ValueGridStyle(const TStringGrid* grid, int col, int row) co
 
 bool TMx_Reg2::Keypad(const QPoint& at, int& value, const QString& maxText, const QString& caption) {
   const QString range = QString(maxText.size(), '0') + "~" + maxText;
-  return P.MxPopSelHex->PopupHex(at.x(), at.y(), value, maxText, range, caption);
+  return HexKeypad->PopupHex(at.x(), at.y(), value, maxText, range, caption);
 }
 
 void TMx_Reg2::SREGDblClick() {

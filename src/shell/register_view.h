@@ -11,11 +11,12 @@
 class QMenu;
 class QAction;
 class TTabPanel;
+class TMxPopSelHex;
 
 class TMx_Reg2 : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TMx_Reg2(Program& program, QWidget* parent = nullptr);
+  explicit TMx_Reg2(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
   // Refresh from the shadow; initial: the core panel's Work field marks no change.
@@ -37,6 +38,8 @@ public:
   void SREGDblClick();
   void SByteRegDblClick();
   void SWordRegDblClick();
+  // The keypad the double clicks open (the program sets it).
+  TMxPopSelHex* HexKeypad = nullptr;
   // Characters typed into the byte and word grids' value cells.
   void SByteRegKeyPress(QChar key);
   void SWordRegKeyPress(QChar key);

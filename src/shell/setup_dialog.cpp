@@ -15,12 +15,10 @@
 
 #include "common/errors.h"
 #include "common/waits.h"
-#include "instruments/meter_panel.h"
+#include "kit/bench.h"
 #include "link/chip_definition.h"
 #include "link/serial_protocols.h"
 #include "platform/dialogs.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
 
 namespace {
 
@@ -53,7 +51,7 @@ QStringList ComItems() {
 
 }  // namespace
 
-TOption::TOption(Program& program, QWidget* parent)
+TOption::TOption(Bench& program, QWidget* parent)
     : TDialogForm(program, "Option", QString::fromUtf8("選項"), parent) {
   setModal(true);
   for (int& h : uart_handles_) h = InvalidSerialHandle;
@@ -425,7 +423,7 @@ void TOption::BryMemButtomClick() {
                      P.Serial.ComDrain(port);
                      int length = 0;
                      if (!P.Serial.BryMenReadFrame(channel, length)) return false;
-                     P.Meter->ShowChannel(channel);
+                     ShowMeterChannel(channel);
                      return true;
                    });
 }
@@ -454,13 +452,13 @@ void TOption::CloseSerialPorts() {
 // ---- firmware name and close ----
 
 void TOption::Button4Click() {
-  const QString name = P.MainPanel->FirmwareName();
+  const QString name = FirmwareName();
   // Shown as the board sends it, up to a NUL that ends a shorter name.
   const qsizetype nul = name.indexOf(QChar(0));
   Edit9->setText(nul < 0 ? name : name.left(nul));
-  P.MainPanel->ApplyFirmwareName(name);
+  ApplyFirmwareName(name);
 }
 
 void TOption::BtCloseClick() { close(); }
 
-void TOption::Status(int panel, const QString& text) { P.MainPanel->StatusBar1->SetText(panel, text); }
+void TOption::Status(int panel, const QString& text) { P.Status(panel, text); }

@@ -25,7 +25,7 @@ struct DevcRS232;
 class TOption : public TDialogForm, public ChipDefinitionListener {
   Q_OBJECT
 public:
-  explicit TOption(Program& program, QWidget* parent = nullptr);
+  explicit TOption(Bench& program, QWidget* parent = nullptr);
   void FormCreate() override;
   void FormClose() override;
 
@@ -80,6 +80,14 @@ public:
 
   // Closes the board UART and every instrument port opened here; at exit.
   void CloseSerialPorts();
+
+  // ---- hooks the program fills ----
+  // The main window's F9 05 exchange (empty when it failed) and what the name
+  // switches in the other windows.
+  std::function<QString()> FirmwareName;
+  std::function<void(const QString& name)> ApplyFirmwareName;
+  // The meter panel shows a meter that answered its probe.
+  std::function<void(int channel)> ShowMeterChannel;
 
   // ---- controls ----
   QComboBox* CbSeluP = nullptr;

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/program.h"
 #include "common/errors.h"
-#include "shell/program.h"
 #include "sim/sim_platform.h"
 
 class SerialServices;

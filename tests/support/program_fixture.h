@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "shell/program.h"
+#include "app/program.h"
 #include "sim/sim_platform.h"
 
 // Copies the shipped data files into a folder.

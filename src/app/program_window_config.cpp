@@ -11,12 +11,12 @@
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
+#include "app/program.h"
+#include "app/program_window.h"
 #include "block_panels/adc_panel.h"
 #include "common/text_encoding.h"
 #include "instruments/temperature_test.h"
 #include "shell/main_config.h"
-#include "shell/main_panel.h"
-#include "shell/program.h"
 #include "shell/setup_dialog.h"
 
 namespace {
@@ -37,7 +37,7 @@ int TextAsInt(const QString& text) {
 
 }  // namespace
 
-void TMainPanel::SaveConfig(const QString& fileName) {
+void ProgramWindow::SaveConfig(const QString& fileName) {
   const STND& ch = P.G.Channels[0];
   TAnxADC* anx = P.AnxADC;
   MainConfig c;
@@ -74,7 +74,7 @@ void TMainPanel::SaveConfig(const QString& fileName) {
   WriteTextLines(fileName, FormatMainConfig(P.G.AppCaption, c));
 }
 
-bool TMainPanel::LoadConfig(const QString& fileName) {
+bool ProgramWindow::LoadConfig(const QString& fileName) {
   if (!QFile::exists(fileName)) SaveConfig(fileName);
   STND& ch = P.G.Channels[0];
   TAnxADC* anx = P.AnxADC;

@@ -1,23 +1,19 @@
 #pragma once
 // The program object: it owns the shared state, the board link and the 21 windows,
-// created in a fixed order, each running its create handler at once. main() passes
-// the executable's folder and the real platform; tests pass a temporary folder and
-// the simulated one.
+// created in a fixed order, each running its create handler at once, and wires them
+// together: the link's refresh chains and hooks, the hooks every window reaches the
+// main window through, and each call of one window on another. main() passes the
+// executable's folder and the real platform; tests pass a temporary folder and the
+// simulated one.
 
 #include <QString>
-#include <functional>
 #include <memory>
+#include <vector>
 
-#include "common/globals.h"
-#include "link/chip_definition.h"
-#include "link/clock_trim.h"
-#include "link/serial_protocols.h"
-#include "link/usb_transport.h"
-#include "platform/platform.h"
+#include "app/program_window.h"
+#include "kit/bench.h"
 
-class TMainPanel;
 class TMx_BASE;
-class TMx_UP;
 class TMx_RAM;
 class TMx_Reg2;
 class TADCForm;
@@ -37,15 +33,11 @@ class TbodyfatGUIForm;
 class TShowWaveForm;
 class TOption;
 class QWidget;
-class Clock;
-class Dialogs;
 
-class Program {
+class Program : public Bench {
 public:
   Program(const QString& programDir, const Platform& platform, const QString& exeName = "mx-enob");
   ~Program();
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
 
   // The one-time start-up step after the last window exists.
   void Start();
@@ -53,35 +45,9 @@ public:
   // written); runs once. Each file is written on its own: a failure is shown and the
   // close goes on, so nothing escapes it.
   void Close();
-  // True from the start of that close: the windows' close handlers run for the exit.
-  bool Closing() const { return closed_; }
 
-  // Shows an error as the application's top-level handler does.
-  void ShowError(const QString& text) const;
-  // Runs one step; an error it raises is shown and the caller goes on. False when
-  // the step failed.
-  bool Attempt(const std::function<void()>& step) const;
-
-  Globals G;
-  Platform Plat;
-  Clock& clock() const { return *Plat.clock; }
-  Dialogs& dialogs() const { return *Plat.dialogs; }
-  // The program folder, with a trailing "/".
-  QString ExeDir;
-  // The executable's file name without extension (names the placement file).
-  QString ExeName;
-
-  UsbTransport Transport;
-  // The chip-definition parser; the windows listen to it.
-  ChipDefinition ChipDef;
-  // The board's clock counter and the oscillator trim's measurement state.
-  ClockTrim Trim{G, Transport};
-  // The bench instruments' exchanges on the shared port records of G.Instruments.
-  SerialProtocols Serial{G.Instruments, *Plat.serial, *Plat.clock};
-
-  TMainPanel* MainPanel = nullptr;
+  ProgramWindow* MainPanel = nullptr;
   TMx_BASE* Mx_BASE = nullptr;
-  TMx_UP* Mx_UP = nullptr;
   TMx_RAM* Mx_RAM = nullptr;
   TMx_Reg2* Mx_Reg2 = nullptr;
   TADCForm* ADCForm = nullptr;
@@ -113,10 +79,10 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void WireMainWindow();
   void ListenToChipDefinition();
   void RegisterPlacements();
-  std::unique_ptr<TMainPanel> main_;
+  std::unique_ptr<ProgramWindow> main_;
   std::unique_ptr<TMx_BASE> base_;
   std::unique_ptr<TMx_UP> up_;
-  bool closed_ = false;
 };

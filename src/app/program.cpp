@@ -1,7 +1,9 @@
-#include "shell/program.h"
+#include "app/program.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -22,30 +24,14 @@
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
 #include "link/mx_up.h"
-#include "platform/dialogs.h"
-#include "platform/usb_services.h"
 #include "shell/hex_keypad.h"
-#include "shell/main_panel.h"
 #include "shell/memory_view.h"
 #include "shell/placement_store.h"
 #include "shell/register_view.h"
 #include "shell/setup_dialog.h"
 
-namespace {
-QString WithSlash(QString dir) {
-  dir = QDir::fromNativeSeparators(dir);
-  if (!dir.endsWith('/')) dir += '/';
-  return dir;
-}
-}  // namespace
-
 Program::Program(const QString& programDir, const Platform& platform, const QString& exeName)
-    : Plat(platform),
-      ExeDir(WithSlash(programDir)),
-      ExeName(exeName),
-      Transport(*platform.usb, G),
-      ChipDef(G, ExeDir) {
-  G.IncludeDir = ExeDir;
+    : Bench(programDir, platform, exeName) {
   CreateWindows();
   RegisterPlacements();
 }
@@ -58,10 +44,14 @@ Program::~Program() {
   up_->Timer1->stop();
 }
 
+// Each window's create handler runs as soon as it exists, in this order. A window's
+// hooks are filled before its create handler runs; a hook that reaches a window
+// created later is set once that window exists.
 void Program::CreateWindows() {
-  // Each window's create handler runs as soon as it exists, in this order.
-  main_ = std::make_unique<TMainPanel>(*this);
+  main_ = std::make_unique<ProgramWindow>(*this);
   MainPanel = main_.get();
+  MainWindow = MainPanel;
+  WireMainWindow();
   MainPanel->FormCreate();
 
   base_ = std::make_unique<TMx_BASE>(G);
@@ -85,19 +75,56 @@ void Program::CreateWindows() {
   DACForm = create(new TDACForm(*this, host));
   IQForm = create(new TIQForm(*this, host));
   MxPopSelHex = create(new TMxPopSelHex(*this, host));
-  AnxADC = create(new TAnxADC(*this, host));
-  WeightCAL = create(new TWeightCAL(*this, host));
+  Mx_RAM->HexKeypad = MxPopSelHex;
+  Mx_Reg2->HexKeypad = MxPopSelHex;
+
+  auto* anx = new TAnxADC(*this, host);
+  anx->ResetAdcReadTool = [this] { ADCForm->ResetReadTool(); };
+  AnxADC = create(anx);
+
+  auto* weight = new TWeightCAL(*this, host);
+  weight->Analysis = AnxADC;
+  WeightCAL = create(weight);
+  AnxADC->SwitchTest = WeightCAL;
+
   FLUKE = create(new TFLUKE(*this, host));
   FPower = create(new TFPower(*this, host));
-  TMP = create(new TTMP(*this, host));
+
+  auto* tmp = new TTMP(*this, host);
+  tmp->FlukeForm = FLUKE;
+  tmp->PowerForm = FPower;
+  TTMP::AnalysisRequests& a = tmp->Analysis;
+  a.EnableCapture = [this](bool enabled) { AnxADC->BADC->setEnabled(enabled); };
+  a.Clear = [this] { AnxADC->ClrTMP(); };
+  a.WaitTrigger = [this](int seconds) { AnxADC->WaitTRIGER(seconds); };
+  a.SetReferenceText = [this](const QString& text) { AnxADC->EREFV->setText(text); };
+  a.Capture = [this](const QString& refText, uint8_t mode, bool temperature) {
+    return AnxADC->RequestedCapture(refText, mode, temperature);
+  };
+  a.FastRead = [this] { return AnxADC->FastRead->isChecked(); };
+  a.GridTexts = [this](int count) { return AnxADC->GridTexts(count); };
+  TMP = create(tmp);
+  FLUKE->Temperature = TMP;
+  FPower->Temperature = TMP;
+
   bodyFatForm = create(new TbodyFatForm(*this, host));
-  WaveGenForm = create(new TWaveGenForm(*this, host));
+
+  // The generator's frequency text goes to the body-fat test, then the I/Q test.
+  auto* gen = new TWaveGenForm(*this, host);
+  QObject::connect(gen, &TWaveGenForm::FrequencyShown, bodyFatForm, &TbodyFatForm::SetFrequencyText);
+  QObject::connect(gen, &TWaveGenForm::FrequencyShown, IQForm, &TIQForm::SetFrequencyText);
+  WaveGenForm = create(gen);
+
   Meter = create(new TMeter(*this, host));
+  TMP->MeterForm = Meter;
   bodyfatGUIForm = create(new TbodyfatGUIForm(*this, host));
   ShowWaveForm = create(new TShowWaveForm(*this, host));
   // The Setup dialog parses the chip definition in its create handler: every window
   // listens by then.
   Option = new TOption(*this, host);
+  Option->FirmwareName = [this] { return MainPanel->FirmwareName(); };
+  Option->ApplyFirmwareName = [this](const QString& name) { MainPanel->ApplyFirmwareName(name); };
+  Option->ShowMeterChannel = [this](int channel) { Meter->ShowChannel(channel); };
   ListenToChipDefinition();
   Option->FormCreate();
 }
@@ -105,6 +132,51 @@ void Program::CreateWindows() {
 // Each window applies what concerns its own controls, in the order the windows exist.
 void Program::ListenToChipDefinition() {
   ChipDef.Listeners = {MainPanel, Mx_RAM, Mx_Reg2, ADCForm, OPForm, DACForm, IQForm, AnxADC, Option};
+}
+
+// What every window reaches the main window and the register-driven windows through.
+void Program::WireMainWindow() {
+  ShowStatus = [this](int panel, const QString& text) { MainPanel->StatusBar1->SetText(panel, text); };
+  ShowGauge = [this](int percent) {
+    MainPanel->Gauge1->setValue(percent);
+    MainPanel->Gauge1->show();
+  };
+  SetGauge = [this](int percent) { MainPanel->Gauge1->setValue(percent); };
+  HideGauge = [this] {
+    if (!MainPanel->Gauge1->isHidden()) MainPanel->Gauge1->hide();
+  };
+  EnableMenuItem = [this](const QString& name, bool enabled) {
+    if (QAction* a = MainPanel->MenuItem(name)) a->setEnabled(enabled);
+  };
+  RefreshWindow = [this](RefreshView view) {
+    switch (view) {
+      case RefreshView::MemoryView:
+        if (Mx_RAM) Mx_RAM->DataUpdate(false);
+        break;
+      case RefreshView::RegisterView:
+        if (Mx_Reg2) Mx_Reg2->DataUpdate(false);
+        break;
+      case RefreshView::AdcPanel:
+        if (ADCForm) ADCForm->DataUpdate();
+        break;
+      case RefreshView::OpAmpPanel:
+        if (OPForm) OPForm->DataUpdate();
+        break;
+      case RefreshView::DacPanel:
+        if (DACForm) DACForm->DataUpdate();
+        break;
+      case RefreshView::WaveGenerator:
+        if (WaveGenForm) WaveGenForm->DataUpdate();
+        break;
+      case RefreshView::WaveViewer:
+        if (ShowWaveForm) ShowWaveForm->DataUpdate();
+        break;
+      case RefreshView::BodyfatPanel:
+        if (bodyfatGUIForm) bodyfatGUIForm->DataUpdate();
+        break;
+    }
+  };
+  PhotoMode = [this] { return Option && Option->Photo && Option->Photo->isChecked(); };
 }
 
 // The link layer knows no window: its hooks and refresh chains are filled here.
@@ -184,24 +256,8 @@ void Program::RegisterPlacements() {
 void Program::Start() { MainPanel->FormActivate(); }
 
 void Program::Close() {
-  if (closed_) return;
-  closed_ = true;
+  if (closing_) return;
+  closing_ = true;
   Attempt([this] { MainPanel->FormClose(); });
   Attempt([this] { MainPanel->RestoreWin1->FormCloseHook(); });
-}
-
-void Program::ShowError(const QString& text) const {
-  Plat.dialogs->MessageBox(MainPanel, text, QCoreApplication::applicationName(), MB_OK);
-}
-
-bool Program::Attempt(const std::function<void()>& step) const {
-  try {
-    step();
-    return true;
-  } catch (const std::exception& e) {
-    ShowError(QString::fromStdString(e.what()));
-  } catch (...) {
-    ShowError("Unknown error");
-  }
-  return false;
 }

@@ -1,0 +1,99 @@
+#pragma once
+// What every window holds: the shared state, the platform services, the board link,
+// the chip definition, the oscillator trim and the instruments' exchanges, and the
+// hooks through which a window reaches the main window and the other windows. A
+// window knows no other subsystem's window: the program object (app/) derives from
+// this, creates the windows and fills the hooks.
+
+#include <QString>
+#include <functional>
+
+#include "common/globals.h"
+#include "link/chip_definition.h"
+#include "link/clock_trim.h"
+#include "link/serial_protocols.h"
+#include "link/usb_transport.h"
+#include "platform/platform.h"
+
+class Clock;
+class Dialogs;
+class TMx_UP;
+class QWidget;
+
+// The register-driven windows a job refreshes after it changed the shadow; each job
+// names its own set, in its own order.
+enum class RefreshView {
+  MemoryView,
+  RegisterView,
+  AdcPanel,
+  OpAmpPanel,
+  DacPanel,
+  WaveGenerator,
+  WaveViewer,
+  BodyfatPanel,
+};
+
+class Bench {
+public:
+  Bench(const QString& programDir, const Platform& platform, const QString& exeName);
+  Bench(const Bench&) = delete;
+  Bench& operator=(const Bench&) = delete;
+
+  // Shows an error as the application's top-level handler does.
+  void ShowError(const QString& text) const;
+  // Runs one step; an error it raises is shown and the caller goes on. False when
+  // the step failed.
+  bool Attempt(const std::function<void()>& step) const;
+
+  Globals G;
+  Platform Plat;
+  Clock& clock() const { return *Plat.clock; }
+  Dialogs& dialogs() const { return *Plat.dialogs; }
+  // The program folder, with a trailing "/".
+  QString ExeDir;
+  // The executable's file name without extension (names the placement file).
+  QString ExeName;
+
+  UsbTransport Transport;
+  // The chip-definition parser; the windows listen to it.
+  ChipDefinition ChipDef;
+  // The board's clock counter and the oscillator trim's measurement state.
+  ClockTrim Trim{G, Transport};
+  // The bench instruments' exchanges on the shared port records of G.Instruments.
+  SerialProtocols Serial{G.Instruments, *Plat.serial, *Plat.clock};
+  // The register API and watchdog; exists from the third window on.
+  TMx_UP* Mx_UP = nullptr;
+  // The main window: the parent of the error boxes.
+  QWidget* MainWindow = nullptr;
+
+  // ---- hooks the program object fills ----
+  // The main window's status bar (panels 0..2).
+  std::function<void(int panel, const QString& text)> ShowStatus;
+  // The main window's progress gauge: shown at a progress, moved, hidden.
+  std::function<void(int percent)> ShowGauge;
+  std::function<void(int percent)> SetGauge;
+  std::function<void()> HideGauge;
+  // Enables or disables a main-window menu item by component name.
+  std::function<void(const QString& name, bool enabled)> EnableMenuItem;
+  // Runs the DataUpdate of a register-driven window (the views with change marking).
+  std::function<void(RefreshView view)> RefreshWindow;
+  // The Setup dialog's "Photo" switch is checked.
+  std::function<bool()> PhotoMode;
+
+  // True from the start of the program's close: the windows' close handlers run for
+  // the exit.
+  bool Closing() const { return closing_; }
+
+  void Status(int panel, const QString& text) const {
+    if (ShowStatus) ShowStatus(panel, text);
+  }
+  void Refresh(RefreshView view) const {
+    if (RefreshWindow) RefreshWindow(view);
+  }
+  void Refresh(std::initializer_list<RefreshView> views) const {
+    for (RefreshView v : views) Refresh(v);
+  }
+
+protected:
+  bool closing_ = false;
+};
