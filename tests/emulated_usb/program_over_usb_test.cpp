@@ -12,7 +12,7 @@
 #include "link/mx_up.h"
 #include "platform/real_usb.h"
 #include "shell/main_panel.h"
-#include "support/program_fixture.h"
+#include "app/support/program_fixture.h"
 
 namespace {
 

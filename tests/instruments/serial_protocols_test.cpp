@@ -8,7 +8,6 @@
 #include "link/serial_protocols.h"
 #include "platform/clock.h"
 #include "sim/sim_serial.h"
-#include "support/program_fixture.h"
 
 namespace {
 
@@ -394,22 +393,4 @@ TEST_F(SerialProtocolsTest, MeterPowerUpPulsesRtsAndDtr) {
   EXPECT_TRUE(meter.rts && meter.dtr);
   EXPECT_EQ(meter.requests, 1);  // the one frame read, 300 ms after the first step
   EXPECT_GE(Ms(), 300);
-}
-
-// ---- in the program ----
-
-class ProgramSerialTest : public ProgramTest {};
-
-TEST_F(ProgramSerialTest, ProgramPortsReachTheSimulatedInstruments) {
-  SimChamber& ch = sim.serial.Add<SimChamber>(2);
-  StartProgram();
-  InstrumentPorts& p = prog->G.Instruments;
-  EXPECT_EQ(p.ChamberPort.Handle, InvalidSerialHandle);
-  ASSERT_NE(prog->Plat.serial, nullptr);
-  p.ChamberPort.Handle = prog->Plat.serial->Open("COM2");
-  SerialProtocols io(p, *prog->Plat.serial, prog->clock());
-  EXPECT_TRUE(io.ChamberRead(ChamberIdentification, 1));
-  EXPECT_EQ(ch.commands.last(), kStx + "01RSD,01,0010\r\n");
-  // Ports without an instrument are absent, whatever the host has.
-  EXPECT_EQ(prog->Plat.serial->Open("COM1"), InvalidSerialHandle);
 }

@@ -1,11 +1,10 @@
 // The window placement store: its file, and placements applied at the next start.
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <vector>
 
-#include "shell/main_panel.h"
 #include "shell/placement_store.h"
-#include "shell/register_view.h"
-#include "support/program_fixture.h"
 
 namespace {
 
@@ -127,25 +126,6 @@ TEST(PlacementStore, ApplyHonoursPositionModeSizeAndScreen) {
   // Entries of windows that no longer exist are written again.
   store.Windows = {wa};
   EXPECT_TRUE(store.Serialize().contains("\r\nC\r\n"));
-}
-
-using PlacementProgram = ProgramTest;
-
-TEST_F(PlacementProgram, PanelBoundsComeBackAtTheNextRun) {
-  WriteFile("mx-enob.wst", "garbage\r\n");
-  StartProgram();
-  prog->MainPanel->show();
-  Click("SMenu_REG");
-  prog->Mx_Reg2->Frame()->setGeometry(70, 80, 400, 300);
-  StopProgram();
-  QByteArray file = ReadFile("mx-enob.wst");
-  ASSERT_TRUE(file.startsWith("1.10\r\n"));
-  EXPECT_TRUE(file.contains("Mx_Reg2\r\n   70   80  400  300    0    0\r\n")) << file.toStdString();
-
-  StartProgram();
-  prog->MainPanel->show();
-  EXPECT_EQ(prog->Mx_Reg2->Frame()->geometry(), QRect(70, 80, 400, 300));
-  EXPECT_FALSE(prog->Mx_Reg2->Shown());
 }
 
 }  // namespace

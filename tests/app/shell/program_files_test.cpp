@@ -1,0 +1,175 @@
+// The program's own files when they cannot be read or written: the start-up goes on
+// and the main window shows, the close writes every file it can, and each failure is
+// shown naming its file.
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <optional>
+
+#include "shell/main_panel.h"
+#include "shell/setup_dialog.h"
+#include "support/fifos_in_place.h"
+#include "app/support/program_fixture.h"
+
+namespace {
+
+class ProgramFiles : public ProgramTest {
+protected:
+  // A fresh program folder with the shipped data and nothing shown yet.
+  void FreshFolder() {
+    StopProgram();
+    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(dir.path()));
+    CopyShippedData(dir.path());
+    sim.dialogs.messages.clear();
+  }
+  // A folder in a file's place: neither readable nor writable, also for root.
+  void Block(const QString& name) {
+    QFile::remove(Path(name));
+    ASSERT_TRUE(QDir().mkpath(Path(name)));
+  }
+  QStringList Messages() const {
+    QStringList texts;
+    for (const auto& m : sim.dialogs.messages) texts << m.text;
+    return texts;
+  }
+};
+
+// The files the close writes: the main window's two, the panels' settings and the
+// window placements.
+const char* const kCloseFiles[] = {"MxADC.cfg",          "StepADC.txt",     "MxIQFormSet.txt",
+                                   "bodyFatFormSet.txt", "WaveformSet.txt", "mx-enob.wst"};
+
+TEST_F(ProgramFiles, CloseWritesEveryFileItCanAndNamesTheOneItCannot) {
+  for (const char* blocked : kCloseFiles) {
+    SCOPED_TRACE(blocked);
+    FreshFolder();
+    StartProgram();
+    for (const char* f : kCloseFiles) QFile::remove(Path(f));
+    Block(blocked);
+    sim.dialogs.messages.clear();
+
+    prog->Close();
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown[0].contains(blocked)) << shown[0].toStdString();
+    for (const char* f : kCloseFiles) {
+      if (QString(f) == blocked) continue;
+      EXPECT_GT(QFileInfo(Path(f)).size(), 0) << f << " not written";
+    }
+    EXPECT_TRUE(QFileInfo(Path(blocked)).isDir());
+    // The close went on to the end: every panel was hidden.
+    for (const auto& p : prog->HideOrder()) EXPECT_EQ(dynamic_cast<FormHandlers*>(p.form)->CloseRuns, 2);
+    StopProgram();
+    EXPECT_EQ(sim.dialogs.messages.size(), 1);  // nothing more at the destroy
+  }
+}
+
+TEST_F(ProgramFiles, DestroyWithoutStartUpShowsTheUnwritableFile) {
+  // The destructor closes a program whose start-up step never ran; the failed write
+  // is shown, nothing escapes the destructor.
+  StartProgram(false);
+  Block("MxADC.cfg");
+  StopProgram();
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.contains("MxADC.cfg"));
+  EXPECT_GT(QFileInfo(Path("StepADC.txt")).size(), 0);
+}
+
+// A folder in a file's place, or a FIFO (whose open for reading would wait for a
+// writer for ever): the file is reported as one that cannot be read, and the program
+// starts without it and closes.
+TEST_F(ProgramFiles, StartUpGoesOnPastFilesItCannotRead) {
+  struct Case {
+    const char* file;
+    bool shownAtStartUp;  // the placement file is read silently
+  };
+  const Case cases[] = {{"MxAppName.cfg", true},      {"MxSel.INC", true},       {"Include/MX7406.INC", true},
+                        {"MxADC.cfg", true},          {"StepADC.txt", true},     {"MxIQFormSet.txt", true},
+                        {"bodyFatFormSet.txt", true}, {"WaveformSet.txt", true}, {"mx-enob.wst", false}};
+  for (const bool fifo : {false, true})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.file << (fifo ? " as a FIFO" : " as a folder"));
+      FreshFolder();
+      std::optional<FifosInPlace> fifos;
+      if (fifo) {
+        fifos.emplace(QStringList{Path(c.file)});
+        ASSERT_TRUE(fifos->Made());
+      } else {
+        Block(c.file);
+      }
+      ASSERT_NO_THROW(StartProgram());
+      prog->MainPanel->show();
+      EXPECT_TRUE(prog->MainPanel->isVisible());
+      const QString name = QFileInfo(c.file).fileName();
+      const QStringList shown = Messages();
+      EXPECT_EQ(!shown.isEmpty(), c.shownAtStartUp) << shown.join(" | ").toStdString();
+      // Every message is about that file, and none comes twice.
+      for (const QString& text : shown) {
+        EXPECT_TRUE(text.contains(name)) << text.toStdString();
+        EXPECT_TRUE(!fifo || text.contains("not a regular file")) << text.toStdString();
+      }
+      EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), shown.size());
+      ASSERT_NO_THROW(StopProgram());
+      for (const QString& text : Messages()) EXPECT_TRUE(text.contains(name)) << text.toStdString();
+      EXPECT_FALSE(fifos && fifos->Freed()) << "the program waited on the FIFO";
+    }
+}
+
+// Several FIFOs at once.
+TEST_F(ProgramFiles, StartUpGoesOnPastSeveralFifos) {
+  FifosInPlace fifos({Path("MxSel.INC"), Path("MxADC.cfg"), Path("bodyFatFormSet.txt")});
+  ASSERT_TRUE(fifos.Made());
+  ASSERT_NO_THROW(StartProgram());
+  prog->MainPanel->show();
+  EXPECT_TRUE(prog->MainPanel->isVisible());
+  EXPECT_EQ(prog->Option->CbSeluP->count(), 64);  // the built-in product list
+  const QStringList shown = Messages();
+  for (const char* name : {"MxSel.INC", "MxADC.cfg", "bodyFatFormSet.txt"})
+    EXPECT_EQ(shown.filter(name).size(), 1) << name << ": " << shown.join(" | ").toStdString();
+  ASSERT_NO_THROW(StopProgram());
+  EXPECT_FALSE(fifos.Freed()) << "the program waited on a FIFO";
+}
+
+TEST_F(ProgramFiles, UnreadableFilesStartAsMissingOnes) {
+  // The caption file: the built-in caption.
+  Block("MxAppName.cfg");
+  StartProgram();
+  EXPECT_EQ(prog->MainPanel->windowTitle(), "MX-ENOB TEST V1.4 for MX7406");
+  // The product list: the built-in list of 64 products, and no chip definition.
+  FreshFolder();
+  Block("MxSel.INC");
+  StartProgram();
+  EXPECT_EQ(prog->Option->CbSeluP->count(), 64);
+  EXPECT_EQ(prog->G.ProductName, "");
+  // The include file: the product list is read, the chip is not known.
+  FreshFolder();
+  Block("Include/MX7406.INC");
+  StartProgram();
+  EXPECT_EQ(prog->Option->CbSeluP->itemText(0), "MX7406  16K");
+  EXPECT_EQ(prog->G.ProductName, "");
+  EXPECT_FALSE(prog->MainPanel->MenuItem("Menu_ReadAdc")->isVisible());
+}
+
+TEST_F(ProgramFiles, EmptyOrForeignChipDefinitionIsReported) {
+  const char binary[] = "PK\x03\x04\x14\0\x08\0garbage\xff\xfe\n";
+  const QByteArray cases[] = {"", "\r\n\r\n", QByteArray(binary, sizeof binary - 1)};
+  for (const QByteArray& content : cases) {
+    FreshFolder();
+    WriteFile("Include/MX7406.INC", content);
+    StartProgram();  // the definition is parsed by Setup and again after MxADC.cfg
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown[0].contains("MX7406.INC") && shown[0].contains("not a chip definition"))
+        << shown[0].toStdString();
+    // A good definition parses without a word; the fault shows again when met anew.
+    QFile::remove(Path("Include/MX7406.INC"));
+    CopyShippedData(dir.path());
+    EXPECT_TRUE(prog->Option->GetSELUP());
+    WriteFile("Include/MX7406.INC", content);
+    prog->Option->GetSELUP();
+    EXPECT_EQ(sim.dialogs.messages.size(), 2);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+// Read Chip, Read REG Only and the register files on the simulated board.
+#include <algorithm>
+
+#include "link/mx_up.h"
+#include "shell/main_panel.h"
+#include "shell/memory_view.h"
+#include "shell/register_view.h"
+#include "app/support/view_fixture.h"
+
+namespace {
+
+struct ReadChip : ViewTest {
+  void SetUp() override {
+    ViewTest::SetUp();
+    // Every chip byte its own value; 7Fh selects bank 1, 0Dh runs the generator.
+    for (int a = 0; a < 0x100; ++a) sim.board.chip.Poke(a, static_cast<uint8_t>(a * 7 + 3));
+    for (int a = 0x180; a < 0x200; ++a) sim.board.chip.Poke(a, static_cast<uint8_t>(a * 5 + 1));
+    sim.board.chip.Poke(0x7F, 0x03);
+    sim.board.chip.Poke(0x0D, 0x11);
+    for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
+    Connect();
+  }
+  static std::vector<std::string> RamReads() {
+    std::vector<std::string> r;
+    for (int p = 8; p < 16; ++p) r.push_back("R " + std::string(1, "0123456789ABCDEF"[p]) + "0 16");
+    return r;
+  }
+  static std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> out;
+    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+  }
+  const std::vector<std::string> registerReads{"R 00 6", "R 06 3", "R 09 3", "R 0C 32", "R 3D 1", "R 3E 1", "R 7F 1"};
+};
+
+TEST_F(ReadChip, ReadsRegistersAndBankZeroAndPutsBack7FhAnd0Dh) {
+  Click("Menu_ReadChip");
+  EXPECT_EQ(SentText(), Concat({{"R 7F 1", "W 7F 02"}, registerReads, {"R 0D 1", "W 0D 10"}, RamReads(),
+                                {"W 0D 11", "W 7F 03"}}));
+  EXPECT_TRUE(G().ReadDone);
+  // 7Fh was read with its bank bit clear; the shadow ends with the value first read.
+  EXPECT_EQ(Shadow(0x7F), 0x03);
+  EXPECT_EQ(Shadow(0x0D), 0x11);
+  EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x03);
+  EXPECT_EQ(sim.board.chip.Peek(0x0D), 0x11);
+  for (int a : {0x00, 0x05, 0x06, 0x0B, 0x0C, 0x2B, 0x3D, 0x3E, 0x80, 0xC7, 0xFF})
+    EXPECT_EQ(Shadow(a), static_cast<uint8_t>(a * 7 + 3)) << a;
+  for (int a : {0x2C, 0x3C, 0x3F, 0x7E, 0x100, 0x17F, 0x180, 0x1FF, 0x200, 0x3FF}) EXPECT_EQ(Shadow(a), 0xEE) << a;
+}
+
+TEST_F(ReadChip, ReadsBankOneWhenItIsDefined) {
+  Define("#RAMBANK1\n180H 1FFH\n");
+  Connect();
+  Click("Menu_ReadRAM");  // the hidden "Read RAM && REG" does the same
+  EXPECT_EQ(SentText(), Concat({{"R 7F 1", "W 7F 02"}, registerReads, {"R 0D 1", "W 0D 10"}, RamReads(),
+                                {"W 7F 03"}, RamReads(), {"W 0D 11", "W 7F 03"}}));
+  for (int a : {0x180, 0x1A5, 0x1FF}) EXPECT_EQ(Shadow(a), static_cast<uint8_t>(a * 5 + 1)) << a;
+  EXPECT_EQ(Shadow(0x80), static_cast<uint8_t>(0x80 * 7 + 3));
+  EXPECT_EQ(Shadow(0x7F), 0x03);
+}
+
+// A transfer that fails or gets an empty reply part-way ends the read: the user is
+// told, ReadDone stays clear, the views show the shadow, and every shadow byte the
+// read touched (7Fh and 0Dh, which it rewrites, included) is what the chip holds.
+TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
+  Define("#RAMBANK0\n80H 0FFH\n");
+  // Exchanges: R 7F, W 7F, seven register reads (2..8), R 0D, W 0D, eight RAM reads
+  // (11..18), W 0D, W 7F.
+  struct Case {
+    int exchange;  // the one that fails
+    bool emptyReply;
+    bool registersRead;
+    bool ramRead;
+  } cases[] = {{0, true, false, false}, {5, true, false, false}, {11, true, true, false},
+               {14, true, true, true},  {20, true, true, true},   {14, false, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << (c.emptyReply ? " empty" : " lost"));
+    for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
+    sim.board.chip.Poke(0x7F, 0x03);
+    sim.board.chip.Poke(0x0D, 0x11);
+    sim.board.chip.Poke(0x0F, 0x68);  // no I/Q conversion running to change 06h..0Bh
+    G().ReadDone = false;
+    sim.dialogs.messages.clear();
+    prog->MainPanel->StatusBar1->SetText(0, "USB On Line");
+    Connect();
+    if (c.emptyReply) {
+      sim.board.repliesBeforeShort = c.exchange;
+      sim.board.shortReplies = 1;
+    } else {
+      sim.board.transfersBeforeFault = 2 * c.exchange;  // its command never leaves
+      sim.board.failTransfers = 1;
+    }
+    Click("Menu_ReadChip");
+    EXPECT_FALSE(G().ReadDone);
+    EXPECT_EQ(G().Channels[0].Devc.Opened, 0);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read Chip Fail"));
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    EXPECT_EQ(Shadow(0x0C) != 0xEE, c.registersRead);
+    EXPECT_EQ(Shadow(0x80) != 0xEE, c.ramRead);
+    for (int a = 0; a < 0x100; ++a)
+      if (Shadow(a) != 0xEE) {
+        EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+      }
+    if (c.exchange > 0) {
+      EXPECT_EQ(Shadow(0x7F), sim.board.chip.Peek(0x7F));
+      EXPECT_EQ(Shadow(0x0D) == 0xEE, c.exchange <= 5);
+    }
+    // The memory view shows the shadow, what came before the failure included.
+    EXPECT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), QString("%1").arg(Shadow(0x80), 2, 16, QChar('0')).toUpper());
+  }
+  // The hidden register-only read fails the same way.
+  for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
+  Shadow(0x7F) = 0x03;
+  sim.dialogs.messages.clear();
+  Connect();
+  sim.board.repliesBeforeShort = 3;
+  sim.board.shortReplies = 1;
+  Click("Menu_ReadREG");
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read REG Fail"));
+  EXPECT_EQ(Shadow(0x7F), 0x02);
+  EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x02);
+  EXPECT_EQ(Shadow(0x06), sim.board.chip.Peek(0x06));
+  EXPECT_EQ(Shadow(0x09), 0xEE);
+}
+
+// Read Chip refreshes the memory view before the register view: a listed register
+// in the "#REG0" range shows its change in both; a single write shows it in neither.
+TEST_F(ReadChip, RefreshOrderDecidesTheMarksOfRegisterRanges) {
+  Define("#REG0\n00H 7FH\n#RAMBANK0\n80H 0FFH\n#REGBIT\n01H CTRL B7 B6 B5 B4 B3 B2 B1 B0\n");
+  Connect();
+  TMx_RAM* ram = prog->Mx_RAM;
+  TMx_Reg2* reg = prog->Mx_Reg2;
+  Click("Menu_ReadChip");
+  EXPECT_EQ(reg->SREGStyle(0, 0), ChangedStyle());
+  EXPECT_EQ(ram->SGDStyle(2, 1), ChangedStyle());
+  EXPECT_EQ(ram->SGD->Cell(2, 1), "0A");
+  EXPECT_EQ(ram->SGD->Cell(1, 9), "83");  // 80h: 80h x 7 + 3
+  prog->Mx_UP->WriteReg(0x01, 0x5C, 0);
+  EXPECT_EQ(reg->SREGStyle(0, 0), CellStyle({Qt::black, ViewColor::ButtonFace}));
+  EXPECT_EQ(ram->SGDStyle(2, 1), CellStyle());
+  EXPECT_EQ(ram->SGD->Cell(2, 1), "5C");
+}
+
+TEST_F(ReadChip, ReadRegOnlyLeavesTheBankBitClear) {
+  Shadow(0x7F) = 0x05;
+  Click("Menu_ReadREG");
+  EXPECT_EQ(SentText(), Concat({{"W 7F 04"}, registerReads, {"W 7F 04"}}));
+  EXPECT_EQ(Shadow(0x7F), 0x04);
+  EXPECT_EQ(Shadow(0x0C), static_cast<uint8_t>(0x0C * 7 + 3));
+  EXPECT_EQ(Shadow(0x80), 0xEE);
+}
+
+struct RegisterFiles : ViewTest {};
+
+TEST_F(RegisterFiles, SaveRegWritesOneLinePerBitRegister) {
+  Define("#REGBIT\n7FH BANK - - - - - - - RB\n#REGBIT1\n01H CTRL\n");
+  Shadow(0x01) = 0xA5;
+  Shadow(0x7F) = 0x01;
+  sim.dialogs.saveAnswers << Path("dump");
+  Click("SaveREG");
+  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n");
+  EXPECT_EQ(sim.dialogs.fileRequests.last().defaultExt, "reg");
+  EXPECT_EQ(sim.dialogs.fileRequests.last().filter, "*.reg|*.reg");
+  // Cancelled: nothing written.
+  Click("SaveREG");
+  EXPECT_EQ(ReadFile("dump.reg"), "001H 0A5H\r\n07FH 001H\r\n");
+}
+
+TEST_F(RegisterFiles, SaveRamWritesBothBanksAsCArrays) {
+  sim.dialogs.saveAnswers << Path("empty.ram");
+  Click("SaveTable");
+  QStringList empty = QString::fromLatin1(ReadFile("empty.ram")).split("\r\n");
+  ASSERT_EQ(empty.size(), 23);  // 22 lines, each ending in CR LF
+  EXPECT_EQ(empty[1], QString("-,").repeated(16));
+  EXPECT_EQ(empty[8], QString("-,").repeated(15) + "-");
+
+  Define("#RAMBANK0\n80H 0FFH\n#RAMBANK1\n180H 1FEH\n#REGBYTE\n81H R81 0FH\n");
+  Shadow(0x80) = 0x12;
+  Shadow(0x81) = 0xAB;
+  Shadow(0xFF) = 0x34;
+  Shadow(0x180) = 0xC0;
+  sim.dialogs.saveAnswers << Path("banks.ram");
+  Click("SaveTable");
+  EXPECT_EQ(sim.dialogs.fileRequests.last().defaultExt, "ram");
+  QStringList lines = QString::fromLatin1(ReadFile("banks.ram")).split("\r\n");
+  ASSERT_EQ(lines.size(), 23);
+  EXPECT_EQ(lines[0], "unsigned char Bank0_Array[128]={");
+  EXPECT_EQ(lines[1], "0x12,0x0B," + QString("0x00,").repeated(14));
+  EXPECT_EQ(lines[8], QString("0x00,").repeated(15) + "0x34");
+  EXPECT_EQ(lines[9], "};");
+  EXPECT_EQ(lines[10], "");
+  EXPECT_EQ(lines[11], "unsigned char Bank1_Array[128]={");
+  EXPECT_EQ(lines[12], "0xC0," + QString("0x00,").repeated(15));
+  EXPECT_EQ(lines[19], QString("0x00,").repeated(15) + "-");
+  EXPECT_EQ(lines[20], "};");
+  EXPECT_EQ(lines[21], "");
+  EXPECT_EQ(lines[22], "");
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(RegisterFiles, LoadRegWritesEachLineWithoutReadBack) {
+  Define("#REGBYTE\n2AH OSC 0FFH\n");
+  Connect();
+  Shadow(0x7F) = 0x03;
+  Shadow(0x3E) = 0x44;
+  WriteFile("in.reg",
+            "07FH 001H\r\n7fh 1\r\n; comment\r\n\r\n3EH 5\r\n0x12 5\r\n201H 9\r\n-1 4\r\n02AH 1FFH \"note\r\n");
+  sim.dialogs.openAnswers << Path("in.reg");
+  Click("LoadREG");
+  EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 02", "W 3E 00", "W 7F 01", "W 7F 01", "W 3E 05", "W 2A FF"}));
+  EXPECT_EQ(Shadow(0x7F), 0x01);
+  EXPECT_EQ(Shadow(0x3E), 0x05);
+  EXPECT_EQ(Shadow(0x201), 0x09);  // beyond the transfer buffer: the shadow only
+  EXPECT_EQ(sim.board.chip.Peek(0x2A), 0xFF);
+  EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), "FF");
+  EXPECT_EQ(sim.dialogs.fileRequests.last().filter, "*.reg|*.reg");
+
+  // Cancelled, or a file that does not exist: nothing is sent.
+  sim.board.ClearLog();
+  Click("LoadREG");
+  sim.dialogs.openAnswers << Path("missing.reg");
+  Click("LoadREG");
+  EXPECT_TRUE(Sent().empty());
+}
+
+// Load REG stops at the first write that did not reach the chip and names its line;
+// the shadow holds only what was written, so it agrees with the chip.
+TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineThatDidNotReachTheChip) {
+  WriteFile("in.reg", "020H 011H\r\n021H 022H\r\n; comment\r\n023H 033H\r\n024H 044H\r\n");
+  const int addresses[] = {0x20, 0x21, 0x23, 0x24, 0x3E, 0x7F};
+  auto reset = [&] {
+    for (int a : addresses) {
+      Shadow(a) = 0x5C;
+      sim.board.chip.Poke(a, 0x5C);
+    }
+    sim.dialogs.messages.clear();
+    sim.dialogs.openAnswers << Path("in.reg");
+  };
+  // Never connected: nothing is sent, nothing stored.
+  reset();
+  Click("LoadREG");
+  EXPECT_TRUE(Sent().empty());
+  for (int a : addresses) EXPECT_EQ(Shadow(a), 0x5C) << a;
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text, "Load REG Fail: no line reached the chip");
+
+  // An empty reply to the write of line 4 (exchanges: 7Fh, 3Eh, lines 1, 2, 4, 5).
+  reset();
+  Connect();
+  sim.board.repliesBeforeShort = 4;
+  sim.board.shortReplies = 1;
+  Click("LoadREG");
+  EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 5C", "W 3E 00", "W 20 11", "W 21 22", "W 23 33"}));
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text,
+            "Load REG Fail at line 4 \"023H 033H\": it and the lines after it did not reach the chip");
+  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+  EXPECT_EQ(Shadow(0x20), 0x11);
+  EXPECT_EQ(Shadow(0x23), 0x5C);
+  EXPECT_EQ(Shadow(0x3E), 0x00);
+  for (int a : addresses) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+}
+
+}  // namespace
+
+namespace {
+
+// With the shipped definition (both RAM banks declared) on a connected board.
+using ShippedDefinition = ProgramTest;
+
+TEST_F(ShippedDefinition, ReadChipAndSaveRam) {
+  StartProgram();
+  Click("USBScan");
+  sim.board.ClearLog();
+  Click("Menu_ReadChip");
+  std::vector<std::string> sent;
+  for (const Bytes& p : Sent()) sent.push_back(PacketText(p));
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "R 80 16"), 2);
+  EXPECT_EQ(sent.size(), 2u + 7 + 2 + 8 + 1 + 8 + 2);
+  EXPECT_TRUE(prog->G.ReadDone);
+  sim.dialogs.saveAnswers << Path("chip.ram");
+  Click("SaveTable");
+  const QByteArray file = ReadFile("chip.ram");
+  EXPECT_EQ(file.count("\r\n"), 22);
+  EXPECT_FALSE(file.contains('-'));  // every item fits the fixed-column readers
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include "app/support/view_fixture.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <cstdio>
+
+#include "shell/setup_dialog.h"
+#include "shell/view_controls.h"
+
+namespace {
+void SendMouse(TStringGrid* grid, QEvent::Type type, int col, int row, Qt::MouseButton button) {
+  const QPoint at = grid->visualRect(grid->model()->index(row, col)).center();
+  QMouseEvent e(type, at, grid->viewport()->mapToGlobal(at), button, button, Qt::NoModifier);
+  QCoreApplication::sendEvent(grid->viewport(), &e);
+}
+}  // namespace
+
+void GridPress(TStringGrid* grid, int col, int row, Qt::MouseButton button) {
+  SendMouse(grid, QEvent::MouseButtonPress, col, row, button);
+  SendMouse(grid, QEvent::MouseButtonRelease, col, row, button);
+}
+
+void GridDoubleClick(TStringGrid* grid, int col, int row) {
+  GridPress(grid, col, row);
+  SendMouse(grid, QEvent::MouseButtonDblClick, col, row, Qt::LeftButton);
+}
+
+void GridType(TStringGrid* grid, const QString& keys) {
+  for (QChar c : keys) {
+    int code = c == '\r' ? Qt::Key_Return : c == '\t' ? Qt::Key_Tab : c == '\b' ? Qt::Key_Backspace
+             : c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - u'A') : c.unicode();
+    QKeyEvent e(QEvent::KeyPress, code, Qt::NoModifier, c.isPrint() ? QString(c) : QString());
+    QCoreApplication::sendEvent(grid, &e);
+  }
+}
+
+std::string PacketText(const Bytes& p) {
+  char text[32];
+  if (p.size() >= 5 && p[0] == 0xC4 && p[1] == 0x01 && p[2] == 0xA0 && p.size() == p[4] + 5u) {
+    std::snprintf(text, sizeof text, "R %02X %d", p[3], p[4]);
+    return text;
+  }
+  if (p.size() == 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && p[4] == 1) {
+    std::snprintf(text, sizeof text, "W %02X %02X", p[3], p[7]);
+    return text;
+  }
+  std::string s;
+  for (uint8_t b : p) {
+    std::snprintf(text, sizeof text, "%s%02X", s.empty() ? "" : " ", b);
+    s += text;
+  }
+  return s;
+}
+
+void ViewTest::SetUp() {
+  copyData = false;
+  ProgramTest::SetUp();
+  StartProgram();
+}
+
+void ViewTest::Define(const QByteArray& definition) {
+  WriteFile("MxSel.INC", "T.INC TEST 1K\r\n");
+  WriteFile("Include/T.INC", definition);
+  prog->G.Channels[0].ProductIndex = 0;
+  ASSERT_TRUE(prog->Option->GetSELUP());
+}
+
+void ViewTest::Connect() {
+  ASSERT_TRUE(prog->Transport.OpenDevice(G().Channels[0].Devc));
+  sim.board.ClearLog();
+}
+
+std::vector<std::string> ViewTest::SentText() const {
+  std::vector<std::string> out;
+  for (const Bytes& p : Sent()) out.push_back(PacketText(p));
+  return out;
+}
