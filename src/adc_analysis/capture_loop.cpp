@@ -89,11 +89,20 @@ void RunStream(TMx_UP& up, AnalysisState& st, uint8_t mode, bool live, int64_t i
   };
   try {
     do {
-      const int n = up.ReadStream(0);
-      PauseIfLinkLost(up, clock);
-      if (onPoll(n, t0)) tLast = clock.SteadyUs();
+      // The reply's samples are taken and the window's messages handled inside the
+      // poll's pause; a failed poll returns at once and is handled after its wait.
+      bool handled = false;
+      auto handle = [&](int n) {
+        handled = true;
+        if (onPoll(n, t0)) tLast = clock.SteadyUs();
+        Call(hooks.ProcessMessages);
+      };
+      const int n = up.ReadStream(0, handle);
+      if (!handled) {
+        PauseIfLinkLost(up, clock);
+        handle(n);
+      }
       if (idleLimitUs > 0 && clock.SteadyUs() - tLast > idleLimitUs) st.CaptureIdle = true;
-      Call(hooks.ProcessMessages);
     } while (wanted() && !st.CaptureIdle);
     afterLoop();
   } catch (...) {

@@ -91,21 +91,24 @@ bool BoardCommands::StartStream(uint8_t mode) {
   return ok;
 }
 
-int BoardCommands::ReadStream(int channel) {
+int BoardCommands::ReadStream(int channel, const std::function<void(int)>& whilePausing) {
   if (channel < 0 || channel > 2) channel = 0;
   Devc& d = g_.Channels[channel].Devc;
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xC4;
   p[1] = 0x04;
-  // More than 10 ms pass from the poll's start before the samples are handed on; the
-  // transfer's own time counts towards them.
+  // More than 10 ms pass from the poll's start before it returns; the transfer's own
+  // time counts towards them.
   const int64_t start = clock_.SteadyUs();
   if (!Exchange(d, 2, 64)) return 0;
-  clock_.SleepUntilUs(start + 10'001);
   if (p[0] > 21) p[0] = 0;
   // Samples beyond the bytes that arrived are not taken.
   if (p[0] > (t_.Received - 1) / 3) p[0] = static_cast<uint8_t>((t_.Received - 1) / 3);
-  return p[0];
+  // The count is kept: work done in the pause may use the packet buffer.
+  const int count = p[0];
+  if (whilePausing) whilePausing(count);
+  clock_.SleepUntilUs(start + 10'001);
+  return count;
 }
 
 bool BoardCommands::StopStream() {

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "common/globals.h"
 #include "link/usb_transport.h"
@@ -25,7 +26,11 @@ public:
   bool ReadBoardMem(int address, int count);
   bool ReadTS();
   bool StartStream(uint8_t mode);
-  int ReadStream(int channel);
+  // One poll of the stream: its sample count. `whilePausing`, when given, takes the
+  // count as soon as the reply is in (its samples in PacketBuf) and runs inside the
+  // poll's pause, so work between polls does not lengthen them. A failed transfer
+  // returns 0 at once without calling it.
+  int ReadStream(int channel, const std::function<void(int)>& whilePausing = {});
   bool StopStream();
   bool WriteAuxMem(int address, int count, int channel);
   bool ReadAuxMem(int address, int channel);

@@ -331,22 +331,27 @@ TEST_F(Link, StreamPollCountLimit) {
   EXPECT_EQ(g2.PacketBuf[0], 0);
 }
 
-// The poll's pause runs from the poll's start: a transfer's own time counts towards
-// the 10 ms, so a poll lasts just over 10 ms (or the transfer, when that is longer);
-// a failed transfer returns at once.
+// The poll's pause runs from the poll's start: a transfer's own time, and the work the
+// caller does in the pause, count towards the 10 ms, so a poll lasts just over 10 ms
+// (or longer, when those take longer); a failed transfer returns at once, without the
+// work. Work that sends a command of its own leaves the poll's count as it came.
 TEST_F(Link, StreamPollPauseCountsFromThePollsStart) {
   struct Case {
     int64_t transferUs;
+    int64_t workUs;  // -1: no work given
     bool fails;
     int64_t pollUs;  // the poll's whole time on the clock
   };
   const Case cases[] = {
-      {0, false, 10'001}, {3'000, false, 10'001}, {9'999, false, 10'001}, {12'000, false, 12'000}, {3'000, true, 3'000},
+      {0, -1, false, 10'001},     {3'000, -1, false, 10'001}, {9'999, -1, false, 10'001},
+      {12'000, -1, false, 12'000}, {3'000, -1, true, 3'000},   {3'000, 6'000, false, 10'001},
+      {3'000, 9'000, false, 12'000}, {3'000, 6'000, true, 3'000},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.transferUs);
+    SCOPED_TRACE(testing::Message() << c.transferUs << " " << c.workUs << " " << c.fails);
     ASSERT_TRUE(Open());
     board.streaming = true;
+    board.samplesPerPoll = 21;
     board.afterCommand = [&](const std::vector<uint8_t>& bytes) {
       if (bytes.size() >= 2 && bytes[0] == 0xC4 && bytes[1] == 0x04) clock.AdvanceUs(c.transferUs);
     };
@@ -355,9 +360,19 @@ TEST_F(Link, StreamPollPauseCountsFromThePollsStart) {
       board.transfersBeforeFault = 1;  // the command goes out, its reply fails
       board.failTransfers = 1;
     }
+    int workCount = -1;
+    std::function<void(int)> work;
+    if (c.workUs >= 0)
+      work = [&](int n) {
+        workCount = n;
+        EXPECT_EQ(g.PacketBuf[0], n);
+        clock.AdvanceUs(c.workUs);
+        EXPECT_TRUE(cmd.ReadRegs(0x20, 2, 0));  // a register read from another window
+      };
     const int64_t before = clock.SteadyUs();
-    EXPECT_EQ(cmd.ReadStream(0), c.fails ? 0 : 21);
+    EXPECT_EQ(cmd.ReadStream(0, work), c.fails ? 0 : 21);
     EXPECT_EQ(clock.SteadyUs() - before, c.pollUs);
+    EXPECT_EQ(workCount, c.workUs >= 0 && !c.fails ? 21 : -1);
   }
 }
 
