@@ -228,6 +228,8 @@ void TMainPanel::RefreshAfterBulk(bool waveViewer) {
 namespace {
 const QString kWarningCaption = QStringLiteral("warning");
 const QString kReadChipFail = QStringLiteral("Read Chip Fail: the board stopped answering; the views show what was read");
+const QString kAuxDownloadFail =
+    QStringLiteral("Download Fail: the board or the auxiliary chip did not answer; the download did not complete");
 const QString kReadRegFail = QStringLiteral("Read REG Fail: the board stopped answering; the views show what was read");
 }  // namespace
 
@@ -284,25 +286,27 @@ void TMainPanel::LoadVI52R7718Click() {
   StatusBar1->SetText(0, "Read Finish !!!");
   pump();
 
-  if (!up.UnlockAux(0) || !up.ProbeAux(0)) return;
+  // A failed auxiliary command ends the download where it is, and the user is told.
+  auto fail = [&] { P.dialogs().MessageBox(this, kAuxDownloadFail, kWarningCaption, MB_OK); };
+  if (!up.UnlockAux(0) || !up.ProbeAux(0)) return fail();
   longWait();
   StatusBar1->SetText(0, "Erase Finish !!!");
   pump();
-  if (!up.UnlockAux(0)) return;
+  if (!up.UnlockAux(0)) return fail();
 
   for (int n = 0; n < 8; ++n) {
     std::copy(image.begin() + 32 * n, image.begin() + 32 * n + 32, xfer);
-    if (!up.WriteAuxMem(32 * n, 32, 0)) return;
+    if (!up.WriteAuxMem(32 * n, 32, 0)) return fail();
     shortWait();
   }
   for (int i = 0; i < 72; ++i) {
     xfer[i % 32] = list[i];
     if (i % 32 == 31) {
-      if (!up.WriteAuxMem(0x100 + 32 * (i / 32), 32, 0)) return;
+      if (!up.WriteAuxMem(0x100 + 32 * (i / 32), 32, 0)) return fail();
       shortWait();
     }
   }
-  if (!up.WriteAuxMem(0x140, 8, 0)) return;
+  if (!up.WriteAuxMem(0x140, 8, 0)) return fail();
   StatusBar1->SetText(0, "Download Finish !!!");
   pump();
   longWait();
@@ -315,7 +319,7 @@ void TMainPanel::LoadVI52R7718Click() {
     return true;
   };
   for (int n = 0; n < 8; ++n) {
-    if (!readTwice(32 * n)) return;
+    if (!readTwice(32 * n)) return fail();
     for (int i = 0; i < 32; ++i)
       if (xfer[32 * n + i] != image[32 * n + i]) {
         P.dialogs().MessageBox(this, "Verifty Ram Fail", "warning", MB_OK);
@@ -323,7 +327,7 @@ void TMainPanel::LoadVI52R7718Click() {
       }
   }
   for (int n = 0; n < 4; ++n) {
-    if (!readTwice(0x100 + 32 * n)) return;
+    if (!readTwice(0x100 + 32 * n)) return fail();
     for (int i = 0; i < 32; ++i) {
       int k = 32 * n + i;
       if (xfer[0x100 + k] != list[k]) {

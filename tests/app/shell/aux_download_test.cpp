@@ -76,16 +76,43 @@ TEST_F(AuxDownload, ADifferenceIsReported) {
   }
 }
 
-TEST_F(AuxDownload, FailuresStopTheDownload) {
-  sim.board.statusByte = 0x00;  // every auxiliary command reports failure
-  prog->MainPanel->StatusBar1->SetText(0, "before");
-  Click("LoadVI52R7718");
-  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "Read Finish !!!");
-  EXPECT_EQ(AuxPackets().size(), 1u);
-  EXPECT_TRUE(sim.dialogs.messages.isEmpty());
-  // No board: Read Chip fails, says so, and nothing else is sent.
+// A failed auxiliary command ends the download there and says so: a bad status on the
+// first command, or a reply lost part-way through the writes or the verification (the
+// link closes, and status panel 0 says so at once).
+TEST_F(AuxDownload, FailuresStopTheDownloadAndTellTheUser) {
+  const QString failText =
+      "Download Fail: the board or the auxiliary chip did not answer; the download did not complete";
+  struct Case {
+    int answered;  // auxiliary commands answered before the failing one; -1: bad status
+    const char* status;
+  };
+  for (Case c : {Case{-1, "Read Finish !!!"}, Case{5, "USB not Connect !!!"}, Case{20, "USB not Connect !!!"}}) {
+    SCOPED_TRACE(c.answered);
+    Click("USBScan");
+    sim.board.ClearLog();
+    sim.dialogs.messages.clear();
+    int aux = 0;
+    if (c.answered < 0) {
+      sim.board.statusByte = 0x00;  // every auxiliary command reports failure
+    } else {
+      sim.board.afterCommand = [&](const std::vector<uint8_t>& cmd) {
+        if (cmd.size() > 2 && cmd[0] == 0xC4 && cmd[2] == 0x90 && aux++ == c.answered) sim.board.failTransfers = 1;
+      };
+    }
+    Click("LoadVI52R7718");
+    sim.board.afterCommand = nullptr;
+    sim.board.statusByte = 0xFA;
+    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), c.status);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, failText);
+    EXPECT_EQ(sim.dialogs.messages[0].caption, "warning");
+    EXPECT_EQ(AuxPackets().size(), c.answered < 0 ? 1u : static_cast<size_t>(c.answered + 1));
+  }
+  // A board unplugged after the scan: Read Chip fails, says so, and nothing else is sent.
+  Click("USBScan");
   sim.board.UnplugAll();
   sim.board.ClearLog();
+  sim.dialogs.messages.clear();
   prog->MainPanel->StatusBar1->SetText(0, "before");
   Click("LoadVI52R7718");
   EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
