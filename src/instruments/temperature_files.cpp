@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -44,10 +45,19 @@ void ResultMatrices::Figures(int step, int mode, double out[FigureCount]) const 
 
 bool ResultStream::TryCreate(const QString& path) {
   const QByteArray name = QFile::encodeName(path);
-  // Opened without truncation: a file another writer holds must stay as it is.
-  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  // Opened without truncation: a file another writer holds must stay as it is. Opened
+  // without blocking, and only a regular file is taken: a FIFO in the file's place
+  // would hold the run until some reader came.
+  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return false;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0 ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }

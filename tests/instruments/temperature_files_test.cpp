@@ -1,5 +1,8 @@
 // Texts and writers of the temperature test's result files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -174,12 +177,25 @@ TEST_F(ResultStreams, FileHeldOpenTakesTheFallbackAndStaysWhole) {
   EXPECT_EQ(Read(Path("B.CSV")), "new\r\n");
 }
 
+// A folder stands for any file that cannot be written (read-only, a permission the
+// tests may have as root); a FIFO, with or without a reader, is no result file and
+// must not hold the run.
 TEST_F(ResultStreams, NameThatCannotBeCreatedTakesTheFallback) {
-  // A folder of that name stands for any file that cannot be written (read-only, a
-  // permission the tests may have as root).
   ASSERT_TRUE(QDir(dir.path()).mkdir("R.CSV"));
-  EXPECT_EQ(WriteResultFile(Path("R.CSV"), Path("F.CSV"), {"y"}), Path("F.CSV"));
-  EXPECT_EQ(Read(Path("F.CSV")), "y\r\n");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("P.CSV")).constData(), 0644), 0);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("Q.CSV")).constData(), 0644), 0);
+  const int reader = ::open(QFile::encodeName(Path("Q.CSV")).constData(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (const char* name : {"R.CSV", "P.CSV", "Q.CSV"}) {
+    SCOPED_TRACE(name);
+    QFile::remove(Path("F.CSV"));
+    EXPECT_EQ(WriteResultFile(Path(name), Path("F.CSV"), {"y"}), Path("F.CSV"));
+    EXPECT_EQ(Read(Path("F.CSV")), "y\r\n");
+    EXPECT_THROW(WriteResultFile(Path(name), {}, {"y"}), EInOutError);
+  }
+  char byte;
+  EXPECT_LE(::read(reader, &byte, 1), 0);  // nothing went into the FIFO
+  ::close(reader);
 }
 
 TEST_F(ResultStreams, WritingAClosedStreamIsAFileError) {
