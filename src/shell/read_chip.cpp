@@ -2,6 +2,7 @@
 
 #include "common/globals.h"
 #include "link/mx_up.h"
+#include "link/register_files.h"
 
 namespace {
 
@@ -15,15 +16,6 @@ struct Block {
 };
 constexpr Block RegisterBlocks[] = {{0x00, 6}, {0x06, 3}, {0x09, 3}, {0x0C, 32},
                                     {0x3D, 1}, {0x3E, 1}, {0x7F, 1}};
-
-// Writes one register; once the write went through the shadow holds the value, so
-// a read that ends part-way leaves shadow and chip agreeing.
-bool Write(TMx_UP& up, int address, uint8_t value) {
-  up.G().XferBuf[address] = value;
-  if (!up.WriteRegs(address, 1, 0)) return false;
-  up.SetRegShadow(address, value, 0);
-  return true;
-}
 
 // Reads count registers from address and stores them in the shadow.
 bool ReadAndStore(TMx_UP& up, int address, int count) {
@@ -51,24 +43,24 @@ bool ReadChipIntoShadow(TMx_UP& up) {
   Globals& g = up.G();
   if (!up.ReadRegs(BankSelect, 1, 0)) return false;
   const uint8_t r7f = g.XferBuf[BankSelect];
-  if (!Write(up, BankSelect, r7f & 0xFE)) return false;
+  if (!PutRegister(up, BankSelect, r7f & 0xFE)) return false;
   if (!ReadRegisterBlocks(up)) return false;
   if (!up.ReadRegs(GeneratorControl, 1, 0)) return false;
   const uint8_t r0d = g.XferBuf[GeneratorControl];
-  if (!Write(up, GeneratorControl, r0d & 0xFE)) return false;
+  if (!PutRegister(up, GeneratorControl, r0d & 0xFE)) return false;
   if (!ReadRamBank(up, 0x80)) return false;
   const RegRange& bank1 = g.RamBankRanges[1];
   if (bank1.End > bank1.Start) {
-    if (!Write(up, BankSelect, r7f | 0x01)) return false;
+    if (!PutRegister(up, BankSelect, r7f | 0x01)) return false;
     if (!ReadRamBank(up, 0x180)) return false;
   }
-  if (!Write(up, GeneratorControl, r0d)) return false;
-  return Write(up, BankSelect, r7f);
+  if (!PutRegister(up, GeneratorControl, r0d)) return false;
+  return PutRegister(up, BankSelect, r7f);
 }
 
 bool ReadRegistersIntoShadow(TMx_UP& up) {
   const uint8_t v = up.GetReg(BankSelect, 0) & 0xFE;
-  if (!Write(up, BankSelect, v)) return false;
+  if (!PutRegister(up, BankSelect, v)) return false;
   if (!ReadRegisterBlocks(up)) return false;
-  return Write(up, BankSelect, v);
+  return PutRegister(up, BankSelect, v);
 }
