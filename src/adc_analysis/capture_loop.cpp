@@ -184,7 +184,7 @@ bool CatchADI(TMx_UP& up, AnalysisState& st, const CaptureRequest& request, cons
 
   do {
     g.XferBuf[IqControlRegister] = up.GetReg(IqControlRegister, 0) | IqStartBit;
-    const bool started = up.WriteRegs(IqControlRegister, 1, 0);
+    const bool started = up.SendRegs(IqControlRegister, 1, 0);
     PauseIfLinkLost(up, clock);
     if (started) {
       tLast = clock.SteadyUs();

@@ -22,16 +22,9 @@ constexpr int GeneratorControlRegister = 0x0D;
 constexpr int CalibrationFlagRegister = 0x0E;  // bit 7 set around each automatic-test calibration
 constexpr int RamPageRegister = 0x7F;          // bit 0: RAM bank 0 or 1 at 80h..FFh
 
-// One register from the transfer buffer, the shadow left as it is; addresses the
-// buffer does not hold are left out. False when the packet failed.
-bool Send(TMx_UP& up, int address, int value) {
-  if (address < 0 || address >= XferBufSize) return true;
-  up.G().XferBuf[address] = static_cast<uint8_t>(value);
-  return up.WriteRegs(address, 1, 0);
-}
-
-// The same, the shadow taking the value once its packet went through, so that a
-// failed link leaves the shadow with what the chip got.
+// One register from the transfer buffer, the shadow taking the value once its packet
+// went out, so that a failed link leaves the shadow with what the chip got; addresses
+// the buffer does not hold are left out. False when the exchange failed.
 bool StoreAndSend(TMx_UP& up, int address, int value) {
   if (address < 0 || address >= XferBufSize) return true;
   return PutRegister(up, address, static_cast<uint8_t>(value));
@@ -133,7 +126,7 @@ bool Calibrate(const BodyFatContext& c) {
   const int32_t rref = IntegerOrRaise(c.Panel.Text("edtRref"));
   for (int k = 0; k < BodyFatColumns; ++k) {
     if (s.AutoMode && TableHex(c.Panel.Text(AddrEditName(k))) == CalibrationFlagRegister) continue;
-    if (!Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
+    if (!StoreAndSend(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
   }
   const IQConversion conv = ConvertIQ(c.Up, IQReadForm::Split, IQRefresh::Full, true);
   if (!conv.Ok()) return false;
@@ -152,7 +145,7 @@ BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& li
   for (int ch = 1; ch <= limits.Channels; ++ch) {
     const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
     for (int k = 0; k < BodyFatColumns; ++k)
-      if (!Send(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+      if (!StoreAndSend(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
         return {BodyFatEnd::ConversionFailed, {}};
     const ChannelRun run = SampleChannel(c, limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
       if (!MeasureSample(c, ch)) return false;

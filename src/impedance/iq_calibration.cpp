@@ -5,6 +5,7 @@
 #include "common/errors.h"
 #include "common/sample_decoding.h"
 #include "link/mx_up.h"
+#include "link/register_files.h"
 #include "platform/clock.h"
 
 namespace {
@@ -13,17 +14,11 @@ constexpr int CalibrationAttempts = 5;
 constexpr int DcDroppedSamples = 13;
 constexpr int DabitRegisters[4] = {23, 24, 26, 27};
 
-// One register sent from the transfer buffer, the shadow unchanged.
-void SendRegister(TMx_UP& up, int address, uint8_t value) {
-  up.G().XferBuf[address] = value;
-  up.WriteRegs(address, 1, 0);
-}
-
 }  // namespace
 
-void ApplyRegList(TMx_UP& up, int list) {
+bool ApplyRegList(TMx_UP& up, int list) {
   Globals& g = up.G();
-  if (list < 0 || list >= IQRegListCount) return;
+  if (list < 0 || list >= IQRegListCount) return true;
   const int count = std::clamp(g.IQRegCounts[list], 0, IQRegListSize);
   for (int e = 0; e < count; ++e) {
     const TRegField& f = g.IQRegLists[list][e];
@@ -32,9 +27,9 @@ void ApplyRegList(TMx_UP& up, int list) {
     const unsigned field = f.Shift < 8 ? (mask << f.Shift) & 0xFF : 0;
     const unsigned value = f.Shift < 8 ? (unsigned{f.Value} << f.Shift) & 0xFF : 0;
     const uint8_t r = static_cast<uint8_t>((up.GetReg(f.Address, 0) & ~field) | value);
-    up.SetRegShadow(f.Address, r, 0);
-    SendRegister(up, f.Address, r);
+    if (!PutRegister(up, f.Address, r)) return false;
   }
+  return true;
 }
 
 IQResult CalibrationReading(TMx_UP& up) {
@@ -83,10 +78,10 @@ uint32_t DabitCode(const QString& text) {
 }
 
 void WriteDabitCodes(TMx_UP& up, uint32_t dabit, uint32_t dabit2) {
-  SendRegister(up, 23, (dabit >> 8) & 0xFF);
-  SendRegister(up, 24, dabit & 0xFF);
-  SendRegister(up, 26, (dabit2 >> 8) & 0xFF);
-  SendRegister(up, 27, dabit2 & 0xFF);
+  PutRegister(up, 23, (dabit >> 8) & 0xFF);
+  PutRegister(up, 24, dabit & 0xFF);
+  PutRegister(up, 26, (dabit2 >> 8) & 0xFF);
+  PutRegister(up, 27, dabit2 & 0xFF);
 }
 
 std::array<int, 4> SaveDabitRegs(const TMx_UP& up) {
@@ -96,7 +91,7 @@ std::array<int, 4> SaveDabitRegs(const TMx_UP& up) {
 }
 
 void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved) {
-  for (int k = 0; k < 4; ++k) SendRegister(up, DabitRegisters[k], static_cast<uint8_t>(saved[k]));
+  for (int k = 0; k < 4; ++k) PutRegister(up, DabitRegisters[k], static_cast<uint8_t>(saved[k]));
 }
 
 int32_t DcSample(const uint8_t* reply, int k) { return DecodeSample(RawSample(reply, k, 3), true, false, 1).s; }

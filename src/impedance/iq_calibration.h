@@ -17,9 +17,11 @@ class TMx_UP;
 
 // Writes one of the seven IQRegLists into the chip, entry by entry: the entry's field
 // of the shadow value is replaced by its value (not cut to the field's width; bits
-// shifted out of the byte are lost), stored in the shadow and sent. Nothing is read
-// back or refreshed. Entries at addresses the transfer buffer does not hold are left out.
-void ApplyRegList(TMx_UP& up, int list);
+// shifted out of the byte are lost) and sent, one packet each; the shadow takes each
+// value once its packet went out. Nothing is read back or refreshed. Entries at
+// addresses the transfer buffer does not hold are left out. The first packet that did
+// not come through ends the list: false.
+bool ApplyRegList(TMx_UP& up, int list);
 
 // AC calibration readings: list AC0 then one conversion, list AC1 then another.
 struct ACCalibrationReadings {
@@ -42,7 +44,7 @@ void FinishACCalibration(IQTestState& s, int32_t rref);
 // EConvertError for an empty or non-hexadecimal text.
 uint32_t DabitCode(const QString& text);
 // Registers 23, 24 take the DABIT code (high, low byte), 26, 27 the DABIT2 code; each
-// sent on its own in that order, the shadow unchanged.
+// sent on its own in that order, the shadow taking each once its packet went out.
 void WriteDabitCodes(TMx_UP& up, uint32_t dabit, uint32_t dabit2);
 // The shadow values of registers 23, 24, 26, 27, and their writing back.
 std::array<int, 4> SaveDabitRegs(const TMx_UP& up);

@@ -39,7 +39,7 @@ IQConversion IQStartAndWait(TMx_UP& up, const IQWaitLimits& limits) {
   Clock& clock = up.ClockSource();
   IQConversion c;
   g.XferBuf[IqControlRegister] = up.GetReg(IqControlRegister, 0) | IqStartBit;
-  if (!up.WriteRegs(IqControlRegister, 1, 0)) {
+  if (!up.SendRegs(IqControlRegister, 1, 0)) {
     c.Status = IQStatus::TransferFailed;
     return c;
   }

@@ -6,18 +6,16 @@
 #include "common/sample_decoding.h"
 #include "impedance/iq_conversion.h"
 #include "link/mx_up.h"
+#include "link/register_files.h"
 #include "platform/clock.h"
 
 namespace {
 
 constexpr uint8_t StatusOk = 0xFA;
 
-// One register sent from the transfer buffer, the shadow unchanged.
-void Send(TMx_UP& up, int address, uint8_t value) {
-  if (address < 0 || address >= XferBufSize) return;
-  up.G().XferBuf[address] = value;
-  up.WriteRegs(address, 1, 0);
-}
+// One register sent from the transfer buffer, without read-back or refresh; the
+// shadow takes it once its packet went out.
+void Send(TMx_UP& up, int address, uint8_t value) { PutRegister(up, address, value); }
 
 // One read of the output registers; false when the transfer failed. The reply's
 // three data bytes go to `bytes`.

@@ -9,11 +9,12 @@ bool BoardCommands::LinkUp(int channel) const {
 }
 
 bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen, int need) {
-  return t_.SendPacket(d, static_cast<uint8_t>(sendLen)) &&
-         t_.ReceivePacket(d, static_cast<uint8_t>(readLen), static_cast<uint8_t>(need));
+  sent_ = t_.SendPacket(d, static_cast<uint8_t>(sendLen));
+  return sent_ && t_.ReceivePacket(d, static_cast<uint8_t>(readLen), static_cast<uint8_t>(need));
 }
 
-bool BoardCommands::WriteRegs(int address, int count, int channel) {
+bool BoardCommands::SendRegs(int address, int count, int channel) {
+  sent_ = false;
   return LinkUp(channel) && WriteTo(ChipBus, address, count);
 }
 
@@ -22,6 +23,7 @@ bool BoardCommands::ReadRegs(int address, int count, int channel) {
 }
 
 bool BoardCommands::WriteBoardMem(int address, int count) {
+  sent_ = false;
   if (!LinkUp(0)) return false;
   g_.PacketBuf[5] = static_cast<uint8_t>(address >> 8);
   return WriteTo(BoardBus, address, count);
@@ -34,6 +36,7 @@ bool BoardCommands::ReadBoardMem(int address, int count) {
 }
 
 bool BoardCommands::WriteTo(uint8_t bus, int address, int count) {
+  sent_ = false;
   // A packet that would not fit, or a range outside XferBuf, is refused.
   if (count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize) return false;
   uint8_t* p = g_.PacketBuf;
@@ -86,7 +89,7 @@ bool BoardCommands::StartStream(uint8_t mode) {
   if (g_.Fields.IRQEN.Defined && irqen < XferBufSize) {
     uint8_t v = irqen < RegShadowSize ? g_.Channels[0].RegShadow[irqen] : 0;
     g_.XferBuf[irqen] = v | 0x14;
-    WriteRegs(irqen, 1, 0);
+    SendRegs(irqen, 1, 0);
   }
   return ok;
 }

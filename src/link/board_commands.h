@@ -17,8 +17,14 @@ class BoardCommands {
 public:
   BoardCommands(Globals& g, UsbTransport& t, Clock& clock) : g_(g), t_(t), clock_(clock) {}
 
-  bool WriteRegs(int address, int count, int channel);
+  // Sends `count` bytes of XferBuf from `address` to the chip in one packet; the
+  // shadow is not touched. The register API's WriteRegs stores what went out; this
+  // one is for command bits the chip clears by itself (conversion starts).
+  bool SendRegs(int address, int count, int channel);
   bool ReadRegs(int address, int count, int channel);
+  // Whether the last command's packet went out (its outgoing transfer completed),
+  // whether or not its reply came: a write that went out reached the chip.
+  bool CommandSent() const { return sent_; }
   // The switched channel test's transfers to the board's own memory (channel 0): the
   // register transfers addressed to bus BoardBus, which no other command uses, with
   // packet byte 5 the high byte of the board address. The chip never sees them.
@@ -64,4 +70,5 @@ protected:
   Globals& g_;
   UsbTransport& t_;
   Clock& clock_;
+  bool sent_ = false;
 };

@@ -7,6 +7,7 @@
 namespace {
 const QString kOnLine = QStringLiteral("USB On Line");
 const QString kNotConnected = QStringLiteral("USB not Connect !!!");
+constexpr int BankRegister = 0x7F;  // bit 0: the RAM bank the chip's 80h..FFh reach
 }  // namespace
 
 TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
@@ -44,10 +45,46 @@ bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
   // XferBuf covers addresses 0..512 only; beyond it nothing can be written.
   if (address < 0 || address >= XferBufSize) return false;
   g_.XferBuf[address] = value;
-  if (!WriteRegs(address, 1, 0)) return false;
-  if (!ReadRegs(address, 1, 0)) return false;
-  UpdateReg(address, g_.XferBuf[address], channel);
-  return true;
+  const bool written = SendRegs(address, 1, 0);
+  if (!written && !CommandSent()) return false;
+  const bool readBack = written && ReadRegs(address, 1, 0);
+  UpdateReg(address, readBack ? g_.XferBuf[address] : value, channel);
+  return readBack;
+}
+
+bool TMx_UP::WriteRegs(int address, int count, int channel) {
+  const bool done = SendRegs(address, count, channel);
+  if (done || CommandSent())
+    for (int i = 0; i < count; ++i) SetRegShadow(address + i, g_.XferBuf[address + i], 0);
+  return done;
+}
+
+bool TMx_UP::WriteInOwnBank(int address, uint8_t value, bool readBack) {
+  const auto write = [&] {
+    if (readBack) return WriteReg(address, value, 0);
+    if (address < 0 || address >= XferBufSize) return false;
+    g_.XferBuf[address] = value;
+    return WriteRegs(address, 1, 0);
+  };
+  const uint8_t r7f = GetReg(BankRegister, 0);
+  const bool bank1 = address >= 0x180 && address < 0x200;
+  const bool bank0 = address >= 0x80 && address < 0x100 && (r7f & 0x01);
+  if (!bank0 && !bank1) return write();
+  // The bank is switched for this one byte: the shadow keeps r7f.
+  const uint8_t selected = bank1 ? r7f | 0x01 : r7f & 0xFE;
+  g_.XferBuf[BankRegister] = selected;
+  if (!SendRegs(BankRegister, 1, 0)) {
+    if (CommandSent()) UpdateReg(BankRegister, selected, 0);
+    return false;
+  }
+  if (!write()) {
+    UpdateReg(BankRegister, selected, 0);
+    return false;
+  }
+  g_.XferBuf[BankRegister] = r7f;
+  if (SendRegs(BankRegister, 1, 0)) return true;
+  if (!CommandSent()) UpdateReg(BankRegister, selected, 0);
+  return false;
 }
 
 void TMx_UP::RunRefreshChain() {
@@ -70,7 +107,7 @@ bool TMx_UP::TriggerTS() {
   uint16_t a = g_.Fields.TS.Address;
   if (a >= XferBufSize) return false;
   g_.XferBuf[a] = GetReg(a, 0) | 0x01;
-  if (!WriteRegs(a, 1, 0)) return false;
+  if (!SendRegs(a, 1, 0)) return false;
   // More than 50 ms.
   Delay(clock_, 50.0 / 86'400'000.0);
   return true;

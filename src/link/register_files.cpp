@@ -49,29 +49,34 @@ std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line) {
 bool PutRegister(TMx_UP& up, int address, uint8_t value) {
   if (address < 0 || address >= XferBufSize) return false;
   up.G().XferBuf[address] = value;
-  if (!up.WriteRegs(address, 1, 0)) return false;
-  up.SetRegShadow(address, value, 0);
-  return true;
+  return up.WriteRegs(address, 1, 0);
 }
+
+namespace {
+// The chip's cells: registers 0..7Fh, RAM bank 0 at 80h..FFh and bank 1 at 180h..1FFh.
+bool IsChipCell(int address) { return address < 0x100 || (address >= 0x180 && address < 0x200); }
+}  // namespace
 
 std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
   if (!PutRegister(up, 0x7F, up.GetReg(0x7F, 0) & 0xFE) || !PutRegister(up, 0x3E, 0)) return 0;
   for (int i = 0; i < lines.size(); ++i) {
     std::optional<RegisterFileEntry> e = ParseRegisterFileLine(lines[i]);
     if (!e) continue;
-    // Beyond the transfer buffer the value is kept in the shadow only.
-    if (e->Address >= XferBufSize) {
+    // An address that names no chip cell is kept in the shadow only.
+    if (!IsChipCell(e->Address)) {
       up.SetRegShadow(e->Address, e->Value, 0);
       continue;
     }
-    if (!PutRegister(up, e->Address, e->Value)) return i + 1;
+    if (!up.WriteInOwnBank(e->Address, e->Value, false)) return i + 1;
   }
   return std::nullopt;
 }
 
 QString RegisterLoadFailText(int failedLine, const QStringList& lines) {
-  if (failedLine < 1 || failedLine > lines.size()) return QStringLiteral("Load REG Fail: no line reached the chip");
-  return QStringLiteral("Load REG Fail at line %1 \"%2\": it and the lines after it did not reach the chip")
+  if (failedLine < 1 || failedLine > lines.size())
+    return QStringLiteral("Load REG Fail: the board did not answer; no line of the file was sent");
+  return QStringLiteral("Load REG Fail at line %1 \"%2\": its write was not confirmed by the board, "
+                        "and the lines after it were not sent")
       .arg(failedLine)
       .arg(lines[failedLine - 1].trimmed());
 }

@@ -40,17 +40,18 @@ struct RegisterFileEntry {
 // is missing or not a number (blank and comment lines).
 std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line);
 
-// Sends one byte alone (no read-back, no refresh) and, once it went through, stores
-// it in the shadow. False when the packet failed or the address lies beyond the
-// transfer buffer.
+// Sends one byte alone (no read-back, no refresh); once its packet went out the
+// shadow takes it (TMx_UP::WriteRegs). False when the exchange failed or the address
+// lies beyond the transfer buffer.
 bool PutRegister(TMx_UP& up, int address, uint8_t value);
 
 // Load REG into the chip: 7Fh bit 0 cleared, 3Eh := 0, then per register line the
-// value written to the chip, one packet each, without read-back. The shadow takes a
-// value once its packet went through. The first failed write ends the load: its
-// line number (1-based; 0 when 7Fh or 3Eh failed) comes back, nothing when every
-// line reached the chip. Lines naming an address beyond the transfer buffer
-// (0..512) are kept in the shadow only. The caller refreshes the windows.
+// value written to the chip, one packet each, without read-back; a RAM byte of the
+// bank 7Fh does not select goes with its own bank selected and 7Fh put back. The
+// shadow takes a value once its packet went out. The first write that did not come
+// through ends the load: its line number (1-based; 0 when 7Fh or 3Eh failed) comes
+// back, nothing when every line was written. Lines naming no chip cell (100h..17Fh,
+// 200h and above) are kept in the shadow only. The caller refreshes the windows.
 std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines);
 // What the user is told about a load that ended at `failedLine`.
 QString RegisterLoadFailText(int failedLine, const QStringList& lines);

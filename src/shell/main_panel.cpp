@@ -344,6 +344,6 @@ void TMainPanel::LoadVI52R7718Click() {
 
 void TMainPanel::SLEEP1Click() {
   P.G.PacketBuf[5] = 0xA5;
-  P.Mx_UP->WriteRegs(0xFD, 1, 0);
+  P.Mx_UP->SendRegs(0xFD, 1, 0);
 }
 

@@ -196,26 +196,8 @@ void TMx_RAM::CommitCell(int col, int row) {
 }
 
 // Only an address's low byte reaches the chip and register 7Fh bit 0 picks the RAM
-// bank, so a RAM byte is written and read back with its own bank selected (bank 1
-// always, bank 0 when the shadow's 7Fh has bank 1 selected), and 7Fh is put back
-// afterwards. Where the link went before 7Fh was put back, the shadow keeps the bank
-// the chip was left on.
-void TMx_RAM::WriteCell(int a, uint8_t value) {
-  TMx_UP& up = *P.Mx_UP;
-  const uint8_t r7f = up.GetReg(0x7F, 0);
-  const bool bank1 = a >= 0x180 && a < 0x200;
-  const bool bank0 = a >= 0x80 && a < 0x100 && (r7f & 0x01);
-  if (!bank0 && !bank1) {
-    up.WriteReg(a, value, 0);
-    return;
-  }
-  const uint8_t selected = bank1 ? r7f | 0x01 : r7f & 0xFE;
-  P.G.XferBuf[0x7F] = selected;
-  if (!up.WriteRegs(0x7F, 1, 0)) return;
-  up.WriteReg(a, value, 0);
-  P.G.XferBuf[0x7F] = r7f;
-  if (!up.WriteRegs(0x7F, 1, 0)) up.UpdateReg(0x7F, selected, 0);
-}
+// bank, so a RAM byte is written and read back with its own bank selected.
+void TMx_RAM::WriteCell(int a, uint8_t value) { P.Mx_UP->WriteInOwnBank(a, value, true); }
 
 void TMx_RAM::SGDSelectCell(int col, int row) {
   if (!editing_ || (col == 0 && row == 0) || (col == editCol_ && row == editRow_)) return;

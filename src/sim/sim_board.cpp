@@ -132,11 +132,6 @@ void SimBoard::Receive(const Device& dev, const uint8_t* cmd, size_t len) {
       reply_short_ = true;
     }
   }
-  if (reply_short_ && shortReplyBytes == 0) {
-    std::memset(reply_, 0, sizeof reply_);
-    reply_ready_ = true;
-    return;
-  }
   Command(dev, cmd, len);
 }
 

@@ -95,10 +95,9 @@ public:
   int transfersBeforeFault = 0; // ... after this many more have succeeded
   bool silent = false;          // the board stops answering: every read times out
   // Short replies: after repliesBeforeShort more commands answered whole, the next
-  // shortReplies commands are answered with only shortReplyBytes bytes. With 0 the
-  // board drops the command unrun and answers an empty packet; with more, the command
-  // runs and its reply is cut. The driver read reports the count; a HID read of an
-  // empty report fails, a shorter one is padded with zeros, as the HID layer hands it on.
+  // shortReplies commands run and are answered with only shortReplyBytes bytes (0: an
+  // empty packet). The driver read reports the count; a HID read of an empty report
+  // fails, a shorter one is padded with zeros, as the HID layer hands it on.
   int shortReplies = 0;
   int repliesBeforeShort = 0;
   size_t shortReplyBytes = 0;
@@ -199,7 +198,7 @@ public:
 private:
   Device* DeviceOf(Handle h);
   bool Fault();
-  // A command arrived: runs it (unless its reply is to be empty) and readies the reply.
+  // A command arrived: runs it and readies the reply.
   void Receive(const Device& dev, const uint8_t* cmd, size_t len);
   // The bytes of the reply about to be read: all of it, or a short reply's.
   size_t ReplyBytes(size_t asked) const;

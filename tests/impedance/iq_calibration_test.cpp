@@ -146,11 +146,14 @@ TEST(DabitCodes, HexadecimalTextsAndTheirErrors) {
   }
 }
 
-TEST_F(IqCalibration, DacCodesGoHighByteFirstWithoutTouchingTheShadow) {
+// Each code's bytes enter the shadow once their packet went out: the views show what
+// the DACs were given.
+TEST_F(IqCalibration, DacCodesGoHighByteFirstIntoChipAndShadow) {
   up.SetRegShadow(23, 0x12, 0);
   WriteDabitCodes(up, 0x0800, 0x0001);
   EXPECT_EQ(RegisterWrites(), (Writes{{23, 0x08}, {24, 0x00}, {26, 0x00}, {27, 0x01}}));
-  EXPECT_EQ(up.GetReg(23, 0), 0x12);
+  EXPECT_EQ(up.GetReg(23, 0), 0x08);
+  EXPECT_EQ(up.GetReg(27, 0), 0x01);
 }
 
 // DC calibration: lists DC (IN1P = AI4) and DC1 (IN1P = AI5) as the shipped definition has them.

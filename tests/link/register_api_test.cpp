@@ -4,6 +4,7 @@
 #include "link/mx_up.h"
 #include "platform/clock.h"
 #include "sim/sim_board.h"
+#include "support/board_faults.h"
 
 namespace {
 
@@ -48,49 +49,71 @@ TEST_F(RegisterApi, WriteRegStoresTheValueReadBackAndRefreshesInOrder) {
   EXPECT_EQ(refreshed, (std::vector<std::string>{"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"}));
 }
 
-TEST_F(RegisterApi, FailedWriteOrNoLinkLeavesShadowAndWindows) {
+TEST_F(RegisterApi, WriteThatDidNotGoOutLeavesShadowAndWindows) {
   up.SetRegShadow(0x30, 0x12, 0);
   // No device open: the write fails.
   EXPECT_FALSE(up.WriteReg(0x30, 0x55, 0));
   EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
   EXPECT_TRUE(refreshed.empty());
   EXPECT_TRUE(status.isEmpty());  // there was no link to lose
-  // Board unplugged while open, or an empty reply to the write or to its read-back:
-  // the shadow keeps the old value, no window refreshes and status panel 0 shows the
-  // link gone at once, not at the watchdog's next check. Only a read-back that never
-  // came leaves the chip holding the new value unseen.
-  struct Case {
-    const char* what;
-    std::function<void()> fault;
-    uint8_t chip;
-  } cases[] = {{"unplugged", [this] { board.UnplugAll(); }, 0x12},
-               {"empty reply to the write", [this] { board.shortReplies = 1; }, 0x12},
-               {"empty reply to the read-back",
-                [this] {
-                  board.shortReplies = 1;
-                  board.repliesBeforeShort = 1;
-                },
-                0x5A}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    board.devices.clear();
-    board.AddDriverBoard(0);
-    board.chip.Poke(0x30, 0x12);
-    ASSERT_TRUE(Connect());
-    status.clear();
-    c.fault();
-    EXPECT_FALSE(up.WriteReg(0x30, 0x5A, 0));
-    EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
-    EXPECT_EQ(board.chip.Peek(0x30), c.chip);
-    EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
-    EXPECT_TRUE(refreshed.empty());
-    EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
-  }
+  // Board unplugged while open: the packet never leaves, and status panel 0 shows the
+  // link gone at once, not at the watchdog's next check.
+  board.chip.Poke(0x30, 0x12);
+  ASSERT_TRUE(Connect());
+  board.UnplugAll();
+  EXPECT_FALSE(up.WriteReg(0x30, 0x5A, 0));
+  EXPECT_EQ(up.GetReg(0x30, 0), 0x12);
+  EXPECT_EQ(board.chip.Peek(0x30), 0x12);
+  EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+  EXPECT_TRUE(refreshed.empty());
+  EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
   // Link kind other than 5: nothing at all.
   g.Channels[0].LinkKind = 0;
   board.ClearLog();
   EXPECT_FALSE(up.WriteReg(0x30, 0x55, 0));
   EXPECT_TRUE(board.log.empty());
+}
+
+// Once the write's packet went out the chip holds the value: when the write's reply or
+// its read-back's is lost (failed, empty, or the board pulled out after it), the shadow
+// takes the value written and the windows refresh; the call says it did not complete
+// and status panel 0 shows the link gone.
+TEST_F(RegisterApi, WriteThatWentOutIsInTheShadowWhateverBecameOfItsReply) {
+  for (int k : {1, 2})
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << (k == 1 ? "the write's " : "the read-back's ") << FaultName(fault));
+      ClearFaults(board);
+      board.chip.Poke(0x30, 0x12);
+      up.SetRegShadow(0x30, 0x12, 0);
+      ASSERT_TRUE(Connect());
+      refreshed.clear();
+      status.clear();
+      FaultReplyOf(board, k, fault);
+      EXPECT_FALSE(up.WriteReg(0x30, 0x5A, 0));
+      EXPECT_EQ(board.chip.Peek(0x30), 0x5A);
+      EXPECT_EQ(up.GetReg(0x30, 0), 0x5A);
+      EXPECT_EQ(refreshed.size(), 8u);
+      EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+      EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
+    }
+}
+
+// WriteRegs is the register API's packet write: its bytes enter the shadow once the
+// packet went out, a packet that never left changes nothing; no window refreshes.
+TEST_F(RegisterApi, PacketWriteStoresWhatWentOut) {
+  ASSERT_TRUE(Connect());
+  const uint8_t bytes[3] = {0x11, 0x22, 0x33};
+  std::copy(bytes, bytes + 3, g.XferBuf + 0x3C);
+  FaultReplyOf(board, 1, ReplyFault::Failed);
+  EXPECT_FALSE(up.WriteRegs(0x3C, 3, 0));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(board.chip.Peek(0x3C + i), bytes[i]);
+    EXPECT_EQ(up.GetReg(0x3C + i, 0), bytes[i]);
+  }
+  g.XferBuf[0x3C] = 0x77;
+  EXPECT_FALSE(up.WriteRegs(0x3C, 1, 0));  // the link is closed: nothing leaves
+  EXPECT_EQ(up.GetReg(0x3C, 0), 0x11);
+  EXPECT_TRUE(refreshed.empty());
 }
 
 TEST_F(RegisterApi, ShadowBounds) {

@@ -142,7 +142,7 @@ TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
   ASSERT_TRUE(Open());
   g.IdleTicks = 50;
   board.failTransfers = 1;
-  EXPECT_FALSE(cmd.WriteRegs(0x10, 1, 0));
+  EXPECT_FALSE(cmd.SendRegs(0x10, 1, 0));
   EXPECT_EQ(d.Opened, 0);
   EXPECT_EQ(d.Handle, InvalidHandle);
   EXPECT_EQ(board.openHandles(), 0);
@@ -167,7 +167,7 @@ TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
   uint8_t s1 = 0, s2 = 0, s3 = 0;
   uint16_t w = 0;
   const std::vector<Case> cases = {
-      {"WriteRegs", 1, [&] { return cmd.WriteRegs(0x20, 1, 0); }},
+      {"SendRegs", 1, [&] { return cmd.SendRegs(0x20, 1, 0); }},
       {"ReadRegs of 4", 5, [&] { return cmd.ReadRegs(0x20, 4, 0); }},
       {"ReadTS", 3, [&] { return cmd.ReadTS(); }},
       {"StopStream", 1, [&] { return cmd.StopStream(); }},
@@ -212,7 +212,7 @@ TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
   // A closed device or a scan's rejected candidate was no open link: nobody is told.
   lost = 0;
   t.CloseDevice(d);
-  EXPECT_FALSE(cmd.WriteRegs(0x20, 1, 0));
+  EXPECT_FALSE(cmd.SendRegs(0x20, 1, 0));
   board.devices[0].boardKindWord = 0x1234;
   EXPECT_FALSE(Open());
   EXPECT_EQ(lost, 0);
@@ -271,7 +271,7 @@ TEST_F(Link, RegisterTransfersBytesAndStaleBytes) {
   g.PacketBuf[5] = 0x55;
   g.PacketBuf[6] = 0x66;
   g.XferBuf[0x3C] = 0xA7;
-  ASSERT_TRUE(cmd.WriteRegs(0x3C, 1, 0));
+  ASSERT_TRUE(cmd.SendRegs(0x3C, 1, 0));
   EXPECT_EQ(board.Sent()[0], (Bytes{0xC4, 0x00, 0xA0, 0x3C, 0x01, 0x55, 0x66, 0xA7}));
   EXPECT_EQ(board.chip.Peek(0x3C), 0xA7);
 
@@ -291,14 +291,14 @@ TEST_F(Link, RegisterTransfersBytesAndStaleBytes) {
 TEST_F(Link, OversizedCommandsAreRefusedWithoutSending) {
   ASSERT_TRUE(Open());
   board.ClearLog();
-  EXPECT_FALSE(cmd.WriteRegs(0, 58, 0));
+  EXPECT_FALSE(cmd.SendRegs(0, 58, 0));
   EXPECT_FALSE(cmd.ReadRegs(0, 64, 0));
-  EXPECT_FALSE(cmd.WriteRegs(510, 4, 0));
+  EXPECT_FALSE(cmd.SendRegs(510, 4, 0));
   EXPECT_FALSE(cmd.ReadRegs(-1, 1, 0));
   EXPECT_FALSE(cmd.ReadAuxMem(500, 0));
   EXPECT_TRUE(board.log.empty());
   EXPECT_EQ(d.Opened, 1);
-  EXPECT_TRUE(cmd.WriteRegs(0, 57, 0));
+  EXPECT_TRUE(cmd.SendRegs(0, 57, 0));
   EXPECT_TRUE(cmd.ReadRegs(0, 63, 0));
 }
 
@@ -380,7 +380,7 @@ TEST_F(Link, LinkKindGatesOnlyTheNamedCommands) {
   ASSERT_TRUE(Open());
   g.Channels[0].LinkKind = 2;
   board.ClearLog();
-  EXPECT_FALSE(cmd.WriteRegs(1, 1, 0));
+  EXPECT_FALSE(cmd.SendRegs(1, 1, 0));
   EXPECT_FALSE(cmd.ReadRegs(1, 1, 0));
   EXPECT_FALSE(cmd.WriteAuxMem(0, 4, 0));
   EXPECT_FALSE(cmd.ReadAuxMem(0, 0));

@@ -7,6 +7,7 @@
 #include "block_panels/wave_files.h"
 #include "block_panels/wave_memory.h"
 #include "shell/setup_dialog.h"
+#include "support/board_faults.h"
 #include "wave_fixture.h"
 
 namespace {
@@ -130,38 +131,46 @@ TEST_F(WaveFiles, DacRamLoaderResamplesToTheCurrentDgrp) {
 }
 
 // "Generator", the DAC.ram loader and the register list loader each stop at the
-// first packet that gets an empty reply, tell the user, and leave the shadow as the
-// chip holds it.
+// first packet the board does not confirm, tell the user, and leave the shadow as the
+// chip holds it: a packet that went out is in the chip, whatever became of its reply.
 TEST_F(WaveFiles, EachWriterStopsAtTheFirstFailedPacketAndSaysSo) {
   StartWave();
   WriteFile("Config/DAC.ram", RamArrayText(Table([](int k) { return static_cast<uint16_t>(0x0100 * k + 7); })));
   WriteFile("Config/Reg.reg", "00EH 03FH\r\n03EH 041H\r\n00DH 0CH\r\n");
+  const QString regFail = "Load REG Fail at line %1 \"%2\": its write was not confirmed by the board, and the lines "
+                          "after it were not sent";
   struct Case {
     const char* what;
     std::function<void()> run;
-    int packet;  // the one answered with an empty reply
+    int packet;  // the one whose reply is lost (1-based)
     QString message;
   };
   const std::vector<Case> cases = {
-      {"Generator", [this] { GenControl<QPushButton>("Button1")->click(); }, 77, kWaveRamWriteFail},
-      {"DAC.ram", [this] { gen->LoadDACRam(); }, 200, kWaveRamWriteFail},
-      {"Reg.reg", [this] { gen->LoadRegFile(); }, 3,
-       "Load REG Fail at line 2 \"03EH 041H\": it and the lines after it did not reach the chip"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetRegister(13, 0x0D);
-    SetRegister(127, 0x00);
-    Connect();
-    sim.dialogs.messages.clear();
-    sim.board.repliesBeforeShort = c.packet;
-    sim.board.shortReplies = 1;
-    c.run();
-    EXPECT_EQ(Messages(), QStringList{c.message});
-    EXPECT_EQ(Sent().size(), c.packet + 1u);
-    EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
-    for (int a = 0; a < 0x100; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
-    for (int a = 0x180; a < 0x200; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
-  }
+      {"Generator", [this] { GenControl<QPushButton>("Button1")->click(); }, 1, kWaveRamWriteFail},
+      {"Generator", [this] { GenControl<QPushButton>("Button1")->click(); }, 78, kWaveRamWriteFail},
+      {"Generator", [this] { GenControl<QPushButton>("Button1")->click(); }, 200, kWaveRamWriteFail},
+      {"DAC.ram", [this] { gen->LoadDACRam(); }, 2, kWaveRamWriteFail},
+      {"DAC.ram", [this] { gen->LoadDACRam(); }, 201, kWaveRamWriteFail},
+      {"DAC.ram", [this] { gen->LoadDACRam(); }, 261, kWaveRamWriteFail},
+      {"Reg.reg", [this] { gen->LoadRegFile(); }, 3, regFail.arg(1).arg("00EH 03FH")},
+      {"Reg.reg", [this] { gen->LoadRegFile(); }, 4, regFail.arg(2).arg("03EH 041H")},
+      {"Reg.reg", [this] { gen->LoadRegFile(); }, 5, regFail.arg(3).arg("00DH 0CH")}};
+  for (const Case& c : cases)
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << c.what << ", packet " << c.packet << ", " << FaultName(fault));
+      SetRegister(13, 0x0D);
+      SetRegister(127, 0x00);
+      ClearFaults(sim.board);
+      Connect();
+      ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
+      sim.dialogs.messages.clear();
+      FaultReplyOf(sim.board, c.packet, fault);
+      c.run();
+      EXPECT_EQ(Messages(), QStringList{c.message});
+      EXPECT_EQ(Sent().size(), c.packet + 0u);
+      EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
+      EXPECT_EQ(ShadowAgainstChip(prog->G.Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+    }
 }
 
 TEST_F(WaveFiles, DacRamLoaderRoundsExactHalvesToEven) {

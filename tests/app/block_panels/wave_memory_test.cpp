@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "block_panels/wave_memory.h"
+#include "shell/main_panel.h"
+#include "support/board_faults.h"
 #include "wave_fixture.h"
 
 namespace {
@@ -70,43 +72,50 @@ TEST_F(WaveMemory, StoppedGeneratorIsNotStoppedAgain) {
   EXPECT_TRUE(IsPut(sent[259], 0x0D, 0x0D));
 }
 
-// The first packet that fails ends the write: nothing after it is sent, the memory
-// view is still refreshed, and the shadow holds exactly what reached the chip (the
-// generator left stopped and page 1 selected where the write ended there).
+// The first packet that does not come through ends the write: nothing after it is
+// sent, the memory view is still refreshed, and the shadow holds exactly what the chip
+// was written with. A packet that went out is in the chip whatever became of its reply
+// (failed, empty, the board pulled out after it); one that never left is not.
 TEST_F(WaveMemory, FirstFailedPacketEndsTheWriteWithTheShadowAsTheChip) {
-  struct Case {
-    const char* what;
-    int packet;      // the packet that fails (0-based)
-    bool emptyReply; // else its command never leaves
-    uint8_t r13, r127;
-  } cases[] = {{"link gone at the first packet", 0, false, 0x01, 0x00},
-               {"empty reply on page 0", 40, true, 0x00, 0x00},
-               {"empty reply on page 1", 150, true, 0x00, 0x01},
-               {"empty reply to the run bits", 260, true, 0x00, 0x00}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SetRegister(13, 0x01);
-    SetRegister(127, 0x00);
-    for (int a : {0x80, 0x180})
-      for (int i = 0; i < 0x80; ++i) SetRegister(a + i, 0xEE);
-    Connect();
-    if (c.emptyReply) {
-      sim.board.repliesBeforeShort = c.packet;
-      sim.board.shortReplies = 1;
-    } else {
-      sim.board.transfersBeforeFault = 2 * c.packet;
-      sim.board.failTransfers = 1;
+  // Packets (1-based): 1 stops the generator, 2 selects page 0, 3..130 page 0's bytes,
+  // 131 page 1, 132..259 its bytes, 260 page 0 again, 261 the run bits.
+  for (int packet : {1, 2, 41, 131, 150, 260, 261}) {
+    auto run = [&](const std::function<void()>& arm, bool wentOut) {
+      SetRegister(13, 0x01);
+      SetRegister(127, 0x00);
+      for (int a : {0x80, 0x180})
+        for (int i = 0; i < 0x80; ++i) SetRegister(a + i, 0xEE);
+      ClearFaults(sim.board);
+      Connect();
+      ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
+      arm();
+      int refreshes = 0;
+      EXPECT_FALSE(WaveRamWrite(Up(), Ramp(), 0x11, [&] { ++refreshes; }));
+      EXPECT_EQ(refreshes, 1);
+      EXPECT_EQ(Sent().size(), wentOut ? packet + 0u : packet - 1u);
+      EXPECT_EQ(ShadowAgainstChip(prog->G.Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+      EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    };
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << "packet " << packet << ", " << FaultName(fault));
+      run([&] { FaultReplyOf(sim.board, packet, fault); }, true);
     }
-    int refreshes = 0;
-    EXPECT_FALSE(WaveRamWrite(Up(), Ramp(), 0x11, [&] { ++refreshes; }));
-    EXPECT_EQ(refreshes, 1);
-    EXPECT_EQ(Sent().size(), c.emptyReply ? c.packet + 1u : c.packet + 0u);
-    EXPECT_EQ(Shadow(13), c.r13);
-    EXPECT_EQ(Shadow(127), c.r127);
-    for (int a : {0x0D, 0x7F}) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
-    for (int a : {0x80, 0x180})
-      for (int i = 0; i < 0x80; ++i) EXPECT_EQ(Shadow(a + i), sim.board.chip.Peek(a + i)) << a + i;
+    SCOPED_TRACE(testing::Message() << "packet " << packet << " never left");
+    run(
+        [&] {
+          sim.board.transfersBeforeFault = 2 * (packet - 1);
+          sim.board.failTransfers = 1;
+        },
+        false);
   }
+  // The write ended on page 1's bytes: the shadow says page 1, as the chip was left.
+  SetRegister(127, 0x00);
+  ClearFaults(sim.board);
+  Connect();
+  FaultReplyOf(sim.board, 150, ReplyFault::Failed);
+  WaveRamWrite(Up(), Ramp(), 0x11, {});
+  EXPECT_EQ(Shadow(127), 0x01);
+  EXPECT_EQ(Shadow(13), 0x00);
 }
 
 }  // namespace

@@ -287,8 +287,9 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
   EXPECT_DOUBLE_EQ(S().Gain, 2.0);
   using W = std::vector<std::pair<int, int>>;
   EXPECT_EQ(Writes(), (W{{0x20, 0x01}, {0x21, 0x02}, {0x22, 0x03}, {0x23, 0x04}, {0x24, 0x05}, {0x25, 0x06}}));
-  // The table's writes leave the shadow as it was.
-  EXPECT_EQ(prog->Mx_UP->GetReg(0x21, 0), 0);
+  // The table's writes are in the shadow, as in the chip.
+  EXPECT_EQ(prog->Mx_UP->GetReg(0x21, 0), 0x02);
+  EXPECT_EQ(sim.board.chip.Peek(0x21), 0x02);
 
   FourSamplesAChannel(2);
   sim.board.ClearLog();

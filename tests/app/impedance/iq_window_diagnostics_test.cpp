@@ -62,7 +62,9 @@ TEST_F(IQDiagnostics, PhaseButtonsSelectTheirPhaseAndShowTheReading) {
     w->PADCn[c.phase]->click();
     EXPECT_EQ(PhaseWrites(), c.writes) << int(c.d) << " " << c.phase;
     EXPECT_EQ(Text(c.field), c.text);
-    EXPECT_EQ(prog->Mx_UP->GetReg(0x0D, 0), c.d);  // the writes leave the shadow
+    // The shadow holds what the chip was last given.
+    EXPECT_EQ(prog->Mx_UP->GetReg(0x0D, 0), c.writes[c.writes.size() - 2].second);
+    EXPECT_EQ(prog->Mx_UP->GetReg(0x0C, 0), 0x41);
   }
   EXPECT_TRUE(Messages().isEmpty());
   // "ADC": one read of the output, shown when its status is FAh.

@@ -14,6 +14,8 @@
 #include "shell/memory_view.h"
 #include "app/support/keypad_driver.h"
 #include "app/support/view_fixture.h"
+#include "common/number_text.h"
+#include "support/board_faults.h"
 
 namespace {
 
@@ -213,22 +215,25 @@ TEST_F(MemoryView, BankZeroEditsWithBankOneSelectedReachBankZero) {
     EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x01);
   }
 
-  // The link lost after bank 0 was selected (the edit's write, or 7Fh's put-back):
-  // the shadow's 7Fh says bank 0, as the chip was left.
-  for (int exchange : {1, 3}) {
-    SCOPED_TRACE(exchange);
-    Connect();
-    prog->Mx_UP->WriteReg(0x7F, 0x01, 0);
-    sim.board.ClearLog();
-    sim.board.repliesBeforeShort = exchange;
-    sim.board.shortReplies = 1;
-    ram->SGD->setCurrentCell(Row(0x86), Col(0x86));
-    GridType(ram->SGD, "\r");
-    EXPECT_EQ(sim.board.chip.Peek(0x7F), 0x00);
-    EXPECT_EQ(Shadow(0x7F), 0x00);
-    EXPECT_EQ(Shadow(0x86), sim.board.chip.Peek(0x86));
-    EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
-  }
+  // The link lost part-way, at each of the edit's four exchanges (7Fh to bank 0, the
+  // byte, its read-back, 7Fh put back) and in each way: the shadow holds what the chip
+  // was left with, 7Fh's bank included, and the user sees the link gone.
+  for (int exchange = 1; exchange <= 4; ++exchange)
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << "exchange " << exchange << ", " << FaultName(fault));
+      ClearFaults(sim.board);
+      Connect();
+      prog->Mx_UP->WriteReg(0x7F, 0x01, 0);
+      ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
+      FaultReplyOf(sim.board, exchange, fault);
+      ram->SGD->setCurrentCell(Row(0x86), Col(0x86));
+      TypeIntoKeypad(*prog->MxPopSelHex, [&] { GridDoubleClick(ram->SGD, Col(0x86), Row(0x86)); },
+                     exchange % 2 ? "3c" : "c3");
+      EXPECT_EQ(ShadowAgainstChip(prog->G.Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+      EXPECT_EQ(sim.board.chip.Peek(0x86), exchange == 1 ? Shadow(0x86) : (exchange % 2 ? 0x3C : 0xC3));
+      EXPECT_EQ(Text(0x86), IntToHexW(Shadow(0x86), 2));
+      EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+    }
 }
 
 TEST_F(MemoryView, MemoryViewFileRoundTrip) {

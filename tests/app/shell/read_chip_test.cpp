@@ -6,6 +6,8 @@
 #include "shell/memory_view.h"
 #include "shell/register_view.h"
 #include "app/support/view_fixture.h"
+#include "common/number_text.h"
+#include "support/board_faults.h"
 
 namespace {
 
@@ -225,42 +227,80 @@ TEST_F(RegisterFiles, LoadRegWritesEachLineWithoutReadBack) {
   EXPECT_TRUE(Sent().empty());
 }
 
-// Load REG stops at the first write that did not reach the chip and names its line;
-// the shadow holds only what was written, so it agrees with the chip.
-TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineThatDidNotReachTheChip) {
+// Load REG stops at the first write the board did not confirm and names its line. A
+// write whose packet went out is in the chip, so the shadow takes it: whatever became
+// of its reply (failed, empty, the board pulled out after it), shadow and chip agree.
+TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineTheBoardDidNotConfirm) {
+  Define("#REGBYTE\n20H R20 0FFH\n");
+  for (int a : {0x20, 0x3E, 0x7F}) Shadow(a) = 0xEE;
   WriteFile("in.reg", "020H 011H\r\n021H 022H\r\n; comment\r\n023H 033H\r\n024H 044H\r\n");
-  const int addresses[] = {0x20, 0x21, 0x23, 0x24, 0x3E, 0x7F};
-  auto reset = [&] {
-    for (int a : addresses) {
-      Shadow(a) = 0x5C;
-      sim.board.chip.Poke(a, 0x5C);
-    }
-    sim.dialogs.messages.clear();
-    sim.dialogs.openAnswers << Path("in.reg");
-  };
   // Never connected: nothing is sent, nothing stored.
-  reset();
+  sim.dialogs.openAnswers << Path("in.reg");
   Click("LoadREG");
   EXPECT_TRUE(Sent().empty());
-  for (int a : addresses) EXPECT_EQ(Shadow(a), 0x5C) << a;
+  for (int a : {0x20, 0x3E, 0x7F}) EXPECT_EQ(Shadow(a), 0xEE) << a;
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
-  EXPECT_EQ(sim.dialogs.messages[0].text, "Load REG Fail: no line reached the chip");
+  EXPECT_EQ(sim.dialogs.messages[0].text, "Load REG Fail: the board did not answer; no line of the file was sent");
 
-  // An empty reply to the write of line 4 (exchanges: 7Fh, 3Eh, lines 1, 2, 4, 5).
-  reset();
+  // Exchanges: 7Fh, 3Eh, then lines 1, 2, 4, 5.
+  const struct {
+    int exchange;
+    const char* message;
+  } cases[] = {{1, "Load REG Fail: the board did not answer; no line of the file was sent"},
+               {3, "Load REG Fail at line 1 \"020H 011H\": its write was not confirmed by the board, and the "
+                   "lines after it were not sent"},
+               {5, "Load REG Fail at line 4 \"023H 033H\": its write was not confirmed by the board, and the "
+                   "lines after it were not sent"},
+               {6, "Load REG Fail at line 5 \"024H 044H\": its write was not confirmed by the board, and the "
+                   "lines after it were not sent"}};
+  for (const auto& c : cases)
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << ", " << FaultName(fault));
+      ClearFaults(sim.board);
+      Connect();
+      for (int a : {0x20, 0x21, 0x23, 0x24}) Shadow(a) = 0x5C;
+      ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);
+      sim.dialogs.messages.clear();
+      sim.dialogs.openAnswers << Path("in.reg");
+      FaultReplyOf(sim.board, c.exchange, fault);
+      Click("LoadREG");
+      EXPECT_EQ(Sent().size(), static_cast<size_t>(c.exchange));
+      ASSERT_EQ(sim.dialogs.messages.size(), 1);
+      EXPECT_EQ(sim.dialogs.messages[0].text, c.message);
+      EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+      EXPECT_EQ(ShadowAgainstChip(G().Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+      // The views show the shadow: the line whose reply was lost is in, the next is not.
+      EXPECT_EQ(Shadow(0x20), c.exchange >= 3 ? 0x11 : 0x5C);
+      EXPECT_EQ(Shadow(0x24), c.exchange >= 6 ? 0x44 : 0x5C);
+      EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), IntToHexW(Shadow(0x20), 2));
+    }
+}
+
+// A line for a RAM byte goes to the bank it names, as the memory view writes it: with
+// its bank selected in 7Fh and 7Fh put back. Addresses that name no chip cell are kept
+// in the shadow only.
+TEST_F(RegisterFiles, LoadRegWritesRamLinesToTheirOwnBank) {
+  Define("#REG0\n00H 7FH\n#RAMBANK0\n80H 0FFH\n#RAMBANK1\n180H 1FFH\n");
   Connect();
-  sim.board.repliesBeforeShort = 4;
-  sim.board.shortReplies = 1;
+  Shadow(0x7F) = 0x00;
+  sim.board.chip.Poke(0x7F, 0x00);
+  WriteFile("in.reg", "085H 0A1H\r\n185H 0B2H\r\n07FH 001H\r\n086H 0C3H\r\n186H 0D4H\r\n105H 0E5H\r\n"
+                      "200H 0F6H\r\n3FFH 007H\r\n");
+  sim.dialogs.openAnswers << Path("in.reg");
   Click("LoadREG");
-  EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 5C", "W 3E 00", "W 20 11", "W 21 22", "W 23 33"}));
-  ASSERT_EQ(sim.dialogs.messages.size(), 1);
-  EXPECT_EQ(sim.dialogs.messages[0].text,
-            "Load REG Fail at line 4 \"023H 033H\": it and the lines after it did not reach the chip");
-  EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
-  EXPECT_EQ(Shadow(0x20), 0x11);
-  EXPECT_EQ(Shadow(0x23), 0x5C);
-  EXPECT_EQ(Shadow(0x3E), 0x00);
-  for (int a : addresses) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+  EXPECT_EQ(SentText(), (std::vector<std::string>{"W 7F 00", "W 3E 00", "W 85 A1", "W 7F 01", "W 85 B2", "W 7F 00",
+                                                  "W 7F 01", "W 7F 00", "W 86 C3", "W 7F 01", "W 7F 01", "W 86 D4",
+                                                  "W 7F 01"}));
+  EXPECT_TRUE(sim.dialogs.messages.isEmpty());
+  for (auto [a, v] : {std::pair{0x85, 0xA1}, {0x185, 0xB2}, {0x86, 0xC3}, {0x186, 0xD4}, {0x7F, 0x01}}) {
+    EXPECT_EQ(sim.board.chip.Peek(a), v) << a;
+    EXPECT_EQ(Shadow(a), v) << a;
+  }
+  EXPECT_EQ(sim.board.chip.Peek(0x05), 0x00);  // 105h and 205h did not land on 05h
+  EXPECT_EQ(sim.board.chip.Peek(0x00), 0x00);  // nor 200h on 00h
+  EXPECT_EQ(Shadow(0x105), 0xE5);
+  EXPECT_EQ(Shadow(0x200), 0xF6);
+  EXPECT_EQ(Shadow(0x3FF), 0x07);
 }
 
 }  // namespace

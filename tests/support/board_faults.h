@@ -1,0 +1,80 @@
+#pragma once
+// What real boards do to a job part-way: the reply of one command fails, comes empty,
+// or the board is pulled out once the command ran. In each case the command reached
+// the board and ran; only its answer is lost.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/sim_board.h"
+
+enum class ReplyFault { Failed, Empty, Unplugged };
+
+inline const char* FaultName(ReplyFault f) {
+  switch (f) {
+    case ReplyFault::Failed: return "reply failed";
+    case ReplyFault::Empty: return "reply empty";
+    case ReplyFault::Unplugged: return "unplugged after it";
+  }
+  return "";
+}
+
+inline constexpr ReplyFault AllReplyFaults[] = {ReplyFault::Failed, ReplyFault::Empty, ReplyFault::Unplugged};
+
+// Arms `board` so that the k-th command from now (1-based) runs and its answer is
+// lost as `fault` says. Every command is one transfer out and one in.
+inline void FaultReplyOf(SimBoard& board, int k, ReplyFault fault) {
+  switch (fault) {
+    case ReplyFault::Failed:
+      board.failTransfers = 1;
+      board.transfersBeforeFault = 2 * k - 1;
+      break;
+    case ReplyFault::Empty:
+      board.shortReplies = 1;
+      board.repliesBeforeShort = k - 1;
+      board.shortReplyBytes = 0;
+      break;
+    case ReplyFault::Unplugged: {
+      auto before = board.afterCommand;
+      auto left = std::make_shared<int>(k);
+      board.afterCommand = [&board, before, left](const std::vector<uint8_t>& cmd) {
+        if (before) before(cmd);
+        if (*left > 0 && --*left == 0) board.UnplugAll();
+      };
+      break;
+    }
+  }
+}
+
+// Puts the board back as it was before a fault: plugged, answering every command whole.
+inline void ClearFaults(SimBoard& board) {
+  board.failTransfers = board.transfersBeforeFault = 0;
+  board.shortReplies = board.repliesBeforeShort = 0;
+  board.shortReplyBytes = 0;
+  for (auto& d : board.devices) d.plugged = true;
+}
+
+// Gives the simulated chip the shadow's values, so that a job's effect on the two can
+// be compared from there.
+inline void ChipFromShadow(SimChip& chip, const uint8_t* shadow) {
+  for (int a = 0; a < 0x100; ++a) chip.Poke(a, shadow[a]);
+  for (int a = 0x180; a < 0x200; ++a) chip.Poke(a, shadow[a]);
+}
+
+// The chip's addresses (registers 0..7Fh, RAM banks 80h..FFh and 180h..1FFh) where the
+// shadow differs from the simulated chip, as "address: shadow/chip" texts.
+inline std::vector<std::string> ShadowAgainstChip(const uint8_t* shadow, const SimChip& chip) {
+  std::vector<std::string> out;
+  auto check = [&](int a) {
+    if (shadow[a] != chip.Peek(a)) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%03Xh: %02X/%02X", a, shadow[a], chip.Peek(a));
+      out.emplace_back(text);
+    }
+  };
+  for (int a = 0; a < 0x100; ++a) check(a);
+  for (int a = 0x180; a < 0x200; ++a) check(a);
+  return out;
+}
