@@ -13,6 +13,14 @@ bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen, int need) {
   return sent_ && t_.ReceivePacket(d, static_cast<uint8_t>(readLen), static_cast<uint8_t>(need));
 }
 
+bool BoardCommands::WriteRegs(int address, int count, int channel) {
+  const bool done = SendRegs(address, count, channel);
+  if (done || sent_)
+    for (int a = address; a < address + count; ++a)
+      if (a >= 0 && a < RegShadowSize) g_.Channels[0].RegShadow[a] = g_.XferBuf[a];
+  return done;
+}
+
 bool BoardCommands::SendRegs(int address, int count, int channel) {
   sent_ = false;
   return LinkUp(channel) && WriteTo(ChipBus, address, count);
@@ -84,12 +92,13 @@ bool BoardCommands::StartStream(uint8_t mode) {
   p[4] = ts < XferBufSize ? g_.XferBuf[ts] : 0;
   if (!Exchange(Dev0(), 5, 64)) return false;
   bool ok = Status();
-  // Whatever the status: the IRQEN register gets bits 4 and 2 set; the shadow is not
-  // updated. Without an IRQEN field there is no such register, and register 0 is left alone.
+  // Whatever the status: the IRQEN register gets bits 4 and 2 set, and the shadow
+  // takes them once the packet went out. Without an IRQEN field there is no such
+  // register, and register 0 is left alone.
   if (g_.Fields.IRQEN.Defined && irqen < XferBufSize) {
     uint8_t v = irqen < RegShadowSize ? g_.Channels[0].RegShadow[irqen] : 0;
     g_.XferBuf[irqen] = v | 0x14;
-    SendRegs(irqen, 1, 0);
+    WriteRegs(irqen, 1, 0);
   }
   return ok;
 }

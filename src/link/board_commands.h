@@ -17,9 +17,13 @@ class BoardCommands {
 public:
   BoardCommands(Globals& g, UsbTransport& t, Clock& clock) : g_(g), t_(t), clock_(clock) {}
 
-  // Sends `count` bytes of XferBuf from `address` to the chip in one packet; the
-  // shadow is not touched. The register API's WriteRegs stores what went out; this
-  // one is for command bits the chip clears by itself (conversion starts).
+  // Sends `count` bytes of XferBuf from `address` in one packet, without read-back
+  // or refresh; once the packet went out (its outgoing transfer completed) the chip
+  // holds them, so the shadow of channel 0 takes them, even when the reply was lost.
+  // A packet that did not go out changes nothing. True when the exchange came through.
+  bool WriteRegs(int address, int count, int channel);
+  // The same packet with the shadow untouched: for command bits the chip clears by
+  // itself (conversion starts).
   bool SendRegs(int address, int count, int channel);
   bool ReadRegs(int address, int count, int channel);
   // Whether the last command's packet went out (its outgoing transfer completed),

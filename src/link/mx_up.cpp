@@ -52,13 +52,6 @@ bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
   return readBack;
 }
 
-bool TMx_UP::WriteRegs(int address, int count, int channel) {
-  const bool done = SendRegs(address, count, channel);
-  if (done || CommandSent())
-    for (int i = 0; i < count; ++i) SetRegShadow(address + i, g_.XferBuf[address + i], 0);
-  return done;
-}
-
 bool TMx_UP::WriteInOwnBank(int address, uint8_t value, bool readBack) {
   const auto write = [&] {
     if (readBack) return WriteReg(address, value, 0);

@@ -31,10 +31,6 @@ public:
   // did not go out changes nothing. True when the write and read-back both came
   // through.
   bool WriteReg(int address, uint8_t value, int channel);
-  // Sends `count` bytes of XferBuf from `address` in one packet, without read-back
-  // or refresh; once the packet went out the shadow takes its bytes, even when the
-  // reply was lost. True when the exchange came through.
-  bool WriteRegs(int address, int count, int channel);
   // Writes a RAM byte (80h..FFh bank 0, 180h..1FFh bank 1) with its own bank
   // selected in 7Fh, since only the low byte of an address travels, and puts 7Fh
   // back; other addresses are written as they are. With `readBack` the byte goes

@@ -412,7 +412,9 @@ TEST_F(Link, StreamStartRewritesIrqenFromTheShadow) {
   EXPECT_EQ(sent[0], (Bytes{0xC4, 0x02, 0x03, 0x01, 0x80}));
   EXPECT_EQ(sent[1][3], 0x21);
   EXPECT_EQ(sent[1][7], 0x54);
-  EXPECT_EQ(g.Channels[0].RegShadow[0x21], 0x40);
+  // The chip now holds the enables: so does the shadow.
+  EXPECT_EQ(g.Channels[0].RegShadow[0x21], 0x54);
+  EXPECT_EQ(board.chip.Peek(0x21), 0x54);
   // A bad status still rewrites IRQEN, and the result tells the status.
   board.statusByte = 0x00;
   board.ClearLog();
