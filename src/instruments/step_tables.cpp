@@ -177,6 +177,15 @@ QStringList RegisterTableLines(const TextGrid& g, int regCols, int modes) {
   return lines;
 }
 
+int DelaySecondsOf(const QString& cell) { return std::max(LeadingDecimal(cell), 0); }
+
+QStringList DelayTableLines(const TextGrid& g, int modes) {
+  QStringList lines;
+  for (int r = 1; r <= modes; ++r)
+    lines << QString::number(DelaySecondsOf(g.Cell(DelayColumn, r))).rightJustified(6, ' ');
+  return lines;
+}
+
 QStringList ColumnTableLines(const TextGrid& g, int col, int modes) {
   QStringList lines;
   for (int r = 1; r <= modes; ++r) lines << g.Cell(col, r).rightJustified(6, ' ');

@@ -101,7 +101,13 @@ void LoadCommandTable(const QStringList& lines, TextGrid& g, int modes, CommandK
 // "Register.txt": line 0 the addresses, then one line per mode 1..modes; ten fields of
 // 4 characters, columns beyond `regCols` blank.
 QStringList RegisterTableLines(const TextGrid& g, int regCols, int modes);
-// "Delay.txt" / "ACM.txt": a column's cells of rows 1..modes right-aligned in 6.
+// The wait in whole seconds a run takes for a "Delay" cell: its leading decimal
+// reading ("1.5" waits 1), a negative one waiting none.
+int DelaySecondsOf(const QString& cell);
+// "Delay.txt": for rows 1..modes the wait a run takes for the "Delay" cell, right-aligned
+// in 6, so that loading the file gives back the same wait.
+QStringList DelayTableLines(const TextGrid& g, int modes);
+// "ACM.txt": a column's cells of rows 1..modes right-aligned in 6.
 QStringList ColumnTableLines(const TextGrid& g, int col, int modes);
 // The ten 4-character fields of a "Register.txt" line, each reduced to its hex digits.
 QStringList RegisterLineFields(const QString& line);

@@ -83,7 +83,7 @@ bool StepMeasurement::Pass(const StepInputs& in, const MeasureOptions& opt, Temp
   if (ports_.FlukePort.Connected || ports_.PowerPort.Connected) DelayMs(clock_, SettlingMs);
 
   host_.PrepareCapture();
-  const int delay = LeadingDecimal(in.Registers->Cell(DelayColumn, m));
+  const int delay = DelaySecondsOf(in.Registers->Cell(DelayColumn, m));
   Wait(delay);
   if (host_.IsRunning()) Wait(delay);
 

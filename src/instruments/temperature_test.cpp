@@ -253,7 +253,7 @@ void TTMP::SaveReg() {
   ModeCount = ModesInUse(g, n);
   const QString dir = P.G.AppDir;
   WriteTextLines(dir + "Register.txt", RegisterTableLines(g, RegColCount, ModeCount));
-  WriteTextLines(dir + "Delay.txt", ColumnTableLines(g, DelayColumn, ModeCount));
+  WriteTextLines(dir + "Delay.txt", DelayTableLines(g, ModeCount));
   WriteTextLines(dir + "ACM.txt", ColumnTableLines(g, AcmColumn, ModeCount));
 }
 

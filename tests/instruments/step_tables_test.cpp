@@ -1,6 +1,8 @@
 // The step grids' counting rules and the step-table file lines, without windows.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "instruments/step_tables.h"
 
 namespace {
@@ -162,8 +164,34 @@ TEST(StepTables, RegisterDelayAndAcmLines) {
   EXPECT_EQ(reg[1], "   1  FF" + QString(32, ' '));
   EXPECT_EQ(reg[2], "12345    " + QString(32, ' '));
   EXPECT_EQ(RegisterTableLines(g, 0, 0), QStringList{QString(40, ' ')});
-  EXPECT_EQ(ColumnTableLines(g, 11, 2), (QStringList{"    20", "1234567"}));
+  EXPECT_EQ(DelayTableLines(g, 2), (QStringList{"    20", "1234567"}));  // a longer text is written whole
   EXPECT_EQ(ColumnTableLines(g, 12, 3), (QStringList{"   2.4", "      ", "      "}));
+}
+
+TEST(StepTables, DelayLinesHoldTheWaitOfTheRunAndLoadBackAsIt) {
+  struct Case {
+    const char* cell;
+    int wait;  // whole seconds a run waits for the cell
+    const char* line;
+    const char* loaded;
+  };
+  const Case cases[] = {
+      {"20", 20, "    20", "20"},      {"1.5", 1, "     1", "1"},       {"-5", 0, "     0", "0"},
+      {" 7", 0, "     0", "0"},        {"", 0, "     0", "0"},          {"+3", 3, "     3", "3"},
+      {"15 s", 15, "    15", "15"},    {"A", 0, "     0", "0"},         {"999999", 999999, "999999", "999999"},
+  };
+  const int n = static_cast<int>(std::size(cases));
+  TextGrid g = RegisterGrid(n);
+  QStringList lines;
+  for (int m = 1; m <= n; ++m) {
+    g.SetCell(DelayColumn, m, cases[m - 1].cell);
+    lines << cases[m - 1].line;
+  }
+  EXPECT_EQ(DelayTableLines(g, n), lines);
+  for (const Case& c : cases) {
+    EXPECT_EQ(DelaySecondsOf(c.cell), c.wait) << c.cell;
+    EXPECT_EQ(DelayLineText(c.line), QString(c.loaded)) << c.cell;
+  }
 }
 
 TEST(StepTables, ReadsRegisterDelayAndAcmLines) {

@@ -2,13 +2,17 @@
 // Program with the simulated board.
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QCoreApplication>
+#include <iterator>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/power_grid.h"
 #include "instruments/step_grid.h"
+#include "instruments/step_tables.h"
 #include "instruments/temperature_test.h"
 #include "shell/main_panel.h"
 #include "app/support/program_fixture.h"
@@ -158,6 +162,48 @@ TEST_F(StepGrids, SaveRegWritesThreeFixedWidthFiles) {
   Click("SaveReg1");
   EXPECT_EQ(tmp->RegColCount, 0);
   EXPECT_EQ(ReadFile("Register.txt").left(42), QByteArray(40, ' ') + "\r\n");
+}
+
+TEST_F(StepGrids, DelayTableGivesBackTheWaitTheRunTakes) {
+  // A typed "Delay" cell, its line in "Delay.txt", the cell after loading, and the whole
+  // seconds a run waits (twice) before the mode's capture.
+  struct Case {
+    const char* typed;
+    const char* line;
+    const char* loaded;
+    int wait;
+  };
+  const Case cases[] = {{"1.5", "     1", "1", 1},   {"-5", "     0", "0", 0}, {"20", "    20", "20", 20},
+                        {" 7", "     0", "0", 0},    {"", "     0", "0", 0},   {"3x", "     3", "3", 3}};
+  const int n = static_cast<int>(std::size(cases));
+  EnterModes("8");
+  Type(reg, 1, 0, "3C");
+  QByteArray file;
+  std::vector<int> expected;
+  for (int m = 1; m <= n; ++m) {
+    const Case& c = cases[m - 1];
+    Type(reg, 1, m, "1");
+    Type(reg, DelayColumn, m, c.typed);
+    file += QByteArray(c.line) + "\r\n";
+    expected.insert(expected.end(), {c.wait, c.wait});
+  }
+  std::vector<int> waits;
+  const auto waitTrigger = tmp->Analysis.WaitTrigger;
+  tmp->Analysis.WaitTrigger = [&](int seconds) {
+    waits.push_back(seconds);
+    waitTrigger(seconds);
+  };
+  tmp->TTest->click();
+  EXPECT_EQ(waits, expected);
+
+  Click("SaveReg1");
+  EXPECT_EQ(ReadFile("Delay.txt"), file);
+  for (int m = 1; m <= n; ++m) Type(reg, DelayColumn, m, "99");
+  Click("DownloadReg1");
+  for (int m = 1; m <= n; ++m) EXPECT_EQ(reg->Cells(DelayColumn, m), QString(cases[m - 1].loaded)) << cases[m - 1].typed;
+  waits.clear();
+  tmp->TTest->click();
+  EXPECT_EQ(waits, expected);
 }
 
 TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
