@@ -154,19 +154,28 @@ void StepMeasurement::Wait(int seconds) {
   }
 }
 
+bool StepMeasurement::StopAsked() {
+  if (!host_.IsRunning()) return true;
+  host_.ProcessMessages();
+  return !host_.IsRunning();
+}
+
 void StepMeasurement::ReadMeters(TemperatureRecord& rec, int s, int m) {
   for (int ch = 0; ch < BryMenChannelCount; ++ch) {
     if (!ports_.BryMenPorts[ch].Connected) continue;
     // Readings still invalid after their retries (a lost frame, an overload) stay out
-    // of the median; none at all is a reading that did not come.
+    // of the median; none at all is a reading that did not come. A silent meter takes
+    // seconds per frame, so "Stop" is looked at before every frame: once asked, no
+    // more frames are requested, and the readings not taken are no readings.
     std::vector<double> values;
     bool flagsRead = false;
     uint8_t flags1 = 0, flags2 = 0;
-    for (int k = 0; k < MeterReadsPerMode; ++k) {
+    for (int k = 0; k < MeterReadsPerMode && !StopAsked(); ++k) {
       BryMenReading r;
       double v = host_.ReadMeter(ch, r);
-      for (int retry = 0; r.Invalid && retry < MeterInvalidRetries; ++retry) {
+      for (int retry = 0; r.Invalid && retry < MeterInvalidRetries && !StopAsked(); ++retry) {
         DelayMs(clock_, MeterRetryPauseMs);
+        if (StopAsked()) break;
         v = host_.ReadMeter(ch, r);
       }
       if (r.Decoded) {

@@ -68,6 +68,8 @@ class MeasureHost {
 public:
   virtual ~MeasureHost() = default;
   virtual bool IsRunning() const = 0;
+  // Handles the window's pending messages (a "Stop" click among them).
+  virtual void ProcessMessages() = 0;
   // Closes and reopens the board link; true when the board's device is then open.
   virtual bool RefreshLink() = 0;
   virtual void Status(int panel, const QString& text) = 0;
@@ -129,6 +131,8 @@ private:
   bool FlukeOPER();
   void Wait(int seconds);
   void ReadMeters(TemperatureRecord& rec, int step, int mode);
+  // Handles pending messages; true when the run has been asked to stop.
+  bool StopAsked();
 
   MeasureHost& host_;
   SerialProtocols& serial_;

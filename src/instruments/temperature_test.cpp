@@ -458,6 +458,7 @@ class TTMP::StepHost : public MeasureHost {
 public:
   explicit StepHost(TTMP& t) : t_(t), P(t.P) {}
   bool IsRunning() const override { return t_.Running; }
+  void ProcessMessages() override { QCoreApplication::processEvents(); }
   bool RefreshLink() override {
     P.Mx_UP->Disconnect();
     P.Mx_UP->CheckConnection();

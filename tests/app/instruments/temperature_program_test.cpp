@@ -474,6 +474,68 @@ TEST_F(TemperatureTest, MeterFramesThatDoNotComeAreNoReading) {
   }
 }
 
+TEST_F(TemperatureTest, StopWhileSilentMetersAreReadEndsAtOnce) {
+  TwoModes();
+  Steps("2", "25", "10");
+  tmp->Edit2->setText("0");
+  tmp->CADCBRY->setCurrentIndex(MeasureMeters);
+  SimMeter* meters[BryMenChannelCount] = {meter};
+  for (int ch = 1; ch < BryMenChannelCount; ++ch) {
+    meters[ch] = &sim.serial.Add<SimMeter>(4 + ch);
+    Open(prog->G.Instruments.BryMenPorts[ch], 4 + ch);
+  }
+  for (SimMeter* m : meters) m->silent = true;
+  auto requests = [&meters] {
+    int n = 0;
+    for (const SimMeter* m : meters) n += m->requests;
+    return n;
+  };
+  // A silent meter's frame is a request and its resend; a reading is a frame and two
+  // retries of it.
+  struct Case {
+    const char* name;
+    QPushButton* TTMP::*start;
+    int meter;         // the click comes when this meter has had
+    int requestsOfIt;  // this many requests
+  };
+  const Case cases[] = {
+      {"between the retries of a reading, single test", &TTMP::TTest, 2, 2},
+      {"between two meters, run", &TTMP::TBg, 1, 4 * 3 * 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (SimMeter* m : meters) m->requests = 0;
+    int atStop = -1;
+    int64_t stoppedAt = 0;
+    AtPump([&] { return meters[c.meter]->requests == c.requestsOfIt; },
+           [&] {
+             atStop = requests();
+             stoppedAt = sim.clock.SteadyUs();
+             tmp->Button2->click();
+           });
+    (tmp->*c.start)->click();
+
+    // No frame is asked for after the click, and the test ends well within one silent frame.
+    ASSERT_GE(atStop, 0);
+    EXPECT_EQ(requests(), atStop);
+    EXPECT_LT(sim.clock.SteadyUs() - stoppedAt, 2'500'000);
+    // One pass of mode 1, without a reading from any meter; mode 2 is not measured.
+    const QStringList rows = Lines("MxTEMPBryMen.CSV");
+    ASSERT_EQ(rows.size(), 1 + 1);
+    EXPECT_EQ(rows[1], "25.00, 0.00, " + QString(", 1, , ").repeated(BryMenChannelCount));
+    for (int ch = 0; ch < BryMenChannelCount; ++ch)
+      EXPECT_FALSE(IsReading(prog->Meter->MeterAll[ch].Matrix.Reading(1, 1))) << ch;
+    EXPECT_EQ(tmp->StepNo, 2);
+    EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
+    EXPECT_EQ(Commands(calibrator).last(), "STBY");
+    EXPECT_TRUE(QFile::exists(Path("MxTEMPA.CSV")));
+    EXPECT_FALSE(tmp->Running);
+    EXPECT_TRUE(tmp->TBg->isEnabled());
+    EXPECT_TRUE(tmp->TTest->isEnabled());
+    QFile::remove(Path("MxTEMPA.CSV"));
+  }
+}
+
 TEST_F(TemperatureTest, MainFileHeldByAnotherProgram) {
   TwoModes();
   ResultStream spreadsheet;  // holds "MxTEMPB.CSV" open as another writer would
