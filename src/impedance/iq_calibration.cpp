@@ -4,6 +4,7 @@
 
 #include "common/errors.h"
 #include "common/sample_decoding.h"
+#include "common/scope_exit.h"
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/clock.h"
@@ -90,8 +91,10 @@ std::array<int, 4> SaveDabitRegs(const TMx_UP& up) {
   return saved;
 }
 
-void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved) {
-  for (int k = 0; k < 4; ++k) PutRegister(up, DabitRegisters[k], static_cast<uint8_t>(saved[k]));
+bool RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved) {
+  for (int k = 0; k < 4; ++k)
+    if (!PutRegister(up, DabitRegisters[k], static_cast<uint8_t>(saved[k]))) return false;
+  return true;
 }
 
 int32_t DcSample(const uint8_t* reply, int k) { return DecodeSample(RawSample(reply, k, 3), true, false, 1).s; }
@@ -128,14 +131,10 @@ DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t
   const std::array<int, 4> saved = SaveDabitRegs(up);
   std::copy(saved.begin(), saved.end(), s.SavedDabitRegs);
   // The DACs get their codes back and the stream stops on every way out, errors included.
-  struct Restore {
-    TMx_UP& up;
-    const std::array<int, 4>& saved;
-    ~Restore() {
-      up.StopStream();
-      RestoreDabitRegs(up, saved);
-    }
-  } restore{up, saved};
+  ScopeExit restore([&] {
+    up.StopStream();
+    RestoreDabitRegs(up, saved);
+  });
 
   WriteDabitCodes(up, dabit, dabit2);
   DCCalibrationResult r;
@@ -152,6 +151,10 @@ DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t
   r.Avg0 = static_cast<int32_t>(r.Sum0 / n);
   r.Avg1 = static_cast<int32_t>(r.Sum1 / n);
   r.Figures = DCCalibrationFrom(rref, r.Avg0, r.Avg1);
+  // Codes that could not be put back leave the calibration unfinished.
+  restore.Dismiss();
+  up.StopStream();
+  if (!RestoreDabitRegs(up, saved)) throw MxError(kDabitNotRestored);
   s.Resd_dc = r.Figures.Resd_dc;
   s.DCCalibrated = true;
   return r;

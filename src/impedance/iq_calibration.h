@@ -46,9 +46,10 @@ uint32_t DabitCode(const QString& text);
 // Registers 23, 24 take the DABIT code (high, low byte), 26, 27 the DABIT2 code; each
 // sent on its own in that order, the shadow taking each once its packet went out.
 void WriteDabitCodes(TMx_UP& up, uint32_t dabit, uint32_t dabit2);
-// The shadow values of registers 23, 24, 26, 27, and their writing back.
+// The shadow values of registers 23, 24, 26, 27, and their writing back; the first
+// write that does not come through ends it: false.
 std::array<int, 4> SaveDabitRegs(const TMx_UP& up);
-void RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved);
+bool RestoreDabitRegs(TMx_UP& up, const std::array<int, 4>& saved);
 
 // Stream samples as the DC measurements decode them: the 24-bit word shifted right by
 // one with bit 23 as the sign.
@@ -63,6 +64,8 @@ constexpr int64_t StreamSilenceUs = 10'000'000;
 
 // What a DC calibration or run says when the ADC stream stopped before its samples came.
 inline const char* kAdcStreamLost = "ADC stream lost";
+// ... and when the DAC registers could not be given their saved values back.
+inline const char* kDabitNotRestored = "DABIT registers not restored: the board did not answer";
 
 struct DCCalibrationResult {
   int64_t Sum0 = 0, Sum1 = 0;
@@ -72,9 +75,10 @@ struct DCCalibrationResult {
 // The DC calibration: the measuring step's DAC codes, list DC and a stream average,
 // list DC1 and a second average, the figures. Resd_dc is stored and DCCalibrated set.
 // An average that ended before its n samples came raises MxError(kAdcStreamLost) and
-// leaves Resd_dc and DCCalibrated as they were. Whatever happens, the four DAC
-// registers get their saved values back and the stream is stopped. An n (the average
-// cycle) below 1 raises EMathError before anything is written: an average of no
-// samples divides by zero.
+// leaves Resd_dc and DCCalibrated as they were; so does MxError(kDabitNotRestored)
+// when, after the averages, the stream stop or the four DAC registers' saved values
+// do not come through. On every other way out too the stream is stopped and the
+// registers get their saved values back. An n (the average cycle) below 1 raises
+// EMathError before anything is written: an average of no samples divides by zero.
 DCCalibrationResult RunDCCalibration(TMx_UP& up, IQTestState& s, int n, uint32_t dabit, uint32_t dabit2,
                                      int32_t rref, const std::function<void()>& processMessages);

@@ -384,9 +384,18 @@ void TIQForm::RunDCTest() {
     }
   });
 
+  // A link that went during the packets was told as a lost stream; one that goes
+  // now leaves the DACs on the run's codes, which the user is told, and no phase
+  // follows.
+  const bool linkUp = P.G.Channels[0].Devc.Opened != 0;
   up.StopStream();
   streaming = false;
   WriteLogFile(s.Log, s.Log.LogCount);
+  restore.Dismiss();
+  if (!RestoreDabitRegs(up, saved) && linkUp) {
+    Warning(kDabitNotRestored);
+    s.CapTestIdle = true;
+  }
 }
 
 void TIQForm::RunDCADCTest() {
