@@ -61,10 +61,10 @@ int TableHex(const QString& text);
 // The name of the value edit of column k (0..5), row j (0..12): "edtAddr" + k + "_" + j.
 QString ValueEditName(int k, int j);
 
-// The calibration: the "Calculate" row written (no shadow update; with AutoMode a
-// column whose address edit holds 0Eh is skipped), one conversion, Theta0 and Gain,
-// the calibration read-outs. False when a write or the conversion failed: Theta0, Gain
-// and the read-outs do not change.
+// The calibration: the "Calculate" row written (each value in the shadow once its
+// packet went out; with AutoMode a column whose address edit holds 0Eh is skipped),
+// one conversion, Theta0 and Gain, the calibration read-outs. False when a write or the
+// conversion failed: Theta0, Gain and the read-outs do not change.
 bool Calibrate(const BodyFatContext& c);
 
 // The impedance run over channels 1..limits.Channels, one log per channel.

@@ -60,8 +60,6 @@ protected:
   static QString Calculate(const char* text) { return QCoreApplication::applicationName() + ": " + text; }
 };
 
-const Bytes Write(int address) { return {0xC4, 0x00, 0xA0, static_cast<uint8_t>(address)}; }
-const Bytes Read(int address) { return {0xC4, 0x01, 0xA0, static_cast<uint8_t>(address)}; }
 const Bytes kStreamStart = {0xC4, 0x02};
 const Bytes kPoll = {0xC4, 0x04};
 const Bytes kStreamStop = {0xC4, 0x03};
@@ -75,16 +73,16 @@ TEST_F(IQWriteFaults, CalculateStopsAtTheLostReplyAndSaysSo) {
   const QStringList dcFailed = {Calculate("ADC stream lost")};
   const QStringList notRestored = {Calculate("DABIT registers not restored: the board did not answer")};
   const std::vector<FaultPoint> points = {
-      {"the first packet, list AC0's first entry", Write(0x0D), 1, acFailed},
-      {"list AC1's middle entry", Write(0x0D), 4, acFailed},
-      {"the second reading's I", Read(0x06), 2, acFailed},
-      {"the measuring step's DABIT2 code", Write(26), 1, dcFailed},
-      {"list DC's last entry", Write(0x13), 1, dcFailed},
+      {"the first packet, list AC0's first entry", RegisterWrite(0x0D), 1, acFailed},
+      {"list AC1's middle entry", RegisterWrite(0x0D), 4, acFailed},
+      {"the second reading's I", RegisterRead(0x06), 2, acFailed},
+      {"the measuring step's DABIT2 code", RegisterWrite(26), 1, dcFailed},
+      {"list DC's last entry", RegisterWrite(0x13), 1, dcFailed},
       {"the first stream's start", kStreamStart, 1, dcFailed},
       {"the second average's last poll", kPoll, -1, dcFailed},
       {"the stream stop", kStreamStop, 1, notRestored},
-      {"the restore's first code", Write(23), 2, notRestored},
-      {"the last packet, the restore's last code", Write(27), 2, notRestored},
+      {"the restore's first code", RegisterWrite(23), 2, notRestored},
+      {"the last packet, the restore's last code", RegisterWrite(27), 2, notRestored},
   };
   ExpectEachFaultTold([this] { Connect("rbACDCMode"); }, [this] { w->Pcalculate->click(); },
                       [this] {
@@ -100,11 +98,11 @@ TEST_F(IQWriteFaults, CalculateStopsAtTheLostReplyAndSaysSo) {
 // each (start, two polls, a read of six and one of three).
 TEST_F(IQWriteFaults, AcRunStopsAtTheLostReplyAndSaysSo) {
   const std::vector<FaultPoint> points = {
-      {"the first packet, list AC's first entry", Write(0x0D), 1, {kConversionFailed}},
-      {"list AC's middle entry", Write(0x0D), 2, {kConversionFailed}},
-      {"the first row's start", Write(0x0F), 1, {kConversionFailed}},
-      {"a poll of the second row", Read(0x0F), 3, {kConversionFailed}},
-      {"the last packet, the fourth row's Q", Read(0x09), -1, {kConversionFailed}},
+      {"the first packet, list AC's first entry", RegisterWrite(0x0D), 1, {kConversionFailed}},
+      {"list AC's middle entry", RegisterWrite(0x0D), 2, {kConversionFailed}},
+      {"the first row's start", RegisterWrite(0x0F), 1, {kConversionFailed}},
+      {"a poll of the second row", RegisterRead(0x0F), 3, {kConversionFailed}},
+      {"the last packet, the fourth row's Q", RegisterRead(0x09), -1, {kConversionFailed}},
   };
   ExpectEachFaultTold([this] { Calibrated("rbACMode"); }, [this] { w->PCAPTEST->click(); }, [this] { RunEnded(); },
                       points);
@@ -119,15 +117,15 @@ TEST_F(IQWriteFaults, AcRunStopsAtTheLostReplyAndSaysSo) {
 TEST_F(IQWriteFaults, DcRunsStopAtTheLostReplyAndSaySo) {
   const QStringList notRestored = {"warning: DABIT registers not restored: the board did not answer"};
   const std::vector<FaultPoint> points = {
-      {"the first packet, the bias step's DABIT code", Write(23), 1, {kStreamLost}},
-      {"the reaction step's DABIT code", Write(24), 2, {kStreamLost}},
-      {"list DC's first entry", Write(0x0D), 1, {kStreamLost}},
+      {"the first packet, the bias step's DABIT code", RegisterWrite(23), 1, {kStreamLost}},
+      {"the reaction step's DABIT code", RegisterWrite(24), 2, {kStreamLost}},
+      {"list DC's first entry", RegisterWrite(0x0D), 1, {kStreamLost}},
       {"the DC stream's start", kStreamStart, 1, {kStreamLost}},
       {"the DC run's poll with its rows", kPoll, 4, {kStreamLost}},
       {"the DC run's stream stop", kStreamStop, 1, notRestored},
-      {"the restore's first code", Write(23), 4, notRestored},
-      {"the restore's last code", Write(27), 4, notRestored},
-      {"list DC1 of the DC+AC(ADC) run", Write(0x13), 2, {kStreamLost}},
+      {"the restore's first code", RegisterWrite(23), 4, notRestored},
+      {"the restore's last code", RegisterWrite(27), 4, notRestored},
+      {"list DC1 of the DC+AC(ADC) run", RegisterWrite(0x13), 2, {kStreamLost}},
       {"the DC+AC(ADC) run's last poll", kPoll, -1, {kStreamLost}},
       {"the last packet, the DC+AC(ADC) run's stream stop", kStreamStop, -1, {}},
   };

@@ -26,6 +26,10 @@ struct FaultPoint {
   QStringList messages;
 };
 
+// How packets begin: a write or read of chip registers at a wire address.
+inline Bytes RegisterWrite(int wireAddress) { return {0xC4, 0x00, 0xA0, static_cast<uint8_t>(wireAddress)}; }
+inline Bytes RegisterRead(int wireAddress) { return {0xC4, 0x01, 0xA0, static_cast<uint8_t>(wireAddress)}; }
+
 // The 1-based number of that command among `sent`; 0 when there is none.
 inline int CommandNumber(const std::vector<Bytes>& sent, const Bytes& prefix, int occurrence) {
   std::vector<int> at;
