@@ -21,7 +21,8 @@ bool WaveRamWrite(TMx_UP& up, const WaveTable& words, uint8_t runBits, const std
   const bool loaded = (!(r13 & 0x01) || PutRegister(up, WaveReg::Control, r13 & 0xFE)) &&
                       PutRegister(up, WaveReg::Page, r127 & 0xFE) && PutPage(up, 0x80, words, 0) &&
                       PutRegister(up, WaveReg::Page, r127 | 0x01) && PutPage(up, 0x180, words, 64) &&
-                      PutRegister(up, WaveReg::Page, r127 & 0xFE);
+                      PutRegister(up, WaveReg::Page, r127 & 0xFE) &&
+                      PutRegister(up, WaveReg::Control, up.GetReg(WaveReg::Control, 0) | runBits);
   if (refreshMemoryView) refreshMemoryView();
-  return loaded && PutRegister(up, WaveReg::Control, up.GetReg(WaveReg::Control, 0) | runBits);
+  return loaded;
 }

@@ -66,8 +66,12 @@ bool TShowWaveForm::LoadAsDac() {
   const QString path = P.dialogs().OpenFileName(this, request);
   if (path.isEmpty() || !QFile::exists(path)) return false;
   const WaveTable words = RamArrayWords(ReadTextLines(path));
+  const bool loaded =
+      WaveRamWrite(*P.Mx_UP, words, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
+  // The register view shows registers 13 and 127 as the write left them.
+  RefreshView(WaveView::RegisterView);
   // A load that did not reach the chip leaves the viewer as it was, and closed.
-  if (!WaveRamWrite(*P.Mx_UP, words, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); })) {
+  if (!loaded) {
     P.dialogs().MessageBox(this, kWaveRamWriteFail, QCoreApplication::applicationName(), MB_OK);
     return false;
   }

@@ -45,8 +45,8 @@ TEST_F(WaveMemory, ExactSequenceWithTheGeneratorRunning) {
     EXPECT_TRUE(IsPut(sent[132 + 2 * k], 0x81 + 2 * k, words[64 + k] & 0xFF)) << k;
   }
   EXPECT_TRUE(IsPut(sent[259], 0x7F, 0x00));  // page 0 again, whatever 127 held
-  EXPECT_EQ(atRefresh, 260u);                 // the memory view, before the run bits
   EXPECT_TRUE(IsPut(sent[260], 0x0D, 0x1D));
+  EXPECT_EQ(atRefresh, 261u);                 // the memory view, after the run bits
 
   // The chip and the shadow hold both pages; no read-back was asked.
   for (int k = 0; k < 64; ++k) {
