@@ -63,9 +63,9 @@ TrimEnd RunOscillatorTrim(TMx_UP& up, ClockTrim& trim, int clockSelection, int t
     step = trim.NextTrimStep(dev, c, step);
     if (!trim.Measured) return linkFailed();
     if (TrimLeavesRange(est, step)) {
-      SetTrimEndBit(up);
-      RestoreCounterSource(up, savedCntSel);
-      return TrimEnd::TrimOutOfRange;
+      const bool ended = SetTrimEndBit(up);
+      const bool restored = RestoreCounterSource(up, savedCntSel);
+      return ended && restored ? TrimEnd::TrimOutOfRange : TrimEnd::LinkFailed;
     }
     if (trim.ClockError >= trim.PrevClockError || trim.ClockStep / 2 >= trim.ClockError) {
       const bool restored = RestoreCounterSource(up, savedCntSel);

@@ -20,7 +20,8 @@ enum class TrimEnd {
   TrimOutOfRange,    // the code would leave 40h +- 64: register 62 bit 0 set
   Done,              // trimmed: register 62 bit 0 set, the counter source put back
   PassesUsed,        // every pass ran without reaching an end
-  LinkFailed,        // a measurement or a closing write failed: no result, register 62 bit 0 clear
+  LinkFailed,        // a measurement or a closing write failed: no result, register 62 bit 0
+                     // set only where its write went out before the link went
 };
 
 // What the user is told when the trim ended with LinkFailed.
@@ -36,8 +37,9 @@ bool TrimLeavesRange(uint8_t est, uint8_t step);
 
 // Register 2 bits 5:4 saved, then set to 10b.
 uint8_t SelectCounterSource(TMx_UP& up);
-// Register 2 bits 5:4 set back to the saved bits; false when the write failed (the
-// shadow then holds what the chip last read back).
+// Register 2 bits 5:4 set back to the saved bits; false when the write or its read-back
+// did not come through (the shadow then holds what the chip holds: the value written
+// once its packet went out).
 bool RestoreCounterSource(TMx_UP& up, uint8_t saved);
 
 // One trim of the oscillator of clock selection 0..2 to targetHz. The range is the
