@@ -71,8 +71,9 @@ int PositionOfCode(const QString& text, int width);
 uint8_t ReadField(const TMx_UP& up, const TRegField& f);
 
 // Read-modify-write of the field: the other bits of the register come from the shadow.
-// Returns false (and writes nothing) when the field is not writable. A write that the
-// link refuses or that fails leaves the shadow as it was; WriteReg then runs no refresh.
+// Returns false (and writes nothing) when the field is not writable. A write whose
+// packet went out is in the shadow whatever became of its reply, and WriteReg refreshes;
+// one the link refuses leaves the shadow as it was and runs no refresh.
 bool WriteField(TMx_UP& up, const TRegField& f, int value);
 
 // Read-modify-write of one bit of the field (counted from its lowest bit). Returns false
