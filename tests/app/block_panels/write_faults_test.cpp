@@ -15,9 +15,8 @@
 #include "block_panels/oscillator_trim.h"
 #include "block_panels/panel_kit.h"
 #include "block_panels/wave_memory.h"
-#include "common/number_text.h"
 #include "shell/main_panel.h"
-#include "shell/memory_view.h"
+#include "app/support/views_show_shadow.h"
 #include "support/board_faults.h"
 #include "wave_fixture.h"
 
@@ -56,18 +55,8 @@ protected:
   }
   QString StatusText() const { return prog->MainPanel->StatusBar1->Text(0); }
 
-  // The memory view's cell (bank 0 shown) and the register view's bit row of each
-  // address show the shadow's value.
   void ExpectViewsShowTheShadow(std::initializer_list<int> addresses) const {
-    for (int a : addresses) {
-      const uint8_t v = Shadow(a) & prog->G.RegMask[a];
-      EXPECT_EQ(prog->Mx_RAM->SGD->Cell(a % 16 + 1, a / 16 + 1), IntToHexW(v, 2)) << "memory view " << a;
-      const TCRREGBitPtr* bits = prog->G.RegBitList.get();
-      for (int i = 0; bits && i < bits->Count(); ++i)
-        if (bits->Items(i)->Address == a) {
-          EXPECT_EQ(bits->Items(i)->Value, v) << "register view " << a;
-        }
-    }
+    ::ExpectViewsShowTheShadow(*prog, addresses);
   }
   uint8_t Shadow(int a) const { return prog->Mx_UP->GetReg(a, 0); }
 
