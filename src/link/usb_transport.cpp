@@ -68,7 +68,8 @@ bool UsbTransport::OpenDevice(Devc& d) {
     FirmwareWord(d, 0x01, w);
     FirmwareWord(d, 0x04, w);
     InitialisationPair(d);
-    return true;
+    // A failure in these exchanges has closed the board again.
+    return d.Opened == 1;
   }
 
   // HID phase.
@@ -100,7 +101,7 @@ bool UsbTransport::OpenDevice(Devc& d) {
     FirmwareWord(d, 0x04, w);
     FirmwareWord(d, 0x06, w);
     InitialisationPair(d);
-    return true;
+    return d.Opened == 1;
   }
 
   // No board: the record is left closed.

@@ -238,4 +238,27 @@ TEST_F(RegisterApi, UserConnectAndDisconnect) {
   EXPECT_EQ(clients, 1);
 }
 
+// A board that passes the handshake but fails one of the exchanges that follow it
+// (board words, initialisation pair) is closed again: the connect says so and does
+// not run the connect hook, whichever exchange it was.
+TEST_F(RegisterApi, ConnectThatFailsAfterTheHandshakeIsNoConnection) {
+  int clients = 0;
+  up.USBClient = [&] { ++clients; };
+  for (int exchange = 2; exchange <= 5; ++exchange)
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << "exchange " << exchange << ", " << FaultName(fault));
+      ClearFaults(board);
+      status.clear();
+      FaultReplyOf(board, exchange, fault);
+      up.USBConnect();
+      EXPECT_EQ(status.last(), "USB not Connect !!!");
+      EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+      ClearFaults(board);
+      FaultReplyOf(board, exchange, fault);
+      EXPECT_FALSE(up.CheckConnection());
+      EXPECT_EQ(status.last(), "USB not Connect !!!");
+    }
+  EXPECT_EQ(clients, 0);
+}
+
 }  // namespace
