@@ -117,9 +117,11 @@ QString FormatMeterReading(double value) {
   return negative ? "-" + digits : digits;
 }
 
+QString FigureText(double value) { return std::isnan(value) ? QString() : FormatF(value); }
+
 QString FigureRow(int mode, const double figures[FigureCount], int limit) {
   QString row = QString::number(mode);
-  for (int k = 0; k < FigureCount; ++k) row += ", " + FormatF(figures[k]);
+  for (int k = 0; k < FigureCount; ++k) row += ", " + FigureText(figures[k]);
   return row + "," + QString::number(limit);
 }
 

@@ -99,7 +99,9 @@ struct ResultFileInputs {
 // part of 0 (".5"), an empty text for 0.
 QString FormatMeterReading(double value);
 
-// m, then the seven figures "%f" separated by ", ", then "," and the limit.
+// A figure as "%f"; an empty text for a figure of a capture that failed (NoReading).
+QString FigureText(double value);
+// m, then the seven figures (FigureText) separated by ", ", then "," and the limit.
 QString FigureRow(int mode, const double figures[FigureCount], int limit);
 // The figures' title line of the summary, the B stream and the B snapshot.
 QString FigureTitles();

@@ -95,8 +95,12 @@ bool StepMeasurement::Pass(const StepInputs& in, const MeasureOptions& opt, Temp
     if (connected_) {
       const uint8_t mode = opt.TemperatureCapture ? 2 : (opt.FastRead ? 3 : 1);
       success = host_.Capture(acm, mode, opt.TemperatureCapture);
+      // A capture that failed gave no figures: its pass is stored and written as none.
       double f[FigureCount];
-      host_.ChannelResults(f);
+      if (success)
+        host_.ChannelResults(f);
+      else
+        std::fill_n(f, FigureCount, NoReading);
       rec.ResultMat.SetFigures(s, m, f);
       host_.RepaintResults();
       rec.FileB.WriteLine(FigureRow(m, f, host_.FilterLimit()));

@@ -318,7 +318,7 @@ void TTMP::TMPCNTSETClick() {
 void TTMP::TMPDataClick() {
   TextGrid& g = TMPData->MutableGrid();
   for (int s = 1; s <= TempCount; ++s)
-    for (int m = 1; m <= ModeCount; ++m) g.SetCell(m, s, FormatF(ResultMat.Figure(0, s, m)));
+    for (int m = 1; m <= ModeCount; ++m) g.SetCell(m, s, FigureText(ResultMat.Figure(0, s, m)));
   TMPData->CellsChanged();
 }
 
@@ -485,7 +485,7 @@ public:
   int FilterLimit() const override { return P.G.FilterLimit; }
   ResultFileInputs FileInputs() override { return t_.FileInputs(); }
   void PassEnded(int step, int mode, bool showAverage) override {
-    if (showAverage) t_.TMPData->SetCells(mode, step, FormatF(t_.ResultMat.Figure(0, step, mode)));
+    if (showAverage) t_.TMPData->SetCells(mode, step, FigureText(t_.ResultMat.Figure(0, step, mode)));
     t_.Analysis.EnableCapture(true);
     t_.ENSaveClick();
   }

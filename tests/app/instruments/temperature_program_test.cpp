@@ -356,8 +356,11 @@ TEST_F(TemperatureTest, FailedCapturesArePassedAgainFourTimesAtMost) {
   AtPump([this] { return CountSent({0xC4, 0x02, 0x03}) == 4; }, [this] { sim.board.samplesPerPoll = 21; });
   tmp->TTest->click();
 
+  // The passes whose capture failed gave no figures: their rows hold none.
+  const QString noFigures = "1, , , , , , , ,0";
   const QStringList b = Lines("MxTEMPB.CSV");
   ASSERT_EQ(b.size(), 2 + 4);
+  EXPECT_EQ(b.mid(2, 3), QStringList(3, noFigures));
   EXPECT_EQ(b[5], kMode1);
   EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 4);
   EXPECT_EQ(tmp->FullFileNo, 1);
@@ -369,10 +372,13 @@ TEST_F(TemperatureTest, FailedCapturesArePassedAgainFourTimesAtMost) {
   EXPECT_EQ(raw[raw.size() - 2], QString(kTitles).mid(2));
   EXPECT_EQ(raw.last(), "1000.00,2288.82,0.00,24.00,1.00,0.00,23.00,0");
 
-  // A capture that never completes: four passes, no raw file.
+  // A capture that never completes: four passes, no raw file, and no figure anywhere,
+  // not the last capture's and not 0.
   sim.board.samplesPerPoll = 0;
   tmp->TTest->click();
-  EXPECT_EQ(Lines("MxTEMPB.CSV").size(), 2 + 4);
+  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, noFigures, noFigures, noFigures, noFigures}));
+  EXPECT_TRUE(std::isnan(tmp->ResultMat.Figure(0, 1, 1)));
+  EXPECT_EQ(tmp->TMPData->Cells(1, 1), "");
   EXPECT_EQ(tmp->FullFileNo, 1);
   // The next raw file counts on.
   sim.board.samplesPerPoll = 21;
