@@ -76,31 +76,30 @@ QLineEdit* SpotCodeDisplay(QWidget* parent, const QString& name, const QRect& re
 }
 
 namespace {
-// A cover that draws again the horizontal wire running through it, as the picture draws
-// its wires: 1.5 pixels wide, centred on a row of the diagram.
+// A cover that draws again the wires running through it, as the picture draws its wires:
+// 1.5 pixels wide with round ends and corners.
 class WireThroughCover : public QFrame {
 public:
-  WireThroughCover(QWidget* parent, double wireY) : QFrame(parent), wireY_(wireY) {}
+  WireThroughCover(QWidget* parent, const QPolygonF& wire) : QFrame(parent), wire_(wire) {}
 
 protected:
   void paintEvent(QPaintEvent* e) override {
     QFrame::paintEvent(e);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(DiagramWire(), 1.5));
-    const double y = wireY_ - geometry().top();
-    p.drawLine(QPointF(-2, y), QPointF(width() + 2, y));
+    p.setPen(QPen(DiagramWire(), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(wire_.translated(-geometry().topLeft()));
   }
 
 private:
-  double wireY_;
+  QPolygonF wire_;
 };
 }  // namespace
 
 QColor DiagramWire() { return QColor(0x1d, 0x27, 0x31); }
 
-QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, std::optional<int> wireY) {
-  auto* f = Lay(wireY ? new WireThroughCover(parent, *wireY) : new QFrame(parent), name, rect);
+QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, const QPolygonF& wire) {
+  auto* f = Lay(wire.isEmpty() ? new QFrame(parent) : new WireThroughCover(parent, wire), name, rect);
   f->setFrameStyle(QFrame::NoFrame);
   QPalette pal = f->palette();
   pal.setColor(QPalette::Window, DiagramBackground());

@@ -5,10 +5,10 @@
 // scrolls; nothing is scaled, so the controls stay on the wires drawn under them.
 
 #include <QColor>
+#include <QPolygonF>
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -51,8 +51,8 @@ QLineEdit* SpotCodeDisplay(QWidget* parent, const QString& name, const QRect& re
 QColor DiagramWire();
 
 // A borderless panel in the diagram's background colour, lying above what is under it.
-// With `wireY`, it draws the horizontal wire of that diagram row through itself: it
-// hides a junction's dot on a wire that stays.
-QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, std::optional<int> wireY = {});
+// With a `wire` (a polyline in the coordinates of `parent`), it draws that wire through
+// itself as the picture draws its wires: it hides a junction's dot on wires that stay.
+QFrame* SpotCover(QWidget* parent, const QString& name, const QRect& rect, const QPolygonF& wire = {});
 // A container panel over part of the diagram with a picture of its own at 1:1.
 QWidget* SpotCard(QWidget* parent, const QString& name, const QRect& rect, const QString& picture);

@@ -53,6 +53,7 @@ void TOPForm::ParseEnded(const ChipDefinitionSeen& seen) {
                    "pnlCoverRfb2_6"},
                   !seen.RFB2);
   SetNamedVisible(this, {"pnlCoverOp2Out"}, !seen.OP2NET1 && !seen.RFB2);
+  SetNamedVisible(this, {"pnlCoverOp2net1_2"}, !seen.OP2NET1 && seen.RFB2);
   SetNamedVisible(this, {"pnlCoverLpf_1", "pnlOp1ps"}, !seen.OP1P8);
   SetNamedEnabled(this, {"cmbRfb"}, seen.RFB);
   SetNamedEnabled(this, {"cmbRfb2"}, seen.RFB2);

@@ -76,13 +76,15 @@ PanelSpots BuildSpots() {
       // Covers of what the chip definition may leave out: each hides all its field draws.
       // A feedback loop's junctions sit on wires that stay; their covers stop at the wire
       // and a small one over the dot draws the wire through. OP2's output lead belongs to
-      // both NET1 and the RFB2 loop: its cover shows when neither is there.
+      // both NET1 and the RFB2 loop: its cover shows when neither is there; with the loop
+      // alone, the cover over the dot where NET1's wire left it draws the lead's corner.
       {"pnlCoverRfb_1", {225, 258, 14, 168}},  {"pnlCoverRfb_2", {128, 426, 118, 56}},
       {"pnlCoverRfb_3", {129, 273, 14, 153}},  {"pnlCoverRfb_4", {228, 252, 9, 10}},
       {"pnlCoverRfb_5", {132, 267, 9, 10}},    {"pnlCoverRfb2_1", {593, 258, 14, 206}},
       {"pnlCoverRfb2_2", {496, 464, 118, 26}}, {"pnlCoverRfb2_3", {497, 273, 14, 191}},
       {"pnlCoverRfb2_4", {496, 490, 118, 32}}, {"pnlCoverRfb2_5", {596, 252, 9, 10}},
       {"pnlCoverRfb2_6", {500, 267, 9, 10}},   {"pnlCoverOp2net1", {603, 234, 81, 90}},
+      {"pnlCoverOp2net1_2", {596, 252, 7, 10}},
       {"pnlCoverOp2Out", {591, 253, 12, 8}},   {"pnlCoverLpf_1", {16, 520, 200, 54}},
   };
   s.insert(s.end(), std::begin(single), std::end(single));
@@ -100,11 +102,16 @@ const PanelSpots& OpampSpots() {
 
 QRect OpampSpotOf(const QString& name) { return SpotIn(OpampSpots(), name); }
 
-std::optional<int> OpampCoverWire(const QString& name) {
-  // The output wires of OP1 and OP2 (row 257) and their inverting inputs (row 272).
+QPolygonF OpampCoverWire(const QString& name) {
+  const QRect r = OpampSpotOf(name);
+  // The output wires of OP1 and OP2 (row 257) and their inverting inputs (row 272) run
+  // straight through their junctions' covers.
   static const std::pair<const char*, int> junctions[] = {
       {"pnlCoverRfb_4", 257}, {"pnlCoverRfb_5", 272}, {"pnlCoverRfb2_5", 257}, {"pnlCoverRfb2_6", 272}};
   for (const auto& [n, y] : junctions)
-    if (name == n) return y;
-  return std::nullopt;
+    if (name == n) return QPolygonF({QPointF(r.left() - 2, y), QPointF(r.right() + 3, y)});
+  // Without NET1, OP2's output lead turns down into the RFB2 loop at x 600: a corner.
+  if (name == "pnlCoverOp2net1_2")
+    return QPolygonF({QPointF(r.left() - 2, 257), QPointF(600, 257), QPointF(600, r.bottom() + 3)});
+  return {};
 }

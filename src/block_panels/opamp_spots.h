@@ -40,5 +40,6 @@ QString OpampLabelName(const OpampBank& bank, int bit);
 QSize OpampDiagramSize();
 const PanelSpots& OpampSpots();
 QRect OpampSpotOf(const QString& name);
-// The diagram row of the wire a cover draws through itself (a junction's cover), or none.
-std::optional<int> OpampCoverWire(const QString& name);
+// The wire a cover draws through itself (a junction's cover), in diagram coordinates;
+// empty for a plain cover.
+QPolygonF OpampCoverWire(const QString& name);
