@@ -53,13 +53,15 @@ PanelSpots BuildSpots() {
         {"btnDalh" + n + (n.isEmpty() ? "off" : "Off"), QRect(310, 101, GlyphW, GlyphH).translated(o)},
     };
     s.insert(s.end(), std::begin(single), std::end(single));
-    // The covers hide the whole output selector: its heading and the bus from where the
-    // latch's wire meets it, positions 0 and 1 under the first cover, 2 and 3 under the
-    // others.
-    constexpr int HeadingTop = 80;
+    // The covers hide the whole output selector: the first its heading, positions 0 and 1
+    // and the latch's lead from the latch glyph to the bus; the second position 2; the
+    // third position 3 and the code combo with its field below.
+    constexpr int HeadingTop = 80, LatchRight = 340, SelectorLeft = 357, Right = 468, ComboBottom = 209;
     for (int k = 1; k < DacPositions; ++k) {
+      const int left = k == 1 ? LatchRight : SelectorLeft;
       const int top = k == 1 ? HeadingTop : 108 + Pitch * k - 9;
-      s.push_back({h.coverPrefix + QString::number(k), QRect(357, top, 111, 108 + Pitch * k + 10 - top).translated(o)});
+      const int bottom = k == DacPositions - 1 ? ComboBottom : 108 + Pitch * k + 10;
+      s.push_back({h.coverPrefix + QString::number(k), QRect(left, top, Right - left, bottom - top).translated(o)});
     }
   }
   return s;
