@@ -7,6 +7,7 @@
 
 #include "app/program.h"
 #include "common/globals.h"
+#include "common/serial_port_file.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
 
   // COM1..COM16 as the host names them, with the program folder's overrides.
   TermiosSerialServices serial;
-  serial.PortMap().Load(QCoreApplication::applicationDirPath());
+  LoadComPortMap(serial.PortMap(), QCoreApplication::applicationDirPath());
 
   Platform platform;
   platform.usb = usb.get();

@@ -1,10 +1,6 @@
 #include "platform/serial_port_map.h"
 
-#include <QDir>
 #include <QFile>
-
-#include "common/errors.h"
-#include "common/text_encoding.h"
 
 int ComPortNumber(const QString& portName) {
   if (portName.size() < 4 || portName.size() > 5) return 0;
@@ -34,15 +30,7 @@ void ComPortMap::Clear() {
   for (auto& p : paths_) p.clear();
 }
 
-bool ComPortMap::Load(const QString& folder) {
-  const QString file = QDir(folder).filePath(ComPortMapFile);
-  if (!QFile::exists(file)) return false;
-  QByteArray text;
-  try {
-    text = ReadFileBytes(file);
-  } catch (const EInOutError&) {
-    return false;
-  }
+void ComPortMap::Apply(const QByteArray& text) {
   for (const QByteArray& bytes : text.split('\n')) {
     // Device paths are file names: decoded as the file system encodes them.
     const QString line = QFile::decodeName(bytes).trimmed();
@@ -53,5 +41,4 @@ bool ComPortMap::Load(const QString& folder) {
     const QString path = line.mid(gap).trimmed();
     if (n != 0 && !path.isEmpty()) Set(n, path);
   }
-  return true;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // Which device file each of COM1 .. COM16 stands for. By default COMn is /dev/ttyS(n-1);
-// lines "COMn /dev/path" in "MxComPorts.cfg" in the program folder override that.
+// lines "COMn /dev/path" override that (common/serial_port_file.h reads them from the
+// program folder's "MxComPorts.cfg").
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 
 constexpr int ComPortCount = 16;
-inline constexpr char ComPortMapFile[] = "MxComPorts.cfg";
 
 // 1..16 for "COM1" .. "COM16" (letters in either case), 0 for anything else.
 int ComPortNumber(const QString& portName);
@@ -22,11 +23,9 @@ public:
   // Every port unmapped (no device behind any name).
   void Clear();
 
-  // Applies the lines of "MxComPorts.cfg" in the folder, if there is one: each line
-  // "COMn path" (blanks or TABs between, CR LF or LF endings) maps COMn; other lines
-  // are skipped. True when the file was there and read; one that cannot be read, or
-  // is not a regular file, changes nothing.
-  bool Load(const QString& folder);
+  // Applies the lines of a port map text: each line "COMn path" (blanks or TABs
+  // between, CR LF or LF endings) maps COMn; other lines are skipped.
+  void Apply(const QByteArray& text);
 
 private:
   std::array<QString, ComPortCount> paths_;

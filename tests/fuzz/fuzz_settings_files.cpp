@@ -9,6 +9,7 @@
 
 #include "block_panels/wave_files.h"
 #include "common/errors.h"
+#include "common/serial_port_file.h"
 #include "common/text_encoding.h"
 #include "fuzz_host.h"
 #include "impedance/bodyfat_settings.h"
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case ComPorts: {
       folder.Put(ComPortMapFile, content);
       ComPortMap map;
-      map.Load(folder.Path(""));
+      LoadComPortMap(map, folder.Path(""));
       for (int n = 0; n <= ComPortCount + 1; ++n) (void)map.Path(n);
       break;
     }

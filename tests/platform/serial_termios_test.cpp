@@ -50,18 +50,13 @@ TEST_F(TermiosSerial, AbsentOrForeignDevicesAreNotFound) {
     EXPECT_EQ(serial.Open(name), InvalidSerialHandle) << name;
 }
 
-TEST_F(TermiosSerial, PortMapFileReachesTheDevice) {
-  QTemporaryDir dir;
-  QFile f(dir.filePath("MxComPorts.cfg"));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("COM9 " + QFile::encodeName(pty.SlavePath()) + "\r\n");
-  f.close();
-  TermiosSerialServices fromFile;
-  ASSERT_TRUE(fromFile.PortMap().Load(dir.path()));
-  const int h = fromFile.Open("COM9");
+TEST_F(TermiosSerial, PortMapLinesReachTheDevice) {
+  TermiosSerialServices fromLines;
+  fromLines.PortMap().Apply("COM9 " + QFile::encodeName(pty.SlavePath()) + "\r\n");
+  const int h = fromLines.Open("COM9");
   ASSERT_TRUE(SerialHandleValid(h));
   uint32_t written = 0;
-  EXPECT_TRUE(fromFile.WriteFile(h, reinterpret_cast<const uint8_t*>("ping"), 4, written));
+  EXPECT_TRUE(fromLines.WriteFile(h, reinterpret_cast<const uint8_t*>("ping"), 4, written));
   EXPECT_EQ(pty.Read(4), "ping");
 }
 
