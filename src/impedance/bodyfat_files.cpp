@@ -16,7 +16,7 @@ QString BodyFatLogHeader() {
 }
 
 QString BodyFatLogName(const QString& programDir, int channel, const QDateTime& local) {
-  return InProgramFolder(programDir, "ACReg" + QString::number(channel) + '-' + FileStamp(local) + ".CSV");
+  return UnusedLogName(InProgramFolder(programDir, "ACReg" + QString::number(channel) + '-' + FileStamp(local)));
 }
 
 QString ReadoutColumns(const std::array<QString, 8>& texts) {
@@ -60,7 +60,7 @@ void StoreChannelAverages(BodyFatState& s, const BodyFatAverages& a) {
 }
 
 QString WriteAverageFile(const BodyFatState& s, const QString& programDir, Clock& clock) {
-  const QString name = InProgramFolder(programDir, "MxAverage" + FileStamp(clock.LocalNow()) + ".CSV");
+  const QString name = UnusedLogName(InProgramFolder(programDir, "MxAverage" + FileStamp(clock.LocalNow())));
   QStringList lines{QStringLiteral("Item,Cal_I,Cal_Q,Test_I,Test_Q")};
   const int count = std::clamp(s.AverageCount, 0, BodyFatState::MaxAverages);
   for (int k = 0; k < count; ++k)

@@ -17,7 +17,9 @@ class Clock;
 constexpr int BodyFatMaxRows = 1000;
 
 QString BodyFatLogHeader();
-// Program folder + "ACReg" + channel + "-" + stamp of the local time + ".CSV".
+// Program folder + "ACReg" + channel + "-" + stamp of the local time + ".CSV"; a name
+// already taken (a log of the same channel started within the same second) gets "_2",
+// "_3", ... before ".CSV", as the I/Q test's logs do.
 QString BodyFatLogName(const QString& programDir, int channel, const QDateTime& local);
 
 // The eight read-out texts of a calibration or of a sample (ADC1 .. ADC4, I, Q, Y,
@@ -45,6 +47,6 @@ BodyFatAverages ChannelAverages(const double sums[4], int count);
 QString AveragesLine(const BodyFatAverages& a);
 // Keeps the channel's averages as texts for the averages file.
 void StoreChannelAverages(BodyFatState& s, const BodyFatAverages& a);
-// Writes "MxAverage" + stamp of now + ".CSV" into the program folder and returns its
-// name. Raises EInOutError.
+// Writes "MxAverage" + stamp of now + ".CSV" into the program folder (a name already
+// taken gets "_2", "_3", ... before ".CSV") and returns its name. Raises EInOutError.
 QString WriteAverageFile(const BodyFatState& s, const QString& programDir, Clock& clock);

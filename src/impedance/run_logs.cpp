@@ -74,15 +74,11 @@ QString InterpolatedRowTime(const QDateTime& prev, const QDateTime& now, int tak
   return FormatRowTime(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::nearbyint(ms)), Qt::UTC));
 }
 
-namespace {
-// Two logs started within the same second would share a name and the later would
-// replace the earlier: a name already taken gets "_2", "_3", ... before ".CSV".
 QString UnusedLogName(const QString& stem) {
   QString name = stem + QStringLiteral(".CSV");
   for (int n = 2; QFileInfo::exists(name) && n < 10000; ++n) name = stem + QStringLiteral("_%1.CSV").arg(n);
   return name;
 }
-}  // namespace
 
 void StartRunLog(IQRunLogTable& t, IQLogKind kind, const QString& programDir, Clock& clock) {
   for (QString& line : t.LogLines) line.clear();

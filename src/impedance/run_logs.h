@@ -24,6 +24,10 @@ QString IQLogHeader(IQLogKind kind);
 
 // "yyyymmddhhnnss" of a local time.
 QString FileStamp(const QDateTime& local);
+// stem + ".CSV". Two files started within the same second would share a name and the
+// later would replace the earlier: a name already taken gets "_2", "_3", ... before
+// ".CSV".
+QString UnusedLogName(const QString& stem);
 // The UTC time advanced by 8 hours, the date following: "2024-05-02 01:05:00:123".
 QString Utc8TimeText(const QDateTime& utc);
 // A local time to the millisecond: "20240501 20:30:45.123".

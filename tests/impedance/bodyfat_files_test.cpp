@@ -53,6 +53,10 @@ TEST_F(BodyFatFiles, ChannelLogWithItsAveragesLineIsByteExact) {
   ASSERT_EQ(a.size(), 18);
   EXPECT_EQ(h[8] + h[9] + h[16] + h[17], "I0Q0I1Q1");
   EXPECT_EQ(a[8] + a[9] + a[16] + a[17], "3.004.001.506.00");
+
+  // The same channel started again within that second gets a name of its own.
+  EXPECT_EQ(BodyFatLogName(dir.path(), 12, clock.LocalNow()), dir.filePath("ACReg12-20260102030405_2.CSV"));
+  EXPECT_EQ(BodyFatLogName(dir.path(), 1, clock.LocalNow()), dir.filePath("ACReg1-20260102030405.CSV"));
 }
 
 TEST_F(BodyFatFiles, NoFirstRowNoFileAndNoSamplesNoAverage) {
@@ -75,6 +79,13 @@ TEST_F(BodyFatFiles, AveragesFileListsEveryChannelMeasured) {
             "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n"
             "1,1.50,-2.25,100.00,0.00\r\n"
             "2,0.00,0.00,-1.00,1.00\r\n");
+  // A second file within the same second keeps the first.
+  s.AverageCount = 1;
+  EXPECT_EQ(WriteAverageFile(s, dir.path(), clock), dir.filePath("MxAverage20260102030506_2.CSV"));
+  EXPECT_EQ(Read(dir.filePath("MxAverage20260102030506_2.CSV")),
+            "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n"
+            "1,1.50,-2.25,100.00,0.00\r\n");
+  EXPECT_EQ(Read(name).count('\n'), 3);
 }
 
 }  // namespace

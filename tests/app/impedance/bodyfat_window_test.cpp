@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <array>
 #include <functional>
 #include <map>
 #include <set>
@@ -678,6 +679,59 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   EXPECT_EQ(Files("ACReg*.CSV").size(), 1);
   EXPECT_TRUE(Files("MxAverage*.CSV").isEmpty());
   EXPECT_TRUE(RunControlsEnabled());
+}
+
+// Runs within one second, each stopped after its first sample: an impedance run and two
+// automatic tests all log channel 1 in the same second, and the two tests write their
+// averages files in it too. Each keeps a file of its own, the later ones named with
+// "_2", "_3" before ".CSV".
+TEST_F(BodyFatAutoTest, RunsWithinOneSecondKeepEveryLogAndAveragesFile) {
+  WritePair("BF", 1);
+  Open();
+  FillTableWith0E();
+  Find<QPushButton>(form, "btnCalculate")->click();
+  Search("BF");
+  Choose("scanTimer", 0);  // 100 ms a sample
+  // To the start of a second: the three runs take 300 ms.
+  sim.clock.AdvanceUs((1000 - sim.clock.LocalNow().time().msec()) * 1000);
+  const QDateTime utc0 = sim.clock.UtcNow();
+  const QString stamp = Stamp();
+
+  const struct {
+    const char* button;
+    double i1, q1;  // channel 1's reading in this run
+  } runs[] = {{"btnImpedanceTest", 600, 800}, {"btnAutoTest", 610, 790}, {"btnAutoTest", 620, 780}};
+  for (const auto& r : runs) {
+    readings[0x11] = {r.i1, r.q1};
+    QPushButton* button = Find<QPushButton>(form, r.button);
+    int conversions = 0;
+    onConversion = [&] {
+      if (++conversions == 1) QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+    };
+    button->click();
+    onConversion = nullptr;
+  }
+  EXPECT_TRUE(sim.dialogs.messages.isEmpty());
+  EXPECT_EQ(Stamp(), stamp);
+
+  EXPECT_EQ(Files("ACReg*.CSV"), (QStringList{"ACReg1-" + stamp + ".CSV", "ACReg1-" + stamp + "_2.CSV",
+                                               "ACReg1-" + stamp + "_3.CSV"}));
+  const char* suffixes[] = {"", "_2", "_3"};
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    const QList<QByteArray> rows = ReadFile("ACReg1-" + stamp + suffixes[k] + ".CSV").split('\n');
+    ASSERT_EQ(rows.size(), k == 0 ? 3 : 4);  // the header, one row, the averages line of a test
+    EXPECT_EQ(rows[0], kLogHeader + "\r");
+    const QList<QByteArray> f = rows[1].split(',');
+    ASSERT_EQ(f.size(), 23);
+    EXPECT_EQ(f[0], "1");
+    EXPECT_EQ(f[1], RowTime(utc0.addMSecs(100 * k)).toLatin1());
+    EXPECT_EQ(f[16] + ',' + f[17], QByteArray::number(runs[k].i1) + ".00," + QByteArray::number(runs[k].q1) + ".00");
+  }
+  EXPECT_EQ(Files("MxAverage*.CSV"), (QStringList{"MxAverage" + stamp + ".CSV", "MxAverage" + stamp + "_2.CSV"}));
+  EXPECT_EQ(ReadFile("MxAverage" + stamp + ".CSV"), "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n1,300.00,400.00,610.00,790.00\r\n");
+  EXPECT_EQ(ReadFile("MxAverage" + stamp + "_2.CSV"),
+            "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n1,300.00,400.00,620.00,780.00\r\n");
 }
 
 // A transfer that fails, or a reply of 0 bytes (the board dropped the command),
