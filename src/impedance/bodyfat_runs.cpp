@@ -167,14 +167,20 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
   const int pairs = std::min(s.PairCount, BodyFatState::MaxFilePairs);
   for (int p = 0; p < pairs && out.End == BodyFatEnd::Finished; ++p) {
     const QString ram = InProgramFolder(c.ProgramDir, s.RamFiles[p]);
-    if (!QFile::exists(ram)) return {BodyFatEnd::FileMissing, s.RamFiles[p]};
+    if (!QFile::exists(ram)) {
+      out = {BodyFatEnd::FileMissing, s.RamFiles[p]};
+      break;
+    }
     // A write that fails ends the test as a failed conversion does.
     if (!LoadRamFileImage(c.Up, ReadRamFileImage(ReadTextLines(ram)))) {
       out.End = BodyFatEnd::ConversionFailed;
       break;
     }
     const QString reg = InProgramFolder(c.ProgramDir, s.RegFiles[p]);
-    if (!QFile::exists(reg)) return {BodyFatEnd::FileMissing, s.RegFiles[p]};
+    if (!QFile::exists(reg)) {
+      out = {BodyFatEnd::FileMissing, s.RegFiles[p]};
+      break;
+    }
     if (!LoadRegFileValues(c.Up, ReadRegFileValues(ReadTextLines(reg)))) {
       out.End = BodyFatEnd::ConversionFailed;
       break;
@@ -221,8 +227,10 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
       }
     }
   }
-  // What was measured before a failed conversion or write is kept like a stopped test's.
-  if (out.End != BodyFatEnd::ConversionFailed || s.AverageCount > 0) WriteAverageFile(s, c.ProgramDir, c.Clk);
+  // What was measured before a failed conversion or write, or before a pair's file went
+  // missing, is kept like a stopped test's.
+  const bool endedEarly = out.End == BodyFatEnd::ConversionFailed || out.End == BodyFatEnd::FileMissing;
+  if (!endedEarly || s.AverageCount > 0) WriteAverageFile(s, c.ProgramDir, c.Clk);
   return out;
 }
 

@@ -70,8 +70,8 @@ bool Calibrate(const BodyFatContext& c);
 // The impedance run over channels 1..limits.Channels, one log per channel.
 BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& limits);
 // The automatic test over the file pairs found by SearchFilePairs, then the averages
-// file (also after a stop, and after a failed conversion or write once a channel was
-// measured; not when a file went missing).
+// file (also after a stop, and after a failed conversion or write or a pair's file gone
+// missing once a channel was measured).
 BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits);
 
 // Pairs prefix + i + ".ram" / ".reg" (i = 1..100) whose two files both exist in the

@@ -670,15 +670,93 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   EXPECT_TRUE(RunControlsEnabled());
   for (const QString& f : logs + averages) QFile::remove(Path(f));
 
-  // A file of pair 2 deleted after the search: pair 1 measured, then a message and no averages file.
+  // A file of pair 2 deleted after the search: pair 1 measured, then a message and the
+  // averages file of pair 1.
   FourSamplesAChannel(1);
   QFile::remove(Path("BF2.reg"));
   Find<QPushButton>(form, "btnAutoTest")->click();
   ASSERT_EQ(sim.dialogs.messages.size(), 2);
   EXPECT_EQ(sim.dialogs.messages[1].text, "Error,BF2.reg not found");
   EXPECT_EQ(Files("ACReg*.CSV").size(), 1);
-  EXPECT_TRUE(Files("MxAverage*.CSV").isEmpty());
+  averages = Files("MxAverage*.CSV");
+  ASSERT_EQ(averages.size(), 1);
+  EXPECT_EQ(ReadFile(averages[0]), "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n1,300.00,400.00,600.00,800.00\r\n");
   EXPECT_TRUE(RunControlsEnabled());
+}
+
+// A pair's file removed while the test runs (after the search): the test ends at that
+// file with the message naming it, and the averages file holds every channel of the
+// pairs measured before it. Each channel's four samples read differently, so the
+// averages are those of the rows: calibration I0 300, 302, 304, 307 -> 303.25 and Q0
+// 400, 398, 396, 393 -> 396.75; channel 1 I1 600, 610, 620, 631 -> 615.25 and Q1 800,
+// 790, 781, 770 -> 785.25; channel 2 I1 -300, -302, -304, -305 -> -302.75 and Q1 400,
+// 404, 408, 410 -> 405.50.
+TEST_F(BodyFatAutoTest, APairFileGoneDuringTheTestKeepsTheAveragesOfThePairsDone) {
+  const std::map<int, std::array<std::pair<double, double>, 4>> series = {
+      {0x01, {{{300, 400}, {302, 398}, {304, 396}, {307, 393}}}},
+      {0x11, {{{600, 800}, {610, 790}, {620, 781}, {631, 770}}}},
+      {0x21, {{{-300, 400}, {-302, 404}, {-304, 408}, {-305, 410}}}}};
+  const QByteArray channel1 = ",303.25,396.75,615.25,785.25\r\n", channel2 = ",303.25,396.75,-302.75,405.50\r\n";
+  Open();
+  FillTableWith0E();
+  FourSamplesAChannel(2);  // 2 channels x 4 samples x 2 conversions: 16 conversions a pair
+
+  struct Case {
+    const char* what;
+    int pairs;
+    QString removed;
+    int atConversion;  // removed at this conversion; 0: before the test starts
+    int pairsDone;
+  } cases[] = {
+      {"memory file of pair 2, while pair 1 runs", 2, "BF2.ram", 1, 1},
+      {"register file of pair 3, while pair 2 runs", 3, "BF3.reg", 17, 2},
+      {"register file of pair 1, before the start", 2, "BF1.reg", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int p = 1; p <= c.pairs; ++p) WritePair("BF", p);
+    Search("BF");
+    ASSERT_EQ(S().PairCount, c.pairs);
+    sim.dialogs.messages.clear();
+    std::map<int, int> taken;  // conversions per selector
+    int conversions = 0;
+    if (c.atConversion == 0) QFile::remove(Path(c.removed));
+    onConversion = [&] {
+      if (++conversions == c.atConversion) QFile::remove(Path(c.removed));
+      const int select = sim.board.chip.Peek(kSelect);
+      if (auto it = series.find(select); it != series.end()) readings[select] = it->second[taken[select]++ % 4];
+    };
+    Find<QPushButton>(form, "btnAutoTest")->click();
+    onConversion = nullptr;
+
+    EXPECT_EQ(conversions, 16 * c.pairsDone);
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, "Error," + c.removed + " not found");
+    EXPECT_EQ(sim.dialogs.messages[0].caption, "warning");
+    EXPECT_TRUE(S().AutoIdle);
+    EXPECT_TRUE(RunControlsEnabled());
+    const QStringList logs = Files("ACReg*.CSV");
+    EXPECT_EQ(logs.size(), 2 * c.pairsDone);
+    for (const QString& log : logs) {
+      const QByteArray text = ReadFile(log);
+      const QByteArray& line = log.startsWith("ACReg1-") ? channel1 : channel2;
+      // The averages line carries the same figures under I0, Q0, I1 and Q1.
+      const QList<QByteArray> a = line.trimmed().split(',');
+      EXPECT_TRUE(text.endsWith("Average,,,,,,,," + a[1] + ',' + a[2] + ",,,,,,," + a[3] + ',' + a[4] + "\r\n"))
+          << log.toStdString() << ": " << text.toStdString();
+    }
+    const QStringList averages = Files("MxAverage*.CSV");
+    if (c.pairsDone == 0) {
+      EXPECT_TRUE(averages.isEmpty());
+    } else {
+      ASSERT_EQ(averages.size(), 1);
+      QByteArray expected = "Item,Cal_I,Cal_Q,Test_I,Test_Q\r\n";
+      for (int item = 1; item <= 2 * c.pairsDone; ++item)
+        expected += QByteArray::number(item) + (item % 2 ? channel1 : channel2);
+      EXPECT_EQ(ReadFile(averages[0]), expected);
+    }
+    for (const QString& f : logs + averages + Files("BF*")) QFile::remove(Path(f));
+  }
 }
 
 // Runs within one second, each stopped after its first sample: an impedance run and two
