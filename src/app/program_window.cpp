@@ -150,10 +150,7 @@ void ProgramWindow::closeEvent(QCloseEvent* e) {
 
 void ProgramWindow::USBScanClick() {
   if (P.G.Channels[0].LinkKind == LinkKindUsb) P.Mx_UP->USBConnect();
-  if (P.Option->AutoLoad) {
-    P.WaveGenForm->LoadRegFile();
-    P.WaveGenForm->LoadDACRam();
-  }
+  if (P.Option->AutoLoad) P.WaveGenForm->AutoLoad();
 }
 
 void ProgramWindow::USBClient() {

@@ -403,21 +403,59 @@ void TWaveGenForm::btnChangeUintClick() {
 // ---- loaders ---------------------------------------------------------------------------------
 
 void TWaveGenForm::LoadRegFile() {
+  if (const std::optional<QString> failed = RegFileLoad()) Message(*failed);
+}
+
+void TWaveGenForm::LoadDACRam() {
+  if (const std::optional<QString> failed = DacRamLoad()) Message(*failed);
+}
+
+void TWaveGenForm::AutoLoad() {
+  struct Step {
+    const char* file;
+    std::optional<QString> (TWaveGenForm::*load)();
+  };
+  QStringList told;
+  QStringList unsent;  // files not tried: the link was down
+  QDir().mkpath(P.G.AppDir + WaveFiles::ConfigFolder);
+  for (const Step& s : {Step{WaveFiles::RegList, &TWaveGenForm::RegFileLoad},
+                        Step{WaveFiles::DacRam, &TWaveGenForm::DacRamLoad}}) {
+    if (!QFile::exists(P.G.AppDir + s.file)) continue;
+    // Every failed transfer closes the device: after one, the next file cannot get
+    // through either, and without a board none can.
+    if (P.G.Channels[0].Devc.Opened != 1) {
+      unsent << s.file;
+      continue;
+    }
+    // A file that cannot be read is told, and the other one is still loaded.
+    try {
+      if (const std::optional<QString> failed = (this->*s.load)()) told << *failed;
+    } catch (const std::exception& e) {
+      told << QString::fromStdString(e.what());
+    }
+  }
+  if (!unsent.isEmpty())
+    told << "Auto-load: " + unsent.join(" and ") + " did not reach the chip: the board is not connected";
+  if (!told.isEmpty()) Message(told.join("\n"));
+}
+
+std::optional<QString> TWaveGenForm::RegFileLoad() {
   QDir().mkpath(P.G.AppDir + WaveFiles::ConfigFolder);
   const QString path = P.G.AppDir + WaveFiles::RegList;
-  if (!QFile::exists(path)) return;
+  if (!QFile::exists(path)) return std::nullopt;
   const QStringList lines = ReadTextLines(path);
   const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
   for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
                      WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
     RefreshView(v);
-  if (failed) Message(RegisterLoadFailText(*failed, lines));
+  if (failed) return RegisterLoadFailText(*failed, lines);
+  return std::nullopt;
 }
 
-void TWaveGenForm::LoadDACRam() {
+std::optional<QString> TWaveGenForm::DacRamLoad() {
   QDir().mkpath(P.G.AppDir + WaveFiles::ConfigFolder);
   const QString path = P.G.AppDir + WaveFiles::DacRam;
-  if (!QFile::exists(path)) return;
+  if (!QFile::exists(path)) return std::nullopt;
   const WaveTable table = RamArrayWords(ReadTextLines(path));
   const bool loaded = WaveRamWrite(*P.Mx_UP, ResampleWaveTable(table, S.Dgrp), WaveRunBits,
                                    [this] { RefreshView(WaveView::MemoryView); });
@@ -425,7 +463,8 @@ void TWaveGenForm::LoadDACRam() {
     RefreshView(v);
   CalcWaveform();
   ShowClockRange(CLK_ComboBox->currentIndex());
-  if (!loaded) Message(kWaveRamWriteFail);
+  if (!loaded) return QString(kWaveRamWriteFail);
+  return std::nullopt;
 }
 
 // ---- oscillator trim and counter scan --------------------------------------------------------

@@ -6,6 +6,8 @@
 // counter scan. The arithmetic is in wave_math.h, the memory write in wave_memory.h,
 // the files in wave_files.h and the trim in oscillator_trim.h.
 
+#include <optional>
+
 #include "block_panels/wave_math.h"
 #include "block_panels/wave_refresh.h"
 #include "kit/form.h"
@@ -25,9 +27,14 @@ public:
   void FormClose() override;
   // Repaints from the register shadow.
   void DataUpdate();
-  // The loaders the main window runs after "USB Scan" when the definition holds #AUTOLOAD.
+  // The loaders of "Config/Reg.reg" and "Config/DAC.ram": a missing file loads nothing,
+  // one that did not wholly reach the chip is told.
   void LoadRegFile();
   void LoadDACRam();
+  // Both, as the main window runs them after "USB Scan" when the definition holds
+  // #AUTOLOAD: the register list first. Once the link is down nothing more is tried,
+  // and one message tells the failure and names the files that did not reach the chip.
+  void AutoLoad();
   // The firmware name decides whether the oscillator trim and the counter scan are offered.
   void SetTrimEnabled(bool enabled);
 
@@ -83,6 +90,10 @@ signals:
   void FrequencyShown(const QString& text);
 
 private:
+  // The loads themselves: what the user is to be told when the file did not wholly
+  // reach the chip; nothing when it did or there is no such file.
+  std::optional<QString> RegFileLoad();
+  std::optional<QString> DacRamLoad();
   void BuildControls();
   void Message(const QString& text);
   void ShowFrequency();

@@ -6,6 +6,7 @@
 
 #include "block_panels/wave_files.h"
 #include "block_panels/wave_memory.h"
+#include "link/register_files.h"
 #include "shell/setup_dialog.h"
 #include "support/board_faults.h"
 #include "wave_fixture.h"
@@ -38,7 +39,11 @@ TEST(WaveFileFormats, RamArrayColumns) {
   EXPECT_EQ(r[88], 0);
 }
 
-class WaveFiles : public WaveTest {};
+class WaveFiles : public WaveTest {
+protected:
+  // The command after `answered` more runs and its reply comes empty.
+  void EmptyReplyAfter(int answered) { FaultReplyOf(sim.board, answered + 1, ReplyFault::Empty); }
+};
 
 TEST_F(WaveFiles, SettingsFileIsWrittenAtEveryClose) {
   StartWave();  // the start-up hides the panels: the close handler runs once
@@ -216,6 +221,79 @@ TEST_F(WaveFiles, AutoLoadAfterUsbScanLoadsTheRegistersFirst) {
   const WaveTable out = ResampleWaveTable(t, 63);
   for (int k = 0; k < 64; ++k) EXPECT_EQ(sim.board.chip.Peek(0x80 + 2 * k), out[k] >> 8) << k;
   EXPECT_EQ(sim.board.chip.Peek(0x0E), 0x3F);
+}
+
+// With #AUTOLOAD "USB Scan" runs both loaders. Once the link is down nothing more is
+// tried and the user gets one message: the failure, then the files that did not reach
+// the chip. A file that fails as the last one tried keeps its own message alone.
+TEST_F(WaveFiles, AutoLoadTellsOneFailureOnce) {
+  WriteFile("Include/MX7406.INC", ReadFile("Include/MX7406.INC") + "\r\n#AUTOLOAD\r\n");
+  StartWave();
+  ASSERT_TRUE(prog->Option->AutoLoad);
+  const QByteArray regList = "00EH 03FH\r\n00DH 0CH\r\n";
+  const WaveTable t = Table([](int k) { return static_cast<uint16_t>(0x0100 * k + 7); });
+  const QString unsentBoth =
+      "Auto-load: Config/Reg.reg and Config/DAC.ram did not reach the chip: the board is not connected";
+  const QString unsentDac = "Auto-load: Config/DAC.ram did not reach the chip: the board is not connected";
+  // The register list's own text is Load REG's.
+  const QString regFail = RegisterLoadFailText(1, QString::fromLatin1(regList).split("\r\n"));
+  struct Case {
+    const char* what;
+    bool connected;                // a healthy scan first, before the files exist
+    bool reg;                      // Config/Reg.reg present (Config/DAC.ram always is)
+    std::function<void()> fault;
+    QString message;
+    bool tableTried;               // some of the wave table went out
+  };
+  const std::vector<Case> cases = {
+      {"no board", false, true, [this] { sim.board.RemoveAll(); }, unsentBoth, false},
+      {"unplugged", true, true, [this] { sim.board.UnplugAll(); }, unsentBoth, false},
+      {"unplugged, no Reg.reg", true, false, [this] { sim.board.UnplugAll(); }, unsentDac, false},
+      // An empty reply after the scan's two identification checks and the writes of
+      // 7Fh and 3Eh: line 1 fails.
+      {"lost during Reg.reg", true, true, [this] { EmptyReplyAfter(2 + 2); }, regFail + "\n" + unsentDac, false},
+      // ... after the register list's four writes and 100 packets of the wave table.
+      {"lost during DAC.ram", true, true, [this] { EmptyReplyAfter(2 + 4 + 100); }, kWaveRamWriteFail, true},
+      {"no Reg.reg, lost during DAC.ram", true, false, [this] { EmptyReplyAfter(2 + 100); }, kWaveRamWriteFail,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QDir(Path("Config")).removeRecursively();
+    sim.board.devices.clear();
+    sim.board.AddDriverBoard(0);
+    for (int a = 0x80; a < 0x100; ++a) SetRegister(a, 0);
+    if (c.connected) {
+      Click("USBScan");
+      ASSERT_EQ(prog->G.Channels[0].Devc.Opened, 1);
+    }
+    if (c.reg) WriteFile("Config/Reg.reg", regList);
+    WriteFile("Config/DAC.ram", RamArrayText(t));
+    sim.dialogs.messages.clear();
+    c.fault();
+    Click("USBScan");
+    EXPECT_EQ(Messages(), QStringList{c.message});
+    EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
+    // Word 0's low byte (7) is in bank 0 only when the table went out.
+    EXPECT_EQ(sim.board.chip.Peek(0x81) == 0x07, c.tableTried);
+    for (int a = 0; a < 0x100; ++a) EXPECT_EQ(Shadow(a), sim.board.chip.Peek(a)) << a;
+  }
+}
+
+// With the link up, a register list that cannot be read is told, and the wave table
+// is still loaded.
+TEST_F(WaveFiles, AutoLoadGoesOnPastAnUnreadableRegisterList) {
+  WriteFile("Include/MX7406.INC", ReadFile("Include/MX7406.INC") + "\r\n#AUTOLOAD\r\n");
+  StartWave();
+  ASSERT_TRUE(QDir(Path("Config")).mkpath("Reg.reg"));  // a folder in the file's place
+  const WaveTable t = Table([](int k) { return static_cast<uint16_t>(0x0100 * k + 7); });
+  WriteFile("Config/DAC.ram", RamArrayText(t));
+  Click("USBScan");
+  const QStringList shown = Messages();
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].startsWith("Cannot open file")) << shown[0].toStdString();
+  EXPECT_EQ(sim.board.chip.Peek(0x81), 0x07);  // word 0's low byte
+  EXPECT_EQ(sim.board.chip.Peek(0x0D) & 0x01, 0x01);  // the generator runs
 }
 
 }  // namespace
