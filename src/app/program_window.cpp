@@ -178,7 +178,7 @@ void ProgramWindow::LoadRAMClick() {
 
 void ProgramWindow::WaveGenClick() {
   OpenPanel(P.WaveGenForm, 16);
-  ApplyFirmwareName(FirmwareName());
+  if (const std::optional<QString> name = FirmwareName()) ApplyFirmwareName(*name);
 }
 
 void ProgramWindow::RestoreADCClick() { P.AnxADC->ComFunChange(); }

@@ -206,11 +206,11 @@ void TMainPanel::OpenPanel(QWidget* form, int index) {
   ShowPanel(form, index, true);
 }
 
-QString TMainPanel::FirmwareName() {
+std::optional<QString> TMainPanel::FirmwareName() {
   Devc& d = P.G.Channels[0].Devc;
   P.G.PacketBuf[0] = 0xF9;
   P.G.PacketBuf[1] = 0x05;
-  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8, 8)) return QString();
+  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8, 8)) return std::nullopt;
   QString name;
   for (int i = 0; i < 8; ++i) name.append(QChar(P.G.PacketBuf[i]));
   return name;

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <memory>
+#include <optional>
 
 #include "kit/form.h"
 #include "link/chip_definition_listener.h"
@@ -57,8 +58,8 @@ public:
   // A menu opener: the first opening in a run puts the panel at 0,0.
   void OpenPanel(QWidget* form, int index);
 
-  // F9 05: the firmware name, or empty when the exchange failed.
-  QString FirmwareName();
+  // F9 05: the firmware name, nothing when the exchange failed.
+  std::optional<QString> FirmwareName();
   // The refresh after a bulk read or load: the memory view first, then the register
   // view and the register-driven panels; the wave viewer only where asked.
   void RefreshAfterBulk(bool waveViewer);

@@ -25,6 +25,8 @@ namespace {
 const uint32_t kBaudRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 constexpr int kBaudRateCount = sizeof kBaudRates / sizeof kBaudRates[0];
 
+const char kFirmwareReadFail[] = "Control Board Firmware read fail: the board did not answer with its name";
+
 template <class W>
 W* Named(W* w, const char* name) {
   w->setObjectName(name);
@@ -452,11 +454,15 @@ void TOption::CloseSerialPorts() {
 // ---- firmware name and close ----
 
 void TOption::Button4Click() {
-  const QString name = FirmwareName();
+  const std::optional<QString> name = FirmwareName();
+  if (!name) {
+    P.dialogs().MessageBox(this, kFirmwareReadFail, QCoreApplication::applicationName(), MB_OK);
+    return;
+  }
   // Shown as the board sends it, up to a NUL that ends a shorter name.
-  const qsizetype nul = name.indexOf(QChar(0));
-  Edit9->setText(nul < 0 ? name : name.left(nul));
-  ApplyFirmwareName(name);
+  const qsizetype nul = name->indexOf(QChar(0));
+  Edit9->setText(nul < 0 ? *name : name->left(nul));
+  ApplyFirmwareName(*name);
 }
 
 void TOption::BtCloseClick() { close(); }

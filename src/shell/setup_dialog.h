@@ -4,6 +4,7 @@
 // instrument ports with their identification probes.
 
 #include <functional>
+#include <optional>
 
 #include "common/line_tokens.h"
 #include "common/number_text.h"
@@ -65,7 +66,8 @@ public:
   void PowerSelectClick();
   void ChamberSelectClick();
   void BryMemButtomClick();
-  // "Control Board Firmware": F9 05; the name also goes into Edit9.
+  // "Control Board Firmware": F9 05; the name also goes into Edit9. A failed read is
+  // told, and the field and what the name switches stay as they were.
   void Button4Click();
   void BtCloseClick();
 
@@ -82,9 +84,9 @@ public:
   void CloseSerialPorts();
 
   // ---- hooks the program fills ----
-  // The main window's F9 05 exchange (empty when it failed) and what the name
+  // The main window's F9 05 exchange (nothing when it failed) and what the name
   // switches in the other windows.
-  std::function<QString()> FirmwareName;
+  std::function<std::optional<QString>()> FirmwareName;
   std::function<void(const QString& name)> ApplyFirmwareName;
   // The meter panel shows a meter that answered its probe.
   std::function<void(int channel)> ShowMeterChannel;

@@ -485,12 +485,13 @@ TEST_F(SetupDialog, FirmwareButtonAsksTheBoardForItsName) {
   StartProgram();
   TOption* o = Opt();
   auto* vod = Find<QWidget>(prog->WaveGenForm, "VodCorrection");
-  // No board yet: no name, and the trim buttons stay as they are.
+  // No board yet: the read fails and says so; the field and the trim buttons stay as they are.
   vod->setEnabled(true);
   o->Edit9->setText("old");
   o->Button4->click();
-  EXPECT_EQ(o->Edit9->text(), "");
+  EXPECT_EQ(o->Edit9->text(), "old");
   EXPECT_TRUE(vod->isEnabled());
+  EXPECT_EQ(TakeMessages().size(), 1);
 
   Click("USBScan");
   sim.board.ClearLog();
@@ -507,6 +508,59 @@ TEST_F(SetupDialog, FirmwareButtonAsksTheBoardForItsName) {
   sim.board.boardName = std::string("E74\0\0\0\0\0", 8);
   o->Button4Click();
   EXPECT_EQ(o->Edit9->text(), "E74");
+  EXPECT_TRUE(TakeMessages().isEmpty());
+}
+
+// The F9 05 exchange failing after a good read: the user is told, the field keeps the
+// name read before and the oscillator trim and counter scan stay as that name set them.
+TEST_F(SetupDialog, FailedFirmwareReadKeepsTheNameAndTheTrim) {
+  StartProgram();
+  TOption* o = Opt();
+  auto* vod = Find<QWidget>(prog->WaveGenForm, "VodCorrection");
+  auto* scan = Find<QWidget>(prog->WaveGenForm, "btnScan");
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+  };
+  const std::vector<Case> cases = {
+      {"command not sent", [this] { sim.board.failTransfers = 1; }},
+      {"reply failed", [this] {
+         sim.board.transfersBeforeFault = 1;
+         sim.board.failTransfers = 1;
+       }},
+      {"empty reply", [this] {
+         sim.board.shortReplies = 1;
+         sim.board.shortReplyBytes = 0;
+       }},
+      {"cut reply", [this] {
+         sim.board.shortReplies = 1;
+         sim.board.shortReplyBytes = 5;
+       }},
+      {"unplugged", [this] { sim.board.UnplugAll(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim.board.devices.clear();
+    sim.board.AddDriverBoard(0);
+    Click("USBScan");
+    sim.board.boardName = "E7403V02";
+    o->Button4->click();
+    ASSERT_EQ(o->Edit9->text(), "E7403V02");
+    ASSERT_TRUE(vod->isEnabled());
+    TakeMessages();
+    // A name that would switch the trim off, were it taken.
+    sim.board.boardName = "E7403V01";
+    c.fault();
+    o->Button4->click();
+    EXPECT_EQ(o->Edit9->text(), "E7403V02");
+    EXPECT_TRUE(vod->isEnabled());
+    EXPECT_TRUE(scan->isEnabled());
+    const auto shown = TakeMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, "Control Board Firmware read fail: the board did not answer with its name");
+    EXPECT_EQ(Status(0), "USB not Connect !!!");
+    sim.board.shortReplies = 0;
+  }
 }
 
 }  // namespace
