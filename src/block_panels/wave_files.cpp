@@ -5,12 +5,11 @@
 #include "common/text_encoding.h"
 #include "link/register_files.h"
 
-WaveformSettings ReadWaveformSettings(const QString& path) {
+QList<int> ReadWaveformSettings(const QString& path, WaveformSettings& s) {
   SettingsReader in = SettingsReader::Open(path);
-  WaveformSettings s;
-  s.OffsetCode = in.ReadIntLine();
-  s.VppMv = in.ReadIntLine();
-  return s;
+  in.ReadIntLine(s.OffsetCode);
+  in.ReadIntLine(s.VppMv);
+  return in.BadLines();
 }
 
 void WriteWaveformSettings(const QString& path, const WaveformSettings& s) {

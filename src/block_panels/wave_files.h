@@ -5,6 +5,7 @@
 // byte first). The register list "Config/Reg.reg" is a ".reg" dump, loaded as "Load REG"
 // loads one (shell/register_files.h). No widget here.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -24,10 +25,11 @@ struct WaveformSettings {
   int VppMv = 200;
 };
 
-// The two values, each a decimal integer followed by the rest of its line (a missing
-// line reads as 0). A file that cannot be read, or a word that is not an integer,
-// raises EInOutError.
-WaveformSettings ReadWaveformSettings(const QString& path);
+// The two values into `s`, each a decimal integer followed by the rest of its line (a
+// missing line reads as 0). A word that is not an integer leaves its value in `s` as
+// it was; the lines of such words are returned. A file that cannot be read raises
+// EInOutError with `s` untouched.
+QList<int> ReadWaveformSettings(const QString& path, WaveformSettings& s);
 // The offset code, then the amplitude, one a line (CR LF), written through a temporary
 // file so that a failed write keeps the old one. Raises EInOutError on failure.
 void WriteWaveformSettings(const QString& path, const WaveformSettings& s);

@@ -19,6 +19,7 @@
 #include "block_panels/wave_files.h"
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
+#include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
@@ -179,9 +180,12 @@ void TWaveGenForm::FormCreate() {
   const QString settings = P.ExeDir + WaveFiles::Settings;
   if (QFile::exists(settings)) {
     try {
-      const WaveformSettings s = ReadWaveformSettings(settings);
+      // A line that is not a number keeps what the edit holds; the other is read.
+      WaveformSettings s{edtDacOffset->text().toInt(), DAC_Vpp->text().toInt()};
+      const QList<int> bad = ReadWaveformSettings(settings, s);
       edtDacOffset->setText(QString::number(s.OffsetCode));
       DAC_Vpp->setText(QString::number(s.VppMv));
+      if (!bad.isEmpty()) Message(BadNumberLinesMessage(WaveFiles::Settings, bad));
     } catch (const MxError& e) {
       // The window starts with its defaults; the user learns why.
       Message(e.Text());

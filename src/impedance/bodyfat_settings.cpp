@@ -8,16 +8,17 @@ namespace {
 QString HexOrZero(const QString& text) { return text.isEmpty() ? QStringLiteral("00") : text; }
 }  // namespace
 
-void ReadBodyFatSettings(const QString& path, BodyFatSettings& s) {
+QList<int> ReadBodyFatSettings(const QString& path, BodyFatSettings& s) {
   SettingsReader in = SettingsReader::Open(path);
-  s.Mode = in.ReadIntLine();
-  s.TimeIndex = in.ReadIntLine();
-  s.AmountIndex = in.ReadIntLine();
-  s.ScanIndex = in.ReadIntLine();
-  s.ChannelsIndex = in.ReadIntLine();
+  in.ReadIntLine(s.Mode);
+  in.ReadIntLine(s.TimeIndex);
+  in.ReadIntLine(s.AmountIndex);
+  in.ReadIntLine(s.ScanIndex);
+  in.ReadIntLine(s.ChannelsIndex);
   for (QString& a : s.Addr) a = HexOrZero(in.ReadText());
   for (auto& row : s.Values)
     for (QString& v : row) v = HexOrZero(in.ReadText());
+  return in.BadLines();
 }
 
 QStringList BodyFatSettingsLines(const BodyFatSettings& s) {

@@ -3,6 +3,7 @@
 // CR LF) and the run settings it carries: the limit of a channel (a time or a sample
 // count), the sample interval and the number of channels. No widget here.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -26,9 +27,10 @@ struct BodyFatSettings {
 
 // Reads the file into `s` in file order: lines 1..5 as numbers, lines 6..89 as texts
 // (an empty text gives "00"). Past the end of the file a number reads as 0 and a text
-// as empty. A word among lines 1..5 that is not an integer raises EInOutError, the
-// fields read before it already set and the others as they were.
-void ReadBodyFatSettings(const QString& path, BodyFatSettings& s);
+// as empty. A word among lines 1..5 that is not an integer leaves its field as it was
+// and the reading goes on; the lines of such words are returned. A file that cannot
+// be opened raises EInOutError with `s` untouched.
+QList<int> ReadBodyFatSettings(const QString& path, BodyFatSettings& s);
 // The 89 lines of the file.
 QStringList BodyFatSettingsLines(const BodyFatSettings& s);
 

@@ -13,12 +13,14 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 #include <utility>
 #include <vector>
 
 #include "common/capture_texts.h"
 #include "common/errors.h"
 #include "common/scope_exit.h"
+#include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
 #include "platform/dialogs.h"
@@ -324,23 +326,27 @@ void TbodyFatForm::FormCreate() {
   BodyFatState& s = State();
   const QString path = P.ExeDir + BodyFatSettingsFile;
   if (QFile::exists(path)) {
-    // Fields after a malformed one keep what the controls hold; the user learns why.
-    QString error;
+    // A malformed number keeps what its control holds and the other lines are read;
+    // the user learns which, in one message with an address that is not hexadecimal.
+    QStringList errors;
     BodyFatSettings st = SettingsFromControls();
     try {
-      ReadBodyFatSettings(path, st);
+      const QList<int> bad = ReadBodyFatSettings(path, st);
+      if (!bad.isEmpty()) errors << BadNumberLinesMessage(BodyFatSettingsFile, bad);
     } catch (const MxError& e) {
-      error = e.Text();
+      errors << e.Text();
     }
     ApplySettings(st);
+    QString addrError;
     for (int k = 0; k < BodyFatColumns; ++k) {
       try {
         s.ColumnAddr[k] = TableHex(edtAddr[k]->text());
       } catch (const MxError& e) {
-        if (error.isEmpty()) error = e.Text();
+        if (addrError.isEmpty()) addrError = e.Text();
       }
     }
-    if (!error.isEmpty()) Warning(error, QCoreApplication::applicationName());
+    if (!addrError.isEmpty()) errors << addrError;
+    if (!errors.isEmpty()) Warning(errors.join('\n'), QCoreApplication::applicationName());
   }
   s.ScanInterval = ScanIntervalOf(scanTimer->currentIndex(), s.ScanInterval);
   s.TestIdle = true;

@@ -17,32 +17,33 @@ void WriteIQFormSettings(const QString& path, const IQFormSettings& s) {
 }
 
 void ReadIQFormSettings(SettingsReader& r, IQFormSettings& s) {
-  s.Mode = r.ReadIntLine();
-  s.AcLimit = r.ReadIntLine();
-  s.AcTime = r.ReadIntLine();
-  s.AcAmount = r.ReadIntLine();
-  s.ScanTime = r.ReadIntLine();
-  s.DcLimit = r.ReadIntLine();
-  s.DcTime = r.ReadIntLine();
-  s.DcAmount = r.ReadIntLine();
-  s.AverageCycle = r.ReadIntLine();
+  r.ReadIntLine(s.Mode);
+  r.ReadIntLine(s.AcLimit);
+  r.ReadIntLine(s.AcTime);
+  r.ReadIntLine(s.AcAmount);
+  r.ReadIntLine(s.ScanTime);
+  r.ReadIntLine(s.DcLimit);
+  r.ReadIntLine(s.DcTime);
+  r.ReadIntLine(s.DcAmount);
+  r.ReadIntLine(s.AverageCycle);
   s.BiasTime = r.ReadText();
   s.ReactionTime = r.ReadText();
-  s.ThresholdOn = r.ReadIntLine();
+  r.ReadIntLine(s.ThresholdOn);
   s.Threshold = r.ReadText();
   s.Dabit[0][0] = r.ReadText();
   s.Dabit[0][1] = r.ReadText();
-  s.Dabit1On = r.ReadIntLine();
+  r.ReadIntLine(s.Dabit1On);
   s.Dabit[1][0] = r.ReadText();
   s.Dabit[1][1] = r.ReadText();
-  s.Dabit2On = r.ReadIntLine();
+  r.ReadIntLine(s.Dabit2On);
   s.Dabit[2][0] = r.ReadText();
   s.Dabit[2][1] = r.ReadText();
 }
 
-void ReadIQFormSettings(const QString& path, IQFormSettings& s) {
+QList<int> ReadIQFormSettings(const QString& path, IQFormSettings& s) {
   SettingsReader r = SettingsReader::Open(path);
   ReadIQFormSettings(r, s);
+  return r.BadLines();
 }
 
 int ScanIntervalMs(int index, int current) {

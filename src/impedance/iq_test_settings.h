@@ -44,10 +44,11 @@ void WriteIQFormSettings(const QString& path, const IQFormSettings& s);
 // Reads into `s`, line by line, by the rules of the settings files: a number is the
 // next word (blank lines passed over) and the rest of its line is skipped, a text is
 // the whole next line, past the end a number is 0 and a text empty. A word that is
-// not an integer raises EInOutError, the values read before it kept in `s` and the
-// rest untouched; a file that cannot be opened raises it with `s` untouched.
+// not an integer leaves its field in `s` as it was and the reading goes on; its line
+// is noted in the reader's BadLines() (returned by the second form). A file that
+// cannot be opened raises EInOutError with `s` untouched.
 void ReadIQFormSettings(SettingsReader& reader, IQFormSettings& s);
-void ReadIQFormSettings(const QString& path, IQFormSettings& s);
+QList<int> ReadIQFormSettings(const QString& path, IQFormSettings& s);
 
 // Row interval of the scan-time list's selection ("0 ms" .. "2 s"); any other index
 // leaves `current`.

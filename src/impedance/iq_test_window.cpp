@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "common/errors.h"
+#include "common/settings_reader.h"
 #include "common/figure_text.h"
 #include "common/scope_exit.h"
 #include "impedance/impedance_math.h"
@@ -442,12 +443,12 @@ void TIQForm::Guarded(const std::function<void()>& handler) {
 void TIQForm::FormCreate() {
   const QString path = P.ExeDir + IQFormSettingsFile;
   if (QFileInfo::exists(path)) {
-    // Values after a line that does not read keep the window's defaults; the user
-    // learns why.
+    // A line that does not read keeps the window's default for that value only; the
+    // user learns which.
     IQFormSettings s = CurrentSettings();
     QString error;
     try {
-      ReadIQFormSettings(path, s);
+      error = BadNumberLinesMessage(IQFormSettingsFile, ReadIQFormSettings(path, s));
     } catch (const MxError& e) {
       error = e.Text();
     }

@@ -20,8 +20,9 @@ namespace {
 
 enum Reader { IQForm, BodyFat, Waveform, ComPorts, ReaderCount };
 
-// Reads the input with `read`, writes what was read (up to an error of the program's
-// own), and checks that the written file reads back to the same file.
+// Reads the input with `read` (which returns the lines whose number did not read),
+// writes what was read, and checks that the written file reads back whole to the same
+// file.
 template <typename Settings, typename Read, typename Write>
 void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray& content, Read read, Write write) {
   const QString input = folder.Path(name);
@@ -32,16 +33,22 @@ void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray
   // them reads (the window starts from its controls).
   Settings s;
   write(first, s);
-  read(first, s);
+  (void)read(first, s);
   try {
-    read(input, s);
+    // A line that is not a number keeps its value; the program shows which and
+    // writes the rest as read.
+    (void)read(input, s);
   } catch (const MxError&) {
-    // Shown by the program, which keeps what was read before the error and writes it.
+    // A file that cannot be opened: shown by the program, which keeps its defaults.
   }
   write(first, s);
   Settings back;
   try {
-    read(first, back);
+    const QList<int> bad = read(first, back);
+    if (!bad.isEmpty()) {
+      fprintf(stderr, "%s written by the program does not read back: line %d is not a number\n", name, bad[0]);
+      abort();
+    }
   } catch (const MxError& e) {
     fprintf(stderr, "%s written by the program does not read back: %s\n", name, e.what());
     abort();
@@ -61,19 +68,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   switch (data[0] % ReaderCount) {
     case IQForm:
       CheckRoundTrip<IQFormSettings>(
-          folder, "MxIQFormSet.txt", content, [](const QString& f, IQFormSettings& s) { ReadIQFormSettings(f, s); },
+          folder, "MxIQFormSet.txt", content,
+          [](const QString& f, IQFormSettings& s) { return ReadIQFormSettings(f, s); },
           [](const QString& f, const IQFormSettings& s) { WriteIQFormSettings(f, s); });
       break;
     case BodyFat:
       CheckRoundTrip<BodyFatSettings>(
           folder, "bodyFatFormSet.txt", content,
-          [](const QString& f, BodyFatSettings& s) { ReadBodyFatSettings(f, s); },
+          [](const QString& f, BodyFatSettings& s) { return ReadBodyFatSettings(f, s); },
           [](const QString& f, const BodyFatSettings& s) { WriteTextLines(f, BodyFatSettingsLines(s)); });
       break;
     case Waveform:
       CheckRoundTrip<WaveformSettings>(
           folder, "WaveformSet.txt", content,
-          [](const QString& f, WaveformSettings& s) { s = ReadWaveformSettings(f); },
+          [](const QString& f, WaveformSettings& s) { return ReadWaveformSettings(f, s); },
           [](const QString& f, const WaveformSettings& s) { WriteWaveformSettings(f, s); });
       break;
     case ComPorts: {

@@ -78,22 +78,28 @@ TEST(IQFormSettingsFile, ReadingRules) {
   // LF alone ends a line too.
   EXPECT_EQ(FromText("1\n2\n").AcLimit, 2);
 
-  // A line that is not a number stops the reading: what came before it is kept, the
-  // rest is left as it was.
+  // A line that is not a number costs only its own value: the field keeps what it
+  // held, the lines before and after it are read, and the line is noted.
   IQFormSettings s2;
   s2.AcTime = 6;
-  s2.Dabit[2][1] = "0123";
-  SettingsReader bad = SettingsReader::FromText("3\r\n0\r\nx\r\n4\r\n");
-  try {
-    ReadIQFormSettings(bad, s2);
-    ADD_FAILURE() << "no error";
-  } catch (const EInOutError& e) {
-    EXPECT_EQ(e.Text(), "Invalid numeric format");
-  }
+  s2.ThresholdOn = 5;
+  SettingsReader bad = SettingsReader::FromText(
+      "3\r\n0\r\nx\r\n4\r\n5\r\n0\r\n2\r\n3\r\n2\r\n0.3\r\n2\r\non\r\n77\r\n0100\r\n0200\r\n0\r\n\r\nabcd\r\n1\r\n"
+      "0500\r\n0600\r\n");
+  ReadIQFormSettings(bad, s2);
+  EXPECT_EQ(bad.BadLines(), (QList<int>{3, 12}));
   EXPECT_EQ(s2.Mode, 3);
   EXPECT_EQ(s2.AcLimit, 0);
   EXPECT_EQ(s2.AcTime, 6);
-  EXPECT_EQ(s2.Dabit[2][1], "0123");
+  EXPECT_EQ(s2.AcAmount, 4);
+  EXPECT_EQ(s2.AverageCycle, 2);
+  EXPECT_EQ(s2.ReactionTime, "2");
+  EXPECT_EQ(s2.ThresholdOn, 5);
+  EXPECT_EQ(s2.Threshold, "77");
+  EXPECT_EQ(s2.Dabit1On, 0);
+  EXPECT_EQ(s2.Dabit[1][0], "");
+  EXPECT_EQ(s2.Dabit2On, 1);
+  EXPECT_EQ(s2.Dabit[2][1], "0600");
   IQFormSettings untouched;
   untouched.Mode = 2;
   EXPECT_THROW(ReadIQFormSettings(QString("/nonexistent/" + IQFormSettingsFile), untouched), EInOutError);

@@ -68,17 +68,19 @@ TEST_F(WaveFiles, SettingsAreReadIntoTheEditsOnly) {
   EXPECT_DOUBLE_EQ(gen->chartWaveform->PointY(0), 1000);
 }
 
-TEST_F(WaveFiles, BadSettingsFileKeepsTheDefaultsAndTheFile) {
-  WriteFile("WaveformSet.txt", "abc\r\n200\r\n");
+TEST_F(WaveFiles, BadSettingsLineKeepsItsDefaultAndTheOtherLine) {
+  WriteFile("WaveformSet.txt", "abc\r\n500\r\n");
   StartWave();  // no exception out of the start-up
-  EXPECT_EQ(Messages().value(0), "Invalid numeric format");
+  EXPECT_EQ(Messages(), QStringList{"Invalid numeric format in line 1 of WaveformSet.txt.\n"
+                                    "That setting keeps its default; the other lines are read."});
   EXPECT_EQ(GenControl<QLineEdit>("edtDacOffset")->text(), "2048");
+  EXPECT_EQ(GenControl<QLineEdit>("DAC_Vpp")->text(), "500");
   // The close writes the edits (now valid).
-  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n200\r\n"));
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n500\r\n"));
   // An edit left empty does not replace the file by a broken one.
   GenControl<QLineEdit>("DAC_Vpp")->setText("");
   prog->Close();
-  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n200\r\n"));
+  EXPECT_EQ(ReadFile("WaveformSet.txt"), QByteArray("2048\r\n500\r\n"));
 }
 
 TEST_F(WaveFiles, RegisterListLoaderSendsEveryLineAndRefreshesItsSet) {

@@ -193,8 +193,8 @@ TEST_F(BodyFatWindow, SettingsFileReadingRules) {
        false},
       {"time mode, LF endings", "0\n9\n9\n4\n11\nA1\n\n\n\n\n\n77\n", true, 9, 9, 4, 11, 2000, "A1", "77", "00",
        false},
-      // A malformed number: what was read before it stays, the rest keeps its defaults.
-      {"malformed index", "0\r\n2\r\nx\r\n0\r\n", true, 2, 0, 1, 0, 250, "00", "00", "00", true},
+      // A malformed number keeps its default; the lines before and after it are read.
+      {"malformed index", "0\r\n2\r\nx\r\n4\r\n3\r\nA1\r\n", true, 2, 0, 4, 3, 2000, "A1", "00", "00", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -215,7 +215,9 @@ TEST_F(BodyFatWindow, SettingsFileReadingRules) {
     EXPECT_EQ(S().ColumnAddr[0], c.addr0.toInt(nullptr, 16));
     EXPECT_EQ(!sim.dialogs.messages.isEmpty(), c.warned);
     if (c.warned) {
-      EXPECT_EQ(sim.dialogs.messages[0].text, "Invalid numeric format");
+      EXPECT_EQ(sim.dialogs.messages[0].text,
+                "Invalid numeric format in line 3 of bodyFatFormSet.txt.\n"
+                "That setting keeps its default; the other lines are read.");
     }
     StopProgram();
   }

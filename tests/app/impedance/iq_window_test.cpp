@@ -92,21 +92,24 @@ TEST_F(IQWindow, SettingsFileCodesOutsideTheirRangeChangeNothing) {
   EXPECT_TRUE(Messages().isEmpty());
 }
 
-TEST_F(IQWindow, SettingsFileThatIsNotANumberKeepsWhatCameBefore) {
-  // Mode 2 and the time limit are read; the third line is not a number, so the lines
-  // from there on keep the window's defaults.
-  WriteFile("MxIQFormSet.txt", "2\r\n0\r\nthree\r\n7\r\n");
+TEST_F(IQWindow, SettingsLineThatIsNotANumberKeepsOnlyItsDefault) {
+  // Mode 2 and the time limit are read; the third line is not a number, so the AC
+  // time keeps its default, and the lines after it are read.
+  QByteArray file = kDefaults;
+  file.replace(0, 15, "2\r\n0\r\nthree\r\n7\r\n5\r\n");
+  WriteFile("MxIQFormSet.txt", file);
   Start();
-  const QStringList shown = Messages();
-  ASSERT_EQ(shown.size(), 1);
-  EXPECT_TRUE(shown[0].endsWith(": Invalid numeric format")) << shown[0].toStdString();
+  EXPECT_EQ(Messages(), QStringList{QCoreApplication::applicationName() +
+                                    ": Invalid numeric format in line 3 of MxIQFormSet.txt.\n"
+                                    "That setting keeps its default; the other lines are read."});
   EXPECT_TRUE(w->rbACDCMode->isChecked());
   EXPECT_TRUE(w->rbACTime->isChecked());
   EXPECT_EQ(List("cbACTime")->currentIndex(), 0);
-  EXPECT_EQ(List("cbACAmount")->currentIndex(), 0);
-  EXPECT_EQ(S().IntervalMs, 250);
-  QByteArray written = kDefaults;
-  written.replace(0, 6, "2\r\n0\r\n");
+  EXPECT_EQ(List("cbACAmount")->currentIndex(), 7);
+  EXPECT_EQ(S().IntervalMs, 2000);
+  // Written back at the start-up hide with the default in the bad line's place.
+  QByteArray written = file;
+  written.replace("three", "0");
   EXPECT_EQ(ReadFile("MxIQFormSet.txt"), written);
 }
 

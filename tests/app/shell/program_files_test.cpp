@@ -1,11 +1,19 @@
 // The program's own files when they cannot be read or written: the start-up goes on
 // and the main window shows, the close writes every file it can, and each failure is
-// shown naming its file.
+// shown naming its file. A panel's settings file with a damaged line loses only that
+// line.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <functional>
 #include <optional>
 
+#include "block_panels/wave_generator.h"
+#include "impedance/bodyfat_test_window.h"
+#include "impedance/iq_test_window.h"
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 #include "support/fifos_in_place.h"
@@ -169,6 +177,106 @@ TEST_F(ProgramFiles, EmptyOrForeignChipDefinitionIsReported) {
     WriteFile("Include/MX7406.INC", content);
     prog->Option->GetSELUP();
     EXPECT_EQ(sim.dialogs.messages.size(), 2);
+  }
+}
+
+// Lines joined as the program writes them, CR LF after each.
+QByteArray Lines(const QStringList& lines) { return (lines.join("\r\n") + "\r\n").toLatin1(); }
+
+// A settings file whose lines 1..5 are numbers and the rest texts: the body-fat
+// test's, with line 3 (the amount index) damaged.
+QStringList BodyFatLines(const QString& line3) {
+  QStringList l = {"0", "4", line3, "3", "2", "1F", "20", "21", "22", "23", "24"};
+  for (int n = 12; n <= 89; ++n) l << QString::number(n, 16).toUpper().rightJustified(2, '0');
+  return l;
+}
+QStringList IqLines(const QString& line7, const QString& line16) {
+  return {"2",   "0",  "4",    "3",    "5",    "0",    line7,  "2",    "3",  "0.3", "2",
+          "0",   "77", "0100", "0200", line16, "0300", "0400", "0",    "0500", "0600"};
+}
+
+TEST_F(ProgramFiles, DamagedPanelSettingsFileLosesOnlyItsBadLines) {
+  auto text = [this](QWidget* w, const char* name) { return Find<QLineEdit>(w, name)->text(); };
+  auto index = [this](QWidget* w, const char* name) { return Find<QComboBox>(w, name)->currentIndex(); };
+  struct Case {
+    const char* file;
+    QByteArray content;
+    QString message;
+    QByteArray written;  // at close: the good lines as read, a bad one as its default
+    std::function<void()> controls;
+  };
+  const QString one = "\nThat setting keeps its default; the other lines are read.";
+  const QString several = "\nThose settings keep their defaults; the other lines are read.";
+  const Case cases[] = {
+      {"WaveformSet.txt", "x1000\r\n500\r\n", "Invalid numeric format in line 1 of WaveformSet.txt." + one,
+       "2048\r\n500\r\n",
+       [&] {
+         EXPECT_EQ(text(prog->WaveGenForm, "edtDacOffset"), "2048");
+         EXPECT_EQ(text(prog->WaveGenForm, "DAC_Vpp"), "500");
+       }},
+      {"WaveformSet.txt", "1000\r\n2OO mV\r\n", "Invalid numeric format in line 2 of WaveformSet.txt." + one,
+       "1000\r\n200\r\n",
+       [&] {
+         EXPECT_EQ(text(prog->WaveGenForm, "edtDacOffset"), "1000");
+         EXPECT_EQ(text(prog->WaveGenForm, "DAC_Vpp"), "200");
+       }},
+      {"MxIQFormSet.txt", Lines(IqLines("3s", "yes")),
+       "Invalid numeric format in lines 7 and 16 of MxIQFormSet.txt." + several, Lines(IqLines("0", "1")),
+       [&] {
+         TIQForm* w = prog->IQForm;
+         // Before the first bad line.
+         EXPECT_TRUE(w->rbACDCMode->isChecked());
+         EXPECT_TRUE(Find<QRadioButton>(w, "rbACTime")->isChecked());
+         EXPECT_EQ(index(w, "cbACTime"), 4);
+         EXPECT_EQ(index(w, "cbACAmount"), 3);
+         EXPECT_EQ(index(w, "scanCAPTimer"), 5);
+         EXPECT_EQ(prog->G.Impedance.IQTest.IntervalMs, 2000);
+         EXPECT_TRUE(Find<QRadioButton>(w, "rbDCTime")->isChecked());
+         // The bad lines keep the defaults, and what lies between and after is read.
+         EXPECT_EQ(index(w, "cbDCTime"), 0);
+         EXPECT_EQ(index(w, "cbDCAmount"), 2);
+         EXPECT_EQ(index(w, "cbACAvg"), 3);
+         EXPECT_EQ(text(w, "edtBiasTime"), "0.3");
+         EXPECT_EQ(text(w, "edtReantionTime"), "2");
+         EXPECT_FALSE(Find<QCheckBox>(w, "cbADCThreshold")->isChecked());
+         EXPECT_EQ(text(w, "edtADCThres"), "77");
+         EXPECT_EQ(text(w, "edtDABIT0_2"), "0200");
+         EXPECT_TRUE(Find<QCheckBox>(w, "cbDABIT1")->isChecked());
+         EXPECT_EQ(text(w, "edtDABIT1_1"), "0300");
+         EXPECT_FALSE(Find<QCheckBox>(w, "cbDABIT2")->isChecked());
+         EXPECT_EQ(text(w, "edtDABIT2_2"), "0600");
+       }},
+      {"bodyFatFormSet.txt", Lines(BodyFatLines("2.5")),
+       "Invalid numeric format in line 3 of bodyFatFormSet.txt." + one, Lines(BodyFatLines("0")),
+       [&] {
+         TbodyFatForm* w = prog->bodyFatForm;
+         EXPECT_TRUE(Find<QRadioButton>(w, "rbTime")->isChecked());
+         EXPECT_EQ(index(w, "cbTime"), 4);
+         EXPECT_EQ(index(w, "cbAmount"), 0);
+         EXPECT_EQ(index(w, "scanTimer"), 3);
+         EXPECT_EQ(prog->G.Impedance.BodyFat.ScanInterval, 1000);
+         EXPECT_EQ(index(w, "cbChannels"), 2);
+         EXPECT_FALSE(Find<QLineEdit>(w, "edtAddr0_3")->isHidden());
+         EXPECT_TRUE(Find<QLineEdit>(w, "edtAddr0_4")->isHidden());
+         EXPECT_EQ(text(w, "edtAddr0"), "1F");
+         EXPECT_EQ(prog->G.Impedance.BodyFat.ColumnAddr[5], 0x24);
+         EXPECT_EQ(text(w, "edtAddr0_0"), "0C");   // line 12
+         EXPECT_EQ(text(w, "edtAddr5_12"), "59");  // line 89
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    FreshFolder();
+    WriteFile(c.file, c.content);
+    StartProgram();
+    const QStringList shown = Messages();
+    ASSERT_EQ(shown, QStringList{c.message});
+    c.controls();
+    QFile::remove(Path(c.file));
+    prog->Close();
+    EXPECT_EQ(ReadFile(c.file), c.written);
+    EXPECT_EQ(Messages().size(), 1) << "nothing more at the close";
+    StopProgram();
   }
 }
 
