@@ -73,6 +73,7 @@ struct BodyFatState {
   double DutPhase = 0;   // Theta - Theta0 of the last sample
   double Gain = 0;       // Rref / Y0 of the calibration
   double Impedance = 0;  // Y x Gain of the last sample
+  bool Calibrated = false;  // Theta0 and Gain come from a calibration
   bool TestIdle = true;
   bool AutoIdle = true;
   bool AutoMode = false;

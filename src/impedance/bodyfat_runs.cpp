@@ -133,6 +133,7 @@ bool Calibrate(const BodyFatContext& c) {
   const BodyFatCalibration cal = BodyFatCalibrationFrom(conv.Result, rref);
   s.Theta0 = cal.Theta0;
   s.Gain = cal.Gain;
+  s.Calibrated = true;
   ShowReading(c.Panel, 0, conv.Result, s.Theta0);
   c.Panel.SetText("edtGain", FormatF(s.Gain));
   return true;

@@ -532,6 +532,8 @@ void TbodyFatForm::btnAutoTestClick() {
                                                    cbAmount->currentIndex(), cbChannels->currentIndex());
     out = RunAutoTest(Context(), limits);
   }
+  // An impedance run needs a calibration: a test that never made one does not offer it.
+  btnImpedanceTest->setEnabled(s.Calibrated);
   switch (out.End) {
     case BodyFatEnd::NoPairs: Warning("Error,Ram file 0", kAutoTestWarningCaption); break;
     case BodyFatEnd::ConversionFailed: Warning(kReadError, kWarningCaption); break;

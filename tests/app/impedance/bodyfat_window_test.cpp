@@ -105,11 +105,13 @@ protected:
   std::vector<ScriptedDialogs::Shown> Messages() const {
     return {sim.dialogs.messages.begin(), sim.dialogs.messages.end()};
   }
+  // The controls a run locks are free again; "Impedance Test" is offered once there is
+  // a calibration to measure with.
   bool RunControlsEnabled() const {
     for (const char* n : {"rbTime", "rbAmount", "cbTime", "cbAmount", "scanTimer", "cbChannels", "btnCalculate",
-                          "btnAutoTest", "btnImpedanceTest", "edtFile", "edtAddr3", "edtAddr5_12", "labRref"})
+                          "btnAutoTest", "edtFile", "edtAddr3", "edtAddr5_12", "labRref"})
       if (!form->findChild<QWidget*>(n)->isEnabled()) return false;
-    return true;
+    return form->findChild<QWidget*>("btnImpedanceTest")->isEnabled() == S().Calibrated;
   }
 
   TbodyFatForm* form = nullptr;
@@ -651,6 +653,9 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   EXPECT_EQ(sim.dialogs.messages[0].caption, "warnning");
   EXPECT_TRUE(Sent().empty());
   EXPECT_TRUE(RunControlsEnabled());
+  // No calibration was made: no impedance run is offered.
+  EXPECT_FALSE(S().Calibrated);
+  EXPECT_FALSE(Find<QPushButton>(form, "btnImpedanceTest")->isEnabled());
 
   // A stop click during the fifth sample of 100: that channel's log and the averages file.
   WritePair("BF", 1);
