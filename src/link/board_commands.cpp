@@ -44,7 +44,6 @@ bool BoardCommands::ReadBoardMem(int address, int count) {
 }
 
 bool BoardCommands::WriteTo(uint8_t bus, int address, int count) {
-  sent_ = false;
   // A packet that would not fit, or a range outside XferBuf, is refused.
   if (count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize) return false;
   uint8_t* p = g_.PacketBuf;

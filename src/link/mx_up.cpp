@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "common/waits.h"
+#include "link/register_files.h"
 
 namespace {
 const QString kOnLine = QStringLiteral("USB On Line");
@@ -53,12 +54,7 @@ bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
 }
 
 bool TMx_UP::WriteInOwnBank(int address, uint8_t value, bool readBack) {
-  const auto write = [&] {
-    if (readBack) return WriteReg(address, value, 0);
-    if (address < 0 || address >= XferBufSize) return false;
-    g_.XferBuf[address] = value;
-    return WriteRegs(address, 1, 0);
-  };
+  const auto write = [&] { return readBack ? WriteReg(address, value, 0) : PutRegister(*this, address, value); };
   const uint8_t r7f = GetReg(BankRegister, 0);
   const bool bank1 = address >= 0x180 && address < 0x200;
   const bool bank0 = address >= 0x80 && address < 0x100 && (r7f & 0x01);

@@ -34,7 +34,7 @@ public:
   // Writes a RAM byte (80h..FFh bank 0, 180h..1FFh bank 1) with its own bank
   // selected in 7Fh, since only the low byte of an address travels, and puts 7Fh
   // back; other addresses are written as they are. With `readBack` the byte goes
-  // through WriteReg, else through WriteRegs. When the link goes before 7Fh is put
+  // through WriteReg, else through PutRegister. When the link goes before 7Fh is put
   // back, the shadow of 7Fh holds the bank the chip was left on.
   bool WriteInOwnBank(int address, uint8_t value, bool readBack);
   void UpdateReg(int address, uint8_t value, int channel);
