@@ -136,8 +136,11 @@ bool UsbTransport::SendPacket(Devc& d, uint8_t length) {
     if (length > PacketSize) length = PacketSize;
     uint32_t pipe = 1;
     uint32_t returned = 0;
+    // The packet went out only when every byte of it moved: a write reported with
+    // fewer bytes failed, and the board took no command from it.
     ok = usb_.DeviceIoControl(d.Handle, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4,
-                              g_.PacketBuf, length, &returned);
+                              g_.PacketBuf, length, &returned) &&
+         returned == length;
   }
   if (!ok) return Fail(d);
   g_.IdleTicks = 0;

@@ -18,6 +18,8 @@ public:
   UsbTransport(UsbServices& usb, Globals& g) : usb_(usb), g_(g) {}
 
   bool OpenDevice(Devc& d);
+  // Sends the first `length` bytes of PacketBuf (a whole report on the HID path). True
+  // only when all of them went out; a packet that moved in part is a failed transfer.
   bool SendPacket(Devc& d, uint8_t length);
   // Reads a reply of `length` bytes; fewer than `need` bytes (at least one) is a
   // failed transfer. On the HID path a report always comes whole.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,7 +35,9 @@ struct RealUsbServices::Device {
   uint16_t hid_vendor = 0, hid_product = 0, hid_version = 0;
 };
 
-RealUsbServices::RealUsbServices() {
+RealUsbServices::RealUsbServices(UsbOutCalls out) : out_(std::move(out)) {
+  if (!out_.bulk) out_.bulk = libusb_bulk_transfer;
+  if (!out_.hidWrite) out_.hidWrite = hid_write;
   if (libusb_init(&ctx_) != 0) ctx_ = nullptr;
 }
 
@@ -128,26 +132,19 @@ bool RealUsbServices::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in
         last_error_ = ERROR_GEN_FAILURE;
         return false;
       }
+      if (code == IOCTL_BULK_WRITE) return BulkWrite(*d, out, outLen, returned);
+      // The board may send more than the caller wants (a whole packet to an 8-byte
+      // read): read whole packets and hand on what fits.
+      std::vector<uint8_t> scratch(ReadSize(*d, outLen));
       int moved = 0;
-      int rc;
-      if (code == IOCTL_BULK_WRITE) {
-        rc = libusb_bulk_transfer(d->usb, d->ep_out, out, static_cast<int>(outLen), &moved,
-                                  UsbTransferTimeoutMs);
-      } else {
-        // The board may send more than the caller wants (a whole packet to an 8-byte
-        // read): read whole packets and hand on what fits.
-        std::vector<uint8_t> scratch(ReadSize(*d, outLen));
-        rc = libusb_bulk_transfer(d->usb, d->ep_in, scratch.data(), static_cast<int>(scratch.size()),
-                                  &moved, UsbTransferTimeoutMs);
-        if (rc == 0) {
-          moved = std::min(moved, static_cast<int>(outLen));
-          std::memcpy(out, scratch.data(), static_cast<size_t>(moved));
-        }
-      }
+      const int rc = libusb_bulk_transfer(d->usb, d->ep_in, scratch.data(), static_cast<int>(scratch.size()),
+                                          &moved, UsbTransferTimeoutMs);
       if (rc != 0) {
         last_error_ = rc == LIBUSB_ERROR_TIMEOUT ? ERROR_SEM_TIMEOUT : ERROR_GEN_FAILURE;
         return false;
       }
+      moved = std::clamp(moved, 0, static_cast<int>(outLen));
+      std::memcpy(out, scratch.data(), static_cast<size_t>(moved));
       if (returned) *returned = static_cast<uint32_t>(moved);
       return true;
     }
@@ -155,6 +152,25 @@ bool RealUsbServices::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in
       last_error_ = ERROR_GEN_FAILURE;
       return false;
   }
+}
+
+// The packet went out when every byte moved: the transfer completed, or timed out
+// after its last byte (the board has it; only the acknowledgement came late). Fewer
+// bytes is a failed transfer, whatever the return code. `returned` gets the bytes
+// moved either way.
+bool RealUsbServices::BulkWrite(Device& d, uint8_t* data, size_t len, uint32_t* returned) {
+  if (len > static_cast<size_t>(std::numeric_limits<int>::max())) {
+    last_error_ = ERROR_GEN_FAILURE;
+    return false;
+  }
+  const int asked = static_cast<int>(len);
+  int moved = 0;
+  const int rc = out_.bulk(d.usb, d.ep_out, data, asked, &moved, UsbTransferTimeoutMs);
+  moved = std::clamp(moved, 0, asked);
+  if (returned) *returned = static_cast<uint32_t>(moved);
+  if ((rc == 0 || rc == LIBUSB_ERROR_TIMEOUT) && moved == asked) return true;
+  last_error_ = rc == LIBUSB_ERROR_TIMEOUT ? ERROR_SEM_TIMEOUT : ERROR_GEN_FAILURE;
+  return false;
 }
 
 // A whole number of the IN endpoint's packets that holds `wanted` bytes.
@@ -223,7 +239,9 @@ bool RealUsbServices::WriteFile(Handle h, const uint8_t* data, size_t len) {
     last_error_ = ERROR_INVALID_HANDLE;
     return false;
   }
-  if (hid_write(d->hid, data, len) < 0) {
+  // The report went out only when all of it was written.
+  const int n = out_.hidWrite(d->hid, data, len);
+  if (n < 0 || static_cast<size_t>(n) != len) {
     last_error_ = ERROR_GEN_FAILURE;
     return false;
   }

@@ -238,6 +238,8 @@ void EmulatedBoards::Lose(Node& node) {
         Reapable(pending_in_.front(), -ESHUTDOWN, 0);
         pending_in_.pop_front();
       }
+      for (HeldWrite& w : held_out_) Reapable(w.urb, -ESHUTDOWN, 0);
+      held_out_.clear();
     } else {
       hid_reports_.clear();
     }
@@ -312,22 +314,8 @@ bool EmulatedBoards::UsbIoctl(UMockdevIoctlClient* client, unsigned long request
       SubmitUrb(client, arg, node);
       return true;
     case USBDEVFS_DISCARDURB: {
-      // The host gives up on a transfer (its time-out ran out). A late reply the board
-      // still held arrives now, and waits in the endpoint for the next read.
-      const unsigned long address = *reinterpret_cast<unsigned long*>(arg->data);
-      auto urb = std::find_if(pending_in_.begin(), pending_in_.end(),
-                              [&](const Urb& u) { return u.client == client && u.data->client_addr == address; });
-      if (urb == pending_in_.end()) {
-        umockdev_ioctl_client_complete(client, -1, EINVAL);
-        return true;
-      }
-      Reapable(*urb, -ENOENT, 0);
-      pending_in_.erase(urb);
-      while (!held_.empty()) {
-        in_fifo_.push_back(std::move(held_.front()));
-        held_.pop_front();
-      }
-      umockdev_ioctl_client_complete(client, 0, 0);
+      const bool found = DiscardUrb(client, *reinterpret_cast<unsigned long*>(arg->data));
+      umockdev_ioctl_client_complete(client, found ? 0 : -1, found ? 0 : EINVAL);
       return true;
     }
     case USBDEVFS_REAPURB:
@@ -372,17 +360,66 @@ void EmulatedBoards::SubmitUrb(UMockdevIoctlClient* client, UMockdevIoctlData* a
   } else {
     std::vector<uint8_t> command;
     if (buffer) command.assign(buffer->data, buffer->data + urb->buffer_length);
-    uint32_t pipe = 1, moved = 0;
-    if (board_.DeviceIoControl(sim_driver_, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4, command.data(),
-                               command.size(), &moved)) {
-      Reapable(u, 0, urb->buffer_length);
-      BoardReply(command);
+    const int length = urb->buffer_length;
+    if (CutsShort()) {
+      Reapable(u, 0, std::max(0, length - 1));
+    } else if (unacknowledgedWrites > 0) {
+      --unacknowledgedWrites;
+      const int moved = unacknowledgedMoved < 0 ? length : std::min<int>(unacknowledgedMoved, length);
+      held_out_.push_back({u, std::move(command), moved});
     } else {
-      Reapable(u, -EPIPE, 0);  // the simulated board failed the transfer: the endpoint stalls
+      BoardCommand(u, command, 0);
     }
   }
   ServeInUrbs();
   umockdev_ioctl_client_complete(client, 0, 0);
+}
+
+bool EmulatedBoards::CutsShort() {
+  if (shortWrites <= 0) return false;
+  --shortWrites;
+  return true;
+}
+
+// A packet whose every byte moved: the firmware runs its command and puts its answer in
+// the IN endpoint, and the URB reports the bytes with `status`.
+void EmulatedBoards::BoardCommand(Urb u, const std::vector<uint8_t>& command, int status) {
+  uint32_t pipe = 1, moved = 0;
+  std::vector<uint8_t> bytes = command;
+  if (board_.DeviceIoControl(sim_driver_, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4, bytes.data(),
+                             bytes.size(), &moved)) {
+    Reapable(u, status, static_cast<int>(command.size()));
+    BoardReply(command);
+  } else {
+    Reapable(u, -EPIPE, 0);  // the simulated board failed the transfer: the endpoint stalls
+  }
+}
+
+// The host gives up on a transfer (its time-out ran out). A late reply the board still
+// held arrives now, and waits in the endpoint for the next read. A packet never
+// acknowledged reports the bytes that moved; the firmware runs it when all of them did.
+bool EmulatedBoards::DiscardUrb(UMockdevIoctlClient* client, unsigned long address) {
+  auto same = [&](const Urb& u) { return u.client == client && u.data->client_addr == address; };
+  auto in = std::find_if(pending_in_.begin(), pending_in_.end(), same);
+  if (in != pending_in_.end()) {
+    Reapable(*in, -ENOENT, 0);
+    pending_in_.erase(in);
+    while (!held_.empty()) {
+      in_fifo_.push_back(std::move(held_.front()));
+      held_.pop_front();
+    }
+    return true;
+  }
+  auto out = std::find_if(held_out_.begin(), held_out_.end(), [&](const HeldWrite& w) { return same(w.urb); });
+  if (out == held_out_.end()) return false;
+  const HeldWrite w = std::move(*out);
+  held_out_.erase(out);
+  if (w.moved == static_cast<int>(w.command.size()))
+    BoardCommand(w.urb, w.command, -ENOENT);
+  else
+    Reapable(w.urb, -ENOENT, w.moved);
+  ServeInUrbs();
+  return true;
 }
 
 // The firmware's answer to a command, as the packet it puts into the IN endpoint. A
@@ -437,6 +474,8 @@ void EmulatedBoards::Reapable(Urb u, int status, int length) {
 void EmulatedBoards::DropUrbs() {
   for (Urb& u : pending_in_) g_object_unref(u.data);
   pending_in_.clear();
+  for (HeldWrite& w : held_out_) g_object_unref(w.urb.data);
+  held_out_.clear();
   for (auto& [client, urbs] : reapable_)
     for (Urb& u : urbs) g_object_unref(u.data);
   reapable_.clear();
@@ -479,6 +518,10 @@ bool EmulatedBoards::HidWrite(UMockdevIoctlClient* client, Node& node) {
   UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
   if (!node.plugged || !TakesPacket(node)) {
     umockdev_ioctl_client_complete(client, -1, ENODEV);
+    return true;
+  }
+  if (CutsShort()) {
+    umockdev_ioctl_client_complete(client, std::max(0, arg->data_len - 1), 0);
     return true;
   }
   std::vector<uint8_t> report(arg->data, arg->data + arg->data_len);

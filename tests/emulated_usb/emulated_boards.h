@@ -55,6 +55,15 @@ public:
   // of the testbed as well.
   std::atomic<int> packetsBeforePullOut{-1};
 
+  // Faults of the packets to the board. A packet cut short moves all but its last byte
+  // and completes (an OUT URB, a hidraw write); one never acknowledged is held until
+  // the host gives up on it (driver board only), when it reports `unacknowledgedMoved`
+  // bytes moved (every byte when negative). The firmware takes the command of a packet
+  // whose every byte moved, and nothing of any other.
+  std::atomic<int> shortWrites{0};           // the next n packets are cut short
+  std::atomic<int> unacknowledgedWrites{0};  // the next n driver packets are never acknowledged
+  std::atomic<int> unacknowledgedMoved{-1};
+
   // Replies waiting in the driver board's IN endpoint.
   size_t WaitingReplies();
 
@@ -69,6 +78,12 @@ private:
     UMockdevIoctlData* data;  // owned reference
     UMockdevIoctlClient* client;
   };
+  // An OUT URB the board holds unacknowledged, with its bytes and how many of them moved.
+  struct HeldWrite {
+    Urb urb;
+    std::vector<uint8_t> command;
+    int moved;
+  };
 
   // umockdev's signals: the request of a client on one of our nodes goes to a handler.
   using Handler = bool (EmulatedBoards::*)(UMockdevIoctlClient* client, Node& node);
@@ -82,6 +97,9 @@ private:
   bool HidIoctl(UMockdevIoctlClient* client, unsigned long request);
   void SubmitUrb(UMockdevIoctlClient* client, UMockdevIoctlData* arg, Node& node);
   bool TakesPacket(Node& node);
+  bool CutsShort();
+  void BoardCommand(Urb u, const std::vector<uint8_t>& command, int status);
+  bool DiscardUrb(UMockdevIoctlClient* client, unsigned long address);
   void Lose(Node& node);
   void BoardReply(const std::vector<uint8_t>& command);
   void ServeInUrbs();
@@ -101,6 +119,7 @@ private:
   std::deque<std::vector<uint8_t>> in_fifo_;  // packets the driver board holds for the host
   std::deque<std::vector<uint8_t>> held_;     // late replies, released when the host gives up
   std::deque<Urb> pending_in_;                // IN URBs waiting for a packet
+  std::deque<HeldWrite> held_out_;            // OUT URBs never acknowledged
   std::map<UMockdevIoctlClient*, std::deque<Urb>> reapable_;
   std::deque<std::vector<uint8_t>> hid_reports_;
 };

@@ -205,6 +205,55 @@ TEST_F(EmulatedProgram, ALateReplyDoesNotShiftLaterReplies) {
   ReadChip();
 }
 
+// A register write whose packet did not move whole never reached the chip: chip and
+// shadow keep the old value, the link closes and status panel 0 says so, and the
+// watchdog finds the board again. One whose every byte moved though the host heard of
+// it only on its time-out reached the chip, and the write's read-back confirms it.
+TEST_F(EmulatedProgram, ARegisterWriteCountsOnlyWhenItsPacketMovedWhole) {
+  struct Case {
+    const char* what;
+    Kind kind;
+    bool cutShort;
+    int unacknowledgedMoved;  // the packet is never acknowledged and moved this much (-1 all; -2 acknowledged)
+    bool reachesChip;
+  } cases[] = {
+      {"driver packet cut short", Kind::Driver, true, -2, false},
+      {"driver packet unacknowledged, every byte moved", Kind::Driver, false, -1, true},
+      {"driver packet unacknowledged, part moved", Kind::Driver, false, 4, false},
+      {"HID report cut short", Kind::Hid, true, -2, false},
+  };
+  Kind plugged = Kind::Driver;
+  boards.Plug(plugged);
+  StartAndScan();
+  uint8_t value = 0x30;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.kind != plugged) {
+      boards.Unplug(plugged);
+      boards.Plug(plugged = c.kind);
+      WatchdogCheck();
+    }
+    ASSERT_EQ(Status(), "USB On Line");
+    sim.board.chip.Poke(0x20, value);
+    ASSERT_TRUE(prog->Mx_UP->WriteReg(0x20, value, 0));
+    const uint8_t next = static_cast<uint8_t>(value + 1);
+    boards.shortWrites = c.cutShort ? 1 : 0;
+    boards.unacknowledgedWrites = c.unacknowledgedMoved == -2 ? 0 : 1;
+    boards.unacknowledgedMoved = c.unacknowledgedMoved;
+    EXPECT_EQ(prog->Mx_UP->WriteReg(0x20, next, 0), c.reachesChip);
+    const uint8_t held = c.reachesChip ? next : value;
+    EXPECT_EQ(sim.board.chip.Peek(0x20), held);
+    EXPECT_EQ(Shadow(0x20), held);
+    if (!c.reachesChip) {
+      EXPECT_EQ(Status(), "USB not Connect !!!");
+      EXPECT_EQ(prog->G.Channels[0].Devc.Opened, 0);
+      WatchdogCheck();
+    }
+    EXPECT_EQ(Status(), "USB On Line");
+    value = static_cast<uint8_t>(value + 0x10);
+  }
+}
+
 // A zero-length reply part-way through a job, through the real driver-path code: the
 // job ends at once and tells the user, status panel 0 shows the link gone without
 // waiting for the watchdog, and the shadow holds only what the chip gave. The

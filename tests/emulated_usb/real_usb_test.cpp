@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <hidapi.h>
+#include <libusb.h>
 #include <umockdev.h>
 
 #include <cstring>
@@ -132,6 +133,155 @@ TEST_F(RealUsb, OpeningDrainsRepliesThatCameTooLate) {
   EXPECT_EQ(boards.WaitingReplies(), 0u);
   EXPECT_EQ(BoardKindWord(h), 0xFFFF);
   usb->CloseHandle(h);
+}
+
+// A packet went out only when the library reports every byte of it moved: a bulk
+// transfer that completed or timed out after its last byte, a report hid_write wrote
+// whole. The library calls give the codes and counts here; the boards are emulated
+// only to be opened.
+TEST_F(RealUsb, APacketWentOutOnlyWhenTheLibraryMovedEveryByte) {
+  struct Bulk {
+    const char* what;
+    int rc;
+    int moved;
+    bool sent;
+    uint32_t error;  // GetLastError after a failed write
+  } bulk[] = {
+      {"completed", 0, 8, true, 0},
+      {"completed one byte short", 0, 7, false, 31},
+      {"completed with nothing moved", 0, 0, false, 31},
+      {"timed out after every byte", LIBUSB_ERROR_TIMEOUT, 8, true, 0},
+      {"timed out part-way", LIBUSB_ERROR_TIMEOUT, 5, false, 121},
+      {"timed out with nothing moved", LIBUSB_ERROR_TIMEOUT, 0, false, 121},
+      {"stalled", LIBUSB_ERROR_PIPE, 0, false, 31},
+      {"failed after every byte", LIBUSB_ERROR_IO, 8, false, 31},
+      {"device gone after every byte", LIBUSB_ERROR_NO_DEVICE, 8, false, 31},
+  };
+  const Bulk* current = nullptr;
+  int asked = -1;
+  UsbOutCalls calls;
+  calls.bulk = [&](libusb_device_handle*, unsigned char endpoint, unsigned char*, int length, int* transferred,
+                   unsigned int timeoutMs) {
+    EXPECT_EQ(endpoint, 0x02);
+    EXPECT_EQ(timeoutMs, static_cast<unsigned>(UsbTransferTimeoutMs));
+    asked = length;
+    *transferred = current->moved;
+    return current->rc;
+  };
+  usb = std::make_unique<RealUsbServices>(calls);
+  boards.Plug(Kind::Driver);
+  Handle h = usb->OpenDriverDevice("Mxusb-0");
+  ASSERT_TRUE(HandleValid(h));
+  for (const Bulk& c : bulk) {
+    SCOPED_TRACE(c.what);
+    current = &c;
+    uint8_t packet[8] = {0xC4, 0x00, 0xA0, 0x20, 0x01, 0x00, 0x00, 0x5A};
+    uint32_t pipe = 1, returned = 99;
+    EXPECT_EQ(usb->DeviceIoControl(h, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4, packet, sizeof packet,
+                                   &returned),
+              c.sent);
+    EXPECT_EQ(asked, 8);
+    EXPECT_EQ(returned, static_cast<uint32_t>(c.moved));
+    if (!c.sent) {
+      EXPECT_EQ(usb->GetLastError(), c.error);
+    }
+  }
+  usb->CloseHandle(h);
+
+  struct Hid {
+    const char* what;
+    int written;
+    bool sent;
+  } hid[] = {
+      {"the whole report", 65, true},
+      {"all but its last byte", 64, false},
+      {"nothing", 0, false},
+      {"an error", -1, false},
+  };
+  const Hid* now = nullptr;
+  calls.hidWrite = [&](hid_device_*, const unsigned char*, size_t length) {
+    EXPECT_EQ(length, 65u);
+    return now->written;
+  };
+  usb = std::make_unique<RealUsbServices>(calls);
+  boards.Plug(Kind::Hid);
+  uint8_t found = 0;
+  h = usb->Hid_GetDeviceH(found, 0);
+  ASSERT_TRUE(found);
+  for (const Hid& c : hid) {
+    SCOPED_TRACE(c.what);
+    now = &c;
+    uint8_t report[65] = {0x00, 0xF9, 0xAC};
+    EXPECT_EQ(usb->WriteFile(h, report, sizeof report), c.sent);
+    if (!c.sent) {
+      EXPECT_EQ(usb->GetLastError(), 31u);
+    }
+  }
+  usb->CloseHandle(h);
+}
+
+// The same through the emulated endpoints: an OUT URB that completes short, or is
+// never acknowledged and reports on the host's time-out what moved, and a hidraw write
+// that takes part of the report. Only a packet that moved whole reached the firmware,
+// and its reply is the next read's.
+TEST_F(RealUsb, EmulatedPacketsThatDidNotMoveWholeDidNotGoOut) {
+  struct Case {
+    const char* what;
+    Kind kind;
+    int shortWrites;
+    int unacknowledgedMoved;  // bytes the unacknowledged packet moved (-1 all; -2 acknowledged)
+    bool sent;
+    uint32_t error;
+  } cases[] = {
+      {"driver packet cut short", Kind::Driver, 1, -2, false, 31},
+      {"driver packet unacknowledged, every byte moved", Kind::Driver, 0, -1, true, 0},
+      {"driver packet unacknowledged, part moved", Kind::Driver, 0, 1, false, 121},
+      {"driver packet unacknowledged, nothing moved", Kind::Driver, 0, 0, false, 121},
+      {"HID report cut short", Kind::Hid, 1, -2, false, 31},
+  };
+  boards.Plug(Kind::Driver);
+  boards.Plug(Kind::Hid);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    board.ClearLog();
+    boards.shortWrites = c.shortWrites;
+    boards.unacknowledgedWrites = c.unacknowledgedMoved == -2 ? 0 : 1;
+    boards.unacknowledgedMoved = c.unacknowledgedMoved;
+    uint8_t reply[65] = {};
+    if (c.kind == Kind::Driver) {
+      Handle h = usb->OpenDriverDevice("Mxusb-0");
+      ASSERT_TRUE(HandleValid(h));
+      uint8_t command[2] = {0xF9, 0xAC};
+      uint32_t pipe = 1, n = 0;
+      EXPECT_EQ(usb->DeviceIoControl(h, IOCTL_BULK_WRITE, reinterpret_cast<uint8_t*>(&pipe), 4, command,
+                                     sizeof command, &n),
+                c.sent);
+      if (!c.sent) {
+      EXPECT_EQ(usb->GetLastError(), c.error);
+    }
+      EXPECT_EQ(board.Sent().size(), c.sent ? 1u : 0u);
+      EXPECT_EQ(boards.WaitingReplies(), c.sent ? 1u : 0u);
+      if (c.sent) {
+        pipe = 0;
+        ASSERT_TRUE(usb->DeviceIoControl(h, IOCTL_BULK_READ, reinterpret_cast<uint8_t*>(&pipe), 4, reply, 8, &n));
+        EXPECT_EQ(std::string(reply, reply + n), "Velmoran");
+      }
+      EXPECT_EQ(BoardKindWord(h), 0xFFFF);  // the next exchange is whole again
+      usb->CloseHandle(h);
+    } else {
+      uint8_t found = 0;
+      Handle h = usb->Hid_GetDeviceH(found, 0);
+      ASSERT_TRUE(found);
+      uint8_t report[65] = {0x00, 0xF9, 0xAC};
+      EXPECT_EQ(usb->WriteFile(h, report, sizeof report), c.sent);
+      if (!c.sent) {
+      EXPECT_EQ(usb->GetLastError(), c.error);
+    }
+      EXPECT_TRUE(board.Sent().empty());
+      EXPECT_FALSE(usb->ReadFile(h, reply, sizeof reply));  // no reply to a command never taken
+      usb->CloseHandle(h);
+    }
+  }
 }
 
 // A scan of the 128 HID indexes enumerates the system's HID devices once.

@@ -154,6 +154,48 @@ TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
   EXPECT_EQ(d.Opened, 0);
 }
 
+// A bulk write the driver reports with fewer bytes than the packet holds did not go
+// out: the board took no command, so the write fails as a lost transfer, the device
+// closes, the owner is told, and the shadow keeps what the chip holds.
+TEST_F(Link, AWriteThatMovedFewerBytesDidNotGoOut) {
+  struct CutBoard : SimBoard {
+    int cutTo = -1;  // the next bulk write reports this many bytes moved and reaches nobody
+    bool DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_t inLen, uint8_t* out, size_t outLen,
+                         uint32_t* r) override {
+      if (code == IOCTL_BULK_WRITE && cutTo >= 0) {
+        *r = static_cast<uint32_t>(cutTo);
+        cutTo = -1;
+        return true;
+      }
+      return SimBoard::DeviceIoControl(h, code, in, inLen, out, outLen, r);
+    }
+  } cut;
+  Globals g2;
+  g2.Channels[0].LinkKind = LinkKindUsb;
+  UsbTransport t2(cut, g2);
+  BoardCommands c2(g2, t2, clock);
+  int lost = 0;
+  t2.LinkLost = [&] { ++lost; };
+  for (int moved : {7, 0}) {  // of the 8 bytes a one-register write sends
+    SCOPED_TRACE(moved);
+    ASSERT_TRUE(t2.OpenDevice(g2.Channels[0].Devc));
+    cut.chip.Poke(0x20, 0x11);
+    g2.Channels[0].RegShadow[0x20] = 0x11;
+    g2.XferBuf[0x20] = 0x5A;
+    cut.ClearLog();
+    lost = 0;
+    cut.cutTo = moved;
+    EXPECT_FALSE(c2.WriteRegs(0x20, 1, 0));
+    EXPECT_FALSE(c2.CommandSent());
+    EXPECT_EQ(g2.Channels[0].RegShadow[0x20], 0x11);
+    EXPECT_EQ(cut.chip.Peek(0x20), 0x11);
+    EXPECT_TRUE(cut.log.empty());  // no reply was waited for
+    EXPECT_EQ(g2.Channels[0].Devc.Opened, 0);
+    EXPECT_EQ(cut.openHandles(), 0);
+    EXPECT_EQ(lost, 1);
+  }
+}
+
 // A reply shorter than the bytes its command takes from it fails as a lost transfer
 // would: the device is closed, the owner told, and nothing of the request is taken
 // for the answer. A reply of exactly those bytes is enough.
