@@ -22,6 +22,7 @@
 #include "common/scope_exit.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
+#include "impedance/job_refresh.h"
 #include "kit/bench.h"
 #include "platform/dialogs.h"
 
@@ -477,7 +478,12 @@ void TbodyFatForm::SetFrequencyText(const QString& text) { edtFreq->setText(text
 // ---- runs ---------------------------------------------------------------------------
 
 void TbodyFatForm::btnCalculateClick() {
-  if (!Calibrate(Context())) {
+  bool calibrated = false;
+  {
+    const ScopeExit refresh = RefreshChainOnExit(*P.Mx_UP);
+    calibrated = Calibrate(Context());
+  }
+  if (!calibrated) {
     Warning(kReadError, kWarningCaption);
     return;
   }
@@ -500,6 +506,8 @@ void TbodyFatForm::btnImpedanceTestClick() {
   if (!s.AutoIdle) return;  // no impedance run inside the automatic test
   BodyFatOutcome out;
   {
+    // The windows show the shadow the run left once the window is unlocked.
+    const ScopeExit refresh = RefreshChainOnExit(*P.Mx_UP);
     RunLock lock(WithTable({rbTime, cbTime, rbAmount, cbAmount, scanTimer, cbChannels, btnCalculate, btnAutoTest}));
     s.TestIdle = false;
     ScopeExit idle([&s] { s.TestIdle = true; });
@@ -519,6 +527,7 @@ void TbodyFatForm::btnAutoTestClick() {
   if (!s.TestIdle) return;
   BodyFatOutcome out;
   {
+    const ScopeExit refresh = RefreshChainOnExit(*P.Mx_UP);
     // The label "Rref(OHM)=" too: an impedance run must not start inside the test.
     RunLock lock(WithTable({rbTime, cbTime, rbAmount, cbAmount, scanTimer, cbChannels, btnCalculate, btnImpedanceTest,
                             edtFile, labRref}));

@@ -22,6 +22,7 @@
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_settings.h"
 #include "impedance/iq_test_window.h"
+#include "impedance/job_refresh.h"
 #include "impedance/run_logs.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
@@ -101,10 +102,11 @@ void TIQForm::PCAPTESTClick() {
     return;
   }
   SetRunLocked(true);
+  // Every way out unlocks the window, then the windows show the shadow the run left.
+  const ScopeExit refresh = RefreshChainOnExit(Up());
   ScopeExit unlock([this, &s] {
     SetRunLocked(false);
     s.CapTestIdle = true;
-    P.Refresh(RefreshView::RegisterView);
   });
   s.CapTestIdle = false;
   if (SimplePanelShown()) rbACMode->setChecked(true);

@@ -25,6 +25,7 @@
 #include "impedance/iq_calibration.h"
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_settings.h"
+#include "impedance/job_refresh.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
@@ -624,9 +625,10 @@ void TIQForm::PcalculateClick() {
       SetCalculateLocked(false);
       SetCapTestEnabled(done || wasEnabled);
     });
+    // The windows show what the calibration left in the shadow, before the unlock.
+    const ScopeExit refresh = RefreshChainOnExit(Up());
     if (!rbDCMode->isChecked()) PIQTEST();
     if (!rbACMode->isChecked()) DCCalibrate();
-    P.Refresh(RefreshView::RegisterView);
     done = true;
   } catch (const std::exception& e) {
     ShowError(QString::fromUtf8(e.what()));

@@ -2,8 +2,8 @@
 // A job of the impedance windows run as the user runs it, with the reply of one of its
 // commands lost as real boards lose them (failed, empty, the board pulled out after
 // it). Where the fault goes is told by the packet a clean run of the same job sent
-// there. After each, the shadow holds what the chip holds, the user was told, and the
-// job ended.
+// there. After each, the shadow holds what the chip holds, the register and memory
+// views show the shadow, the user was told, and the job ended.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/support/program_fixture.h"
+#include "app/support/views_show_shadow.h"
 #include "shell/main_panel.h"
 #include "support/board_faults.h"
 
@@ -65,6 +66,7 @@ protected:
     job();
     const std::vector<Bytes> clean = this->Sent();
     ASSERT_TRUE(this->Messages().isEmpty());
+    EXPECT_EQ(ViewsAgainstShadow(*this->prog), std::vector<std::string>{}) << "after the clean run";
     for (const FaultPoint& p : points) {
       const int k = CommandNumber(clean, p.prefix, p.occurrence);
       ASSERT_GT(k, 0) << p.what;
@@ -84,6 +86,7 @@ protected:
         ASSERT_EQ(sent.size(), static_cast<size_t>(k));
         EXPECT_EQ(sent.back(), clean[k - 1]);
         EXPECT_EQ(ShadowAgainstChipWrites(Shadow(), this->sim.board.chip), std::vector<std::string>{});
+        EXPECT_EQ(ViewsAgainstShadow(*this->prog), std::vector<std::string>{});
         EXPECT_EQ(this->Messages().join(" | ").toStdString(), p.messages.join(" | ").toStdString());
         EXPECT_EQ(this->prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
         ended();
