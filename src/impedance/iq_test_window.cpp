@@ -171,13 +171,16 @@ void TIQForm::CreateSetControls() {
   edtADCThres->setProperty(kMaxChars, 8);
   lbADCThres = Named(new QLabel(":ADC", dc), "lbADCThres");
 
+  // The DC gain is Rref x the second average: up to 10 digits of an integer times 7
+  // of a 23-bit average, with sign and two decimals. The box's read-outs share its width.
+  constexpr int dcFigureChars = 20;
   QWidget* t = gbDCType;
-  edtADC1 = Result(t, "edtADC1");
-  edtADC2 = Result(t, "edtADC2");
-  edtDCGain = Result(t, "edtDCGain");
-  edtDCOhm = Result(t, "edtDCOhm");
-  edtADC = Result(t, "edtADC");
-  edtDCResd = Result(t, "edtDCResd", "5100");
+  edtADC1 = Result(t, "edtADC1", "000000", dcFigureChars);
+  edtADC2 = Result(t, "edtADC2", "000000", dcFigureChars);
+  edtDCGain = Result(t, "edtDCGain", "000000", dcFigureChars);
+  edtDCOhm = Result(t, "edtDCOhm", "000000", dcFigureChars);
+  edtADC = Result(t, "edtADC", "000000", dcFigureChars);
+  edtDCResd = Result(t, "edtDCResd", "5100", dcFigureChars);
 }
 
 void TIQForm::CreateReadOut() {

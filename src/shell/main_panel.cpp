@@ -76,7 +76,7 @@ void TStatusBar::resizeEvent(QResizeEvent* e) {
 
 TMainPanel::TMainPanel(Bench& program) : P(program) {
   setObjectName("MainPanel");
-  resize(1024, 720);
+  resize(FirstSize);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);

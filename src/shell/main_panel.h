@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QProgressBar>
+#include <QSize>
 #include <QStatusBar>
 #include <memory>
 #include <optional>
@@ -48,6 +49,10 @@ class TMainPanel : public QMainWindow, public FormHandlers, public ChipDefinitio
 public:
   explicit TMainPanel(Bench& program);
   ~TMainPanel() override;
+
+  // The size the main window opens with before a placement is restored: room for the
+  // widest panels (the I/Q and body-fat tests) whole, on a 1,366 x 768 screen.
+  static constexpr QSize FirstSize{1280, 720};
 
   Bench& P;
 

@@ -1,12 +1,20 @@
 // The I/Q test window's look: every shown control lies inside the window, gets at
-// least the room its text needs and overlaps none of its neighbours.
+// least the room its text needs and overlaps none of its neighbours; its read-outs
+// show their largest values whole; it and the body-fat test open whole inside the
+// main window at its first size.
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
+#include "impedance/bodyfat_test_window.h"
 #include "iq_window_fixture.h"
 #include "shell/main_panel.h"
 
@@ -69,6 +77,70 @@ TEST_F(IQWindowLayout, ShownControlsFitAndOverlapNothing) {
   }
   w->hide();
   w->setParent(prog->MainPanel);  // the program owns its windows again
+}
+
+// The room a line edit gives its text, as the edit lays its text out when painting:
+// the style's contents rectangle less the text margins and 2 pixels each side.
+int TextRoom(const QLineEdit* e) {
+  QStyleOptionFrame o;
+  o.initFrom(e);
+  o.rect = e->contentsRect();
+  o.lineWidth = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0;
+  o.midLineWidth = 0;
+  o.state |= QStyle::State_Sunken;
+  if (e->isReadOnly()) o.state |= QStyle::State_ReadOnly;
+  const QRect r = e->style()->subElementRect(QStyle::SE_LineEditContents, &o, e).marginsRemoved(e->textMargins());
+  return r.width() - 2 * 2;
+}
+
+// The DC gain is Rref x the second average: the largest integer Rref and the most
+// negative 23-bit average (-4194304, with a first average of 1) give its widest text.
+TEST_F(IQWindowLayout, DcGainReadOutShowsItsLargestValueWhole) {
+  Start();
+  Samples([](uint64_t) { return 1; }, [](uint64_t) { return -4194304; });
+  w->rbDCMode->setChecked(true);
+  Edit("T_Rref")->setText("2147483647");
+  w->Pcalculate->click();
+  ASSERT_TRUE(Messages().isEmpty());
+  const QLineEdit* gain = w->edtDCGain;
+  EXPECT_NEAR(gain->text().toDouble(), -4194304.0 * 2147483647.0, 4.0) << gain->text().toStdString();
+  EXPECT_EQ(gain->text().size(), 20);
+  EXPECT_LE(gain->fontMetrics().horizontalAdvance(gain->text()), TextRoom(gain)) << gain->text().toStdString();
+}
+
+// On a 1,366 x 768 screen the main window opens at its first size, title bar
+// included; there the I/Q and body-fat tests open from the menu whole inside the
+// client area, with no scroll bar.
+TEST_F(IQWindowLayout, ImpedanceWindowsOpenWholeInTheMainWindowAtItsFirstSize) {
+  const QSize first = TMainPanel::FirstSize;
+  EXPECT_LE(first.width(), 1366);
+  EXPECT_LE(first.height() + 40, 768);
+  Start();
+  TMainPanel* m = prog->MainPanel;
+  m->resize(first);  // the test screen may be smaller than the one above
+  m->show();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(m->size(), first);
+  const QRect client = m->MdiArea->viewport()->rect();
+  for (const auto& [item, window] : {std::pair<const char*, TPanelForm*>{"IQTest1", prog->IQForm},
+                                     std::pair<const char*, TPanelForm*>{"Bodyfat", prog->bodyFatForm}}) {
+    SCOPED_TRACE(item);
+    Click(item);
+    QCoreApplication::processEvents();
+    QMdiSubWindow* frame = window->Frame();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(frame->isVisible());
+    const QMargins around = frame->contentsMargins();
+    const QSize need = window->sizeHint() + QSize(around.left() + around.right(), around.top() + around.bottom());
+    EXPECT_LE(need.width(), client.width());
+    EXPECT_LE(need.height(), client.height());
+    EXPECT_TRUE(client.contains(frame->geometry()));
+    EXPECT_EQ(window->size(), window->sizeHint().expandedTo(window->minimumSizeHint()));
+    EXPECT_FALSE(m->MdiArea->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(m->MdiArea->verticalScrollBar()->isVisible());
+    frame->close();
+  }
+  m->hide();
 }
 
 }  // namespace
