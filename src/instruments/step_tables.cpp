@@ -198,7 +198,7 @@ QStringList RegisterLineFields(const QString& line) {
   return fields;
 }
 
-QString DelayLineText(const QString& line) { return QString::number(LeadingDecimal(HexDigitsOf(line.left(6)))); }
+QString DelayLineText(const QString& line) { return QString::number(DelaySecondsOf(line.trimmed())); }
 
 QString AcmLineText(const QString& line) {
   QString kept;

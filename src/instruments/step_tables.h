@@ -111,8 +111,9 @@ QStringList DelayTableLines(const TextGrid& g, int modes);
 QStringList ColumnTableLines(const TextGrid& g, int col, int modes);
 // The ten 4-character fields of a "Register.txt" line, each reduced to its hex digits.
 QStringList RegisterLineFields(const QString& line);
-// The delay of a "Delay.txt" line: the hex digits of its first six characters, read
-// by their leading decimal digits, as decimal text.
+// The delay of a "Delay.txt" line as decimal text: the line without its leading blanks
+// read as a run reads a "Delay" cell (DelaySecondsOf), so a line written from a cell
+// such as "1.5", "-5" or "2,5" gives the wait that cell gave: 1, 0, 2.
 QString DelayLineText(const QString& line);
 // The reference voltage of an "ACM.txt" line: the characters ".", 0-9, A-F, a-f of its
 // first six, read as a decimal number, in its shortest form; empty when not a number.

@@ -204,8 +204,11 @@ TEST(StepTables, ReadsRegisterDelayAndAcmLines) {
     const char* line;
     const char* out;
   };
+  // A "Delay.txt" line reads as a run reads a "Delay" cell: leading whole seconds, a
+  // negative wait none; lines an earlier version wrote from the cells themselves too.
   for (const Text& t : {Text{"    20", "20"}, {"     5", "5"}, {"  1A  ", "1"}, {"   A5", "0"}, {"", "0"},
-                        {"   20 junk 99", "20"}})
+                        {"   20 junk 99", "20"}, {"   1.5", "1"}, {"    -5", "0"}, {"   2,5", "2"},
+                        {"\t 9", "9"}, {"1234567", "1234567"}, {"    +3", "3"}})
     EXPECT_EQ(DelayLineText(t.line), QString(t.out)) << t.line;
   for (const Text& t : {Text{"  2.50", "2.5"}, {"   2.4", "2.4"}, {"3.3V", "3.3"}, {"     3", "3"},
                         {" 1.000", "1"}, {"abc", ""}, {"", ""}, {"1.2.3", ""}, {"  2.5 junk", "2.5"}})

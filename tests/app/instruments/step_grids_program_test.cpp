@@ -206,6 +206,36 @@ TEST_F(StepGrids, DelayTableGivesBackTheWaitTheRunTakes) {
   EXPECT_EQ(waits, expected);
 }
 
+TEST_F(StepGrids, DelayTableOfAnEarlierVersionLoadsAsTheWaitsOfItsCells) {
+  // An earlier version wrote the "Delay" cells themselves, right-aligned in 6: each line
+  // loads as the whole seconds a run took for that cell, and the run waits them.
+  struct Case {
+    const char* line;
+    const char* loaded;
+    int wait;
+  };
+  const Case cases[] = {{"   1.5", "1", 1}, {"    -5", "0", 0}, {"   2,5", "2", 2},
+                        {"    20", "20", 20}, {"  7 s", "7", 7}};
+  const int n = static_cast<int>(std::size(cases));
+  EnterModes("8");
+  QByteArray registers = "  3C\r\n", delays;
+  std::vector<int> expected;
+  for (const Case& c : cases) {
+    registers += "   1\r\n";
+    delays += QByteArray(c.line) + "\r\n";
+    expected.insert(expected.end(), {c.wait, c.wait});
+  }
+  WriteFile("Register.txt", registers);
+  WriteFile("Delay.txt", delays);
+  Click("DownloadReg1");
+  ASSERT_EQ(tmp->ModeCount, n);
+  for (int m = 1; m <= n; ++m) EXPECT_EQ(reg->Cells(DelayColumn, m), QString(cases[m - 1].loaded)) << cases[m - 1].line;
+  std::vector<int> waits;
+  tmp->Analysis.WaitTrigger = [&](int seconds) { waits.push_back(seconds); };
+  tmp->TTest->click();
+  EXPECT_EQ(waits, expected);
+}
+
 TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
   EnterModes("12");
   for (int c = 1; c <= 4; ++c) Type(reg, c, 0, QString::number(0x40 + c, 16));
