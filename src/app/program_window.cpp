@@ -14,6 +14,7 @@
 #include "block_panels/opamp_panel.h"
 #include "block_panels/wave_generator.h"
 #include "block_panels/wave_viewer.h"
+#include "common/settings_reader.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
@@ -89,8 +90,7 @@ void ProgramWindow::FormActivate() {
   // as it is at close, so what this run did not understand is not replaced.
   auto unread = [this](const QString& path, const std::exception& e) {
     const bool exists = QFileInfo::exists(path);
-    P.ShowError(QString::fromStdString(e.what()) +
-                (exists ? "\n" + QFileInfo(path).fileName() + " is kept as it is: it is not written at close." : ""));
+    P.ShowError(QString::fromStdString(e.what()) + (exists ? "\n" + KeptUnreadText(QFileInfo(path).fileName()) : ""));
     return exists;
   };
   const QString config = P.G.AppDir + "MxADC.cfg";

@@ -1,15 +1,14 @@
 #include "block_panels/wave_files.h"
 
 #include "common/number_text.h"
-#include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "link/register_files.h"
 
-QList<int> ReadWaveformSettings(const QString& path, WaveformSettings& s) {
-  SettingsReader in = SettingsReader::Open(path);
-  in.ReadIntLine(s.OffsetCode);
-  in.ReadIntLine(s.VppMv);
-  return in.BadLines();
+SettingsFileFaults ReadWaveformSettings(const QString& path, WaveformSettings& s) {
+  PanelSettingsReader in = PanelSettingsReader::Open(path);
+  in.Int(s.OffsetCode);
+  in.Int(s.VppMv);
+  return in.Faults();
 }
 
 void WriteWaveformSettings(const QString& path, const WaveformSettings& s) {

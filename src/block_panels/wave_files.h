@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "block_panels/wave_math.h"
+#include "common/settings_reader.h"
 
 namespace WaveFiles {
 inline const char Settings[] = "WaveformSet.txt";
@@ -25,11 +26,11 @@ struct WaveformSettings {
   int VppMv = 200;
 };
 
-// The two values into `s`, each a decimal integer followed by the rest of its line (a
-// missing line reads as 0). A word that is not an integer leaves its value in `s` as
-// it was; the lines of such words are returned. A file that cannot be read raises
-// EInOutError with `s` untouched.
-QList<int> ReadWaveformSettings(const QString& path, WaveformSettings& s);
+// The two values into `s`, line 1 and line 2, each a decimal integer followed by the
+// rest of its line. A line that is empty, blank or not an integer, or that the file
+// ends before, leaves its value in `s` as it was; what was met is returned. A file
+// that cannot be read raises EInOutError with `s` untouched.
+SettingsFileFaults ReadWaveformSettings(const QString& path, WaveformSettings& s);
 // The offset code, then the amplitude, one a line (CR LF), written through a temporary
 // file so that a failed write keeps the old one. Raises EInOutError on failure.
 void WriteWaveformSettings(const QString& path, const WaveformSettings& s);

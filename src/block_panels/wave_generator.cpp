@@ -180,15 +180,18 @@ void TWaveGenForm::FormCreate() {
   const QString settings = P.ExeDir + WaveFiles::Settings;
   if (QFile::exists(settings)) {
     try {
-      // A line that is not a number keeps what the edit holds; the other is read.
+      // A line that does not read, or that the file ends before, keeps what the edit
+      // holds; the other is read.
       WaveformSettings s{edtDacOffset->text().toInt(), DAC_Vpp->text().toInt()};
-      const QList<int> bad = ReadWaveformSettings(settings, s);
+      const SettingsFileFaults faults = ReadWaveformSettings(settings, s);
       edtDacOffset->setText(QString::number(s.OffsetCode));
       DAC_Vpp->setText(QString::number(s.VppMv));
-      if (!bad.isEmpty()) Message(BadNumberLinesMessage(WaveFiles::Settings, bad));
+      if (!faults.Clean()) Message(SettingsFileMessage(WaveFiles::Settings, faults));
     } catch (const MxError& e) {
-      // The window starts with its defaults; the user learns why.
-      Message(e.Text());
+      // The window starts with its defaults; the user learns why, and the file is
+      // not replaced by them.
+      keepSettings_ = true;
+      Message(e.Text() + "\n" + KeptUnreadText(WaveFiles::Settings));
     }
   }
   S = WaveGenState{};
@@ -203,7 +206,7 @@ void TWaveGenForm::FormClose() {
   WaveformSettings s;
   s.OffsetCode = edtDacOffset->text().trimmed().toInt(&ok1);
   s.VppMv = DAC_Vpp->text().trimmed().toInt(&ok2);
-  if (ok1 && ok2) {
+  if (ok1 && ok2 && !keepSettings_) {
     try {
       WriteWaveformSettings(P.G.AppDir + WaveFiles::Settings, s);
     } catch (const MxError& e) {

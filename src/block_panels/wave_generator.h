@@ -104,4 +104,6 @@ private:
   void StopScan();
   bool Scanning() const;
   bool trimAllowed_ = false;
+  // The settings file exists but could not be read: the close leaves it as it is.
+  bool keepSettings_ = false;
 };

@@ -10,31 +10,20 @@ SettingsReader SettingsReader::Open(const QString& path) { return SettingsReader
 
 SettingsReader SettingsReader::FromText(const QString& text) { return SettingsReader(text); }
 
-static bool Blank(QChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-
-std::optional<int> SettingsReader::NextInt() {
-  while (pos_ < text_.size() && Blank(text_[pos_])) ++pos_;
-  wordStart_ = pos_;
-  if (pos_ >= text_.size()) return 0;
-  while (pos_ < text_.size() && !Blank(text_[pos_])) ++pos_;
-  bool ok = false;
-  const int v = QStringView(text_).sliced(wordStart_, pos_ - wordStart_).toInt(&ok, 10);
-  if (!ok) return std::nullopt;
-  return v;
-}
+namespace {
+bool Blank(QChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
+}  // namespace
 
 int SettingsReader::ReadInt() {
-  const std::optional<int> v = NextInt();
-  if (!v) throw EInOutError("Invalid numeric format");
-  return *v;
-}
-
-void SettingsReader::ReadIntLine(int& field) {
-  if (const std::optional<int> v = NextInt())
-    field = *v;
-  else
-    badLines_ << static_cast<int>(QStringView(text_).first(wordStart_).count(u'\n')) + 1;
-  SkipLine();
+  while (pos_ < text_.size() && Blank(text_[pos_])) ++pos_;
+  if (pos_ >= text_.size()) return 0;
+  const qsizetype start = pos_;
+  while (pos_ < text_.size() && !Blank(text_[pos_])) ++pos_;
+  bool ok = false;
+  const int v = QStringView(text_).sliced(start, pos_ - start).toInt(&ok, 10);
+  if (!ok) throw EInOutError("Invalid numeric format");
+  return v;
 }
 
 void SettingsReader::SkipLine() {
@@ -49,6 +38,47 @@ QString SettingsReader::ReadText() {
   if (line.endsWith('\r')) line.chop(1);
   if (pos_ < text_.size()) ++pos_;
   return line;
+}
+
+// ---- panel settings files ----
+
+PanelSettingsReader PanelSettingsReader::Open(const QString& path) {
+  QByteArray bytes = ReadFileBytes(path);
+  // A file saved by an editor that marks UTF-8 starts with the mark; it is no part of line 1.
+  if (bytes.startsWith(Utf8Bom)) bytes.remove(0, 3);
+  return PanelSettingsReader(DecodeBig5(bytes));
+}
+
+PanelSettingsReader PanelSettingsReader::FromText(const QString& text) { return PanelSettingsReader(text); }
+
+PanelSettingsReader::PanelSettingsReader(const QString& text) {
+  // An empty file holds no line at all.
+  if (!text.isEmpty()) lines_ = SplitLines(text);
+  faults_.Lines = static_cast<int>(lines_.size());
+}
+
+const QString* PanelSettingsReader::NextLine() {
+  const int index = faults_.LastWanted++;
+  return index < lines_.size() ? &lines_[index] : nullptr;
+}
+
+void PanelSettingsReader::Int(int& field) {
+  const QString* line = NextLine();
+  if (!line) return;
+  qsizetype start = 0;
+  while (start < line->size() && Blank((*line)[start])) ++start;
+  qsizetype end = start;
+  while (end < line->size() && !Blank((*line)[end])) ++end;
+  bool ok = false;
+  const int v = QStringView(*line).sliced(start, end - start).toInt(&ok, 10);
+  if (ok)
+    field = v;
+  else
+    faults_.BadLines << faults_.LastWanted;
+}
+
+void PanelSettingsReader::Text(QString& field) {
+  if (const QString* line = NextLine()) field = *line;
 }
 
 QString BadNumberLinesMessage(const QString& fileName, const QList<int>& lines) {
@@ -70,3 +100,21 @@ QString BadNumberLinesMessage(const QString& fileName, const QList<int>& lines) 
 }
 
 QString IntW(long long value, int width) { return QString::number(value).rightJustified(width, ' '); }
+
+QString SettingsFileMessage(const QString& fileName, const SettingsFileFaults& faults) {
+  QStringList parts;
+  if (!faults.BadLines.isEmpty()) parts << BadNumberLinesMessage(fileName, faults.BadLines);
+  if (faults.Short()) {
+    const int first = faults.Lines + 1, last = faults.LastWanted;
+    const QString missing = first == last ? "the setting of line " + QString::number(first) + " keeps its default."
+                                          : "the settings of lines " + QString::number(first) + " to " +
+                                                QString::number(last) + " keep their defaults.";
+    parts << (faults.Lines == 0 ? fileName + " is empty: every setting keeps its default."
+                                : fileName + " ends after line " + QString::number(faults.Lines) + ": " + missing);
+  }
+  return parts.join('\n');
+}
+
+QString KeptUnreadText(const QString& fileName) {
+  return fileName + " is kept as it is: it is not written at close.";
+}

@@ -2,16 +2,20 @@
 // Reading and writing the plain-text settings files: one value a line, numbers as
 // words, texts as whole lines.
 //
-// Reading follows the files' conventions: a number is the next word after blanks,
-// TABs and line ends; past the end of the file a number reads as 0 and a text as
-// empty; a word that is not an integer raises the input error "Invalid numeric format"
-// (ReadInt), or, for the panels' settings, costs only its own value (ReadIntLine into a
-// field), the line noted so that the user can be told.
+// SettingsReader reads the main configuration and the other program files by their
+// conventions: a number is the next word after blanks, TABs and line ends; past the
+// end of the file a number reads as 0 and a text as empty; a word that is not an
+// integer raises the input error "Invalid numeric format".
+//
+// PanelSettingsReader reads a panel's settings file strictly line by line: each field
+// has its own line, and a line that does not read, or a field the file ends before,
+// costs only that field, which keeps what it held; what was met is noted so that the
+// user can be told once.
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <optional>
+#include <QStringList>
 
 class SettingsReader {
 public:
@@ -35,27 +39,59 @@ public:
     SkipLine();
     return v;
   }
-  // A number into `field`, then the rest of its line skipped. A word that is not an
-  // integer leaves `field` as it is and its line is noted in BadLines(); the reading
-  // goes on with the next line.
-  void ReadIntLine(int& field);
-  // The lines (1-based) whose number ReadIntLine(field) could not read, in file order.
-  const QList<int>& BadLines() const { return badLines_; }
 
 private:
   explicit SettingsReader(QString text) : text_(std::move(text)) {}
-  // The next word as an integer; nothing when it is not one (0 past the end).
-  std::optional<int> NextInt();
   QString text_;
   qsizetype pos_ = 0;
-  qsizetype wordStart_ = 0;  // where the word NextInt last took begins
-  QList<int> badLines_;
+};
+
+// What reading a panel's settings file met that the user is told about.
+struct SettingsFileFaults {
+  QList<int> BadLines;  // number lines (1-based, in file order) that were empty, blank or no integer
+  int Lines = 0;        // the lines the file holds
+  int LastWanted = 0;   // the last line a field was read from, or wanted
+  bool Short() const { return LastWanted > Lines; }
+  bool Clean() const { return BadLines.isEmpty() && !Short(); }
+};
+
+class PanelSettingsReader {
+public:
+  // Reads the whole file, a UTF-8 byte-order mark at its start passed over; throws
+  // EInOutError when it cannot be read.
+  static PanelSettingsReader Open(const QString& path);
+  static PanelSettingsReader FromText(const QString& text);
+
+  // The next line as a number: the integer word at its start after blanks, the rest
+  // of the line skipped. An empty or blank line, or a word that is not an integer,
+  // leaves `field` as it is and is noted as a bad line; past the end of the file
+  // `field` is left as it is too.
+  void Int(int& field);
+  // The next line whole (an empty line is an empty text); past the end of the file
+  // `field` is left as it is.
+  void Text(QString& field);
+
+  const SettingsFileFaults& Faults() const { return faults_; }
+
+private:
+  explicit PanelSettingsReader(const QString& text);
+  // The next line; null past the end of the file.
+  const QString* NextLine();
+  QStringList lines_;
+  SettingsFileFaults faults_;
 };
 
 // What the user is told about the lines of the settings file `fileName` whose number
 // could not be read: the file, the lines (the first few and a count of the rest) and
 // that only those settings kept their defaults. Empty when there are none.
 QString BadNumberLinesMessage(const QString& fileName, const QList<int>& lines);
+// One message for all that reading `fileName` met: its bad lines, then, when it ended
+// early, after which line and that the settings past it kept their defaults. Empty
+// when the file was read clean.
+QString SettingsFileMessage(const QString& fileName, const SettingsFileFaults& faults);
+// Told with the error of a settings file that exists but could not be read: the
+// file is left as it is at close.
+QString KeptUnreadText(const QString& fileName);
 
 // Right-aligns a decimal integer in a field of `width` characters (a longer number
 // is written whole; width 0 gives the digits alone).

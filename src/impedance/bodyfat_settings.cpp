@@ -2,23 +2,21 @@
 
 #include <algorithm>
 
-#include "common/settings_reader.h"
-
 namespace {
 QString HexOrZero(const QString& text) { return text.isEmpty() ? QStringLiteral("00") : text; }
 }  // namespace
 
-QList<int> ReadBodyFatSettings(const QString& path, BodyFatSettings& s) {
-  SettingsReader in = SettingsReader::Open(path);
-  in.ReadIntLine(s.Mode);
-  in.ReadIntLine(s.TimeIndex);
-  in.ReadIntLine(s.AmountIndex);
-  in.ReadIntLine(s.ScanIndex);
-  in.ReadIntLine(s.ChannelsIndex);
-  for (QString& a : s.Addr) a = HexOrZero(in.ReadText());
+SettingsFileFaults ReadBodyFatSettings(const QString& path, BodyFatSettings& s) {
+  PanelSettingsReader in = PanelSettingsReader::Open(path);
+  for (int* n : {&s.Mode, &s.TimeIndex, &s.AmountIndex, &s.ScanIndex, &s.ChannelsIndex}) in.Int(*n);
+  auto hex = [&in](QString& field) {
+    in.Text(field);
+    field = HexOrZero(field);
+  };
+  for (QString& a : s.Addr) hex(a);
   for (auto& row : s.Values)
-    for (QString& v : row) v = HexOrZero(in.ReadText());
-  return in.BadLines();
+    for (QString& v : row) hex(v);
+  return in.Faults();
 }
 
 QStringList BodyFatSettingsLines(const BodyFatSettings& s) {

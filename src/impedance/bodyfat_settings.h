@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <array>
 
+#include "common/settings_reader.h"
+
 inline constexpr char BodyFatSettingsFile[] = "bodyFatFormSet.txt";
 
 // Rows of the register table: 0 the "Calculate" row, 1..12 the channels.
@@ -25,12 +27,12 @@ struct BodyFatSettings {
   std::array<std::array<QString, BodyFatColumns>, BodyFatTableRows> Values;  // [row J][column K]
 };
 
-// Reads the file into `s` in file order: lines 1..5 as numbers, lines 6..89 as texts
-// (an empty text gives "00"). Past the end of the file a number reads as 0 and a text
-// as empty. A word among lines 1..5 that is not an integer leaves its field as it was
-// and the reading goes on; the lines of such words are returned. A file that cannot
-// be opened raises EInOutError with `s` untouched.
-QList<int> ReadBodyFatSettings(const QString& path, BodyFatSettings& s);
+// Reads the file into `s`, each field from its own line: lines 1..5 as numbers, lines
+// 6..89 as texts (an empty text gives "00"). A number line that is empty, blank or
+// not an integer, and every field past the end of the file, leave their field as it
+// was and the reading goes on; what was met is returned. A file that cannot be
+// opened raises EInOutError with `s` untouched.
+SettingsFileFaults ReadBodyFatSettings(const QString& path, BodyFatSettings& s);
 // The 89 lines of the file.
 QStringList BodyFatSettingsLines(const BodyFatSettings& s);
 

@@ -327,15 +327,18 @@ void TbodyFatForm::FormCreate() {
   BodyFatState& s = State();
   const QString path = P.ExeDir + BodyFatSettingsFile;
   if (QFile::exists(path)) {
-    // A malformed number keeps what its control holds and the other lines are read;
-    // the user learns which, in one message with an address that is not hexadecimal.
+    // A malformed number, or a line the file ends before, keeps what its control
+    // holds and the other lines are read; the user learns which, in one message with
+    // an address that is not hexadecimal. A file that cannot be read is not replaced
+    // by the defaults.
     QStringList errors;
     BodyFatSettings st = SettingsFromControls();
     try {
-      const QList<int> bad = ReadBodyFatSettings(path, st);
-      if (!bad.isEmpty()) errors << BadNumberLinesMessage(BodyFatSettingsFile, bad);
+      const SettingsFileFaults faults = ReadBodyFatSettings(path, st);
+      if (!faults.Clean()) errors << SettingsFileMessage(BodyFatSettingsFile, faults);
     } catch (const MxError& e) {
-      errors << e.Text();
+      keepSettings_ = true;
+      errors << e.Text() + "\n" + KeptUnreadText(BodyFatSettingsFile);
     }
     ApplySettings(st);
     QString addrError;
@@ -365,6 +368,7 @@ void TbodyFatForm::FormClose() {
     s.AutoIdle = true;
   }
   P.G.AppDir = P.ExeDir;
+  if (keepSettings_) return;
   try {
     SaveBodyFatSettings();
   } catch (const MxError& e) {

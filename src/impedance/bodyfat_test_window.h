@@ -71,6 +71,8 @@ private:
   BodyFatContext Context();
   BodyFatSettings SettingsFromControls() const;
   void ApplySettings(const BodyFatSettings& s);
+  // The settings file exists but could not be read: the close leaves it as it is.
+  bool keepSettings_ = false;
   void ShowChannelRows(int from, int to, bool visible);
   void edtAddrExit(int k);
   void Warning(const QString& text, const QString& caption);

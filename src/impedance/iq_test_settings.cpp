@@ -1,49 +1,46 @@
 #include "impedance/iq_test_settings.h"
 
-#include "common/settings_reader.h"
+#include <array>
+#include <variant>
+
 #include "common/text_encoding.h"
 
+namespace {
+// The fields in file order, line 1 first.
+using Field = std::variant<int*, QString*>;
+std::array<Field, 21> Fields(IQFormSettings& s) {
+  return {&s.Mode,      &s.AcLimit,     &s.AcTime,      &s.AcAmount,     &s.ScanTime,     &s.DcLimit,
+          &s.DcTime,    &s.DcAmount,    &s.AverageCycle, &s.BiasTime,    &s.ReactionTime, &s.ThresholdOn,
+          &s.Threshold, &s.Dabit[0][0], &s.Dabit[0][1], &s.Dabit1On,     &s.Dabit[1][0],  &s.Dabit[1][1],
+          &s.Dabit2On,  &s.Dabit[2][0], &s.Dabit[2][1]};
+}
+}  // namespace
+
 QStringList IQFormSettingsLines(const IQFormSettings& s) {
-  auto n = [](int v) { return QString::number(v); };
-  return {n(s.Mode),         n(s.AcLimit),    n(s.AcTime),     n(s.AcAmount),     n(s.ScanTime),
-          n(s.DcLimit),      n(s.DcTime),     n(s.DcAmount),   n(s.AverageCycle), s.BiasTime,
-          s.ReactionTime,    n(s.ThresholdOn), s.Threshold,    s.Dabit[0][0],     s.Dabit[0][1],
-          n(s.Dabit1On),     s.Dabit[1][0],   s.Dabit[1][1],   n(s.Dabit2On),     s.Dabit[2][0],
-          s.Dabit[2][1]};
+  IQFormSettings copy = s;
+  QStringList lines;
+  for (const Field& f : Fields(copy))
+    lines << (std::holds_alternative<int*>(f) ? QString::number(*std::get<int*>(f)) : *std::get<QString*>(f));
+  return lines;
 }
 
 void WriteIQFormSettings(const QString& path, const IQFormSettings& s) {
   WriteTextLines(path, IQFormSettingsLines(s));
 }
 
-void ReadIQFormSettings(SettingsReader& r, IQFormSettings& s) {
-  r.ReadIntLine(s.Mode);
-  r.ReadIntLine(s.AcLimit);
-  r.ReadIntLine(s.AcTime);
-  r.ReadIntLine(s.AcAmount);
-  r.ReadIntLine(s.ScanTime);
-  r.ReadIntLine(s.DcLimit);
-  r.ReadIntLine(s.DcTime);
-  r.ReadIntLine(s.DcAmount);
-  r.ReadIntLine(s.AverageCycle);
-  s.BiasTime = r.ReadText();
-  s.ReactionTime = r.ReadText();
-  r.ReadIntLine(s.ThresholdOn);
-  s.Threshold = r.ReadText();
-  s.Dabit[0][0] = r.ReadText();
-  s.Dabit[0][1] = r.ReadText();
-  r.ReadIntLine(s.Dabit1On);
-  s.Dabit[1][0] = r.ReadText();
-  s.Dabit[1][1] = r.ReadText();
-  r.ReadIntLine(s.Dabit2On);
-  s.Dabit[2][0] = r.ReadText();
-  s.Dabit[2][1] = r.ReadText();
+void ReadIQFormSettings(PanelSettingsReader& r, IQFormSettings& s) {
+  for (const Field& f : Fields(s)) {
+    if (std::holds_alternative<int*>(f))
+      r.Int(*std::get<int*>(f));
+    else
+      r.Text(*std::get<QString*>(f));
+  }
 }
 
-QList<int> ReadIQFormSettings(const QString& path, IQFormSettings& s) {
-  SettingsReader r = SettingsReader::Open(path);
+SettingsFileFaults ReadIQFormSettings(const QString& path, IQFormSettings& s) {
+  PanelSettingsReader r = PanelSettingsReader::Open(path);
   ReadIQFormSettings(r, s);
-  return r.BadLines();
+  return r.Faults();
 }
 
 int ScanIntervalMs(int index, int current) {

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-class SettingsReader;
+#include "common/settings_reader.h"
 
 inline const QString IQFormSettingsFile = QStringLiteral("MxIQFormSet.txt");
 
@@ -41,14 +41,14 @@ struct IQFormSettings {
 QStringList IQFormSettingsLines(const IQFormSettings& s);
 // Writes the file whole (CR LF); raises EInOutError.
 void WriteIQFormSettings(const QString& path, const IQFormSettings& s);
-// Reads into `s`, line by line, by the rules of the settings files: a number is the
-// next word (blank lines passed over) and the rest of its line is skipped, a text is
-// the whole next line, past the end a number is 0 and a text empty. A word that is
-// not an integer leaves its field in `s` as it was and the reading goes on; its line
-// is noted in the reader's BadLines() (returned by the second form). A file that
-// cannot be opened raises EInOutError with `s` untouched.
-void ReadIQFormSettings(SettingsReader& reader, IQFormSettings& s);
-QList<int> ReadIQFormSettings(const QString& path, IQFormSettings& s);
+// Reads into `s`, each field from its own line: a number is the integer at the start
+// of its line (the rest of the line is skipped), a text is the whole line. A number
+// line that is empty, blank or not an integer, and every field past the end of the
+// file, leave their field in `s` as it was and the reading goes on; the reader notes
+// them (the second form returns what was met). A file that cannot be opened raises
+// EInOutError with `s` untouched.
+void ReadIQFormSettings(PanelSettingsReader& reader, IQFormSettings& s);
+SettingsFileFaults ReadIQFormSettings(const QString& path, IQFormSettings& s);
 
 // Row interval of the scan-time list's selection ("0 ms" .. "2 s"); any other index
 // leaves `current`.

@@ -447,14 +447,16 @@ void TIQForm::Guarded(const std::function<void()>& handler) {
 void TIQForm::FormCreate() {
   const QString path = P.ExeDir + IQFormSettingsFile;
   if (QFileInfo::exists(path)) {
-    // A line that does not read keeps the window's default for that value only; the
-    // user learns which.
+    // A line that does not read, or that the file ends before, keeps the window's
+    // default for that value only; the user learns which. A file that cannot be read
+    // is not replaced by the defaults.
     IQFormSettings s = CurrentSettings();
     QString error;
     try {
-      error = BadNumberLinesMessage(IQFormSettingsFile, ReadIQFormSettings(path, s));
+      error = SettingsFileMessage(IQFormSettingsFile, ReadIQFormSettings(path, s));
     } catch (const MxError& e) {
-      error = e.Text();
+      keepSettings_ = true;
+      error = e.Text() + "\n" + KeptUnreadText(IQFormSettingsFile);
     }
     ApplySettings(s);
     if (!error.isEmpty()) ShowError(error);
@@ -468,6 +470,7 @@ void TIQForm::FormCreate() {
 
 void TIQForm::FormClose() {
   P.G.AppDir = P.ExeDir;
+  if (keepSettings_) return;
   try {
     WriteIQFormSettings(P.G.AppDir + IQFormSettingsFile, CurrentSettings());
   } catch (const MxError& e) {

@@ -172,6 +172,8 @@ private:
 
   void ApplySettings(const IQFormSettings& s);
   IQFormSettings CurrentSettings() const;
+  // The settings file exists but could not be read: the close leaves it as it is.
+  bool keepSettings_ = false;
 
   IQTestState& S() const;
   TMx_UP& Up() const;

@@ -10,6 +10,7 @@
 #include "block_panels/wave_files.h"
 #include "common/errors.h"
 #include "common/serial_port_file.h"
+#include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "fuzz_host.h"
 #include "impedance/bodyfat_settings.h"
@@ -20,9 +21,9 @@ namespace {
 
 enum Reader { IQForm, BodyFat, Waveform, ComPorts, ReaderCount };
 
-// Reads the input with `read` (which returns the lines whose number did not read),
-// writes what was read, and checks that the written file reads back whole to the same
-// file.
+// Reads the input with `read` (which returns what the reading met: lines whose number
+// did not read, an early end), writes what was read, and checks that the written file
+// reads back whole and clean to the same file.
 template <typename Settings, typename Read, typename Write>
 void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray& content, Read read, Write write) {
   const QString input = folder.Path(name);
@@ -35,8 +36,8 @@ void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray
   write(first, s);
   (void)read(first, s);
   try {
-    // A line that is not a number keeps its value; the program shows which and
-    // writes the rest as read.
+    // A line that is not a number, or one the file ends before, keeps its value; the
+    // program shows which and writes the rest as read.
     (void)read(input, s);
   } catch (const MxError&) {
     // A file that cannot be opened: shown by the program, which keeps its defaults.
@@ -44,9 +45,14 @@ void CheckRoundTrip(const FuzzFolder& folder, const char* name, const QByteArray
   write(first, s);
   Settings back;
   try {
-    const QList<int> bad = read(first, back);
-    if (!bad.isEmpty()) {
-      fprintf(stderr, "%s written by the program does not read back: line %d is not a number\n", name, bad[0]);
+    const SettingsFileFaults faults = read(first, back);
+    if (!faults.BadLines.isEmpty()) {
+      fprintf(stderr, "%s written by the program does not read back: line %d is not a number\n", name,
+              faults.BadLines[0]);
+      abort();
+    }
+    if (faults.Short()) {
+      fprintf(stderr, "%s written by the program does not read back: it ends after line %d\n", name, faults.Lines);
       abort();
     }
   } catch (const MxError& e) {

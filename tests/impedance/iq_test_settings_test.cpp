@@ -18,7 +18,7 @@ QByteArray ReadAll(const QString& path) {
 }
 
 IQFormSettings FromText(const char* text, IQFormSettings s = {}) {
-  SettingsReader r = SettingsReader::FromText(QString::fromLatin1(text));
+  PanelSettingsReader r = PanelSettingsReader::FromText(QString::fromLatin1(text));
   ReadIQFormSettings(r, s);
   return s;
 }
@@ -61,19 +61,21 @@ TEST(IQFormSettingsFile, WritesTwentyOneLinesAndReadsThemBack) {
 }
 
 TEST(IQFormSettingsFile, ReadingRules) {
-  // Blank lines before a number are passed over, which shifts the lines after it; the
-  // rest of a number's line is skipped; a text line is taken whole.
-  IQFormSettings s = FromText("\r\n3 mode\r\n0\r\n1\r\n2\r\n3\r\n1\r\n2\r\n3\r\n4\r\n 0.5 s\r\n7\r\n");
-  EXPECT_EQ(s.Mode, 3);
-  EXPECT_EQ(s.AcLimit, 0);
+  // Each field reads its own line: an empty line 1 keeps the mode's default and
+  // moves nothing; the rest of a number's line is skipped; a text line is taken whole.
+  IQFormSettings s = FromText("\r\n3 mode\r\n0\r\n1\r\n2\r\n3\r\n1\r\n2\r\n4\r\n 0.5 s\r\n7\r\n");
+  EXPECT_EQ(s.Mode, 0);
+  EXPECT_EQ(s.AcLimit, 3);
+  EXPECT_EQ(s.AcTime, 0);
+  EXPECT_EQ(s.DcAmount, 2);
   EXPECT_EQ(s.AverageCycle, 4);
   EXPECT_EQ(s.BiasTime, " 0.5 s");
   EXPECT_EQ(s.ReactionTime, "7");
-  // Past the end: numbers 0, texts empty.
-  EXPECT_EQ(s.ThresholdOn, 0);
-  EXPECT_EQ(s.Threshold, "");
-  EXPECT_EQ(s.Dabit[2][1], "");
-  EXPECT_EQ(s.Dabit2On, 0);
+  // Past the end of the file every field keeps its default.
+  EXPECT_EQ(s.ThresholdOn, 1);
+  EXPECT_EQ(s.Threshold, "0");
+  EXPECT_EQ(s.Dabit[2][1], "0800");
+  EXPECT_EQ(s.Dabit2On, 1);
 
   // LF alone ends a line too.
   EXPECT_EQ(FromText("1\n2\n").AcLimit, 2);
@@ -83,11 +85,12 @@ TEST(IQFormSettingsFile, ReadingRules) {
   IQFormSettings s2;
   s2.AcTime = 6;
   s2.ThresholdOn = 5;
-  SettingsReader bad = SettingsReader::FromText(
+  PanelSettingsReader bad = PanelSettingsReader::FromText(
       "3\r\n0\r\nx\r\n4\r\n5\r\n0\r\n2\r\n3\r\n2\r\n0.3\r\n2\r\non\r\n77\r\n0100\r\n0200\r\n0\r\n\r\nabcd\r\n1\r\n"
       "0500\r\n0600\r\n");
   ReadIQFormSettings(bad, s2);
-  EXPECT_EQ(bad.BadLines(), (QList<int>{3, 12}));
+  EXPECT_EQ(bad.Faults().BadLines, (QList<int>{3, 12}));
+  EXPECT_FALSE(bad.Faults().Short());
   EXPECT_EQ(s2.Mode, 3);
   EXPECT_EQ(s2.AcLimit, 0);
   EXPECT_EQ(s2.AcTime, 6);

@@ -17,31 +17,9 @@
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 #include "support/fifos_in_place.h"
-#include "app/support/program_fixture.h"
+#include "program_files_fixture.h"
 
 namespace {
-
-class ProgramFiles : public ProgramTest {
-protected:
-  // A fresh program folder with the shipped data and nothing shown yet.
-  void FreshFolder() {
-    StopProgram();
-    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
-    ASSERT_TRUE(QDir().mkpath(dir.path()));
-    CopyShippedData(dir.path());
-    sim.dialogs.messages.clear();
-  }
-  // A folder in a file's place: neither readable nor writable, also for root.
-  void Block(const QString& name) {
-    QFile::remove(Path(name));
-    ASSERT_TRUE(QDir().mkpath(Path(name)));
-  }
-  QStringList Messages() const {
-    QStringList texts;
-    for (const auto& m : sim.dialogs.messages) texts << m.text;
-    return texts;
-  }
-};
 
 // The files the close writes: the main window's two, the panels' settings and the
 // window placements.
