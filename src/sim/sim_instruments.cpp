@@ -268,6 +268,7 @@ void SimMeter::Handle(const QByteArray& command) {
     return;  // not a request: no answer
   ++requests;
   if (!readings.isEmpty()) reading = readings.takeFirst();
+  else if (follow) reading = follow();
   QByteArray frame = Frame(reading);
   if (wrong) frame.remove(0, 2);
   Answer(frame);

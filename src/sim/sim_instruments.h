@@ -13,6 +13,7 @@
 #include <QList>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 
 #include "sim/sim_pty.h"
@@ -142,7 +143,8 @@ protected:
 };
 
 // Meter: a request DLE STX c1 c2 c3 CK DLE ETX (CK = c1 ^ c2 ^ c3) is answered with a
-// 22-byte frame of the current reading; scripted readings are taken one per request.
+// 22-byte frame of the current reading; scripted readings are taken one per request,
+// and without them a meter that follows a quantity reads it anew at each request.
 // wrong: the frame comes without its DLE STX.
 struct MeterReading {
   uint8_t flags1 = 0x06;    // DC, V
@@ -159,6 +161,7 @@ public:
 
   MeterReading reading;            // answered when no scripted reading waits
   QList<MeterReading> readings;    // taken one per request, each then current
+  std::function<MeterReading()> follow;  // when set, the current reading at each request
   int requests = 0;                // valid requests seen
 
   // The 22-byte frame of a reading: DLE STX, 00h 00h, flags 1 and 2, 00h 00h, sign,

@@ -1,5 +1,5 @@
-// The instrument exchanges against the simulated instruments, over real ptys and the
-// real termios layer, on a fake clock.
+// The instrument exchanges against the bench's simulated instruments, over real ptys and
+// the real termios layer, on a fake clock.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,6 +7,7 @@
 #include "common/waits.h"
 #include "link/serial_protocols.h"
 #include "platform/clock.h"
+#include "sim/sim_instrument_set.h"
 #include "sim/sim_serial.h"
 
 namespace {
@@ -20,10 +21,11 @@ protected:
   void SetUp() override {
     for (SimInstrument* i : std::initializer_list<SimInstrument*>{&chamber, &calibrator, &power, &meter})
       ASSERT_TRUE(i->Ok());
-    ports.ChamberPort.Handle = serial.Open("COM3");
-    ports.FlukePort.Handle = serial.Open("COM4");
-    ports.PowerPort.Handle = serial.Open("COM5");
-    ports.BryMenPorts[2].Handle = serial.Open("COM6");
+    auto open = [this](int com) { return serial.Open("COM" + QString::number(com)); };
+    ports.ChamberPort.Handle = open(SimInstrumentSet::ChamberCom);
+    ports.FlukePort.Handle = open(SimInstrumentSet::CalibratorCom);
+    ports.PowerPort.Handle = open(SimInstrumentSet::PowerCom);
+    ports.BryMenPorts[2].Handle = open(SimInstrumentSet::VoltmeterCom);
     ASSERT_TRUE(SerialHandleValid(ports.ChamberPort.Handle));
     ASSERT_TRUE(SerialHandleValid(ports.BryMenPorts[2].Handle));
     Mark();
@@ -44,10 +46,11 @@ protected:
 
   FakeClock clock;
   SimSerial serial{clock};
-  SimChamber& chamber = serial.Add<SimChamber>(3);
-  SimCalibrator& calibrator = serial.Add<SimCalibrator>(4);
-  SimPowerSupply& power = serial.Add<SimPowerSupply>(5);
-  SimMeter& meter = serial.Add<SimMeter>(6);
+  SimInstrumentSet bench{serial};
+  SimChamber& chamber = bench.chamber;
+  SimCalibrator& calibrator = bench.calibrator;
+  SimPowerSupply& power = bench.power;
+  SimMeter& meter = bench.voltmeter;
   InstrumentPorts ports;
   SerialProtocols io{ports, serial, clock};
 

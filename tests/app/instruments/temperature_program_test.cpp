@@ -1,5 +1,5 @@
-// The temperature test on a Program with the simulated board, chamber, calibrator,
-// power supply and meter on their serial ports, and the fake clock.
+// The temperature test on a Program with the simulated board, the bench's chamber,
+// calibrator, power supply and voltmeter on their serial ports, and the fake clock.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -39,17 +39,18 @@ class TemperatureTest : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    chamber = &sim.serial.Add<SimChamber>(1);
-    calibrator = &sim.serial.Add<SimCalibrator>(2);
-    power = &sim.serial.Add<SimPowerSupply>(3);
-    meter = &sim.serial.Add<SimMeter>(4);
+    chamber = &sim.instruments.chamber;
+    calibrator = &sim.instruments.calibrator;
+    power = &sim.instruments.power;
+    meter = &sim.instruments.voltmeter;
     StartProgram();
     tmp = prog->TMP;
+    // The bench's instruments, on their ports as Setup would have opened them.
     InstrumentPorts& p = prog->G.Instruments;
-    Open(p.ChamberPort, 1);
-    Open(p.FlukePort, 2);
-    Open(p.PowerPort, 3);
-    Open(p.BryMenPorts[0], 4);
+    Open(p.ChamberPort, SimInstrumentSet::ChamberCom);
+    Open(p.FlukePort, SimInstrumentSet::CalibratorCom);
+    Open(p.PowerPort, SimInstrumentSet::PowerCom);
+    Open(p.BryMenPorts[0], SimInstrumentSet::VoltmeterCom);
     sim.board.streamSource = [](uint64_t) { return static_cast<int32_t>(AdcWord(1000)); };
   }
   void Open(DevcRS232& port, int com) {
@@ -173,7 +174,11 @@ TEST_F(TemperatureTest, TwoStepsTwoModesEndToEnd) {
   EXPECT_EQ(frames.filter("0102")[1], stx + "01WSD,02,0102,015E,0000");
   EXPECT_EQ(frames.last(), stx + "01WSD,01,0101,0004");
   EXPECT_FALSE(chamber->running);
-  EXPECT_GT(frames.filter("RSD").size(), 20);  // 25 to 35 degrees at 5 degrees a minute
+  // Reads: step 1 is in its band at once (one read, then one of the soak); step 2's
+  // approach goes from 25 to 33.5 degrees at the chamber's rate, one read a second.
+  const int approachSeconds = static_cast<int>(8.5 / (SimInstrumentSet::ChamberSlopePerMin / 60));
+  EXPECT_GE(frames.filter("RSD").size(), 2 + approachSeconds + 1);
+  EXPECT_LE(frames.filter("RSD").size(), 2 + approachSeconds + 3);
 
   // Calibrator: standby before each command, operate after a command that is not standby,
   // standby at the end. Power supply: each command and OUTP ON repeated (no answer), none
@@ -485,10 +490,13 @@ TEST_F(TemperatureTest, StopWhileSilentMetersAreReadEndsAtOnce) {
   Steps("2", "25", "10");
   tmp->Edit2->setText("0");
   tmp->CADCBRY->setCurrentIndex(MeasureMeters);
-  SimMeter* meters[BryMenChannelCount] = {meter};
-  for (int ch = 1; ch < BryMenChannelCount; ++ch) {
-    meters[ch] = &sim.serial.Add<SimMeter>(4 + ch);
-    Open(prog->G.Instruments.BryMenPorts[ch], 4 + ch);
+  // The bench's two meters on channels 0 and 1, four more on free ports.
+  SimMeter* meters[BryMenChannelCount] = {meter, &sim.instruments.thermometer};
+  Open(prog->G.Instruments.BryMenPorts[1], SimInstrumentSet::ThermometerCom);
+  for (int ch = 2; ch < BryMenChannelCount; ++ch) {
+    const int com = SimInstrumentSet::FirstFreeCom + ch - 2;
+    meters[ch] = &sim.serial.Add<SimMeter>(com);
+    Open(prog->G.Instruments.BryMenPorts[ch], com);
   }
   for (SimMeter* m : meters) m->silent = true;
   auto requests = [&meters] {
@@ -668,6 +676,7 @@ TEST_F(TemperatureTest, AStartAboveTheLimitLeavesNoStepToRun) {
 TEST_F(TemperatureTest, TheModeCountAndTheStepTablesAreHeldDuringARun) {
   TwoModes();
   const char* items[] = {"SaveFluke1", "SaveReg1", "SavePower1", "DownLoadFluke1", "DownloadReg1", "DownloadPower1"};
+  const QByteArray shipped = ReadFile("Register.txt");
   bool held = false;
   AtPump([this] { return !prog->AnxADC->BADC->isEnabled(); },
          [&] {
@@ -680,7 +689,7 @@ TEST_F(TemperatureTest, TheModeCountAndTheStepTablesAreHeldDuringARun) {
          });
   tmp->TTest->click();
   EXPECT_TRUE(held);
-  EXPECT_FALSE(QFile::exists(Path("Register.txt")));
+  EXPECT_EQ(ReadFile("Register.txt"), shipped);
   EXPECT_EQ(tmp->ModeCount, 2);
   EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1, kMode2}));
   EXPECT_TRUE(tmp->EModenum->isEnabled());

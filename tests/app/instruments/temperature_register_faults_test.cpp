@@ -21,11 +21,11 @@ class TemperatureRegisterFaults : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    sim.serial.Add<SimChamber>(1);
     StartProgram();
     tmp = prog->TMP;
+    // The bench's chamber, on its port as Setup would have opened it.
     DevcRS232& chamber = prog->G.Instruments.ChamberPort;
-    chamber.Handle = sim.serial.Open("COM1");
+    chamber.Handle = sim.serial.Open("COM" + QString::number(SimInstrumentSet::ChamberCom));
     ASSERT_TRUE(SerialHandleValid(chamber.Handle));
     chamber.Connected = 1;
   }

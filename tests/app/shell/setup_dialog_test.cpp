@@ -298,7 +298,7 @@ TEST_F(SetupDialog, PowerSupplyIsAcceptedByItsIdentity) {
   };
   StartProgram();
   TOption* o = Opt();
-  int com = 4;
+  int com = SimInstrumentSet::FirstFreeCom - 1;  // each case on a port of its own
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     SimPowerSupply& psu = sim.serial.Add<SimPowerSupply>(++com);
@@ -333,20 +333,23 @@ TEST_F(SetupDialog, PowerSupplyIsAcceptedByItsIdentity) {
       EXPECT_EQ(rec.Handle, InvalidSerialHandle);
     }
   }
-  o->PowerCOM->setCurrentIndex(0);  // COM1: nothing there
+  o->PowerCOM->setCurrentIndex(13);  // COM14: nothing there
   o->PowerSelectClick();
   EXPECT_EQ(Status(1), "Power Supply Uart  not  found");
   EXPECT_TRUE(TakeMessages().isEmpty());
 }
 
 TEST_F(SetupDialog, ChamberProbeReadsTheIdentificationRegister) {
-  SimChamber& good = sim.serial.Add<SimChamber>(3);
-  SimChamber& wrong = sim.serial.Add<SimChamber>(4);
-  SimChamber& silent = sim.serial.Add<SimChamber>(5);
+  // The bench's chamber on COM1, and two that do not answer as a chamber should.
+  SimChamber& good = sim.instruments.chamber;
+  const int wrongCom = SimInstrumentSet::FirstFreeCom, silentCom = wrongCom + 1;
+  SimChamber& wrong = sim.serial.Add<SimChamber>(wrongCom);
+  SimChamber& silent = sim.serial.Add<SimChamber>(silentCom);
   wrong.wrong = true;
   silent.silent = true;
   // The refused ports had another line before the probe: they get it back.
-  for (const char* port : {"COM4", "COM5"}) {
+  for (int com : {wrongCom, silentCom}) {
+    const QString port = QString("COM%1").arg(com);
     const int h = sim.serial.Open(port);
     ASSERT_TRUE(sim.serial.SetCommState(h, {19200, 8, NoParity, TwoStopBits}));
     sim.serial.Close(h);
@@ -354,7 +357,7 @@ TEST_F(SetupDialog, ChamberProbeReadsTheIdentificationRegister) {
   StartProgram();
   TOption* o = Opt();
   const QByteArray frame = QByteArray(1, '\x02') + "01RSD,01,0010\r\n";
-  for (int com : {4, 5}) {
+  for (int com : {wrongCom, silentCom}) {
     o->ChamberCOM->setCurrentIndex(com - 1);
     const QString port = QString("COM%1").arg(com);
     const int64_t t0 = NowMs();
@@ -369,10 +372,10 @@ TEST_F(SetupDialog, ChamberProbeReadsTheIdentificationRegister) {
   EXPECT_EQ(wrong.received, frame);
   EXPECT_EQ(silent.received, frame);
 
-  o->ChamberCOM->setCurrentIndex(2);
+  o->ChamberCOM->setCurrentIndex(0);
   o->ChamberSelectClick();
   EXPECT_EQ(good.received, frame);
-  EXPECT_EQ(Status(1), "Successful Select Chamber In COM3");
+  EXPECT_EQ(Status(1), "Successful Select Chamber In COM1");
   const DevcRS232& rec = Ports().ChamberPort;
   EXPECT_EQ(rec.Connected, 1);
   EXPECT_EQ(rec.BaudRate, 9600u);
@@ -408,7 +411,7 @@ TEST_F(SetupDialog, CalibratorIsTakenWhateverItAnswers) {
 }
 
 TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
-  SimMeter& meter = sim.serial.Add<SimMeter>(6);
+  SimMeter& meter = sim.instruments.voltmeter;  // on COM4
   SimMeter& silent = sim.serial.Add<SimMeter>(8);
   SimMeter& garbled = sim.serial.Add<SimMeter>(9);
   silent.silent = true;
@@ -429,9 +432,9 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
   EXPECT_FALSE(m.ComboBox->isEnabled());
   EXPECT_TRUE(m.LedArray->isHidden());
 
-  o->BryMemCom->setCurrentIndex(5);
+  o->BryMemCom->setCurrentIndex(3);
   o->BryMemButtomClick();
-  EXPECT_EQ(Status(1), "Successful Select BryMen In COM6");
+  EXPECT_EQ(Status(1), "Successful Select BryMen In COM4");
   EXPECT_EQ(Ports().BryMenPorts[2].Connected, 1);
   EXPECT_GE(meter.requests, 2);  // the power-up read, then the judged one
   ASSERT_GE(meter.lineChanges.size(), 6);
@@ -446,16 +449,13 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
 
   // Another channel is a record of its own; a missing port is reported as such.
   o->BryMemChannel->setCurrentIndex(0);
-  o->BryMemCom->setCurrentIndex(0);
+  o->BryMemCom->setCurrentIndex(9);  // COM10: nothing there
   o->BryMemButtomClick();
   EXPECT_EQ(Status(1), QString::fromUtf8("BryMem 電表 Uart  not  found"));
 }
 
 TEST_F(SetupDialog, OpenedPortsStayOpenUntilExit) {
-  sim.serial.Add<SimCalibrator>(2);
-  sim.serial.Add<SimPowerSupply>(3);
-  sim.serial.Add<SimMeter>(4);
-  sim.serial.Add<SimChamber>(5);
+  // The bench: chamber COM1, calibrator COM2, power supply COM3, a meter on COM4.
   StartProgram();
   TOption* o = Opt();
   o->FlukeCOM->setCurrentIndex(1);
@@ -465,7 +465,7 @@ TEST_F(SetupDialog, OpenedPortsStayOpenUntilExit) {
   o->BryMemChannel->setCurrentIndex(5);
   o->BryMemCom->setCurrentIndex(3);
   o->BryMemButtomClick();
-  o->ChamberCOM->setCurrentIndex(4);
+  o->ChamberCOM->setCurrentIndex(0);
   o->ChamberSelectClick();
   for (const DevcRS232* rec : {&Ports().FlukePort, &Ports().PowerPort, &Ports().BryMenPorts[5], &Ports().ChamberPort})
     EXPECT_EQ(rec->Connected, 1) << rec->PortName.toStdString();
@@ -474,9 +474,9 @@ TEST_F(SetupDialog, OpenedPortsStayOpenUntilExit) {
   o->BryMemCom->setCurrentIndex(2);
   o->BryMemButtomClick();
   EXPECT_EQ(Status(1), QString::fromUtf8("BryMem 電表 Uart  not  found"));
-  for (const char* port : {"COM2", "COM3", "COM4", "COM5"}) EXPECT_FALSE(Free(port)) << port;
+  for (const char* port : {"COM1", "COM2", "COM3", "COM4"}) EXPECT_FALSE(Free(port)) << port;
   StopProgram();
-  for (const char* port : {"COM2", "COM3", "COM4", "COM5"}) EXPECT_TRUE(Free(port)) << port;
+  for (const char* port : {"COM1", "COM2", "COM3", "COM4"}) EXPECT_TRUE(Free(port)) << port;
 }
 
 // ---- firmware name -------------------------------------------------------------------
