@@ -1,5 +1,6 @@
 // The bench program: one main window beside the evaluation board.
-// MX_BOARD=sim runs it on the simulated board instead of the USB hardware.
+// MX_BOARD=sim runs it on the simulated board and bench instruments instead of the USB
+// hardware and the host's serial ports.
 
 #include <QByteArray>
 #include <QFileInfo>
@@ -15,6 +16,8 @@
 #include "platform/serial_termios.h"
 #include "shell/application.h"
 #include "sim/sim_board.h"
+#include "sim/sim_instrument_set.h"
+#include "sim/sim_serial.h"
 
 int main(int argc, char** argv) {
   MxApplication app(argc, argv);
@@ -37,15 +40,25 @@ int main(int argc, char** argv) {
     usb = std::make_unique<RealUsbServices>();
   }
 
-  // COM1..COM16 as the host names them, with the program folder's overrides.
-  TermiosSerialServices serial;
-  LoadComPortMap(serial.PortMap(), QCoreApplication::applicationDirPath());
+  // On the simulated board the bench's instruments answer on their ports through the
+  // program's own serial layer and no port of the host is reached; otherwise COM1..COM16
+  // are the host's, with the program folder's overrides.
+  std::unique_ptr<TermiosSerialServices> serial;
+  std::unique_ptr<SimInstrumentSet> instruments;
+  if (sim) {
+    auto simSerial = std::make_unique<SimSerial>(clock);
+    instruments = std::make_unique<SimInstrumentSet>(*simSerial);
+    serial = std::move(simSerial);
+  } else {
+    serial = std::make_unique<TermiosSerialServices>();
+    LoadComPortMap(serial->PortMap(), QCoreApplication::applicationDirPath());
+  }
 
   Platform platform;
   platform.usb = usb.get();
   platform.clock = &clock;
   platform.dialogs = &dialogs;
-  platform.serial = &serial;
+  platform.serial = serial.get();
 
   int rc = 0;
   try {
