@@ -237,6 +237,7 @@ TEST_F(StepGrids, DelayTableOfAnEarlierVersionLoadsAsTheWaitsOfItsCells) {
 }
 
 TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
+  ASSERT_TRUE(QFile::remove(Path("ACM.txt")));  // the shipped example
   EnterModes("12");
   for (int c = 1; c <= 4; ++c) Type(reg, c, 0, QString::number(0x40 + c, 16));
   Type(reg, 3, 7, "old");
@@ -284,6 +285,7 @@ TEST_F(StepGrids, DownloadRegFillsDefaultsAndPreviewsTheResultGrid) {
 }
 
 TEST_F(StepGrids, DownloadRegWithoutRegisterFileRaisesAfterClearing) {
+  ASSERT_TRUE(QFile::remove(Path("Register.txt")));  // the shipped example
   EnterModes("3");
   Type(reg, 1, 0, "3C");
   Type(reg, 1, 1, "7");
