@@ -451,11 +451,11 @@ std::optional<QString> TWaveGenForm::RegFileLoad() {
   const QString path = P.G.AppDir + WaveFiles::RegList;
   if (!QFile::exists(path)) return std::nullopt;
   const QStringList lines = ReadTextLines(path);
-  const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
+  const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
   for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
                      WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
     RefreshView(v);
-  if (failed) return RegisterLoadFailText(*failed, lines);
+  if (failed) return RegisterLoadFailText(*failed, lines, WaveFiles::RegList);
   return std::nullopt;
 }
 

@@ -13,12 +13,82 @@ bool BoardCommands::Exchange(Devc& d, int sendLen, int readLen, int need) {
   return sent_ && t_.ReceivePacket(d, static_cast<uint8_t>(readLen), static_cast<uint8_t>(need));
 }
 
+BoardCommands::Cell BoardCommands::CellAt(int address) {
+  if (address >= 0 && address < 0x80) return Cell::Register;
+  if (address >= 0x80 && address < 0x100) return Cell::Bank0;
+  if (address >= 0x180 && address < 0x200) return Cell::Bank1;
+  return Cell::None;
+}
+
+BoardCommands::CellWrite BoardCommands::PutCell(int address, uint8_t value, int channel, bool readBack) {
+  sent_ = false;
+  if (!LinkUp(channel) || address < 0 || address >= RegShadowSize) return CellWrite::NotSent;
+  if (CellAt(address) == Cell::None) {
+    g_.Channels[channel].RegShadow[address] = value;
+    return CellWrite::Done;
+  }
+  g_.XferBuf[address] = value;
+  return WriteCells(address, 1, channel, readBack);
+}
+
 bool BoardCommands::WriteRegs(int address, int count, int channel) {
-  const bool done = SendRegs(address, count, channel);
-  if (done || sent_)
-    for (int a = address; a < address + count; ++a)
-      if (a >= 0 && a < RegShadowSize) g_.Channels[0].RegShadow[a] = g_.XferBuf[a];
-  return done;
+  sent_ = false;
+  if (!LinkUp(channel) || count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize)
+    return false;
+  for (int a = address, end = address + count; a < end;) {
+    int run = a + 1;
+    while (run < end && CellAt(run) == CellAt(a)) ++run;
+    if (WriteCells(a, run - a, 0, false) != CellWrite::Done) return false;
+    a = run;
+  }
+  return true;
+}
+
+BoardCommands::CellWrite BoardCommands::WriteCells(int address, int count, int channel, bool readBack) {
+  uint8_t* shadow = g_.Channels[channel].RegShadow;
+  const Cell cell = CellAt(address);
+  if (cell == Cell::None) {
+    std::memcpy(shadow + address, g_.XferBuf + address, count);
+    return CellWrite::Done;
+  }
+  bool sent = false;
+  const auto transfer = [&] {
+    bool confirmed = SendRegs(address, count, 0);
+    sent = confirmed || sent_;
+    if (!sent) return false;
+    // XferBuf takes what the chip returns; a read-back that did not come leaves the
+    // value written there.
+    if (readBack && confirmed) confirmed = ReadRegs(address, count, 0);
+    for (int a = address; a < address + count; ++a) {
+      const uint8_t mask = g_.RegMask[a];
+      shadow[a] = readBack && !confirmed && mask ? g_.XferBuf[a] & mask : g_.XferBuf[a];
+    }
+    return confirmed;
+  };
+  const auto ended = [&](bool confirmed) {
+    return confirmed ? CellWrite::Done : sent ? CellWrite::Unconfirmed : CellWrite::NotSent;
+  };
+  // The bank is the chip's as far as the shadow of 7Fh knows it.
+  uint8_t& r7f = g_.Channels[0].RegShadow[BankRegister];
+  const uint8_t bank = cell == Cell::Bank1 ? 1 : 0;
+  if (cell == Cell::Register || (r7f & 0x01) == bank) return ended(transfer());
+  // The bank is switched for this write alone: the shadow of 7Fh keeps its value
+  // unless the chip is left on the other bank.
+  const uint8_t kept = r7f;
+  const uint8_t selected = static_cast<uint8_t>((kept & 0xFE) | bank);
+  g_.XferBuf[BankRegister] = selected;
+  if (!SendRegs(BankRegister, 1, 0)) {
+    if (sent_) r7f = selected;
+    return CellWrite::NotSent;
+  }
+  if (!transfer()) {
+    r7f = selected;
+    return ended(false);
+  }
+  g_.XferBuf[BankRegister] = kept;
+  if (SendRegs(BankRegister, 1, 0)) return CellWrite::Done;
+  if (!sent_) r7f = selected;
+  return CellWrite::NotPutBack;
 }
 
 bool BoardCommands::SendRegs(int address, int count, int channel) {

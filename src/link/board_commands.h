@@ -17,18 +17,41 @@ class BoardCommands {
 public:
   BoardCommands(Globals& g, UsbTransport& t, Clock& clock) : g_(g), t_(t), clock_(clock) {}
 
-  // Sends `count` bytes of XferBuf from `address` in one packet, without read-back
-  // or refresh; once the packet went out (its outgoing transfer completed) the chip
-  // holds them, so the shadow of channel 0 takes them, even when the reply was lost.
-  // A packet that did not go out changes nothing. True when the exchange came through.
+  // The chip's cells by shadow address: registers 0..7Fh, RAM bank 0 at 80h..FFh and
+  // bank 1 at 180h..1FFh. Only an address's low byte travels, and register 7Fh bit 0
+  // picks the bank the chip's 80h..FFh reach. 100h..17Fh and 200h up name no cell.
+  enum class Cell { Register, Bank0, Bank1, None };
+  static Cell CellAt(int address);
+  static constexpr int BankRegister = 0x7F;
+
+  // How a write into the chip's cells ended.
+  enum class CellWrite {
+    Done,         // every packet came through (or no cell: the shadow alone took it)
+    NotSent,      // the byte did not reach the chip: its packet, or the bank switch before it, did not go out
+    Unconfirmed,  // the byte's packet went out, but its reply or its read-back was lost
+    NotPutBack,   // the byte was written, but 7Fh was not put back
+  };
+
+  // Writes one byte into the cell its address names. A RAM byte of the bank the
+  // shadow of 7Fh does not select goes with its own bank selected for it (and for its
+  // read-back) and 7Fh put back; a register, 7Fh itself included, is written as it
+  // is. Once the byte's packet went out the chip holds it, so `channel`'s shadow takes
+  // it; with `readBack` a read-back that arrives replaces it with what the chip
+  // returned, and one that is lost leaves the value written, less the bits the chip
+  // definition declares not implemented. The shadow of 7Fh ends with the bank the
+  // chip was left on. An address that names no cell is stored in the shadow only.
+  // Nothing without a link (link kind 5) or outside the shadow. No refresh.
+  CellWrite PutCell(int address, uint8_t value, int channel, bool readBack);
+  // Sends `count` bytes of XferBuf from `address` into the cells they name, by the
+  // rule of PutCell without read-back; the bytes of a packet that went out enter the
+  // shadow of channel 0. Each run of one kind of cell is one packet (a range inside
+  // the registers, as every caller's, is one). True when every exchange came through.
   bool WriteRegs(int address, int count, int channel);
-  // The same packet with the shadow untouched: for command bits the chip clears by
-  // itself (conversion starts).
+  // One packet of `count` bytes of XferBuf from `address`, raw: the low byte of the
+  // address, no bank switch, the shadow untouched. For command bits the chip clears by
+  // itself (conversion starts) and the bank switch itself.
   bool SendRegs(int address, int count, int channel);
   bool ReadRegs(int address, int count, int channel);
-  // Whether the last command's packet went out (its outgoing transfer completed),
-  // whether or not its reply came: a write that went out reached the chip.
-  bool CommandSent() const { return sent_; }
   // The switched channel test's transfers to the board's own memory (channel 0): the
   // register transfers addressed to bus BoardBus, which no other command uses, with
   // packet byte 5 the high byte of the board address. The chip never sees them.
@@ -70,6 +93,9 @@ protected:
   bool ReadFrom(uint8_t bus, int address, int count);
   bool Status() const { return g_.PacketBuf[0] == 0xFA; }
   Devc& Dev0() { return g_.Channels[0].Devc; }
+  // `count` bytes of XferBuf from `address`, all of one kind of cell, into their cells
+  // (PutCell's rule), the shadow of `channel` taking them.
+  CellWrite WriteCells(int address, int count, int channel, bool readBack);
 
   Globals& g_;
   UsbTransport& t_;

@@ -8,7 +8,6 @@
 namespace {
 const QString kOnLine = QStringLiteral("USB On Line");
 const QString kNotConnected = QStringLiteral("USB not Connect !!!");
-constexpr int BankRegister = 0x7F;  // bit 0: the RAM bank the chip's 80h..FFh reach
 }  // namespace
 
 TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
@@ -42,38 +41,10 @@ void TMx_UP::SetRegShadow(int address, uint8_t value, int channel) {
 }
 
 bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
-  if (channel < 0 || channel > 2 || g_.Channels[channel].LinkKind != LinkKindUsb) return false;
-  // XferBuf covers addresses 0..512 only; beyond it nothing can be written.
-  if (address < 0 || address >= XferBufSize) return false;
-  g_.XferBuf[address] = value;
-  const bool written = SendRegs(address, 1, 0);
-  if (!written && !CommandSent()) return false;
-  const bool readBack = written && ReadRegs(address, 1, 0);
-  UpdateReg(address, readBack ? g_.XferBuf[address] : value, channel);
-  return readBack;
-}
-
-bool TMx_UP::WriteInOwnBank(int address, uint8_t value, bool readBack) {
-  const auto write = [&] { return readBack ? WriteReg(address, value, 0) : PutRegister(*this, address, value); };
-  const uint8_t r7f = GetReg(BankRegister, 0);
-  const bool bank1 = address >= 0x180 && address < 0x200;
-  const bool bank0 = address >= 0x80 && address < 0x100 && (r7f & 0x01);
-  if (!bank0 && !bank1) return write();
-  // The bank is switched for this one byte: the shadow keeps r7f.
-  const uint8_t selected = bank1 ? r7f | 0x01 : r7f & 0xFE;
-  g_.XferBuf[BankRegister] = selected;
-  if (!SendRegs(BankRegister, 1, 0)) {
-    if (CommandSent()) UpdateReg(BankRegister, selected, 0);
-    return false;
-  }
-  if (!write()) {
-    UpdateReg(BankRegister, selected, 0);
-    return false;
-  }
-  g_.XferBuf[BankRegister] = r7f;
-  if (SendRegs(BankRegister, 1, 0)) return true;
-  if (!CommandSent()) UpdateReg(BankRegister, selected, 0);
-  return false;
+  const uint8_t bank = GetReg(BankRegister, 0);
+  const CellWrite w = PutCell(address, value, channel, true);
+  if (w != CellWrite::NotSent || GetReg(BankRegister, 0) != bank) RunRefreshChain();
+  return w == CellWrite::Done;
 }
 
 void TMx_UP::RunRefreshChain() {

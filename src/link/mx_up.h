@@ -25,18 +25,12 @@ public:
   // Register API.
   uint8_t GetReg(int address, int channel) const;
   void SetRegShadow(int address, uint8_t value, int channel);
-  // Writes one register and reads it back. Once the write's packet went out the
-  // chip holds the value, so the shadow takes it and the windows refresh; a
-  // read-back that arrives replaces it with what the chip returned. A packet that
-  // did not go out changes nothing. True when the write and read-back both came
-  // through.
+  // Writes one byte into the cell its address names and reads it back there (the
+  // rule of PutCell: a RAM byte with its own bank selected and 7Fh put back; an
+  // address that names no chip cell in the shadow only). Once anything reached the
+  // chip or the shadow, the windows refresh; a packet that did not go out changes
+  // nothing. True when every packet came through (or the shadow alone took it).
   bool WriteReg(int address, uint8_t value, int channel);
-  // Writes a RAM byte (80h..FFh bank 0, 180h..1FFh bank 1) with its own bank
-  // selected in 7Fh, since only the low byte of an address travels, and puts 7Fh
-  // back; other addresses are written as they are. With `readBack` the byte goes
-  // through WriteReg, else through PutRegister. When the link goes before 7Fh is put
-  // back, the shadow of 7Fh holds the bank the chip was left on.
-  bool WriteInOwnBank(int address, uint8_t value, bool readBack);
   void UpdateReg(int address, uint8_t value, int channel);
   void UpdateRegADC(int address, uint8_t value, int channel);
   bool TriggerTS();

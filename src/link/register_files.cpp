@@ -47,38 +47,49 @@ std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line) {
 }
 
 bool PutRegister(TMx_UP& up, int address, uint8_t value) {
-  if (address < 0 || address >= XferBufSize) return false;
-  up.G().XferBuf[address] = value;
-  return up.WriteRegs(address, 1, 0);
+  return up.PutCell(address, value, 0, false) == BoardCommands::CellWrite::Done;
 }
 
-namespace {
-// The chip's cells: registers 0..7Fh, RAM bank 0 at 80h..FFh and bank 1 at 180h..1FFh.
-bool IsChipCell(int address) { return address < 0x100 || (address >= 0x180 && address < 0x200); }
-}  // namespace
-
-std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
-  if (!PutRegister(up, 0x7F, up.GetReg(0x7F, 0) & 0xFE) || !PutRegister(up, 0x3E, 0)) return 0;
+std::optional<RegisterLoadFailure> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
+  using Cell = BoardCommands::Cell;
+  using CellWrite = BoardCommands::CellWrite;
+  constexpr int bankRegister = BoardCommands::BankRegister;
+  if (!PutRegister(up, bankRegister, up.GetReg(bankRegister, 0) & 0xFE) || !PutRegister(up, 0x3E, 0))
+    return RegisterLoadFailure{};
   for (int i = 0; i < lines.size(); ++i) {
     std::optional<RegisterFileEntry> e = ParseRegisterFileLine(lines[i]);
-    if (!e) continue;
-    // An address that names no chip cell is kept in the shadow only.
-    if (!IsChipCell(e->Address)) {
-      up.SetRegShadow(e->Address, e->Value, 0);
-      continue;
-    }
-    if (!up.WriteInOwnBank(e->Address, e->Value, false)) return i + 1;
+    if (!e || e->Address >= RegShadowSize) continue;
+    const uint8_t bank = up.GetReg(bankRegister, 0) & 0x01;
+    const CellWrite w = up.PutCell(e->Address, e->Value, 0, false);
+    if (w == CellWrite::Done) continue;
+    RegisterLoadFailure f{i + 1, w, -1};
+    // A RAM line of the other bank had 7Fh switched for it: the chip stays there when
+    // the switch went out and 7Fh was not put back.
+    const Cell cell = BoardCommands::CellAt(e->Address);
+    const int lineBank = cell == Cell::Bank1 ? 1 : 0;
+    const bool switched = (cell == Cell::Bank0 || cell == Cell::Bank1) && lineBank != bank;
+    if (switched && (w == CellWrite::NotPutBack || (up.GetReg(bankRegister, 0) & 0x01) != bank)) f.BankLeft = lineBank;
+    return f;
   }
   return std::nullopt;
 }
 
-QString RegisterLoadFailText(int failedLine, const QStringList& lines) {
-  if (failedLine < 1 || failedLine > lines.size())
-    return QStringLiteral("Load REG Fail: the board did not answer; no line of the file was sent");
-  return QStringLiteral("Load REG Fail at line %1 \"%2\": its write was not confirmed by the board, "
-                        "and the lines after it were not sent")
-      .arg(failedLine)
-      .arg(lines[failedLine - 1].trimmed());
+QString RegisterLoadFailText(const RegisterLoadFailure& failure, const QStringList& lines, const QString& file) {
+  using CellWrite = BoardCommands::CellWrite;
+  const QString where = file.isEmpty() ? QString() : " in " + file;
+  const int line = failure.Line;
+  if (line < 1 || line > lines.size())
+    return "Load REG Fail" + where + ": the board did not answer; no line of the file was sent";
+  QString what;
+  switch (failure.How) {
+    case CellWrite::Unconfirmed: what = QStringLiteral("its write was not confirmed by the board"); break;
+    case CellWrite::NotPutBack: what = QStringLiteral("the line was written, but register 7Fh was not put back"); break;
+    default: what = QStringLiteral("the line did not reach the chip"); break;
+  }
+  if (failure.BankLeft >= 0) what += QStringLiteral(" (the chip may be left on bank %1)").arg(failure.BankLeft);
+  // One pass over the placeholders: a file name or line holding "%1" stays as it is.
+  return QStringLiteral("Load REG Fail%1 at line %2 \"%3\": %4, and the lines after it were not sent")
+      .arg(where, QString::number(line), lines[line - 1].trimmed(), what);
 }
 
 std::array<uint8_t, 256> RamArrayFileBytes(const QStringList& lines) {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "link/board_commands.h"
+
 struct Globals;
 class TMx_UP;
 
@@ -40,18 +42,30 @@ struct RegisterFileEntry {
 // is missing or not a number (blank and comment lines).
 std::optional<RegisterFileEntry> ParseRegisterFileLine(const QString& line);
 
-// Sends one byte alone (no read-back, no refresh); once its packet went out the
-// shadow takes it (TMx_UP::WriteRegs). False when the exchange failed or the address
-// lies beyond the transfer buffer.
+// One byte into the cell its address names, alone (no read-back, no refresh), by the
+// register API's rule (TMx_UP::PutCell): a RAM byte with its own bank selected and 7Fh
+// put back, an address that names no chip cell in the shadow only; once its packet
+// went out the shadow takes it. False when an exchange failed, without a link, or for
+// an address outside the shadow.
 bool PutRegister(TMx_UP& up, int address, uint8_t value);
 
+// Where and how a Load REG ended before its end.
+struct RegisterLoadFailure {
+  int Line = 0;  // 1-based; 0 when 7Fh or 3Eh, written before the lines, failed
+  BoardCommands::CellWrite How = BoardCommands::CellWrite::NotSent;
+  int BankLeft = -1;  // the RAM bank the chip may be left on (7Fh switched for the line), else -1
+};
+
 // Load REG into the chip: 7Fh bit 0 cleared, 3Eh := 0, then per register line the
-// value written to the chip, one packet each, without read-back; a RAM byte of the
-// bank 7Fh does not select goes with its own bank selected and 7Fh put back. The
-// shadow takes a value once its packet went out. The first write that did not come
-// through ends the load: its line number (1-based; 0 when 7Fh or 3Eh failed) comes
-// back, nothing when every line was written. Lines naming no chip cell (100h..17Fh,
-// 200h and above) are kept in the shadow only. The caller refreshes the windows.
-std::optional<int> LoadRegisterLines(TMx_UP& up, const QStringList& lines);
-// What the user is told about a load that ended at `failedLine`.
-QString RegisterLoadFailText(int failedLine, const QStringList& lines);
+// value written into the cell its address names (PutRegister), one packet each,
+// without read-back: a RAM byte of the bank 7Fh does not select goes with its own bank
+// selected and 7Fh put back, an address that names no chip cell (100h..17Fh, 200h and
+// above) is kept in the shadow only, and one beyond the shadow is skipped. The shadow
+// takes a value once its packet went out. The first write that did not come through
+// ends the load and is told back; nothing when every line was written. The caller
+// refreshes the windows.
+std::optional<RegisterLoadFailure> LoadRegisterLines(TMx_UP& up, const QStringList& lines);
+// What the user is told about a load that ended at `failure`; `file`, when given, is
+// named as the file that failed.
+QString RegisterLoadFailText(const RegisterLoadFailure& failure, const QStringList& lines,
+                             const QString& file = QString());

@@ -265,7 +265,7 @@ void TMainPanel::LoadREGClick() {
   QString path = P.dialogs().OpenFileName(this, FileDialogRequest::ForExtension("reg"));
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const QStringList lines = ReadTextLines(path);
-  const std::optional<int> failed = LoadRegisterLines(*P.Mx_UP, lines);
+  const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
   RefreshAfterBulk(true);
   if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines), kWarningCaption, MB_OK);
 }

@@ -162,7 +162,7 @@ void TMx_RAM::SGDDblClick() {
   int value = 0;
   const QString caption = "Ram" + IntToHexW(static_cast<uint16_t>(a), 4) + "=" + SGD->Cell(cell.x(), cell.y());
   if (HexKeypad->PopupHex(at.x(), at.y(), value, "FF", "00~FF", caption))
-    WriteCell(a, static_cast<uint8_t>(value));
+    P.Mx_UP->WriteReg(a, static_cast<uint8_t>(value), 0);
 }
 
 // Typing changes no cell text: Enter or Tab writes the text shown to its address.
@@ -192,12 +192,8 @@ void TMx_RAM::CommitCell(int col, int row) {
     SGD->SetCell(col, row, "-");
     return;
   }
-  WriteCell(a, static_cast<uint8_t>(HexStrToInt(SGD->Cell(col, row))));
+  P.Mx_UP->WriteReg(a, static_cast<uint8_t>(HexStrToInt(SGD->Cell(col, row))), 0);
 }
-
-// Only an address's low byte reaches the chip and register 7Fh bit 0 picks the RAM
-// bank, so a RAM byte is written and read back with its own bank selected.
-void TMx_RAM::WriteCell(int a, uint8_t value) { P.Mx_UP->WriteInOwnBank(a, value, true); }
 
 void TMx_RAM::SGDSelectCell(int col, int row) {
   if (!editing_ || (col == 0 && row == 0) || (col == editCol_ && row == editRow_)) return;

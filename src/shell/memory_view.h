@@ -67,7 +67,6 @@ protected:
   void showEvent(QShowEvent* e) override;
 
 private:
-  void WriteCell(int address, uint8_t value);
   QAction* AddItem(const QString& name, const QString& caption, void (TMx_RAM::*handler)());
   void RowHeaders();
   void StyleBankTabs();

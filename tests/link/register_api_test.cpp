@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "link/mx_up.h"
+#include "link/register_files.h"
 #include "platform/clock.h"
 #include "sim/sim_board.h"
 #include "support/board_faults.h"
@@ -114,6 +115,167 @@ TEST_F(RegisterApi, PacketWriteStoresWhatWentOut) {
   EXPECT_FALSE(up.WriteRegs(0x3C, 1, 0));  // the link is closed: nothing leaves
   EXPECT_EQ(up.GetReg(0x3C, 0), 0x11);
   EXPECT_TRUE(refreshed.empty());
+}
+
+// Only an address's low byte travels and 7Fh bit 0 picks the bank the chip's 80h..FFh
+// reach: every writer's byte lands in the cell its shadow address names. A RAM byte of
+// the bank 7Fh does not select goes with its bank selected and 7Fh put back (bit 6 of
+// 7Fh kept); registers, 7Fh itself included, go as they are; 120h and 200h name no
+// chip cell and stay in the shadow, with nothing sent; 400h is outside the shadow.
+struct CellCase {
+  int address;
+  uint8_t r7f;
+  std::vector<std::string> wire;  // WriteReg's packets; the other writers send the same less "R"
+  bool stored;                    // the call ends true
+};
+const CellCase kCellCases[] = {
+    {0x85, 0x40, {"W 85 5A", "R 85 1"}, true},
+    {0x85, 0x41, {"W 7F 40", "W 85 5A", "R 85 1", "W 7F 41"}, true},
+    {0x185, 0x40, {"W 7F 41", "W 85 5A", "R 85 1", "W 7F 40"}, true},
+    {0x185, 0x41, {"W 85 5A", "R 85 1"}, true},
+    {0x7F, 0x41, {"W 7F 5A", "R 7F 1"}, true},
+    {0x20, 0x41, {"W 20 5A", "R 20 1"}, true},
+    {0x120, 0x41, {}, true},
+    {0x200, 0x40, {}, true},
+    {0x400, 0x40, {}, false},
+};
+
+enum class Writer { WriteReg, PutRegister, WriteRegs };
+const char* WriterName(Writer w) {
+  return w == Writer::WriteReg ? "WriteReg" : w == Writer::PutRegister ? "PutRegister" : "WriteRegs";
+}
+
+struct RegisterCells : RegisterApi {
+  void SetUp() override {
+    RegisterApi::SetUp();
+    ASSERT_TRUE(Connect());
+  }
+  bool Write(Writer w, int address, uint8_t value) {
+    switch (w) {
+      case Writer::WriteReg: return up.WriteReg(address, value, 0);
+      case Writer::PutRegister: return PutRegister(up, address, value);
+      case Writer::WriteRegs:
+        if (address >= XferBufSize) return false;
+        g.XferBuf[address] = value;
+        return up.WriteRegs(address, 1, 0);
+    }
+    return false;
+  }
+  void Arm(uint8_t r7f) {
+    ClearFaults(board);
+    if (g.Channels[0].Devc.Opened != 1) {
+      ASSERT_TRUE(Connect());
+    }
+    uint8_t* shadow = g.Channels[0].RegShadow;
+    std::fill(shadow, shadow + RegShadowSize, 0x50);
+    shadow[0x7F] = r7f;
+    ChipFromShadow(board.chip, shadow);
+    board.ClearLog();
+    refreshed.clear();
+  }
+  std::vector<std::string> SentText() const {
+    std::vector<std::string> out;
+    for (const Bytes& p : board.Sent()) out.push_back(PacketText(p));
+    return out;
+  }
+};
+
+TEST_F(RegisterCells, EveryWriterWritesTheCellItsAddressNames) {
+  for (Writer w : {Writer::WriteReg, Writer::PutRegister, Writer::WriteRegs})
+    for (const CellCase& c : kCellCases) {
+      SCOPED_TRACE(testing::Message() << WriterName(w) << " at " << std::hex << c.address << ", 7Fh " << int{c.r7f});
+      Arm(c.r7f);
+      const bool stored = c.stored && !(w == Writer::WriteRegs && c.address >= XferBufSize);
+      EXPECT_EQ(Write(w, c.address, 0x5A), stored);
+      std::vector<std::string> wire;
+      for (const std::string& p : c.wire)
+        if (w == Writer::WriteReg || p[0] != 'R') wire.push_back(p);
+      EXPECT_EQ(SentText(), wire);
+      EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
+      if (c.address < RegShadowSize) {
+        EXPECT_EQ(up.GetReg(c.address, 0), stored ? 0x5A : 0x50);
+      }
+      // The same low byte in the other bank, and register 20h, keep their bytes.
+      if (c.address >= 0x80 && c.address < 0x200) {
+        EXPECT_EQ(board.chip.Peek(c.address ^ 0x100), 0x50);
+      }
+      if (c.address != 0x20) {
+        EXPECT_EQ(board.chip.Peek(0x20), 0x50);
+      }
+      // WriteReg refreshes the windows once whenever the shadow took the byte.
+      EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && stored ? 8u : 0u);
+    }
+}
+
+// The reply of each packet of a bank-switched write lost (failed, empty, the board
+// pulled out after it), or its packet never leaving: the call says so, nothing follows,
+// the shadow holds what the chip was left with (7Fh's bank included) and the windows
+// show it once anything reached the chip.
+TEST_F(RegisterCells, ALinkLostPartWayLeavesTheShadowAsTheChip) {
+  for (Writer w : {Writer::WriteReg, Writer::PutRegister})
+    for (const CellCase& c : {kCellCases[1], kCellCases[2]}) {
+      const int packets = w == Writer::WriteReg ? 4 : 3;
+      for (int k = 1; k <= packets; ++k)
+        for (int f = 0; f <= 3; ++f) {
+          const bool outgoing = f == 3;  // the k-th packet itself does not go out
+          SCOPED_TRACE(testing::Message() << WriterName(w) << " at " << std::hex << c.address << std::dec
+                                          << ", packet " << k << ", "
+                                          << (outgoing ? "not sent" : FaultName(AllReplyFaults[f])));
+          Arm(c.r7f);
+          if (outgoing) {
+            board.failTransfers = 1;
+            board.transfersBeforeFault = 2 * (k - 1);
+          } else {
+            FaultReplyOf(board, k, AllReplyFaults[f]);
+          }
+          EXPECT_FALSE(Write(w, c.address, 0x5A));
+          EXPECT_EQ(board.Sent().size(), static_cast<size_t>(outgoing ? k - 1 : k));
+          EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
+          EXPECT_EQ(board.chip.Peek(c.address ^ 0x100), 0x50);
+          const bool reached = !(outgoing && k == 1);
+          EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && reached ? 8u : 0u);
+        }
+    }
+}
+
+// A write whose read-back is lost keeps the bits the chip definition declares, and the
+// value written where it declares nothing.
+TEST_F(RegisterCells, LostReadBackKeepsTheImplementedBits) {
+  g.RegMask[0x7F] = 0x01;
+  board.chip.SetMask(0x7F, 0x01);
+  g.RegMask[0x185] = 0xFF;
+  for (int k : {1, 2})
+    for (ReplyFault fault : AllReplyFaults) {
+      SCOPED_TRACE(testing::Message() << "packet " << k << ", " << FaultName(fault));
+      Arm(0x00);
+      FaultReplyOf(board, k, fault);
+      EXPECT_FALSE(up.WriteReg(0x7F, 0xFF, 0));
+      EXPECT_EQ(up.GetReg(0x7F, 0), 0x01);
+      Arm(0x00);
+      FaultReplyOf(board, k, fault);
+      EXPECT_FALSE(up.WriteReg(0x30, 0xF3, 0));  // 30h: not in the definition
+      EXPECT_EQ(up.GetReg(0x30, 0), 0xF3);
+      EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
+    }
+}
+
+// A packet write that spans kinds of cell goes as one packet per kind: FCh..FFh of bank
+// 0 with its bank selected, 100h and 101h into the shadow alone.
+TEST_F(RegisterCells, PacketWriteAcrossKindsOfCell) {
+  Arm(0x41);
+  const uint8_t bytes[6] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
+  std::copy(bytes, bytes + 6, g.XferBuf + 0xFC);
+  EXPECT_TRUE(up.WriteRegs(0xFC, 6, 0));
+  const std::vector<std::string> sent = SentText();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0], "W 7F 40");
+  const Bytes block = board.Sent()[1];
+  EXPECT_EQ(Bytes(block.begin(), block.begin() + 5), (Bytes{0xC4, 0x00, 0xA0, 0xFC, 0x04}));
+  EXPECT_EQ(Bytes(block.begin() + 7, block.end()), (Bytes{0x01, 0x02, 0x03, 0x04}));
+  EXPECT_EQ(sent[2], "W 7F 41");
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(up.GetReg(0xFC + i, 0), bytes[i]) << i;
+  EXPECT_EQ(board.chip.Peek(0x1FC), 0x50);
+  EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
 }
 
 TEST_F(RegisterApi, ShadowBounds) {

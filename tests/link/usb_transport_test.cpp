@@ -185,8 +185,7 @@ TEST_F(Link, AWriteThatMovedFewerBytesDidNotGoOut) {
     cut.ClearLog();
     lost = 0;
     cut.cutTo = moved;
-    EXPECT_FALSE(c2.WriteRegs(0x20, 1, 0));
-    EXPECT_FALSE(c2.CommandSent());
+    EXPECT_EQ(c2.PutCell(0x20, 0x5A, 0, false), BoardCommands::CellWrite::NotSent);
     EXPECT_EQ(g2.Channels[0].RegShadow[0x20], 0x11);
     EXPECT_EQ(cut.chip.Peek(0x20), 0x11);
     EXPECT_TRUE(cut.log.empty());  // no reply was waited for

@@ -56,6 +56,26 @@ inline void ClearFaults(SimBoard& board) {
   for (auto& d : board.devices) d.plugged = true;
 }
 
+// "R 7F 1": a chip register read of one register from 7Fh; "W 7F 02": a write of
+// one register; anything else as hex bytes.
+inline std::string PacketText(const std::vector<uint8_t>& p) {
+  char text[32];
+  if (p.size() >= 5 && p[0] == 0xC4 && p[1] == 0x01 && p[2] == 0xA0 && p.size() == p[4] + 5u) {
+    std::snprintf(text, sizeof text, "R %02X %d", p[3], p[4]);
+    return text;
+  }
+  if (p.size() == 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && p[4] == 1) {
+    std::snprintf(text, sizeof text, "W %02X %02X", p[3], p[7]);
+    return text;
+  }
+  std::string s;
+  for (uint8_t b : p) {
+    std::snprintf(text, sizeof text, "%s%02X", s.empty() ? "" : " ", b);
+    s += text;
+  }
+  return s;
+}
+
 // Gives the simulated chip the shadow's values, so that a job's effect on the two can
 // be compared from there.
 inline void ChipFromShadow(SimChip& chip, const uint8_t* shadow) {

@@ -80,6 +80,11 @@ TEST_F(RegisterWriteFaults, SwitchChannelReviewLosingAReplyEndsWithTheShadowAsTh
   w->SwitCh[2]->click();
   ASSERT_TRUE(w->SwitCh[2]->isChecked());
   for (size_t j = 0; j < SwitchRegList.size(); ++j) w->SwitchChannels[2].RegValue[j] = static_cast<uint8_t>(0x40 + j);
+  // The chip implements what the definition declares: of OSCCON (3Eh, 0x45 written)
+  // bits 2 and 1 are not there, so it holds 0x41.
+  for (int a = 0; a < 0x200; ++a)
+    if (prog->G.RegMask[a]) sim.board.chip.SetMask(a, prog->G.RegMask[a]);
+  const auto held = [](int j) { return SwitchRegList[j] == 0x3E ? 0x41 : 0x40 + j; };
   for (int k : {1, 2, 3, 12, 21, 22})
     for (ReplyFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
@@ -90,7 +95,7 @@ TEST_F(RegisterWriteFaults, SwitchChannelReviewLosingAReplyEndsWithTheShadowAsTh
       QCoreApplication::sendEvent(w->PReview[2], &release);
       ExpectTheShadowAsTheChipAfter(k);
       for (int j = 0; j < static_cast<int>(SwitchRegList.size()); ++j)
-        EXPECT_EQ(Shadow(SwitchRegList[j]), 2 * j < k ? 0x40 + j : 0x00) << int(SwitchRegList[j]);
+        EXPECT_EQ(Shadow(SwitchRegList[j]), 2 * j < k ? held(j) : 0x00) << int(SwitchRegList[j]);
       for (uint8_t a : SwitchRegList) ExpectViewsShowTheShadow(*prog, {a});
       EXPECT_EQ(w->PReview[2]->frameShadow(), QFrame::Raised);
     }

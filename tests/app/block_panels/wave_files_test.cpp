@@ -144,8 +144,8 @@ TEST_F(WaveFiles, EachWriterStopsAtTheFirstFailedPacketAndSaysSo) {
   StartWave();
   WriteFile("Config/DAC.ram", RamArrayText(Table([](int k) { return static_cast<uint16_t>(0x0100 * k + 7); })));
   WriteFile("Config/Reg.reg", "00EH 03FH\r\n03EH 041H\r\n00DH 0CH\r\n");
-  const QString regFail = "Load REG Fail at line %1 \"%2\": its write was not confirmed by the board, and the lines "
-                          "after it were not sent";
+  const QString regFail = "Load REG Fail in Config/Reg.reg at line %1 \"%2\": its write was not confirmed by the "
+                          "board, and the lines after it were not sent";
   struct Case {
     const char* what;
     std::function<void()> run;
@@ -237,8 +237,9 @@ TEST_F(WaveFiles, AutoLoadTellsOneFailureOnce) {
   const QString unsentBoth =
       "Auto-load: Config/Reg.reg and Config/DAC.ram did not reach the chip: the board is not connected";
   const QString unsentDac = "Auto-load: Config/DAC.ram did not reach the chip: the board is not connected";
-  // The register list's own text is Load REG's.
-  const QString regFail = RegisterLoadFailText(1, QString::fromLatin1(regList).split("\r\n"));
+  // The register list's own text is Load REG's, naming the file.
+  const QString regFail = "Load REG Fail in Config/Reg.reg at line 1 \"00EH 03FH\": its write was not confirmed by "
+                          "the board, and the lines after it were not sent";
   struct Case {
     const char* what;
     bool connected;                // a healthy scan first, before the files exist

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <cstdio>
 
 #include "shell/setup_dialog.h"
 #include "shell/view_controls.h"
@@ -33,24 +32,6 @@ void GridType(TStringGrid* grid, const QString& keys) {
     QKeyEvent e(QEvent::KeyPress, code, Qt::NoModifier, c.isPrint() ? QString(c) : QString());
     QCoreApplication::sendEvent(grid, &e);
   }
-}
-
-std::string PacketText(const Bytes& p) {
-  char text[32];
-  if (p.size() >= 5 && p[0] == 0xC4 && p[1] == 0x01 && p[2] == 0xA0 && p.size() == p[4] + 5u) {
-    std::snprintf(text, sizeof text, "R %02X %d", p[3], p[4]);
-    return text;
-  }
-  if (p.size() == 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && p[4] == 1) {
-    std::snprintf(text, sizeof text, "W %02X %02X", p[3], p[7]);
-    return text;
-  }
-  std::string s;
-  for (uint8_t b : p) {
-    std::snprintf(text, sizeof text, "%s%02X", s.empty() ? "" : " ", b);
-    s += text;
-  }
-  return s;
 }
 
 void ViewTest::SetUp() {

@@ -6,10 +6,7 @@
 #include <string>
 
 #include "app/support/program_fixture.h"
-
-// "R 7F 1": a chip register read of one register from 7Fh; "W 7F 02": a write of
-// one register; anything else as hex bytes.
-std::string PacketText(const Bytes& p);
+#include "support/board_faults.h"  // PacketText
 
 class TStringGrid;
 
