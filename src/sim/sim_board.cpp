@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 namespace {
 constexpr uint32_t ERROR_GEN_FAILURE = 31;
@@ -90,9 +91,18 @@ void SimBoard::UnplugAll() {
   for (auto& d : devices) d.plugged = false;
 }
 
+void SimBoard::Record(bool toBoard, const uint8_t* bytes, size_t len, Kind kind) {
+  if (recordPackets) log_.push_back({toBoard, std::vector<uint8_t>(bytes, bytes + len), kind});
+}
+
+const std::vector<SimBoard::Packet>& SimBoard::Log() const {
+  if (!recordPackets) throw std::logic_error("the simulated board records no packets");
+  return log_;
+}
+
 std::vector<std::vector<uint8_t>> SimBoard::Sent() const {
   std::vector<std::vector<uint8_t>> out;
-  for (const auto& p : log) {
+  for (const auto& p : Log()) {
     if (!p.toBoard) continue;
     if (p.kind == Kind::Hid && !p.bytes.empty())
       out.emplace_back(p.bytes.begin() + 1, p.bytes.end());
@@ -204,7 +214,7 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
     case IOCTL_BULK_WRITE: {
       if (inLen < 4 || !in) return false;
       if (Fault()) return false;
-      log.push_back({true, std::vector<uint8_t>(out, out + outLen), Kind::Driver});
+      Record(true, out, outLen, Kind::Driver);
       Receive(*d, out, outLen);
       if (returned) *returned = static_cast<uint32_t>(outLen);
       return true;
@@ -219,7 +229,7 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
       size_t n = ReplyBytes(outLen);
       std::memcpy(out, reply_, n);
       reply_ready_ = false;
-      log.push_back({false, std::vector<uint8_t>(out, out + n), Kind::Driver});
+      Record(false, out, n, Kind::Driver);
       if (returned) *returned = static_cast<uint32_t>(n);
       return true;
     }
@@ -236,7 +246,7 @@ bool SimBoard::WriteFile(Handle h, const uint8_t* data, size_t len) {
     return false;
   }
   if (Fault()) return false;
-  log.push_back({true, std::vector<uint8_t>(data, data + len), Kind::Hid});
+  Record(true, data, len, Kind::Hid);
   Receive(*d, data + 1, len - 1);
   return true;
 }
@@ -261,7 +271,7 @@ bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
   std::memset(data, 0, len);
   data[0] = 0;
   std::memcpy(data + 1, reply_, n);
-  log.push_back({false, std::vector<uint8_t>(data, data + len), Kind::Hid});
+  Record(false, data, len, Kind::Hid);
   return true;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The simulated evaluation board: its firmware answers the command packets and its
 // chip model holds the MX7406's registers, RAM banks and converters. It plugs in
-// below the platform layer as driver devices and HID devices, logs every packet in
-// both directions and can be told to fail.
+// below the platform layer as driver devices and HID devices, records every packet in
+// both directions when asked to and can be told to fail.
 
 #include <cstdint>
 #include <deque>
@@ -175,8 +175,14 @@ public:
   // Bits of each auxiliary byte that a write can change (FFh: all).
   uint8_t auxWriteMask[0x200];
 
-  std::vector<Packet> log;
-  void ClearLog() { log.clear(); }
+  // The packets both ways, kept only while recordPackets is set. The tests' harness
+  // sets it to read them back; the program on the simulated board leaves it clear, as
+  // nothing reads them there and every capture would add its polls for good. Reading
+  // them from a board that records nothing is refused (std::logic_error), so a check
+  // that nothing was sent cannot pass on a board that kept nothing.
+  bool recordPackets = false;
+  const std::vector<Packet>& Log() const;
+  void ClearLog() { log_.clear(); }
   // Host -> board packets only, as the firmware decoded them (HID id byte removed,
   // driver writes as sent).
   std::vector<std::vector<uint8_t>> Sent() const;
@@ -196,6 +202,7 @@ public:
   uint32_t GetLastError() override { return last_error_; }
 
 private:
+  void Record(bool toBoard, const uint8_t* bytes, size_t len, Kind kind);
   Device* DeviceOf(Handle h);
   bool Fault();
   // A command arrived: runs it and readies the reply.
@@ -214,6 +221,7 @@ private:
   void StartScan();
   void FetchResults();
 
+  std::vector<Packet> log_;
   std::map<Handle, int> open_;  // handle -> position in devices
   Handle next_ = 0x40;
   uint32_t last_error_ = 0;

@@ -11,6 +11,9 @@
 #include "sim/sim_serial.h"
 
 struct SimPlatform {
+  // Tests read back the packets that crossed.
+  SimPlatform() { board.recordPackets = true; }
+
   SimBoard board;
   FakeClock clock;
   ScriptedDialogs dialogs;

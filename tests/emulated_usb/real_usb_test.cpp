@@ -36,6 +36,7 @@ class RealUsb : public ::testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(umockdev_in_mock_environment()) << "the emulated boards need umockdev-wrapper";
+    board.recordPackets = true;
     usb = std::make_unique<RealUsbServices>();
   }
 

@@ -29,7 +29,10 @@ struct Trim : ::testing::Test {
   UsbTransport t{board, g};
   ClockTrim trim{g, t};
   Devc& d = g.Channels[0].Devc;
-  void SetUp() override { ASSERT_TRUE(t.OpenDevice(d)); }
+  void SetUp() override {
+    board.recordPackets = true;
+    ASSERT_TRUE(t.OpenDevice(d));
+  }
 };
 
 TEST_F(Trim, FirstStepFromTheModel) {
@@ -67,7 +70,7 @@ TEST_F(Trim, NoMeasurementChangesNothing) {
   EXPECT_EQ(trim.NextTrimStep(d, 0, 9), 9);
   trim.MeasureClock(d, 0);
   EXPECT_EQ(trim.ClockCount, 1800u);
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
 }
 
 TEST(SimOscillator, HigherTrimCodeLowersTheCount) {

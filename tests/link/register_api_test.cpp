@@ -21,6 +21,7 @@ struct RegisterApi : ::testing::Test {
   QStringList status;
 
   void SetUp() override {
+    board.recordPackets = true;
     g.Channels[0].LinkKind = LinkKindUsb;
     const char* names[] = {"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"};
     for (const char* n : names) up.RefreshChain.push_back([this, n] { refreshed.push_back(n); });
@@ -72,7 +73,7 @@ TEST_F(RegisterApi, WriteThatDidNotGoOutLeavesShadowAndWindows) {
   g.Channels[0].LinkKind = 0;
   board.ClearLog();
   EXPECT_FALSE(up.WriteReg(0x30, 0x55, 0));
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
 }
 
 // Once the write's packet went out the chip holds the value: when the write's reply or
@@ -291,7 +292,7 @@ TEST_F(RegisterApi, ShadowBounds) {
   ASSERT_TRUE(Connect());
   board.ClearLog();
   up.WriteReg(600, 1, 0);
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
 }
 
 TEST_F(RegisterApi, UpdateRegADCRefreshesOnlyMemoryViewAndAdcPanel) {
@@ -352,7 +353,7 @@ TEST_F(RegisterApi, WatchdogKeepsAnIdleBoardVerified) {
 TEST_F(RegisterApi, WatchdogLeavesOtherLinkKindsAlone) {
   g.Channels[0].LinkKind = 1;
   Ticks(1000);
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
   EXPECT_TRUE(status.isEmpty());
   EXPECT_EQ(g.IdleTicks, 0u);
 }
@@ -393,7 +394,7 @@ TEST_F(RegisterApi, UserConnectAndDisconnect) {
   EXPECT_EQ(board.openHandles(), 0);
   board.ClearLog();
   up.Disconnect();  // nothing open: nothing sent
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
   board.devices.clear();
   up.USBConnect();
   EXPECT_EQ(status.last(), "USB not Connect !!!");

@@ -19,7 +19,10 @@ struct Link : ::testing::Test {
   BoardCommands cmd{g, t, clock};
   Devc& d = g.Channels[0].Devc;
 
-  void SetUp() override { g.Channels[0].LinkKind = LinkKindUsb; }
+  void SetUp() override {
+    board.recordPackets = true;
+    g.Channels[0].LinkKind = LinkKindUsb;
+  }
   bool Open() { return t.OpenDevice(d); }
 };
 
@@ -39,8 +42,8 @@ TEST_F(Link, DriverScanHandshakeAndInitialisation) {
   EXPECT_EQ(sent[3], (Bytes{0xC5, 0xFF, 0x01, 0x00}));
   // The second initialisation packet carries byte 3 of the first reply.
   EXPECT_EQ(sent[4], (Bytes{0xC5, 0xFF, 0x00, 0x01}));
-  ASSERT_EQ(board.log.size(), 10u);
-  EXPECT_EQ(board.log[9].bytes.size(), 64u);  // both replies are read whole
+  ASSERT_EQ(board.Log().size(), 10u);
+  EXPECT_EQ(board.Log()[9].bytes.size(), 64u);  // both replies are read whole
 }
 
 TEST_F(Link, NoBoardTriesEveryCandidateAndLeavesNothingOpen) {
@@ -89,7 +92,7 @@ TEST_F(Link, HidBoardThenUnpluggedThenDriverBoard) {
   ASSERT_TRUE(Open());
   EXPECT_EQ(t.HidMode, 1);
   // Every HID write is the report id and all 64 bytes, whatever length was asked.
-  for (const auto& p : board.log)
+  for (const auto& p : board.Log())
     if (p.toBoard) {
       EXPECT_EQ(p.bytes.size(), 65u);
       EXPECT_EQ(p.bytes[0], 0);
@@ -126,7 +129,7 @@ TEST_F(Link, OpenLinkIsVerifiedNotRescanned) {
 
 TEST_F(Link, ClosedRecordSendsNothing) {
   EXPECT_FALSE(t.CheckFirmwareId(d));
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
 }
 
 TEST_F(Link, ShortDriverReadKeepsTheRestOfTheBuffer) {
@@ -170,6 +173,7 @@ TEST_F(Link, AWriteThatMovedFewerBytesDidNotGoOut) {
       return SimBoard::DeviceIoControl(h, code, in, inLen, out, outLen, r);
     }
   } cut;
+  cut.recordPackets = true;
   Globals g2;
   g2.Channels[0].LinkKind = LinkKindUsb;
   UsbTransport t2(cut, g2);
@@ -188,7 +192,7 @@ TEST_F(Link, AWriteThatMovedFewerBytesDidNotGoOut) {
     EXPECT_EQ(c2.PutCell(0x20, 0x5A, 0, false), BoardCommands::CellWrite::NotSent);
     EXPECT_EQ(g2.Channels[0].RegShadow[0x20], 0x11);
     EXPECT_EQ(cut.chip.Peek(0x20), 0x11);
-    EXPECT_TRUE(cut.log.empty());  // no reply was waited for
+    EXPECT_TRUE(cut.Log().empty());  // no reply was waited for
     EXPECT_EQ(g2.Channels[0].Devc.Opened, 0);
     EXPECT_EQ(cut.openHandles(), 0);
     EXPECT_EQ(lost, 1);
@@ -337,7 +341,7 @@ TEST_F(Link, OversizedCommandsAreRefusedWithoutSending) {
   EXPECT_FALSE(cmd.SendRegs(510, 4, 0));
   EXPECT_FALSE(cmd.ReadRegs(-1, 1, 0));
   EXPECT_FALSE(cmd.ReadAuxMem(500, 0));
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
   EXPECT_EQ(d.Opened, 1);
   EXPECT_TRUE(cmd.SendRegs(0, 57, 0));
   EXPECT_TRUE(cmd.ReadRegs(0, 63, 0));
@@ -427,7 +431,7 @@ TEST_F(Link, LinkKindGatesOnlyTheNamedCommands) {
   EXPECT_FALSE(cmd.ReadAuxMem(0, 0));
   EXPECT_FALSE(cmd.ProbeAux(0));
   EXPECT_FALSE(cmd.UnlockAux(0));
-  EXPECT_TRUE(board.log.empty());
+  EXPECT_TRUE(board.Log().empty());
   cmd.ReadStream(0);
   cmd.ReadTS();
   cmd.StartStream(3);
