@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <stdexcept>
 
 namespace {
@@ -46,6 +47,8 @@ void SimChip::SetMasks(const uint8_t* masks, int count) {
   for (int a = 0; a < count && a < 0x200; ++a)
     if (Index(a) >= 0) SetMask(a, masks[a]);
 }
+
+void SimChip::ImplementEveryBit() { std::fill(std::begin(masks_), std::end(masks_), 0xFF); }
 
 uint8_t SimChip::Mask(int address) const {
   int i = Index(address);
@@ -279,18 +282,45 @@ bool SimBoard::CloseHandle(Handle h) {
   return open_.erase(h) > 0;
 }
 
-uint16_t SimBoard::ClockCount() const {
+double SimBoard::OscillatorHz() const {
   int sel = (chip.Peek(0x3E) >> 5) & 3;
   double nominal = sel == 0 ? 2e6 : sel == 1 ? 4e6 : 8e6;
   int code = chip.Peek(0x2B);
-  double hz = nominal * (1 + oscillatorError) * (1 - trimStepFraction * (code - 0x40));
-  return static_cast<uint16_t>(std::clamp(std::lround(hz / 4096.0), 0L, 65535L));
+  return nominal * (1 + oscillatorError) * (1 - trimStepFraction * (code - 0x40));
+}
+
+uint16_t SimBoard::ClockCount() const {
+  return static_cast<uint16_t>(std::clamp(std::lround(OscillatorHz() / 4096.0), 0L, 65535L));
 }
 
 int32_t SimBoard::NextSample() {
   uint64_t n = sample_n_++;
   if (streamSource) return streamSource(n);
+  if (analog) return analog->AdcWord(*this);
   return static_cast<int32_t>(std::lround(streamMean + streamNoise * normal_(rng_)));
+}
+
+// The demodulator's magnitude (24 bits, saturated) and phase (16-bit two's complement,
+// 8000h = -pi) of the I and Q words standing in 06h..0Bh, read as 24-bit two's
+// complement numbers.
+void SimBoard::MagnitudeAndPhase() {
+  if (!analog) return;
+  auto signed24 = [this](int at) {
+    const uint32_t w = (chip.Peek(at) << 16) | (chip.Peek(at + 1) << 8) | chip.Peek(at + 2);
+    return static_cast<double>(static_cast<int32_t>(w << 8) >> 8);
+  };
+  const double si = signed24(0x06), sq = signed24(0x09);
+  const auto magnitude = static_cast<uint32_t>(std::min(std::lround(std::hypot(si, sq)), 0xFFFFFFL));
+  const auto phase = static_cast<uint16_t>(std::clamp(std::lround(std::atan2(sq, si) / std::numbers::pi * 32768.0), -32768L, 32767L));
+  for (int b = 0; b < 3; ++b) chip.Poke(0x44 + b, static_cast<uint8_t>(magnitude >> (16 - 8 * b)));
+  chip.Poke(0x47, static_cast<uint8_t>(phase >> 8));
+  chip.Poke(0x48, static_cast<uint8_t>(phase));
+}
+
+void SimBoard::ConvertAdcResult() {
+  if (!analog || streamSource) return;
+  const uint32_t w = static_cast<uint32_t>(analog->AdcWord(*this));
+  for (int b = 0; b < 3; ++b) chip.Poke(0x41 + b, static_cast<uint8_t>(w >> (16 - 8 * b)));
 }
 
 void SimBoard::StartIqConversion() {
@@ -302,7 +332,9 @@ void SimBoard::StartIqConversion() {
 void SimBoard::ReadingIqControl() {
   if (iq_busy_ < 0 || !(chip.Peek(0x0F) & 0x04)) return;
   if (iq_busy_ > 0 && --iq_busy_ > 0) return;
-  auto [i, q] = iqSource ? iqSource(iqConversions) : std::pair<uint32_t, uint32_t>{0, 0};
+  auto [i, q] = iqSource ? iqSource(iqConversions)
+                 : analog ? analog->IqWords(*this)
+                          : std::pair<uint32_t, uint32_t>{0, 0};
   ++iqConversions;
   for (int b = 0; b < 3; ++b) {
     chip.Poke(0x06 + b, static_cast<uint8_t>(i >> (16 - 8 * b)));
@@ -382,6 +414,8 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       } else if (op == 0x01 && at(2) == kChipBus) {  // register read
         uint8_t a = at(3), n = at(4);
         r[0] = statusByte;
+        if (a == 0x41) ConvertAdcResult();
+        if (a == 0x44) MagnitudeAndPhase();
         for (int i = 0; i < n && i < 63; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
           r[1 + i] = chip.Read(reg);
@@ -398,6 +432,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       } else if (op == 0x02) {  // stream start
         streaming = true;
         streamMode = at(2);
+        ++streamStarts;
         r[0] = statusByte;
       } else if (op == 0x04) {  // stream poll
         const uint64_t poll = poll_n_++;

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,11 +24,13 @@ public:
   // Direct access by shadow-style address: 0..7Fh registers, 80h..FFh bank 0, 180h..1FFh bank 1.
   uint8_t Peek(int address) const;
   void Poke(int address, uint8_t value);
-  // Implemented bits per shadow-style address (default FFh everywhere).
+  // Implemented bits per shadow-style address (FFh everywhere until set).
   void SetMask(int address, uint8_t mask);
   // Takes the implemented bits of every address it holds from a table indexed by
   // shadow-style address (the chip definition's RegMask, `count` entries).
   void SetMasks(const uint8_t* masks, int count);
+  // Every bit of every address implemented (a chip that keeps whatever it is written).
+  void ImplementEveryBit();
   uint8_t Mask(int address) const;
 
   int Bank() const { return regs_[0x7F] & 1; }
@@ -51,6 +54,19 @@ struct EcgPulseTrain {
   int baseline = 1000;
 
   std::function<int32_t(uint64_t n)> Source() const;
+};
+
+class SimBoard;
+
+// What the chip's analog inputs are wired to: answers the I/Q demodulator's conversions
+// and the ADC's, from the chip's registers as they stand.
+class SimAnalog {
+public:
+  virtual ~SimAnalog() = default;
+  // The raw I and Q words of one conversion (24-bit two's complement, twice the value).
+  virtual std::pair<uint32_t, uint32_t> IqWords(const SimBoard& board) = 0;
+  // One ADC conversion: the 24-bit two's-complement result word.
+  virtual int32_t AdcWord(const SimBoard& board) = 0;
 };
 
 class SimBoard : public UsbServices {
@@ -104,13 +120,18 @@ public:
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
 
-  // Stream source: mean and noise (counts) of the 24-bit samples, samples per poll.
+  // The inputs' wiring (none: the sources below alone). A source set below overrides it.
+  std::shared_ptr<SimAnalog> analog;
+
+  // Stream source: mean and noise (counts) of the 24-bit samples, samples per poll;
+  // without a source function, the analog inputs when wired, else mean and noise.
   double streamMean = 0;
   double streamNoise = 0;
   int samplesPerPoll = 21;
   std::function<int32_t(uint64_t n)> streamSource;  // overrides mean/noise when set
   bool streaming = false;
   int streamMode = 0;
+  uint64_t streamStarts = 0;  // stream start commands taken
 
   // The count of each poll reply (poll number from 0), overriding samplesPerPoll.
   std::function<int(uint64_t poll)> pollCount;
@@ -159,7 +180,10 @@ public:
   // I/Q demodulator: writing register 0Fh with bit 2 set starts a conversion; 0Fh then
   // reads with bit 2 set for iqBusyReads reads (for ever when negative), after which
   // the raw words of conversion n stand in 06h..08h (I) and 09h..0Bh (Q), high first.
-  std::function<std::pair<uint32_t, uint32_t>(uint64_t n)> iqSource;  // default: both 0
+  // With the inputs wired, a read starting at 44h finds their magnitude and phase in
+  // 44h..46h and 47h..48h (MagnitudeAndPhase).
+  // The words come from iqSource, else from the analog inputs, else both are 0.
+  std::function<std::pair<uint32_t, uint32_t>(uint64_t n)> iqSource;
   int iqBusyReads = 1;
   uint64_t iqConversions = 0;
 
@@ -168,7 +192,10 @@ public:
   // step above 40h in register 2Bh.
   double oscillatorError = -0.02;
   double trimStepFraction = 0.0033;
+  double OscillatorHz() const;
   uint16_t ClockCount() const;
+  // The ADC's result registers 41h..43h take a conversion of the analog inputs each
+  // time a read starts at 41h (with the inputs wired).
 
   SimChip chip;
   uint8_t auxMem[0x200] = {};
@@ -211,6 +238,8 @@ private:
   size_t ReplyBytes(size_t asked) const;
   void Command(const Device& dev, const uint8_t* cmd, size_t len);  // runs one command, fills reply_
   int32_t NextSample();
+  void ConvertAdcResult();
+  void MagnitudeAndPhase();
   void StartIqConversion();
   void ReadingIqControl();
   void SingleValue(const uint8_t* cmd, uint8_t* reply);

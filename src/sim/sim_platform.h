@@ -1,23 +1,22 @@
 #pragma once
-// A complete simulated surrounding: the board, a fake clock, answered dialogs and the
-// serial ports with the bench's instruments (sim_instrument_set.h) and whatever other
-// simulated instruments a test adds to them.
+// A complete simulated surrounding: the bench (its board set up as `make run` has it,
+// the bench's instruments on the serial ports and whatever other simulated instruments
+// a test adds to them), a fake clock and answered dialogs.
 
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
-#include "sim/sim_board.h"
-#include "sim/sim_instrument_set.h"
-#include "sim/sim_serial.h"
+#include "sim/sim_bench.h"
 
 struct SimPlatform {
   // Tests read back the packets that crossed.
   SimPlatform() { board.recordPackets = true; }
 
-  SimBoard board;
   FakeClock clock;
+  SimBench bench{clock};
+  SimBoard& board = bench.board;
   ScriptedDialogs dialogs;
-  SimSerial serial{clock};
-  SimInstrumentSet instruments{serial};
+  SimSerial& serial = bench.serial;
+  SimInstrumentSet& instruments = bench.instruments;
   Platform platform{&board, &clock, &dialogs, &serial};
 };

@@ -88,9 +88,6 @@ FuzzProgram::FuzzProgram(SerialServices* serial) {
   if (serial) platform.serial = serial;
   prog_ = std::make_unique<Program>(folder_.Path(""), platform);
   prog_->Start();
-  // The simulated chip implements the bits the chip definition declares.
-  for (int a = 0; a < RegModelSize; ++a)
-    if (prog_->G.RegMask[a]) sim_.board.chip.SetMask(a, prog_->G.RegMask[a]);
   prog_->MainPanel->USBScanClick();
   Tidy();
 }

@@ -60,6 +60,9 @@ private:
 class ImpedanceLink : public ::testing::Test {
 protected:
   void SetUp() override {
+    // A plain chip: every bit kept, readings only from the tests' own sources.
+    sim.board.chip.ImplementEveryBit();
+    sim.board.analog.reset();
     g.Channels[0].LinkKind = LinkKindUsb;
     ASSERT_TRUE(transport.OpenDevice(g.Channels[0].Devc));
     sim.board.ClearLog();

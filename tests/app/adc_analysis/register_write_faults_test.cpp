@@ -27,6 +27,7 @@ class RegisterWriteFaults : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    sim.board.chip.ImplementEveryBit();  // the shadow's values copied to the chip stand as they are
     StartProgram();
   }
   uint8_t& Shadow(int a) const { return prog->G.Channels[0].RegShadow[a]; }

@@ -331,7 +331,9 @@ TEST_F(AdcPanel, ReadOutFormatsAndReadAdc) {
   EXPECT_EQ(Adc()->OutBits, 14);
   EXPECT_EQ(Control<QComboBox>("TXADCObit")->currentText(), "22");
 
-  // "Read ADC": four groups of result registers, each stored from the reply.
+  // "Read ADC": four groups of result registers, each stored from the reply (the ADC
+  // converting nothing, so they hold what is put there).
+  sim.board.analog.reset();
   const std::map<int, uint8_t> results = {{0x41, 0x80}, {0x42, 0x00}, {0x43, 0x00}, {0x06, 0x80}, {0x07, 0x00},
                                           {0x08, 0x00}, {0x09, 0x00}, {0x0A, 0x00}, {0x0B, 0x03}, {0x44, 0x11},
                                           {0x45, 0x22}, {0x46, 0x33}, {0x47, 0x44}, {0x48, 0x55}};

@@ -20,6 +20,8 @@ class BlockPanelTest : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    // The panels' tests write field values of their own: a chip that keeps every bit.
+    sim.board.chip.ImplementEveryBit();
     StartProgram();
     Click("USBScan");
     sim.board.ClearLog();

@@ -15,6 +15,9 @@ class FieldWriteTest : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    // Fields anywhere, 41h among them: a chip that keeps every bit and converts nothing.
+    sim.board.chip.ImplementEveryBit();
+    sim.board.analog.reset();
     StartProgram();
     Click("USBScan");
     sim.board.ClearLog();

@@ -17,6 +17,9 @@ class BoundControlsTest : public ProgramTest {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
+    // Fields anywhere, 41h among them: a chip that keeps every bit and converts nothing.
+    sim.board.chip.ImplementEveryBit();
+    sim.board.analog.reset();
     StartProgram();
     field = Def(0x21, 4, 4);
     kit = std::make_unique<KitFixture>(16);

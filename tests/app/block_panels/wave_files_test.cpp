@@ -266,6 +266,7 @@ TEST_F(WaveFiles, AutoLoadTellsOneFailureOnce) {
     sim.board.devices.clear();
     sim.board.AddDriverBoard(0);
     for (int a = 0x80; a < 0x100; ++a) SetRegister(a, 0);
+    ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);  // the chip as the program last saw it
     if (c.connected) {
       Click("USBScan");
       ASSERT_EQ(prog->G.Channels[0].Devc.Opened, 1);

@@ -32,6 +32,7 @@ protected:
   void Connect(bool flagColumn = false) {
     StopProgram();
     QFile::remove(Path("bodyFatFormSet.txt"));
+    sim.board.chip.ImplementEveryBit();  // the table's values stand as written
     StartProgram();
     Click("USBScan");
     form = prog->bodyFatForm;

@@ -15,6 +15,7 @@ protected:
   // ADC phase of bits 6-5, whose reading then stands in ADC1OH..ADC1OL (41h..43h),
   // its ready bit set.
   void StartWithPhases() {
+    sim.board.analog.reset();  // 41h..43h hold the phase readings put there
     usb.afterWrite = [this](const uint8_t* p, size_t n) {
       if (!phases || n < 8 || p[0] != 0xC4 || p[1] != 0x00 || p[2] != 0xA0 || p[3] != 0x0D || !(p[7] & 0x80)) return;
       const uint32_t word = IqWord(phaseValue[(p[7] >> 5) & 3]);
@@ -137,7 +138,7 @@ TEST_F(IQDiagnostics, APhaseReadingThatNeverCompletesEndsWithAMessage) {
 TEST_F(IQDiagnostics, MeasureAndOneShotConvertWithTheirSetUp) {
   StartWithPhases();
   phases = false;
-  Readings({3, 4}, [](uint64_t) { return std::pair<double, double>{3, 4}; });
+  ScriptReadings([](uint64_t) { return std::pair<double, double>{3, 4}; });
   SetShadow(0x0D, 0x05);
   SetShadow(62, 0xFF);
   IQTestState& s = S();
@@ -175,7 +176,7 @@ TEST_F(IQDiagnostics, MeasureAndOneShotConvertWithTheirSetUp) {
 TEST_F(IQDiagnostics, LoopTestReplacesTheReferenceReadingEveryTick) {
   StartWithPhases();
   phases = false;
-  Readings({3, 4}, [](uint64_t) { return std::pair<double, double>{3, 4}; });
+  ScriptReadings([](uint64_t) { return std::pair<double, double>{3, 4}; });
   w->LoopTest->click();
   EXPECT_TRUE(w->Timer2->isActive());
   EXPECT_EQ(w->Timer2->interval(), 100);

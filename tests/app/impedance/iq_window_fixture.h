@@ -1,8 +1,7 @@
 #pragma once
 // The I/Q test window on a running program with the shipped chip definition and the
-// simulated board, connected. The demodulator's results follow the chip's register
-// 1Fh (reference resistor or device) and the stream's samples register 13h (AI4 or
-// AI5), so the calibrations and runs see readings a test chooses.
+// simulated bench, connected. Its readings come from the bench's fixture unless a test
+// scripts them.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "common/text_encoding.h"
 #include "impedance/impedance_fixture.h"
@@ -43,20 +44,49 @@ protected:
   QCheckBox* Check(const QString& name) const { return Find<QCheckBox>(w, name); }
   QPushButton* Button(const QString& name) const { return Find<QPushButton>(w, name); }
 
-  // The demodulator gives (I, Q) by what register 1Fh selects: 01h the reference
-  // resistor, anything else the device.
-  void Readings(std::pair<double, double> reference, std::function<std::pair<double, double>(uint64_t)> device) {
-    sim.board.iqSource = [this, reference, device](uint64_t n) {
-      const auto [i, q] = sim.board.chip.Peek(0x1F) == 0x01 ? reference : device(n);
+  // The bench's fixture (the readings' default): the device under test, and readings
+  // without noise.
+  void SetDevice(double ohms, double farads) {
+    sim.bench.iq.deviceOhms = ohms;
+    sim.bench.iq.deviceFarads = farads;
+  }
+  void QuietReadings() {
+    sim.bench.frontEnd.iqNoise = 0;
+    sim.bench.frontEnd.adcNoise = 0;
+  }
+
+  // Scripted readings, whatever the chip is set to, for the tests of the program's own
+  // arithmetic and texts (the bench's network is the default; see bench_jobs_test.cpp).
+  // The demodulator gives `first` until a reading of it with I != 0 was taken (the AC
+  // calibration's first reading and its retries), then `then(n)`, n counted from there.
+  void ScriptReadings(std::pair<double, double> first, std::function<std::pair<double, double>(uint64_t)> then) {
+    auto from = std::make_shared<std::optional<uint64_t>>();
+    sim.board.iqSource = [first, then, from](uint64_t n) {
+      std::pair<double, double> r = first;
+      if (*from) r = then(n - **from);
+      else if (first.first != 0) *from = n + 1;
+      return std::pair<uint32_t, uint32_t>{IqWord(r.first), IqWord(r.second)};
+    };
+  }
+  // Every reading from now from `then(n)`, n counted from now.
+  void ScriptReadings(std::function<std::pair<double, double>(uint64_t)> then) {
+    const uint64_t from = sim.board.iqConversions;
+    sim.board.iqSource = [then, from](uint64_t n) {
+      const auto [i, q] = then(n - from);
       return std::pair<uint32_t, uint32_t>{IqWord(i), IqWord(q)};
     };
   }
-  // Stream samples by input: list DC selects AI4 (register 13h bits 7-4 = 4), list DC1 AI5.
-  void Samples(std::function<int32_t(uint64_t)> ai4, std::function<int32_t(uint64_t)> ai5) {
-    sim.board.streamSource = [this, ai4, ai5](uint64_t n) {
-      return DcWord(((sim.board.chip.Peek(0x13) >> 4) & 0x0F) == 5 ? ai5(n) : ai4(n));
+  // The stream's samples (as a DC run decodes them) by the stream they belong to:
+  // `streams[k]` for the k-th stream started from now (the DC calibration's lists DC and
+  // DC1, or a run's DC and DC+AC(ADC) phases), the last one for every later stream.
+  void ScriptStreams(std::vector<std::function<int32_t(uint64_t)>> streams) {
+    const uint64_t from = sim.board.streamStarts;
+    sim.board.streamSource = [this, streams, from](uint64_t n) {
+      const size_t k = std::clamp<size_t>(sim.board.streamStarts - from, 1, streams.size());
+      return DcWord(streams[k - 1](n));
     };
   }
+
 
   // Message boxes shown since the last look, as "caption: text".
   QStringList Messages() {

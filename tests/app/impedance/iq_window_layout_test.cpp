@@ -97,7 +97,7 @@ int TextRoom(const QLineEdit* e) {
 // negative 23-bit average (-4194304, with a first average of 1) give its widest text.
 TEST_F(IQWindowLayout, DcGainReadOutShowsItsLargestValueWhole) {
   Start();
-  Samples([](uint64_t) { return 1; }, [](uint64_t) { return -4194304; });
+  ScriptStreams({[](uint64_t) { return 1; }, [](uint64_t) { return -4194304; }});
   w->rbDCMode->setChecked(true);
   Edit("T_Rref")->setText("2147483647");
   w->Pcalculate->click();

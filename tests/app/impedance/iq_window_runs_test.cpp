@@ -24,14 +24,15 @@ const QString kAcRowTail =
 
 class IQRuns : public IQWindowTest {
 protected:
-  // Connected and calibrated for the mode: reference I, Q = 600, 800 (Y0 1000, Theta0
-  // 0.927), device 2000, 0 (Y1 2000) for the AC calibration; stream AI4 1000, AI5 2000
-  // for the DC one. Afterwards the device reads `device` (conversion count from the
-  // run's start) and the streams give `ai4`, `ai5` (sample count from the run's start).
+  // Connected and calibrated for the mode with scripted readings: I, Q = 600, 800 (Y0
+  // 1000, Theta0 0.927) and 2000, 0 (Y1 2000) for the AC calibration; the streams of
+  // lists DC and DC1 1000 and 2000 for the DC one. Afterwards the run's conversions read
+  // `device` (count from the run's start), its DC stream `ai4` and its DC+AC(ADC)
+  // stream `ai5` (sample counts from the run's start).
   void Calibrate(const char* mode) {
     Start();
-    Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
-    Samples([](uint64_t) { return 1000; }, [](uint64_t) { return 2000; });
+    ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+    ScriptStreams({[](uint64_t) { return 1000; }, [](uint64_t) { return 2000; }});
     Radio(mode)->setChecked(true);
     w->Pcalculate->click();
     ASSERT_TRUE(Messages().isEmpty());
@@ -40,9 +41,8 @@ protected:
     Edit("T_Freq")->setText("1000");
     device = [](uint64_t) { return std::pair<double, double>{1000, 0}; };
     ai4 = ai5 = [](uint64_t n) { return static_cast<int32_t>(1000 + 10 * n); };
-    const uint64_t conversionsBefore = sim.board.iqConversions;
-    Readings({600, 800}, [this, conversionsBefore](uint64_t n) { return device(n - conversionsBefore); });
-    Samples([this](uint64_t) { return ai4(streamed[0]++); }, [this](uint64_t) { return ai5(streamed[1]++); });
+    ScriptReadings([this](uint64_t n) { return device(n); });
+    ScriptStreams({[this](uint64_t) { return ai4(streamed[0]++); }, [this](uint64_t) { return ai5(streamed[1]++); }});
     sim.board.ClearLog();
   }
   // The next case of a table starts from a new program, a clean folder and board.
@@ -74,7 +74,7 @@ protected:
 
   std::function<std::pair<double, double>(uint64_t)> device;
   std::function<int32_t(uint64_t)> ai4, ai5;
-  uint64_t streamed[2] = {};  // samples of AI4 and AI5 since the calibration
+  uint64_t streamed[2] = {};  // samples of the two phases' streams since the calibration
 };
 
 // ---- AC run ---------------------------------------------------------------------

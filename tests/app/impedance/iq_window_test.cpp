@@ -223,7 +223,7 @@ TEST_F(IQWindow, ModeButtonsThresholdAndScanLists) {
 
 TEST_F(IQWindow, CalculateInAcModeCalibratesAcAndShowsItsReadings) {
   Start();
-  Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
   w->Pcalculate->click();
   EXPECT_TRUE(Messages().isEmpty());
   const std::pair<const char*, const char*> shown[] = {
@@ -242,7 +242,7 @@ TEST_F(IQWindow, CalculateInAcModeCalibratesAcAndShowsItsReadings) {
 
 TEST_F(IQWindow, CalculateInDcModeAveragesTheStreamWithTheMeasuringCodes) {
   Start();
-  Samples([](uint64_t) { return 1000; }, [](uint64_t) { return 2000; });
+  ScriptStreams({[](uint64_t) { return 1000; }, [](uint64_t) { return 2000; }});
   w->rbDCMode->setChecked(true);
   Edit("edtDABIT2_1")->setText("1234");
   Edit("edtDABIT2_2")->setText("ffff");
@@ -273,7 +273,7 @@ TEST_F(IQWindow, CalculateErrorsAreShownAndTheWindowIsUsableAgain) {
     const char* text;
     const char* message;
   };
-  Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
   const Case cases[] = {
       {w->rbACMode, "T_Rref", "abc", "'abc' is not a valid integer value"},
       {w->rbDCMode, "edtDABIT2_1", "", "'0x' is not a valid integer value"},
@@ -293,7 +293,7 @@ TEST_F(IQWindow, CalculateErrorsAreShownAndTheWindowIsUsableAgain) {
     EXPECT_FALSE(S().ACCalibrated || S().DCCalibrated) << c.text;
     Edit(c.edit)->setText(c.edit == std::string("T_Rref") ? "5100" : "0800");
   }
-  Readings({0, 0}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  ScriptReadings({0, 0}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
   w->rbACMode->setChecked(true);
   w->Pcalculate->click();
   const QStringList shown = Messages();
@@ -305,8 +305,8 @@ TEST_F(IQWindow, CalculateErrorsAreShownAndTheWindowIsUsableAgain) {
 
 TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
   Start();
-  Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
-  Samples([](uint64_t) { return 1000; }, [](uint64_t) { return 2000; });
+  ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  ScriptStreams({[](uint64_t) { return 1000; }, [](uint64_t) { return 2000; }});
   w->rbACDCMode->setChecked(true);
   w->Pcalculate->click();
   ASSERT_TRUE(Messages().isEmpty());
@@ -332,12 +332,12 @@ TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
        },
        "I/Q conversion failed"},
       {"stream silent in the second average", w->rbDCMode,
-       [this] { sim.board.pollCount = [this](uint64_t) { return (sim.board.chip.Peek(0x13) >> 4) == 5 ? 0 : 21; }; },
+       [this] { sim.board.pollCount = [this](uint64_t) { return (sim.board.chip.Peek(0x13) >> 4) == 4 ? 0 : 21; }; },
        "ADC stream lost"},
       {"link lost in the second average", w->rbDCMode,
        [this] {
          sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
-           if (p.size() >= 3 && p[0] == 0xC4 && p[1] == 0x02 && (sim.board.chip.Peek(0x13) >> 4) == 5)
+           if (p.size() >= 3 && p[0] == 0xC4 && p[1] == 0x02 && (sim.board.chip.Peek(0x13) >> 4) == 4)
              sim.board.failTransfers = 1;  // the poll after the second stream start
          };
        },

@@ -19,15 +19,16 @@ const QString kConversionFailed = "warning: I/Q conversion failed";
 class IQWriteFaults : public WriteFaultTest<IQWindowTest> {
 protected:
   // A new program, connected, in `mode`: the demodulator reads 600, 800 on the
-  // reference and 2000, 0 on the device, the stream 1000 on AI4 and 2000 on AI5.
+  // reference and 2000, 0 on the device, the stream 1000 for list DC and 2000 for list DC1
+  // (scripted).
   void Connect(const char* mode) {
     StopProgram();
     QFile::remove(Path("MxIQFormSet.txt"));
     sim.board.streaming = false;
     sim.board.samplesPerPoll = 5;
     Start();
-    Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
-    Samples([](uint64_t) { return 1000; }, [](uint64_t) { return 2000; });
+    ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+    ScriptStreams({[](uint64_t) { return 1000; }, [](uint64_t) { return 2000; }});
     Radio(mode)->setChecked(true);
     const char* codes[3][2] = {{"0112", "0213"}, {"0334", "0435"}, {"0556", "0657"}};
     for (int step = 0; step < 3; ++step)
@@ -41,7 +42,7 @@ protected:
     ASSERT_TRUE(Messages().isEmpty());
     ASSERT_TRUE(w->PCAPTEST->isEnabled());
     Edit("T_Freq")->setText("1000");
-    Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{1000, 0}; });
+    ScriptReadings([](uint64_t) { return std::pair<double, double>{1000, 0}; });
     w->rbACTime->setChecked(true);
     List("cbACTime")->setCurrentIndex(0);
     w->rbDCAmount->setChecked(true);

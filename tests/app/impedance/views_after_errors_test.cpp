@@ -30,7 +30,7 @@ using IQViewsAfterErrors = IQWindowTest;
 TEST_F(IQViewsAfterErrors, CalculateAndCapTestEndedByAnErrorLeaveTheViewsShowingTheShadow) {
   Start();
   int32_t ai4 = 0;
-  Samples([&ai4](uint64_t) { return ai4; }, [](uint64_t) { return 2000; });
+  ScriptStreams({[&ai4](uint64_t) { return ai4; }, [](uint64_t) { return 2000; }});
   w->rbDCMode->setChecked(true);
   w->Pcalculate->click();
   EXPECT_EQ(Messages(), QStringList{QCoreApplication::applicationName() + ": " + kFloatDivByZero});
@@ -40,10 +40,11 @@ TEST_F(IQViewsAfterErrors, CalculateAndCapTestEndedByAnErrorLeaveTheViewsShowing
   w->Pcalculate->click();
   ASSERT_TRUE(Messages().isEmpty());
   Edit("edtReantionTime")->setText("0");
-  Samples([this](uint64_t) {
-    Edit("edtDCGain")->setText("");
-    return 1000;
-  }, [](uint64_t) { return 2000; });
+  ScriptStreams({[this](uint64_t) {
+                   Edit("edtDCGain")->setText("");
+                   return 1000;
+                 },
+                 [](uint64_t) { return 2000; }});
   w->PCAPTEST->click();
   EXPECT_EQ(Messages(), QStringList{"warning: Setting error"});
   EXPECT_EQ(ViewsAgainstShadow(*prog), kNone);

@@ -28,7 +28,7 @@ protected:
     WriteFile("Include/MX7406.INC", ReadFile("Include/MX7406.INC") + "\r\n" + section + "\r\n" +
                                         QByteArray::number(address, 16) + "H " + list + " 8 0 05AH\r\n");
     Start();
-    Readings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+    ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
     Radio("rbACMode")->setChecked(true);
   }
   CellWriter Writer(std::function<void(int)> prepare, std::function<void()> job) {

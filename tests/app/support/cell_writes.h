@@ -129,9 +129,11 @@ private:
     return wire;
   }
   // The writer's state, then 7Fh, both RAM cells and 120h at 50h, register 20h at 33h,
-  // the views refreshed and the chip made equal to the shadow.
+  // the views refreshed and the chip made equal to the shadow. The chip keeps
+  // every bit, 7Fh's bit 6 included, so that its put-back shows.
   void Arm(const CellWriter& w, const CellCase& c) {
     ClearFaults(this->sim.board);
+    this->sim.board.chip.ImplementEveryBit();
     w.prepare(c.address);
     uint8_t* shadow = Cells();
     shadow[0x7F] = c.r7f;

@@ -37,6 +37,8 @@ void GridType(TStringGrid* grid, const QString& keys) {
 void ViewTest::SetUp() {
   copyData = false;
   ProgramTest::SetUp();
+  // The views' tests put any value at any address: a chip that keeps every bit.
+  sim.board.chip.ImplementEveryBit();
   StartProgram();
 }
 
