@@ -96,6 +96,27 @@ QLineEdit* MakeFigureEdit(QWidget* parent, const char* name) {
   return e;
 }
 
+// The figures the window shows, a column each in this order: the column's head and
+// the edits of the ADC (ADI in I/Q mode) row and of the ADQ row.
+struct ShownFigure {
+  Figure figure;
+  const char* headName;
+  const char* head;
+  const char* editName;
+  const char* adqEditName;
+  QLineEdit* TAnxADC::*edit;
+  QLineEdit* TAnxADC::*adqEdit;
+};
+constexpr ShownFigure kShownFigures[] = {
+    {Figure::Enob, "LabelENOB", "ENOB", "TXENOB", "TXENOB_ADQ", &TAnxADC::TXENOB, &TAnxADC::TXENOB_ADQ},
+    {Figure::NoiseFree, "LabelNFree", "Noise Free", "TXNFREE", "TXNFREE_ADQ", &TAnxADC::TXNFREE,
+     &TAnxADC::TXNFREE_ADQ},
+    {Figure::Average, "LabelAverage", "Average", "TXOffset", "TXOffset_ADQ", &TAnxADC::TXOffset,
+     &TAnxADC::TXOffset_ADQ},
+    {Figure::VppNv, "LabelVpp", "Vp-p Noise", "TXVPP", "TXVPP_ADQ", &TAnxADC::TXVPP, &TAnxADC::TXVPP_ADQ},
+    {Figure::RmsNv, "LabelNrms", "RMS Noise", "TXNrms", "TXNrms_ADQ", &TAnxADC::TXNrms, &TAnxADC::TXNrms_ADQ},
+};
+
 void SetBold(QWidget* w) {
   QFont f = w->font();
   f.setBold(true);
@@ -190,20 +211,9 @@ void TAnxADC::CreateControls() {
   Label17 = MakeLabel(p, "Label17", "ADC");
   Label18 = MakeLabel(p, "Label18", "ADQ");
   for (QLabel* l : {labHeartRate, Label17, Label18}) SetBold(l);
-  TXENOB = MakeFigureEdit(p, "TXENOB");
-  TXNFREE = MakeFigureEdit(p, "TXNFREE");
-  TXOffset = MakeFigureEdit(p, "TXOffset");
-  TXVPP = MakeFigureEdit(p, "TXVPP");
-  TXNrms = MakeFigureEdit(p, "TXNrms");
-  TXENOB_ADQ = MakeFigureEdit(p, "TXENOB_ADQ");
-  TXNFREE_ADQ = MakeFigureEdit(p, "TXNFREE_ADQ");
-  TXOffset_ADQ = MakeFigureEdit(p, "TXOffset_ADQ");
-  TXVPP_ADQ = MakeFigureEdit(p, "TXVPP_ADQ");
-  TXNrms_ADQ = MakeFigureEdit(p, "TXNrms_ADQ");
-  for (QWidget* w : {static_cast<QWidget*>(Label18), static_cast<QWidget*>(TXENOB_ADQ),
-                     static_cast<QWidget*>(TXNFREE_ADQ), static_cast<QWidget*>(TXOffset_ADQ),
-                     static_cast<QWidget*>(TXVPP_ADQ), static_cast<QWidget*>(TXNrms_ADQ)})
-    w->hide();
+  for (const ShownFigure& f : kShownFigures) this->*f.edit = MakeFigureEdit(p, f.editName);
+  for (const ShownFigure& f : kShownFigures) this->*f.adqEdit = MakeFigureEdit(p, f.adqEditName);
+  ShowAdqRow(false);
 
   MemoryF = Named(new QTableView(p), "MemoryF");
   gridModel_ = std::make_unique<ValueGridModel>(st.MemoryF);
@@ -346,14 +356,12 @@ void TAnxADC::LayOut() {
   auto* figures = new QGridLayout;
   figures->setHorizontalSpacing(6);
   figures->setVerticalSpacing(3);
-  const char* headNames[5] = {"LabelENOB", "LabelNFree", "LabelAverage", "LabelVpp", "LabelNrms"};
-  const char* heads[5] = {"ENOB", "Noise Free", "Average", "Vp-p Noise", "RMS Noise"};
-  QLineEdit* adc[5] = {TXENOB, TXNFREE, TXOffset, TXVPP, TXNrms};
-  QLineEdit* adq[5] = {TXENOB_ADQ, TXNFREE_ADQ, TXOffset_ADQ, TXVPP_ADQ, TXNrms_ADQ};
-  for (int c = 0; c < 5; ++c) {
-    figures->addWidget(MakeLabel(Panel1, headNames[c], heads[c]), 0, c + 1, Qt::AlignHCenter | Qt::AlignBottom);
-    figures->addWidget(adc[c], 1, c + 1);
-    figures->addWidget(adq[c], 2, c + 1);
+  int column = 1;
+  for (const ShownFigure& f : kShownFigures) {
+    figures->addWidget(MakeLabel(Panel1, f.headName, f.head), 0, column, Qt::AlignHCenter | Qt::AlignBottom);
+    figures->addWidget(this->*f.edit, 1, column);
+    figures->addWidget(this->*f.adqEdit, 2, column);
+    ++column;
   }
   figures->addWidget(Label17, 1, 0);
   figures->addWidget(Label18, 2, 0);
@@ -522,10 +530,7 @@ void TAnxADC::ApplyModeLayout(bool iq) {
   Series1->setName(iq ? "ADI" : "ADC");
   Series2->setName(iq ? "ADQ" : "EKG");
   CatchADC->setText(iq ? "Catch ADIQ" : "Catch ADC");
-  for (QWidget* w : {static_cast<QWidget*>(Label18), static_cast<QWidget*>(TXENOB_ADQ),
-                     static_cast<QWidget*>(TXNFREE_ADQ), static_cast<QWidget*>(TXOffset_ADQ),
-                     static_cast<QWidget*>(TXVPP_ADQ), static_cast<QWidget*>(TXNrms_ADQ)})
-    w->setVisible(iq);
+  ShowAdqRow(iq);
   Label17->setText(iq ? "ADI" : "ADC");
 }
 
@@ -625,7 +630,12 @@ CaptureHooks TAnxADC::Hooks() {
 
 void TAnxADC::ClearFigureEdits() {
   TXVRMS->clear();
-  for (QLineEdit* e : {TXENOB, TXOffset, TXVPP, TXNrms, TXNFREE}) e->clear();
+  for (const ShownFigure& f : kShownFigures) (this->*f.edit)->clear();
+}
+
+void TAnxADC::ShowAdqRow(bool visible) {
+  Label18->setVisible(visible);
+  for (const ShownFigure& f : kShownFigures) (this->*f.adqEdit)->setVisible(visible);
 }
 
 std::function<void()> TAnxADC::HoldSelectors() {
@@ -688,13 +698,9 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
 }
 
 void TAnxADC::ShowFigures(const FigureSet& f) {
-  QLineEdit* edits[2][5] = {{TXOffset, TXENOB, TXNrms, TXNFREE, TXVPP},
-                            {TXOffset_ADQ, TXENOB_ADQ, TXNrms_ADQ, TXNFREE_ADQ, TXVPP_ADQ}};
-  for (int c = 0; c < f.Count && c < 2; ++c) {
-    const ChannelFigures& x = f.Channel[c];
-    const double values[5] = {x.Average, x.Enob, x.RmsNv, x.NoiseFree, x.VppNv};
-    for (int i = 0; i < 5; ++i) edits[c][i]->setText(FormatF(values[i]));
-  }
+  for (int c = 0; c < f.Count && c < 2; ++c)
+    for (const ShownFigure& s : kShownFigures)
+      (this->*(c == 0 ? s.edit : s.adqEdit))->setText(FormatF(f.Channel[c][s.figure]));
   if (f.Vrms) TXVRMS->setText(FormatF(*f.Vrms));
 }
 

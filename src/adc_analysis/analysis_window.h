@@ -236,6 +236,7 @@ private:
   void ShowFigures(const FigureSet& figures);
   void ShowEkgSummary(const EkgSummary& summary);
   void ClearFigureEdits();
+  void ShowAdqRow(bool visible);
   void ApplyModeLayout(bool iq);
   void SetLocked(bool locked, bool fullList);
   void Warn(const QString& text);

@@ -3,13 +3,16 @@
 #include <algorithm>
 
 #include "adc_analysis/analysis_state.h"
+#include "common/channel_figures.h"
 #include "common/figure_text.h"
 #include "common/text_encoding.h"
 
 namespace {
 
+// The header names the figures in their order; the file's columns are fixed at seven.
 const QString kFigureHeader =
     QStringLiteral("Average,VPP(nV),RMS Noise(nV),Enob,VPP(Count),RMS Noise(Count),Noise Free");
+static_assert(FigureCount == 7, "the header above names seven figures");
 
 QString Figures(const STND& channel) {
   QStringList f;

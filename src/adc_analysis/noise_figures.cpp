@@ -23,16 +23,17 @@ FigureScale MakeScale(int bits, int divisor, double gain, const QString& refText
   return {bits, std::max(1, divisor), gain, ReferenceVolts(refText), temperature};
 }
 
+namespace {
+
+// The figures in counts, which temperature mode shows in units of 1/256.
+constexpr Figure kCountFigures[] = {Figure::Average, Figure::VppCount, Figure::RmsCount};
+
+}  // namespace
+
 void ChannelFigures::StoreIn(STND& channel) const {
-  double k = Temperature ? 256.0 : 1.0;
-  double* r = channel.ChannelResults;
-  r[0] = Average / k;
-  r[1] = VppNv;
-  r[2] = RmsNv;
-  r[3] = Enob;
-  r[4] = VppCount / k;
-  r[5] = RmsCount / k;
-  r[6] = NoiseFree;
+  std::ranges::copy(Values, channel.ChannelResults);
+  if (Temperature)
+    for (Figure f : kCountFigures) channel.ChannelResults[FigureIndex(f)] /= 256.0;
 }
 
 ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, double max, double min, int count) {
@@ -43,15 +44,16 @@ ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, do
 
   ChannelFigures f;
   f.Temperature = sc.Temperature;
-  f.Average = mean;
-  f.RmsCount = sigma;
-  f.Enob = sigma <= 0 ? b + 1 : std::min<double>(b - std::log2(sigma), b + 1);
-  f.RmsNv = Checked(vn * sigma / lsb);
+  FigureValues& v = f.Values;
+  v[Figure::Average] = mean;
+  v[Figure::RmsCount] = sigma;
+  v[Figure::Enob] = sigma <= 0 ? b + 1 : std::min<double>(b - std::log2(sigma), b + 1);
+  v[Figure::RmsNv] = Checked(vn * sigma / lsb);
   double vpp = 0;
   if (count > 0) vpp = std::fabs(std::nearbyint(max / sc.Divisor) - std::nearbyint(min / sc.Divisor));
-  f.VppCount = vpp == 0 ? 1 : vpp;
-  f.NoiseFree = sigma > 0 ? b - std::log2(f.VppCount) : b;
-  f.VppNv = Checked(vn * f.VppCount / lsb);
+  v[Figure::VppCount] = vpp == 0 ? 1 : vpp;
+  v[Figure::NoiseFree] = sigma > 0 ? b - std::log2(v[Figure::VppCount]) : b;
+  v[Figure::VppNv] = Checked(vn * v[Figure::VppCount] / lsb);
   return f;
 }
 

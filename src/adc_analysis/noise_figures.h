@@ -30,15 +30,10 @@ FigureScale MakeScale(int bits, int divisor, double gain, const QString& refText
 // The seven figures as shown; in temperature mode the average and the count figures
 // are shown in units of 1/256 and stored divided by 256.
 struct ChannelFigures {
-  double Average = 0;
-  double VppNv = 0;
-  double RmsNv = 0;
-  double Enob = 0;
-  double VppCount = 0;
-  double RmsCount = 0;
-  double NoiseFree = 0;
+  FigureValues Values{};
   bool Temperature = false;
 
+  double operator[](Figure f) const { return Values[f]; }
   void StoreIn(STND& channel) const;
 };
 

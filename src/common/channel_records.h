@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/channel_figures.h"
 #include "platform/serial_services.h"
 #include "platform/usb_services.h"
 
@@ -38,7 +39,6 @@ struct DevcRS232 {
   uint8_t ByteSize = 8;
 };
 
-constexpr int ChannelResultCount = 7;
 constexpr int ChannelSampleCount = 65536;
 constexpr int RegShadowSize = 1024;
 constexpr uint16_t LinkKindUsb = 5;
@@ -47,8 +47,8 @@ constexpr uint16_t LinkKindUsb = 5;
 // the I and Q results of I/Q captures.
 struct STND {
   uint16_t ProductIndex = 0;
-  // Average, VPP(nV), RMS Noise(nV), Enob, VPP(Count), RMS Noise(Count), Noise Free.
-  double ChannelResults[ChannelResultCount] = {};
+  // The figures of the channel's last capture, by FigureIndex.
+  double ChannelResults[FigureCount] = {};
   // Per-channel sample storage; nothing in the program uses it, so it stays empty.
   std::array<std::vector<double>, 3> SampleArrays;
   uint8_t RegShadow[RegShadowSize] = {};

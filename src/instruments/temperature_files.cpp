@@ -19,8 +19,11 @@ namespace {
 
 QString ErrnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
+// The figures' titles in their order, then the outlier limit's; the files' columns are
+// fixed at seven figures.
 const QString kFigureTitles = QString::fromUtf8(
     "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值");
+static_assert(FigureCount == 7, "the titles above name seven figures");
 
 }  // namespace
 
@@ -31,14 +34,16 @@ double ResultMatrices::Figure(int figure, int step, int mode) const {
   return values_[Slot(figure, step, mode)];
 }
 
-void ResultMatrices::SetFigures(int step, int mode, const double figures[FigureCount]) {
+void ResultMatrices::SetFigures(int step, int mode, FigureSpan figures) {
   if (!InRange(step, mode)) return;
   if (mode >= HeldModes()) values_.resize(static_cast<size_t>(mode + 1) * ModeBlock, 0.0);
   for (int k = 0; k < FigureCount; ++k) values_[Slot(k, step, mode)] = figures[k];
 }
 
-void ResultMatrices::Figures(int step, int mode, double out[FigureCount]) const {
+FigureValues ResultMatrices::Figures(int step, int mode) const {
+  FigureValues out{};
   for (int k = 0; k < FigureCount; ++k) out[k] = Figure(k, step, mode);
+  return out;
 }
 
 // ---- streams ----
@@ -119,9 +124,9 @@ QString FormatMeterReading(double value) {
 
 QString FigureText(double value) { return std::isnan(value) ? QString() : FormatF(value); }
 
-QString FigureRow(int mode, const double figures[FigureCount], int limit) {
+QString FigureRow(int mode, FigureSpan figures, int limit) {
   QString row = QString::number(mode);
-  for (int k = 0; k < FigureCount; ++k) row += ", " + FigureText(figures[k]);
+  for (double f : figures) row += ", " + FigureText(f);
   return row + "," + QString::number(limit);
 }
 
@@ -150,8 +155,7 @@ QString StepPrefixOf(const ResultFileInputs& in, int step) {
 }
 
 QString FigureRowOf(const ResultFileInputs& in, int step, int mode) {
-  double f[FigureCount] = {};
-  if (in.Figures) in.Figures->Figures(step, mode, f);
+  const FigureValues f = in.Figures ? in.Figures->Figures(step, mode) : FigureValues{};
   return FigureRow(mode, f, in.Limit);
 }
 
@@ -189,7 +193,7 @@ QStringList MeterSnapshotLines(const ResultFileInputs& in) {
 }
 
 QStringList RawCaptureLines(int count, const std::function<long long(int)>& value,
-                            const double results[FigureCount], int limit) {
+                            FigureSpan results, int limit) {
   QStringList lines;
   QString line;
   for (int i = 0; i < count; ++i) {
@@ -202,7 +206,7 @@ QStringList RawCaptureLines(int count, const std::function<long long(int)>& valu
   if (!line.isEmpty()) lines << line;
   lines << kFigureTitles;
   QString r;
-  for (int k = 0; k < FigureCount; ++k) r += FormatF(results[k]) + ",";
+  for (double f : results) r += FormatF(f) + ",";
   lines << r + QString::number(limit);
   return lines;
 }

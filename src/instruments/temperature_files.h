@@ -15,12 +15,13 @@
 #include <functional>
 #include <vector>
 
+#include "common/channel_figures.h"
+
 class MeterMatrix;
 
 constexpr int MaxTempSteps = 30;       // steps 1..30 of a run
 constexpr int ResultStepSlots = 31;    // step indexes 0..30
 constexpr int ResultModeSlots = 20002; // mode indexes 0..20001
-constexpr int FigureCount = 7;         // average, VPP(nV), RMS(nV), Enob, VPP(count), RMS(count), noise free
 
 constexpr const char* SummaryFileName = "MxTEMPA.CSV";
 constexpr const char* BFileName = "MxTEMPB.CSV";
@@ -36,10 +37,14 @@ class ResultMatrices {
 public:
   // Modes 0 .. HeldModes() - 1 have room taken.
   int HeldModes() const { return static_cast<int>(values_.size() / ModeBlock); }
+  // One figure by its position in Figure order; a position outside them reads 0.
   double Figure(int figure, int step, int mode) const;
-  // The seven figures of a step and mode, in their order.
-  void SetFigures(int step, int mode, const double figures[FigureCount]);
-  void Figures(int step, int mode, double out[FigureCount]) const;
+  double Figure(::Figure figure, int step, int mode) const {
+    return Figure(static_cast<int>(figure), step, mode);
+  }
+  // The seven figures of a step and mode.
+  void SetFigures(int step, int mode, FigureSpan figures);
+  FigureValues Figures(int step, int mode) const;
   static bool InRange(int step, int mode) {
     return step >= 0 && step < ResultStepSlots && mode >= 0 && mode < ResultModeSlots;
   }
@@ -102,7 +107,7 @@ QString FormatMeterReading(double value);
 // A figure as "%f"; an empty text for a figure of a capture that failed (NoReading).
 QString FigureText(double value);
 // m, then the seven figures (FigureText) separated by ", ", then "," and the limit.
-QString FigureRow(int mode, const double figures[FigureCount], int limit);
+QString FigureRow(int mode, FigureSpan figures, int limit);
 // The figures' title line of the summary, the B stream and the B snapshot.
 QString FigureTitles();
 // "Test #0, , , " and the figure titles: the B stream's and the B snapshot's titles.
@@ -121,4 +126,4 @@ QStringList MeterSnapshotLines(const ResultFileInputs& in);
 // The raw capture file: `count` values, 16 a line, each followed by ", "; the title
 // line; the seven channel results and the limit separated by ",".
 QStringList RawCaptureLines(int count, const std::function<long long(int)>& value,
-                            const double results[FigureCount], int limit);
+                            FigureSpan results, int limit);

@@ -96,11 +96,11 @@ bool StepMeasurement::Pass(const StepInputs& in, const MeasureOptions& opt, Temp
       const uint8_t mode = opt.TemperatureCapture ? 2 : (opt.FastRead ? 3 : 1);
       success = host_.Capture(acm, mode, opt.TemperatureCapture);
       // A capture that failed gave no figures: its pass is stored and written as none.
-      double f[FigureCount];
+      FigureValues f;
       if (success)
-        host_.ChannelResults(f);
+        std::ranges::copy(host_.ChannelResults(), f.begin());
       else
-        std::fill_n(f, FigureCount, NoReading);
+        f.fill(NoReading);
       rec.ResultMat.SetFigures(s, m, f);
       host_.RepaintResults();
       rec.FileB.WriteLine(FigureRow(m, f, host_.FilterLimit()));

@@ -83,7 +83,8 @@ public:
   virtual void SetReferenceText(const QString& text) = 0;
   // One capture through the analysis window with its capture flag set; true when it completed.
   virtual bool Capture(const QString& refText, uint8_t streamMode, bool temperature) = 0;
-  virtual void ChannelResults(double out[FigureCount]) = 0;
+  // The figures of the board's ADC channel after the last capture.
+  virtual FigureSpan ChannelResults() const = 0;
   virtual void RepaintResults() = 0;
   virtual double ReadMeter(int channel, BryMenReading& r) = 0;
   virtual MeterMatrix& Meter(int channel) = 0;

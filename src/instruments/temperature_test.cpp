@@ -318,7 +318,7 @@ void TTMP::TMPCNTSETClick() {
 void TTMP::TMPDataClick() {
   TextGrid& g = TMPData->MutableGrid();
   for (int s = 1; s <= TempCount; ++s)
-    for (int m = 1; m <= ModeCount; ++m) g.SetCell(m, s, FigureText(ResultMat.Figure(0, s, m)));
+    for (int m = 1; m <= ModeCount; ++m) g.SetCell(m, s, FigureText(ResultMat.Figure(Figure::Average, s, m)));
   TMPData->CellsChanged();
 }
 
@@ -476,16 +476,14 @@ public:
   bool Capture(const QString& refText, uint8_t streamMode, bool temperature) override {
     return t_.Analysis.Capture(refText, streamMode, temperature);
   }
-  void ChannelResults(double out[FigureCount]) override {
-    std::copy_n(P.G.Channels[0].ChannelResults, FigureCount, out);
-  }
+  FigureSpan ChannelResults() const override { return P.G.Channels[0].ChannelResults; }
   void RepaintResults() override { t_.TMPData->viewport()->update(); }
   double ReadMeter(int channel, BryMenReading& r) override { return t_.MeterForm->GetBryMenData(channel, r); }
   MeterMatrix& Meter(int channel) override { return t_.MeterForm->MeterAll[channel].Matrix; }
   int FilterLimit() const override { return P.G.FilterLimit; }
   ResultFileInputs FileInputs() override { return t_.FileInputs(); }
   void PassEnded(int step, int mode, bool showAverage) override {
-    if (showAverage) t_.TMPData->SetCells(mode, step, FigureText(t_.ResultMat.Figure(0, step, mode)));
+    if (showAverage) t_.TMPData->SetCells(mode, step, FigureText(t_.ResultMat.Figure(Figure::Average, step, mode)));
     t_.Analysis.EnableCapture(true);
     t_.ENSaveClick();
   }

@@ -46,11 +46,11 @@ TEST(NoiseFigures, KnownCaptureGivesHandComputedFigures) {
   EXPECT_EQ(r[6], 21);
   ASSERT_EQ(set.Count, 1);
   const ChannelFigures& f = set.Channel[0];
-  EXPECT_EQ(FormatF(f.Average), "12.00");
-  EXPECT_EQ(FormatF(f.Enob), "22.50");
-  EXPECT_EQ(FormatF(f.NoiseFree), "21.00");
-  EXPECT_EQ(FormatF(f.VppNv), "2288.82");
-  EXPECT_EQ(FormatF(f.RmsNv), "809.22");
+  EXPECT_EQ(FormatF(f[Figure::Average]), "12.00");
+  EXPECT_EQ(FormatF(f[Figure::Enob]), "22.50");
+  EXPECT_EQ(FormatF(f[Figure::NoiseFree]), "21.00");
+  EXPECT_EQ(FormatF(f[Figure::VppNv]), "2288.82");
+  EXPECT_EQ(FormatF(f[Figure::RmsNv]), "809.22");
   EXPECT_NEAR(*set.Vrms, std::sqrt(146.0), 1e-12);
 }
 
@@ -58,35 +58,35 @@ TEST(NoiseFigures, EdgeValuesOfTheFormulas) {
   const FigureScale b23 = MakeScale(23, 1, 1.0, "2.4", false);
   // All samples equal: no spread.
   ChannelFigures f = NoiseFigures(b23, 100, 0, 200, 200, 10);
-  EXPECT_EQ(FormatF(f.Enob), "24.00");
-  EXPECT_EQ(FormatF(f.NoiseFree), "23.00");
-  EXPECT_EQ(f.VppCount, 1);
-  EXPECT_EQ(FormatF(f.RmsNv), "0.00");
-  EXPECT_EQ(FormatF(f.VppNv), "572.20");
+  EXPECT_EQ(FormatF(f[Figure::Enob]), "24.00");
+  EXPECT_EQ(FormatF(f[Figure::NoiseFree]), "23.00");
+  EXPECT_EQ(f[Figure::VppCount], 1);
+  EXPECT_EQ(FormatF(f[Figure::RmsNv]), "0.00");
+  EXPECT_EQ(FormatF(f[Figure::VppNv]), "572.20");
   // ENOB is capped at B + 1.
-  EXPECT_EQ(NoiseFigures(b23, 0, 4, 0, 0, 10).Enob, 21);
-  EXPECT_EQ(NoiseFigures(b23, 0, 0.25, 0, 0, 10).Enob, 24);
+  EXPECT_EQ(NoiseFigures(b23, 0, 4, 0, 0, 10)[Figure::Enob], 21);
+  EXPECT_EQ(NoiseFigures(b23, 0, 0.25, 0, 0, 10)[Figure::Enob], 24);
   // VPP(Count) 16.
   f = NoiseFigures(b23, 0, 3, 8, -8, 10);
-  EXPECT_EQ(f.VppCount, 16);
-  EXPECT_EQ(f.NoiseFree, 19);
-  EXPECT_NEAR(f.VppNv, 16 * 2.4e9 / 4194304, 1e-9);
-  EXPECT_EQ(FormatF(f.VppNv), "9155.27");
+  EXPECT_EQ(f[Figure::VppCount], 16);
+  EXPECT_EQ(f[Figure::NoiseFree], 19);
+  EXPECT_NEAR(f[Figure::VppNv], 16 * 2.4e9 / 4194304, 1e-9);
+  EXPECT_EQ(FormatF(f[Figure::VppNv]), "9155.27");
   // The extremes are rounded after the divisor, ties to even.
   FigureScale b16 = MakeScale(16, 128, 1.0, "2.4", false);
-  EXPECT_EQ(NoiseFigures(b16, 0, 1, 192, -64, 10).VppCount, 2);  // 1.5 -> 2, -0.5 -> 0
-  EXPECT_EQ(NoiseFigures(b16, 0, 1, 320, 64, 10).VppCount, 2);   // 2.5 -> 2, 0.5 -> 0
+  EXPECT_EQ(NoiseFigures(b16, 0, 1, 192, -64, 10)[Figure::VppCount], 2);  // 1.5 -> 2, -0.5 -> 0
+  EXPECT_EQ(NoiseFigures(b16, 0, 1, 320, 64, 10)[Figure::VppCount], 2);   // 2.5 -> 2, 0.5 -> 0
   // No values: none of the start values of the extremes search shows.
   f = NoiseFigures(b23, 0, 0, -800000000, 800000000, 0);
-  EXPECT_EQ(f.VppCount, 1);
-  EXPECT_EQ(f.Enob, 24);
-  EXPECT_EQ(f.NoiseFree, 23);
+  EXPECT_EQ(f[Figure::VppCount], 1);
+  EXPECT_EQ(f[Figure::Enob], 24);
+  EXPECT_EQ(f[Figure::NoiseFree], 23);
 }
 
 TEST(NoiseFigures, ReferenceTextAndGain) {
   for (const char* text : {"abc", "0", "", "0.0"}) {
     ChannelFigures f = NoiseFigures(MakeScale(23, 1, 1.0, text, false), 0, 0, 0, 0, 1);
-    EXPECT_EQ(FormatF(f.VppNv), "286.10") << text;
+    EXPECT_EQ(FormatF(f[Figure::VppNv]), "286.10") << text;
   }
   EXPECT_EQ(ReferenceVolts(" 2.5 "), 2.5);
   EXPECT_EQ(ReferenceVolts("2,5"), 1.2);
@@ -99,7 +99,7 @@ TEST(NoiseFigures, ReferenceTextAndGain) {
   EXPECT_EQ(GetGain(3, 1), 4);
   EXPECT_EQ(GetGain(9, 0), 1);
   // The gain divides the nanovolt figures.
-  EXPECT_EQ(FormatF(NoiseFigures(MakeScale(23, 1, 4.0, "2.4", false), 0, 0, 0, 0, 1).VppNv), "143.05");
+  EXPECT_EQ(FormatF(NoiseFigures(MakeScale(23, 1, 4.0, "2.4", false), 0, 0, 0, 0, 1)[Figure::VppNv]), "143.05");
 }
 
 TEST(NoiseFigures, TemperatureModeScalesBy256) {
@@ -113,9 +113,12 @@ TEST(NoiseFigures, TemperatureModeScalesBy256) {
   EXPECT_NEAR(r[5], sigma, 1e-12);
   // The LSB divisor is 2^25 whatever the bits and the gain.
   EXPECT_NEAR(r[2], 2.4e9 * sigma * 256 / 33554432.0, 1e-6);
-  EXPECT_EQ(set.Channel[0].VppCount, 256);  // (11 - 10) x 256
+  EXPECT_EQ(set.Channel[0][Figure::VppCount], 256);  // (11 - 10) x 256
   EXPECT_EQ(r[4], 1);
-  EXPECT_NEAR(set.Channel[0].Average, 2645.3333333, 1e-6);
+  EXPECT_NEAR(set.Channel[0][Figure::Average], 2645.3333333, 1e-6);
+  // The bits are no counts: stored as computed, from sigma x 256 and VPP 256 at 23 bits.
+  EXPECT_NEAR(r[3], 23 - std::log2(sigma * 256), 1e-12);
+  EXPECT_EQ(r[6], 15);
 }
 
 TEST(NoiseFigures, EmptyGridCellRepeatsTheValueBefore) {
