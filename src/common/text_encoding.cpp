@@ -62,14 +62,34 @@ QByteArray ReadFileBytes(const QString& path) {
 
 QStringList ReadTextLines(const QString& path) { return SplitLines(DecodeBig5(ReadFileBytes(path))); }
 
-void WriteTextLines(const QString& path, const QStringList& lines) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) throw EInOutError("Cannot create file \"" + path + "\". " + f.errorString());
+QByteArray TextFileBytes(const QStringList& lines) {
   QByteArray out;
   for (const QString& l : lines) {
     out += EncodeBig5(l);
     out += "\r\n";
   }
-  f.write(out);
-  if (!f.commit()) throw EInOutError("Cannot write file \"" + path + "\". " + f.errorString());
+  return out;
+}
+
+void WriteTextLines(const QString& path, const QStringList& lines) { WriteFileBytes(path, TextFileBytes(lines)); }
+
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+  QString why;
+  if (!TryWriteFileBytes(path, bytes, why)) throw EInOutError("Cannot create file \"" + path + "\". " + why);
+}
+
+bool TryWriteFileBytes(const QString& path, const QByteArray& bytes, QString& why) {
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) {
+    why = f.errorString();
+    return false;
+  }
+  // The buffer is written out and checked before the rename: a commit does not see a
+  // flush that stopped part-way (a full disk) and would put the cut file in place.
+  errno = 0;
+  if (f.write(bytes) != bytes.size() || !f.flush() || !f.commit()) {
+    const QString reason = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : f.errorString();
+    throw EInOutError("Cannot write file \"" + path + "\". " + reason);  // the temporary file is discarded
+  }
+  return true;
 }

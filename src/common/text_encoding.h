@@ -17,6 +17,14 @@ QStringList SplitLines(const QString& text);
 QByteArray ReadFileBytes(const QString& path);
 // Reads a whole text file (Big5) into lines; throws EInOutError when it cannot be read.
 QStringList ReadTextLines(const QString& path);
+// The bytes of a text file of these lines: Big5, each line ended by CR LF.
+QByteArray TextFileBytes(const QStringList& lines);
 // Writes lines with CR LF endings through a temporary file renamed over the target,
 // so a failed write leaves the previous file; throws EInOutError on failure.
 void WriteTextLines(const QString& path, const QStringList& lines);
+// Writes a whole file the same way.
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+// The same, for a writer with a second name to try: when the temporary file cannot be
+// created, false with the reason in `why` and nothing changed. A write or rename that
+// fails still throws, the previous file left as it was.
+bool TryWriteFileBytes(const QString& path, const QByteArray& bytes, QString& why);

@@ -1,7 +1,6 @@
 #include "shell/placement_store.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "common/errors.h"
@@ -107,11 +106,7 @@ QByteArray TRestoreWin::Serialize() const {
 
 void TRestoreWin::SaveToFile() {
   for (const Window& w : Windows) RecordForm(w);
-  const QString path = PlacementFile();
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) throw EInOutError("Cannot create file \"" + path + "\". " + f.errorString());
-  f.write(Serialize());
-  if (!f.commit()) throw EInOutError("Cannot write file \"" + path + "\". " + f.errorString());
+  WriteFileBytes(PlacementFile(), Serialize());
 }
 
 void TRestoreWin::ApplyToAllForms() {

@@ -11,9 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
@@ -22,6 +20,7 @@
 #include "shell/main_panel.h"
 #include "shell/setup_dialog.h"
 #include "app/support/program_fixture.h"
+#include "support/file_faults.h"
 
 namespace {
 
@@ -467,27 +466,6 @@ TEST_F(SwitchRun, ResultFiles) {
   EXPECT_FALSE(QFile::exists(Path("MxADCSW1.CSV")));
   EXPECT_EQ(ReadFile("MxADCSW5.CSV").split('\n')[0], "  , Data 0\r");
 }
-
-// Lets this process write no file beyond `bytes`, as a full disk would stop it: the
-// write fails (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit l = old_;
-    l.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &l);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, old_handler_);
-  }
-
-private:
-  rlimit old_{};
-  void (*old_handler_)(int) = nullptr;
-};
 
 TEST_F(SwitchRun, ResultFilesAreReplacedOnlyAsAWholeSet) {
   // 64 samples of 64 rounds: zeros give files of about 12 KB, record 3's wide values
