@@ -10,14 +10,54 @@
 #include <cmath>
 #include <cstring>
 
-#include "common/figure_text.h"
 #include "common/errors.h"
+#include "common/figure_text.h"
+#include "common/scope_exit.h"
 #include "common/text_encoding.h"
 #include "instruments/meter_reading.h"
 
 namespace {
 
 QString ErrnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
+// Opens a result file for writing, never truncating it, and locks it: -1 (errno set)
+// when it cannot be opened, is no regular file or another writer holds it. Opened
+// without blocking, and only a regular file is taken: a FIFO in the file's place
+// would hold the run until some reader came.
+int OpenLocked(const QString& path, int flags) {
+  const QByteArray name = QFile::encodeName(path);
+  const int fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | flags, 0644);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+    return -1;
+  }
+  return fd;
+}
+
+// Writes `path` whole: to a temporary file beside it, renamed over the old file. The
+// name is taken only as a stream would take it (no file there, or a regular file no
+// other writer holds), and the old file stays locked until it is replaced. False with
+// the reason when the name cannot be taken; a failed write throws.
+bool WriteWhole(const QString& path, const QStringList& lines, QString& why) {
+  const int held = OpenLocked(path, 0);
+  if (held < 0 && errno != ENOENT) {
+    why = ErrnoText();
+    return false;
+  }
+  ScopeExit release([held] {
+    if (held >= 0) ::close(held);
+  });
+  return TryWriteFileBytes(path, TextFileBytes(lines), why);
+}
 
 // The figures' titles in their order, then the outlier limit's; the files' columns are
 // fixed at seven figures.
@@ -49,20 +89,10 @@ FigureValues ResultMatrices::Figures(int step, int mode) const {
 // ---- streams ----
 
 bool ResultStream::TryCreate(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
-  // Opened without truncation: a file another writer holds must stay as it is. Opened
-  // without blocking, and only a regular file is taken: a FIFO in the file's place
-  // would hold the run until some reader came.
-  const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  // Truncated only once locked: a file another writer holds must stay as it is.
+  const int fd = OpenLocked(path, O_CREAT);
   if (fd < 0) return false;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    errno = EINVAL;
-    return false;
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0 ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }
@@ -83,8 +113,7 @@ void ResultStream::WriteLine(const QString& line) { WriteLines({line}); }
 
 void ResultStream::WriteLines(const QStringList& lines) {
   if (fd_ < 0) throw EInOutError("File not open");
-  QByteArray bytes;
-  for (const QString& l : lines) bytes += EncodeBig5(l) + "\r\n";
+  const QByteArray bytes = TextFileBytes(lines);
   qsizetype done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
@@ -101,11 +130,11 @@ void ResultStream::Close() {
 }
 
 QString WriteResultFile(const QString& path, const QString& fallback, const QStringList& lines) {
-  ResultStream f;
-  const QString created = f.Create(path, fallback);
-  f.WriteLines(lines);
-  f.Close();
-  return created;
+  QString why;
+  if (WriteWhole(path, lines, why)) return path;
+  if (fallback.isEmpty()) throw EInOutError("Cannot create file \"" + path + "\". " + why);
+  if (WriteWhole(fallback, lines, why)) return fallback;
+  throw EInOutError("Cannot create file \"" + fallback + "\". " + why);
 }
 
 // ---- texts ----

@@ -5,10 +5,12 @@
 // "MxTEMPFOVER.CSV"), the meter stream and snapshot ("MxTEMPBryMen.CSV", else
 // "MxTEMPBryMenOVER.CSV") and the raw capture files "TEMP/MxTMP-" + n + ".CSV".
 //
-// Result files are created with write sharing denied: the file is locked with an
+// The two streams are created with write sharing denied: the file is locked with an
 // exclusive advisory lock (flock) for as long as it is open, so a second create of the
 // same name, by this program or by another one that locks, fails while it is open and
 // the writer takes its fallback name. The file is only truncated once the lock is held.
+// The files written in one go (summary, snapshots, raw captures) are written whole or
+// not at all: to a temporary file beside the old one, renamed over it once complete.
 
 #include <QString>
 #include <QStringList>
@@ -83,7 +85,10 @@ private:
   QString path_;
 };
 
-// Creates a file as ResultStream does, writes the lines and closes it.
+// Writes a whole file of lines (Big5, CR LF) in place of `path` or, when that name
+// cannot be taken (held open by a stream or another writer, no regular file, its
+// temporary file not creatable), of `fallback`; the name written. Throws EInOutError
+// when neither can be taken or the write fails; the old file then stays as it was.
 QString WriteResultFile(const QString& path, const QString& fallback, const QStringList& lines);
 
 // What the summary, the snapshots and the meter rows are written from.
