@@ -50,7 +50,7 @@ TEST_F(TemperatureResultFiles, AFileThatDoesNotFitLeavesTheEarlierOneWhole) {
     std::function<void()> write;
   } cases[] = {
       {"summary", "MxTEMPA.CSV", [this] { tmp->SaveOutA(); }},
-      {"SaveData", "MxTEMPB.CSV", [this] { tmp->ENSave->click(); }},
+      {"SaveData", "MxTEMPB.CSV", [this] { tmp->ENSaveClick(); }},
       {"raw capture", raw, [this, raw] { tmp->SaveCaptureFile(Path(raw)); }},
   };
   const QByteArray earlier = "Test #0, , , \r\nan earlier whole file\r\n";
