@@ -19,6 +19,7 @@
 #include "shell/main_panel.h"
 #include "app/support/program_fixture.h"
 #include "app/support/views_show_shadow.h"
+#include "sim/sim_chip_registers.h"
 #include "support/board_faults.h"
 
 namespace {
@@ -81,10 +82,9 @@ TEST_F(RegisterWriteFaults, SwitchChannelReviewLosingAReplyEndsWithTheShadowAsTh
   w->SwitCh[2]->click();
   ASSERT_TRUE(w->SwitCh[2]->isChecked());
   for (size_t j = 0; j < SwitchRegList.size(); ++j) w->SwitchChannels[2].RegValue[j] = static_cast<uint8_t>(0x40 + j);
-  // The chip implements what the definition declares: of OSCCON (3Eh, 0x45 written)
-  // bits 2 and 1 are not there, so it holds 0x41.
-  for (int a = 0; a < 0x200; ++a)
-    if (prog->G.RegMask[a]) sim.board.chip.SetMask(a, prog->G.RegMask[a]);
+  // The chip implements the MX7406's own bits: of OSCCON (3Eh, 0x45 written) bits 2
+  // and 1 are not there, so it holds 0x41.
+  for (int a = 0; a < 0x200; ++a) sim.board.chip.SetMask(a, Mx7406Mask(a));
   const auto held = [](int j) { return SwitchRegList[j] == 0x3E ? 0x41 : 0x40 + j; };
   for (int k : {1, 2, 3, 12, 21, 22})
     for (ReplyFault fault : AllReplyFaults) {
