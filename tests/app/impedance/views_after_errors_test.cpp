@@ -3,6 +3,8 @@
 // refreshed for: the register and memory views show the shadow all the same.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -84,14 +86,14 @@ protected:
 TEST_F(BodyFatViewsAfterErrors, JobsEndedByAnErrorLeaveTheViewsShowingTheShadow) {
   struct Case {
     const char* job;
-    void (TbodyFatForm::*click)();
+    std::function<void(TbodyFatForm&)> run;
     int row;  // of the value that is no number
     bool calibrated, pair;
   };
   const Case cases[] = {
-      {"Calculate", &TbodyFatForm::btnCalculateClick, 0, false, false},
-      {"Impedance Test, channel 2", &TbodyFatForm::btnImpedanceTestClick, 2, true, false},
-      {"Auto Test, channel 1", &TbodyFatForm::btnAutoTestClick, 1, false, true},
+      {"Calculate", [](TbodyFatForm& f) { f.btnCalculateClick(); }, 0, false, false},
+      {"Impedance Test, channel 2", [](TbodyFatForm& f) { f.btnImpedanceTestClick(); }, 2, true, false},
+      {"Auto Test, channel 1", [](TbodyFatForm& f) { f.btnAutoTestClick(); }, 1, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.job);
@@ -107,7 +109,7 @@ TEST_F(BodyFatViewsAfterErrors, JobsEndedByAnErrorLeaveTheViewsShowingTheShadow)
       form->edtFileExit();
     }
     Value(2, c.row)->setText("x!");
-    EXPECT_THROW((form->*c.click)(), EConvertError);
+    EXPECT_THROW(c.run(*form), EConvertError);
     const uint8_t* shadow = prog->G.Channels[0].RegShadow;
     EXPECT_EQ(shadow[0x20], c.row * 0x10 + 1);
     EXPECT_EQ(shadow[0x21], c.row * 0x10 + 2);
