@@ -39,8 +39,7 @@
 #include "platform/dialogs.h"
 #include "qt_bench_main.h"
 #include "shell/main_panel.h"
-#include "sim/sim_board.h"
-#include "sim/sim_serial.h"
+#include "sim/sim_bench.h"
 
 namespace {
 
@@ -97,20 +96,15 @@ void BM_CaptureSoak(benchmark::State& state) {
 
   QTemporaryDir dir;
   CopyShippedData(dir.path());
-  // The surroundings of the program on the simulated board: the board as the program
-  // makes it, the real clock; dialogs answered (none is expected) and no instrument.
-  SimBoard board;
-  board.streamMean = 1234567;
-  board.streamNoise = 12;
+  // The surroundings of the program on the simulated bench as main() builds them: the
+  // bench on the real clock, dialogs answered (none is expected).
   SystemClock clock;
+  SimBench bench(clock);
   ScriptedDialogs dialogs;
-  SimSerial serial(clock);
-  Platform platform{&board, &clock, &dialogs, &serial};
+  Platform platform{&bench.board, &clock, &dialogs, &bench.serial};
 
   Program program(dir.path(), platform);
   program.Start();
-  for (int a = 0; a < RegModelSize; ++a)
-    if (program.G.RegMask[a]) board.chip.SetMask(a, program.G.RegMask[a]);
   program.MainPanel->resize(1280, 900);
   program.MainPanel->show();
   Idle(50);
