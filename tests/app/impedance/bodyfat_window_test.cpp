@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <array>
 #include <functional>
-#include <map>
 #include <set>
 
 #include "common/errors.h"
@@ -27,6 +26,7 @@
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
 #include "app/support/program_fixture.h"
+#include "bodyfat_readings.h"
 
 namespace {
 
@@ -35,9 +35,8 @@ const QByteArray kLogHeader =
     "\xB5\xA7\xBC\xC6,\xAE\xC9\xB6\xA1,Rref(OHM),Frequency(Hz),ADC1_0,ADC2_0,ADC3_0,ADC4_0,I0,Q0,Y0,Theta0,ADC1_1,"
     "ADC2_1,ADC3_1,ADC4_1,I1,Q1,Y1,Theta1,Gain,DUT\xA3\x4B,IMP";
 
-// Register 20h selects what the simulated demodulator sees: 01h the reference
-// resistor, 11h channel 1, 21h channel 2 and so on.
-constexpr int kSelect = 0x20;
+// The register of the table's column 0.
+constexpr int kColumn0 = 0x20;
 
 class BodyFatWindow : public ProgramTest {
 protected:
@@ -47,12 +46,19 @@ protected:
     Click("USBScan");
     form = prog->bodyFatForm;
     ASSERT_NE(form, nullptr);
-    sim.board.iqSource = [this](uint64_t) {
+  }
+  // The readings of the jobs from now, in the order the program takes them
+  // (bodyfat_readings.h); `onConversion` runs as each conversion ends.
+  void Script(JobReadings job) {
+    ScriptReadings(sim.board, [this, job = std::move(job)](uint64_t n) {
       if (onConversion) onConversion();
-      auto it = readings.find(sim.board.chip.Peek(kSelect));
-      const std::pair<double, double> iq = it == readings.end() ? std::pair{1.0, 0.0} : it->second;
-      return std::pair<uint32_t, uint32_t>{IqWord(iq.first), IqWord(iq.second)};
-    };
+      return job(n);
+    });
+  }
+  // "Calculate" clicked, its reading the reference's.
+  void Calculate() {
+    Script(CalculateReadings());
+    Find<QPushButton>(form, "btnCalculate")->click();
   }
 
   BodyFatState& S() const { return prog->G.Impedance.BodyFat; }
@@ -70,10 +76,10 @@ protected:
     emit c->activated(index);
   }
   // The table: column k at register 20h + k; row j's value of column k is j * 10h + k + 1
-  // (the "Calculate" row 01h .. 06h), so column 0 holds the selector of the reading.
+  // (the "Calculate" row 01h .. 06h, channel 1's 11h .. 16h).
   void FillTable() const {
     for (int k = 0; k < 6; ++k) {
-      Type("edtAddr" + QString::number(k), IntToHexW(kSelect + k, 2));
+      Type("edtAddr" + QString::number(k), IntToHexW(kColumn0 + k, 2));
       Leave(Edit("edtAddr" + QString::number(k)));
       for (int j = 0; j <= 12; ++j) Type(ValueEditName(k, j), IntToHexW(j * 0x10 + k + 1, 2));
     }
@@ -94,6 +100,18 @@ protected:
       if (p.size() >= 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && !(p[3] == 0x0F && (p[7] & 0x04)))
         w.emplace_back(p[3], p[7]);
     return w;
+  }
+  // What column 0's register was last written with before each conversion started: the
+  // table row each reading was taken on.
+  std::vector<int> RowsConverted() const {
+    std::vector<int> rows;
+    int column0 = -1;
+    for (const Bytes& p : Sent()) {
+      if (p.size() < 8 || p[0] != 0xC4 || p[1] != 0x00 || p[2] != 0xA0) continue;
+      if (p[3] == kColumn0) column0 = p[7];
+      if (p[3] == 0x0F && (p[7] & 0x04)) rows.push_back(column0);
+    }
+    return rows;
   }
   // The row time of a moment on the fake clock, UTC + 8 hours.
   static QString RowTime(const QDateTime& utc) {
@@ -116,8 +134,6 @@ protected:
   }
 
   TbodyFatForm* form = nullptr;
-  std::map<int, std::pair<double, double>> readings = {
-      {0x01, {300, 400}}, {0x11, {600, 800}}, {0x21, {-300, 400}}, {0x31, {150, 200}}};
   std::function<void()> onConversion;
 };
 
@@ -283,7 +299,7 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
   FillTable();
   EXPECT_FALSE(Find<QPushButton>(form, "btnImpedanceTest")->isEnabled());
   sim.board.ClearLog();
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   EXPECT_TRUE(Find<QPushButton>(form, "btnImpedanceTest")->isEnabled());
   EXPECT_EQ(Text("edtIDATA0"), "300.00");
   EXPECT_EQ(Text("edtQDATA0"), "400.00");
@@ -293,6 +309,7 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
   EXPECT_DOUBLE_EQ(S().Gain, 2.0);
   using W = std::vector<std::pair<int, int>>;
   EXPECT_EQ(Writes(), (W{{0x20, 0x01}, {0x21, 0x02}, {0x22, 0x03}, {0x23, 0x04}, {0x24, 0x05}, {0x25, 0x06}}));
+  EXPECT_EQ(RowsConverted(), std::vector<int>{0x01});
   // The table's writes are in the shadow, as in the chip.
   EXPECT_EQ(prog->Mx_UP->GetReg(0x21, 0), 0x02);
   EXPECT_EQ(sim.board.chip.Peek(0x21), 0x02);
@@ -302,10 +319,13 @@ TEST_F(BodyFatWindow, CalibrationAndChannelRunsWriteTheirLogsByteExact) {
   const QDateTime utc0 = sim.clock.UtcNow();
   const QString stamp1 = Stamp();
   const uint64_t before = sim.board.iqConversions;
+  Script(RunReadings(4));
   Find<QPushButton>(form, "btnImpedanceTest")->click();
   EXPECT_EQ(sim.board.iqConversions - before, 8u);
   EXPECT_EQ(Writes(), (W{{0x20, 0x11}, {0x21, 0x12}, {0x22, 0x13}, {0x23, 0x14}, {0x24, 0x15}, {0x25, 0x16},
                          {0x20, 0x21}, {0x21, 0x22}, {0x22, 0x23}, {0x23, 0x24}, {0x24, 0x25}, {0x25, 0x26}}));
+  // Each channel's samples are taken on its own row.
+  EXPECT_EQ(RowsConverted(), (std::vector<int>{0x11, 0x11, 0x11, 0x11, 0x21, 0x21, 0x21, 0x21}));
   EXPECT_TRUE(S().TestIdle);
   EXPECT_TRUE(RunControlsEnabled());
   EXPECT_EQ(Find<QLabel>(form, "Label13")->text(), "2 file 4 Data");
@@ -338,9 +358,10 @@ TEST_F(BodyFatWindow, AmountRunsPaceTheirSamplesOnTheSteadyClock) {
   Open();
   FillTable();
   Type("edtRref", "1");  // a gain of 0.002, shown as "0.00"
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   Choose("scanTimer", 0);  // 100 ms
   const int64_t t0 = sim.clock.SteadyUs();
+  Script(RunReadings(100));
   Find<QPushButton>(form, "btnImpedanceTest")->click();
   // 100 samples of channel 1, the last one 9.9 s after the first, then the pace of the last.
   EXPECT_EQ(sim.clock.SteadyUs() - t0, 10'000'000);
@@ -376,8 +397,9 @@ TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
     SCOPED_TRACE(c.name);
     Open();
     FillTable();
-    Find<QPushButton>(form, "btnCalculate")->click();
+    Calculate();
     Choose("cbChannels", 2);  // 3 channels of 100 samples
+    Script(RunReadings(100));
     int conversions = 0;
     onConversion = [&] {
       if (++conversions == 5)
@@ -400,8 +422,9 @@ TEST_F(BodyFatWindow, StopRequestsEndTheRunAfterTheCurrentSample) {
 TEST_F(BodyFatWindow, HidingTheWindowLeavesTheRunGoing) {
   Open();
   FillTable();
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   Choose("cbChannels", 1);  // 2 channels of 100 samples
+  Script(RunReadings(100));
   int conversions = 0;
   bool goesOn = false;
   onConversion = [&] {
@@ -436,7 +459,8 @@ TEST_F(BodyFatWindow, TheRrefLabelRunsNothingBeforeACalibration) {
   EXPECT_TRUE(Files("ACReg*.CSV").isEmpty());
   EXPECT_TRUE(S().TestIdle);
   // After the calibration the label starts a run as the button does.
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
+  Script(RunReadings(100));
   ClickRrefLabel(form);
   EXPECT_EQ(Files("ACReg*.CSV").size(), 1);
 }
@@ -444,14 +468,13 @@ TEST_F(BodyFatWindow, TheRrefLabelRunsNothingBeforeACalibration) {
 TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
   Open();
   FillTable();
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   Choose("cbChannels", 1);
 
   // I = 0 in the third sample: the arithmetic error reaches the caller.
-  int conversions = 0;
-  onConversion = [&] {
-    if (++conversions == 3) readings[0x11] = {0, 5};
-  };
+  Script(RunReadings(100, [](int channel, int sample) {
+    return sample >= 2 ? IQ{0, 5} : UsualReading(channel, sample);
+  }));
   ExpectMathError([&] { form->btnImpedanceTestClick(); }, kFloatDivByZero);
   EXPECT_TRUE(S().TestIdle);
   EXPECT_TRUE(RunControlsEnabled());
@@ -461,12 +484,13 @@ TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
   QFile::remove(Path(logs[0]));
 
   // A demodulator that never finishes: a warning, the rows taken so far, no further channel.
-  readings[0x11] = {600, 800};
-  conversions = 0;
+  Script(RunReadings(100));
+  int conversions = 0;
   onConversion = [&] {
     if (++conversions == 2) sim.board.iqBusyReads = -1;
   };
   form->btnImpedanceTestClick();
+  onConversion = nullptr;
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_EQ(sim.dialogs.messages[0].text, "Read Error !!!!!");
   EXPECT_EQ(sim.dialogs.messages[0].caption, "warning");
@@ -478,7 +502,7 @@ TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
 
   // A failed calibration changes nothing.
   const double gain = S().Gain;
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   EXPECT_EQ(sim.dialogs.messages.size(), 2);
   EXPECT_EQ(S().Gain, gain);
   EXPECT_EQ(Text("edtGain"), "2.00");
@@ -486,6 +510,7 @@ TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
   // A value that is no number raises the conversion error when the run reads it.
   sim.board.iqBusyReads = 1;
   Type("edtAddr2_2", "x!");
+  Script(RunReadings(100));
   try {
     form->btnImpedanceTestClick();
     ADD_FAILURE() << "no conversion error";
@@ -569,6 +594,7 @@ TEST_F(BodyFatAutoTest, RunsEveryPairAndWritesTheAveragesFile) {
   prog->Mx_UP->SetRegShadow(0x7F, 0x41, 0);
   sim.board.ClearLog();
   const QDateTime t0 = sim.clock.LocalNow();
+  Script(AutoTestReadings(4, 2));
   Find<QPushButton>(form, "btnAutoTest")->click();
   EXPECT_TRUE(sim.dialogs.messages.isEmpty());
   EXPECT_TRUE(S().AutoIdle);
@@ -604,6 +630,12 @@ TEST_F(BodyFatAutoTest, RunsEveryPairAndWritesTheAveragesFile) {
       ++flagWrites;
     }
   EXPECT_EQ(flagWrites, 3 + 3 * 2 * 4 * 2);
+  // Each sample's calibration is taken on the "Calculate" row, its reading on the channel's.
+  std::vector<int> converted;
+  for (int pair = 0; pair < 3; ++pair)
+    for (int row : {0x11, 0x21})
+      for (int sample = 0; sample < 4; ++sample) converted.insert(converted.end(), {0x01, row});
+  EXPECT_EQ(RowsConverted(), converted);
 
   // The shadow holds the last pair; the bank bit is 0.
   for (int i : {0, 77, 127}) {
@@ -662,6 +694,7 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   WritePair("BF", 1);
   WritePair("BF", 2);
   Search("BF");
+  Script(AutoTestReadings(100, 1));
   int conversions = 0;
   onConversion = [&] {
     if (++conversions == 10) QMetaObject::invokeMethod(Find<QPushButton>(form, "btnAutoTest"), "click", Qt::QueuedConnection);
@@ -682,6 +715,7 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
   // averages file of pair 1.
   FourSamplesAChannel(1);
   QFile::remove(Path("BF2.reg"));
+  Script(AutoTestReadings(4, 1));
   Find<QPushButton>(form, "btnAutoTest")->click();
   ASSERT_EQ(sim.dialogs.messages.size(), 2);
   EXPECT_EQ(sim.dialogs.messages[1].text, "Error,BF2.reg not found");
@@ -700,10 +734,10 @@ TEST_F(BodyFatAutoTest, EndsWithoutPairsOnAStopAndAtAMissingFile) {
 // 790, 781, 770 -> 785.25; channel 2 I1 -300, -302, -304, -305 -> -302.75 and Q1 400,
 // 404, 408, 410 -> 405.50.
 TEST_F(BodyFatAutoTest, APairFileGoneDuringTheTestKeepsTheAveragesOfThePairsDone) {
-  const std::map<int, std::array<std::pair<double, double>, 4>> series = {
-      {0x01, {{{300, 400}, {302, 398}, {304, 396}, {307, 393}}}},
-      {0x11, {{{600, 800}, {610, 790}, {620, 781}, {631, 770}}}},
-      {0x21, {{{-300, 400}, {-302, 404}, {-304, 408}, {-305, 410}}}}};
+  // The samples' readings of the reference, channel 1 and channel 2.
+  const std::array<std::array<IQ, 4>, 3> series = {{{{{300, 400}, {302, 398}, {304, 396}, {307, 393}}},
+                                                    {{{600, 800}, {610, 790}, {620, 781}, {631, 770}}},
+                                                    {{{-300, 400}, {-302, 404}, {-304, 408}, {-305, 410}}}}};
   const QByteArray channel1 = ",303.25,396.75,615.25,785.25\r\n", channel2 = ",303.25,396.75,-302.75,405.50\r\n";
   Open();
   FillTableWith0E();
@@ -726,13 +760,11 @@ TEST_F(BodyFatAutoTest, APairFileGoneDuringTheTestKeepsTheAveragesOfThePairsDone
     Search("BF");
     ASSERT_EQ(S().PairCount, c.pairs);
     sim.dialogs.messages.clear();
-    std::map<int, int> taken;  // conversions per selector
+    Script(AutoTestReadings(4, 2, [&series](int channel, int sample) { return series[channel][sample]; }));
     int conversions = 0;
     if (c.atConversion == 0) QFile::remove(Path(c.removed));
     onConversion = [&] {
       if (++conversions == c.atConversion) QFile::remove(Path(c.removed));
-      const int select = sim.board.chip.Peek(kSelect);
-      if (auto it = series.find(select); it != series.end()) readings[select] = it->second[taken[select]++ % 4];
     };
     Find<QPushButton>(form, "btnAutoTest")->click();
     onConversion = nullptr;
@@ -775,7 +807,7 @@ TEST_F(BodyFatAutoTest, RunsWithinOneSecondKeepEveryLogAndAveragesFile) {
   WritePair("BF", 1);
   Open();
   FillTableWith0E();
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   Search("BF");
   Choose("scanTimer", 0);  // 100 ms a sample
   // To the start of a second: the three runs take 300 ms.
@@ -788,7 +820,10 @@ TEST_F(BodyFatAutoTest, RunsWithinOneSecondKeepEveryLogAndAveragesFile) {
     double i1, q1;  // channel 1's reading in this run
   } runs[] = {{"btnImpedanceTest", 600, 800}, {"btnAutoTest", 610, 790}, {"btnAutoTest", 620, 780}};
   for (const auto& r : runs) {
-    readings[0x11] = {r.i1, r.q1};
+    const ChannelReadings reading = [&r](int channel, int sample) {
+      return channel == 1 ? IQ{r.i1, r.q1} : UsualReading(channel, sample);
+    };
+    Script(QString(r.button) == "btnAutoTest" ? AutoTestReadings(100, 1, reading) : RunReadings(100, reading));
     QPushButton* button = Find<QPushButton>(form, r.button);
     int conversions = 0;
     onConversion = [&] {
@@ -875,6 +910,7 @@ TEST_F(BodyFatAutoTest, AFailedWriteEndsTheTestWithTheShadowAsTheChip) {
       }
     };
     const QDateTime t0 = sim.clock.LocalNow();
+    Script(AutoTestReadings(4, 2));
     Find<QPushButton>(form, "btnAutoTest")->click();
     usb.beforeWrite = nullptr;
 
@@ -912,9 +948,10 @@ TEST_F(BodyFatAutoTest, AFailedWriteEndsTheTestWithTheShadowAsTheChip) {
 TEST_F(BodyFatWindow, EveryControlFitsTheWindowWithAllTwelveRows) {
   Open();
   FillTable();
-  Find<QPushButton>(form, "btnCalculate")->click();
+  Calculate();
   Choose("cbChannels", 11);
   FourSamplesAChannel(12);
+  Script(RunReadings(4));
   Find<QPushButton>(form, "btnImpedanceTest")->click();
   form->resize(form->sizeHint());
   const QImage shot = form->grab().toImage();

@@ -12,11 +12,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <map>
 
 #include "impedance/bodyfat_runs.h"
 #include "impedance/bodyfat_test_window.h"
 #include "impedance/impedance_fixture.h"
+#include "bodyfat_readings.h"
 #include "write_faults.h"
 
 namespace {
@@ -26,9 +26,8 @@ const QString kReadError = "warning: Read Error !!!!!";
 class BodyFatProgram : public ProgramTest {
 protected:
   // A new program, connected, the window's table filled: column k at register 20h + k
-  // (column 2 at 0Eh with `flagColumn`), row j's value j x 10h + k + 1, so that column
-  // 0 selects what the demodulator reads: 01h the reference, 11h channel 1, 21h
-  // channel 2. Two channels of 1 s at 250 ms: four samples each.
+  // (column 2 at 0Eh with `flagColumn`), row j's value j x 10h + k + 1. Two channels of
+  // 1 s at 250 ms: four samples each. The readings are those of a calibration.
   void Connect(bool flagColumn = false) {
     StopProgram();
     QFile::remove(Path("bodyFatFormSet.txt"));
@@ -37,13 +36,7 @@ protected:
     Click("USBScan");
     form = prog->bodyFatForm;
     ASSERT_NE(form, nullptr);
-    sim.board.iqSource = [this](uint64_t) {
-      static const std::map<int, std::pair<double, double>> readings = {
-          {0x01, {300, 400}}, {0x11, {600, 800}}, {0x21, {-300, 400}}};
-      const auto it = readings.find(sim.board.chip.Peek(0x20));
-      const auto [i, q] = it == readings.end() ? std::pair{1.0, 0.0} : it->second;
-      return std::pair<uint32_t, uint32_t>{IqWord(i), IqWord(q)};
-    };
+    ScriptReadings(sim.board, CalculateReadings());
     for (int k = 0; k < 6; ++k) {
       const QString column = QString::number(k);
       Edit("edtAddr" + column)->setText(flagColumn && k == 2 ? "0E" : QString::number(0x20 + k, 16));
@@ -57,15 +50,17 @@ protected:
     Choose("scanTimer", 1);
     Choose("cbChannels", 1);
   }
-  // Connected and calibrated by "Calculate".
+  // Connected and calibrated by "Calculate"; the readings are those of a run.
   void Calibrated() {
     Connect();
     Button("btnCalculate")->click();
     ASSERT_TRUE(Button("btnImpedanceTest")->isEnabled());
+    ScriptReadings(sim.board, RunReadings(4));
   }
   // Connected, with pair BF1 found for the automatic test: its memory file holds byte
   // i + 1 at 80h + i and FFh - i at 180h + i; its register file gives the test's
-  // registers 40h + line (0Fh 00h: no conversion started by the file).
+  // registers 40h + line (0Fh 00h: no conversion started by the file). The readings are
+  // those of the test.
   void PairFound() {
     Connect(true);
     // Line 1 skipped, lines 2..9 bank 0, three lines skipped, lines 13..20 bank 1.
@@ -91,6 +86,7 @@ protected:
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
     QCoreApplication::sendEvent(file, &enter);
     ASSERT_EQ(S().PairCount, 1);
+    ScriptReadings(sim.board, AutoTestReadings(4, 2));
   }
 
   // The boxes shown since the last look, as "caption: text".
