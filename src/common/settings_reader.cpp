@@ -13,15 +13,21 @@ SettingsReader SettingsReader::FromText(const QString& text) { return SettingsRe
 namespace {
 bool Blank(QChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
+
+// The word at `pos` after blanks, `pos` moved past it; empty at the end of the text.
+QStringView WordAt(QStringView text, qsizetype& pos) {
+  while (pos < text.size() && Blank(text[pos])) ++pos;
+  const qsizetype start = pos;
+  while (pos < text.size() && !Blank(text[pos])) ++pos;
+  return text.sliced(start, pos - start);
+}
 }  // namespace
 
 int SettingsReader::ReadInt() {
-  while (pos_ < text_.size() && Blank(text_[pos_])) ++pos_;
-  if (pos_ >= text_.size()) return 0;
-  const qsizetype start = pos_;
-  while (pos_ < text_.size() && !Blank(text_[pos_])) ++pos_;
+  const QStringView word = WordAt(text_, pos_);
+  if (word.isEmpty()) return 0;
   bool ok = false;
-  const int v = QStringView(text_).sliced(start, pos_ - start).toInt(&ok, 10);
+  const int v = word.toInt(&ok, 10);
   if (!ok) throw EInOutError("Invalid numeric format");
   return v;
 }
@@ -65,12 +71,9 @@ const QString* PanelSettingsReader::NextLine() {
 void PanelSettingsReader::Int(int& field) {
   const QString* line = NextLine();
   if (!line) return;
-  qsizetype start = 0;
-  while (start < line->size() && Blank((*line)[start])) ++start;
-  qsizetype end = start;
-  while (end < line->size() && !Blank((*line)[end])) ++end;
+  qsizetype pos = 0;
   bool ok = false;
-  const int v = QStringView(*line).sliced(start, end - start).toInt(&ok, 10);
+  const int v = WordAt(*line, pos).toInt(&ok, 10);
   if (ok)
     field = v;
   else

@@ -43,11 +43,6 @@ void SimChip::SetMask(int address, uint8_t mask) {
   }
 }
 
-void SimChip::SetMasks(const uint8_t* masks, int count) {
-  for (int a = 0; a < count && a < 0x200; ++a)
-    if (Index(a) >= 0) SetMask(a, masks[a]);
-}
-
 void SimChip::ImplementEveryBit() { std::fill(std::begin(masks_), std::end(masks_), 0xFF); }
 
 uint8_t SimChip::Mask(int address) const {
@@ -297,7 +292,7 @@ int32_t SimBoard::NextSample() {
   uint64_t n = sample_n_++;
   if (streamSource) return streamSource(n);
   if (analog) return analog->AdcWord(*this);
-  return static_cast<int32_t>(std::lround(streamMean + streamNoise * normal_(rng_)));
+  return 0;
 }
 
 // The demodulator's magnitude (24 bits, saturated) and phase (16-bit two's complement,

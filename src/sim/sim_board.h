@@ -9,7 +9,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -26,9 +25,6 @@ public:
   void Poke(int address, uint8_t value);
   // Implemented bits per shadow-style address (FFh everywhere until set).
   void SetMask(int address, uint8_t mask);
-  // Takes the implemented bits of every address it holds from a table indexed by
-  // shadow-style address (the chip definition's RegMask, `count` entries).
-  void SetMasks(const uint8_t* masks, int count);
   // Every bit of every address implemented (a chip that keeps whatever it is written).
   void ImplementEveryBit();
   uint8_t Mask(int address) const;
@@ -120,15 +116,15 @@ public:
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
 
-  // The inputs' wiring (none: the sources below alone). A source set below overrides it.
+  // The inputs' wiring (none: the sources below alone). A source set below overrides
+  // it. With the inputs wired, the ADC's result registers 41h..43h take a conversion of
+  // them each time a read starts at 41h.
   std::shared_ptr<SimAnalog> analog;
 
-  // Stream source: mean and noise (counts) of the 24-bit samples, samples per poll;
-  // without a source function, the analog inputs when wired, else mean and noise.
-  double streamMean = 0;
-  double streamNoise = 0;
+  // The stream's 24-bit samples: from the source function when set, else from the
+  // analog inputs when wired, else 0; samples per poll.
   int samplesPerPoll = 21;
-  std::function<int32_t(uint64_t n)> streamSource;  // overrides mean/noise when set
+  std::function<int32_t(uint64_t n)> streamSource;
   bool streaming = false;
   int streamMode = 0;
   uint64_t streamStarts = 0;  // stream start commands taken
@@ -194,8 +190,6 @@ public:
   double trimStepFraction = 0.0033;
   double OscillatorHz() const;
   uint16_t ClockCount() const;
-  // The ADC's result registers 41h..43h take a conversion of the analog inputs each
-  // time a read starts at 41h (with the inputs wired).
 
   SimChip chip;
   uint8_t auxMem[0x200] = {};
@@ -265,6 +259,4 @@ private:
   int scan_polls_left_ = 0;
   int d2_busy_ = 0;
   int fetch_busy_ = 0;
-  std::mt19937 rng_{12345};
-  std::normal_distribution<double> normal_{0.0, 1.0};
 };
