@@ -332,6 +332,63 @@ TEST_F(TemperatureTest, StopEndsALongDelayAtTheNextMinute) {
   EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
 }
 
+TEST_F(TemperatureTest, PowerSupplyWaitIsTheOneTyped) {
+  TwoModes();
+  prog->FLUKE->FlukeGd->SetCells(1, 2, "");
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only: one power command and its wait
+  auto testTakes = [this](const char* ms) {
+    tmp->PDlyT->setText(ms);
+    const int64_t t0 = sim.clock.SteadyUs();
+    tmp->TTest->click();
+    return sim.clock.SteadyUs() - t0;
+  };
+  const int64_t half = testTakes("30000");
+  const int64_t slow = testTakes("90000");
+  EXPECT_GE(slow - half, 60'000'000);
+  EXPECT_LT(slow - half, 61'000'000);
+  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1}));
+}
+
+TEST_F(TemperatureTest, StopDuringALongPowerSupplyWaitEndsTheTestPromptly) {
+  TwoModes();
+  tmp->PDlyT->setText("600000");  // ten minutes
+  const struct {
+    const char* name;
+    std::function<void()> stop;
+  } cases[] = {
+      {"Stop", [this] { tmp->Button2->click(); }},
+      {"window closed", [this] { tmp->Frame()->close(); }},
+  };
+  Click("Regist");  // the window shown, so that it can be closed
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    power->commands.clear();
+    calibrator->commands.clear();
+    sim.board.ClearLog();
+    int64_t stoppedAt = 0;
+    qsizetype calibratorAtStop = -1;
+    AtPump([this] { return Commands(power).contains("OUTP ON"); },
+           [&] {
+             stoppedAt = sim.clock.SteadyUs();
+             calibratorAtStop = calibrator->commands.size();
+             c.stop();
+           });
+    const int64_t start = sim.clock.SteadyUs();
+    tmp->TTest->click();
+
+    // Stopped inside the wait, before the calibrator's command; the pass goes on to its
+    // capture, mode 2 is not measured, and the test ends within seconds, not minutes.
+    EXPECT_EQ(calibratorAtStop, 0);
+    EXPECT_GT(stoppedAt, start);
+    EXPECT_LT(sim.clock.SteadyUs() - start, 30'000'000);
+    EXPECT_EQ(Commands(power), (QStringList{"VOLT 3.3", "VOLT 3.3", "OUTP ON", "OUTP ON"}));
+    EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
+    EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1}));
+    EXPECT_FALSE(tmp->Running);
+    EXPECT_TRUE(tmp->TTest->isEnabled());
+  }
+}
+
 TEST_F(TemperatureTest, StopDuringTheSoakClosesTheStreamsAndEnds) {
   TwoModes();
   Steps("2", "25", "10");
