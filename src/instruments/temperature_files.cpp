@@ -65,25 +65,41 @@ const QString kFigureTitles = QString::fromUtf8(
     "平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值");
 static_assert(FigureCount == 7, "the titles above name seven figures");
 
+// The figures of a cell nothing was measured in: written as empty fields.
+FigureValues NoFigures() {
+  FigureValues none;
+  none.fill(NoReading);
+  return none;
+}
+
 }  // namespace
 
 // ---- result matrices ----
 
 double ResultMatrices::Figure(int figure, int step, int mode) const {
-  if (figure < 0 || figure >= FigureCount || !InRange(step, mode) || mode >= HeldModes()) return 0;
+  if (figure < 0 || figure >= FigureCount || !InRange(step, mode) || mode >= HeldModes()) return NoReading;
   return values_[Slot(figure, step, mode)];
 }
 
 void ResultMatrices::SetFigures(int step, int mode, FigureSpan figures) {
   if (!InRange(step, mode)) return;
-  if (mode >= HeldModes()) values_.resize(static_cast<size_t>(mode + 1) * ModeBlock, 0.0);
+  if (mode >= HeldModes()) {
+    values_.resize(static_cast<size_t>(mode + 1) * ModeBlock, NoReading);
+    runs_.resize(static_cast<size_t>(mode + 1) * ResultStepSlots, 0);
+  }
   for (int k = 0; k < FigureCount; ++k) values_[Slot(k, step, mode)] = figures[k];
+  runs_[Cell(step, mode)] = run_;
 }
 
 FigureValues ResultMatrices::Figures(int step, int mode) const {
   FigureValues out{};
   for (int k = 0; k < FigureCount; ++k) out[k] = Figure(k, step, mode);
   return out;
+}
+
+FigureValues ResultMatrices::RunFigures(int step, int mode) const {
+  if (InRange(step, mode) && mode < HeldModes() && runs_[Cell(step, mode)] == run_) return Figures(step, mode);
+  return NoFigures();
 }
 
 // ---- streams ----
@@ -170,13 +186,14 @@ QString MeterTitleLine() {
 }
 
 QString StepPrefix(double temperature, double humidity) {
-  return FormatF(temperature) + ", " + FormatF(humidity) + ", ";
+  return FigureText(temperature) + ", " + FigureText(humidity) + ", ";
 }
 
 namespace {
 
+// A step's recorded value; none (an empty field) where nothing was recorded.
 double StepValue(const double* values, int step) {
-  return values && step >= 0 && step < ResultStepSlots ? values[step] : 0;
+  return values && step >= 0 && step < ResultStepSlots ? values[step] : NoReading;
 }
 
 QString StepPrefixOf(const ResultFileInputs& in, int step) {
@@ -184,8 +201,7 @@ QString StepPrefixOf(const ResultFileInputs& in, int step) {
 }
 
 QString FigureRowOf(const ResultFileInputs& in, int step, int mode) {
-  const FigureValues f = in.Figures ? in.Figures->Figures(step, mode) : FigureValues{};
-  return FigureRow(mode, f, in.Limit);
+  return FigureRow(mode, in.Figures ? in.Figures->Figures(step, mode) : NoFigures(), in.Limit);
 }
 
 }  // namespace
@@ -202,8 +218,11 @@ QString MeterRow(const ResultFileInputs& in, int step, int mode) {
 
 QStringList SummaryLines(const ResultFileInputs& in) {
   QStringList lines{", , , Test #0, , , ", in.TempTitle + ", " + in.HumTitle + ", " + FigureTitles()};
-  for (int s = 1; s <= in.TempCount; ++s)
-    for (int m = 1; m <= in.ModeCount; ++m) lines << StepPrefixOf(in, s) + FigureRowOf(in, s, m);
+  for (int s = 1; s <= in.TempCount; ++s) {
+    const QString prefix = StepPrefix(StepValue(in.GridTemp, s), StepValue(in.GridHumb, s));
+    for (int m = 1; m <= in.ModeCount; ++m)
+      lines << prefix + FigureRow(m, in.Figures ? in.Figures->RunFigures(s, m) : NoFigures(), in.Limit);
+  }
   return lines;
 }
 

@@ -14,6 +14,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -32,21 +33,26 @@ constexpr const char* MeterFileName = "MxTEMPBryMen.CSV";
 constexpr const char* MeterFallbackName = "MxTEMPBryMenOVER.CSV";
 constexpr const char* RawCaptureFolder = "TEMP/";
 
-// The seven figures of every step and mode. Room is taken as the modes are written, up
-// to the highest mode a run writes; a cell never written reads 0, and an index outside
-// the matrices is refused on write and reads 0.
+// The seven figures of every step and mode, kept across runs. Room is taken as the
+// modes are written, up to the highest mode a run writes; a cell never written holds no
+// figure (NaN, written as an empty field), and an index outside the matrices is refused
+// on write and reads as none. The matrices also know which cells the current run wrote.
 class ResultMatrices {
 public:
   // Modes 0 .. HeldModes() - 1 have room taken.
   int HeldModes() const { return static_cast<int>(values_.size() / ModeBlock); }
-  // One figure by its position in Figure order; a position outside them reads 0.
+  // One figure by its position in Figure order; a position outside them reads as none.
   double Figure(int figure, int step, int mode) const;
   double Figure(::Figure figure, int step, int mode) const {
     return Figure(static_cast<int>(figure), step, mode);
   }
-  // The seven figures of a step and mode.
+  // The seven figures of a step and mode, written in the current run.
   void SetFigures(int step, int mode, FigureSpan figures);
   FigureValues Figures(int step, int mode) const;
+  // A new run: the figures stay, but no cell counts as written in it yet.
+  void BeginRun() { ++run_; }
+  // The figures of a step and mode when the current run wrote them, else none.
+  FigureValues RunFigures(int step, int mode) const;
   static bool InRange(int step, int mode) {
     return step >= 0 && step < ResultStepSlots && mode >= 0 && mode < ResultModeSlots;
   }
@@ -56,7 +62,12 @@ private:
   static size_t Slot(int figure, int step, int mode) {
     return static_cast<size_t>(mode) * ModeBlock + static_cast<size_t>(step) * FigureCount + figure;
   }
+  static size_t Cell(int step, int mode) {
+    return static_cast<size_t>(mode) * ResultStepSlots + static_cast<size_t>(step);
+  }
   std::vector<double> values_;  // mode after mode, step after step, the figures in order
+  std::vector<uint32_t> runs_;  // per step and mode, the run that last wrote it (0: none)
+  uint32_t run_ = 1;
 };
 
 // A text file created with write sharing denied and written line by line (Big5, CR LF).
@@ -100,6 +111,10 @@ struct ResultFileInputs {
   const double* StepTemp = nullptr;  // ResultStepSlots entries
   const double* StepHumb = nullptr;
   const MeterMatrix* Meters[6] = {};
+  // The step grid's temperature and humidity per step (NaN for a cell that is no
+  // number): the summary's, whether or not the run reached the step.
+  const double* GridTemp = nullptr;  // ResultStepSlots entries
+  const double* GridHumb = nullptr;
   QString TempTitle;  // the step grid's titles of the temperature and humidity columns
   QString HumTitle;
 };
@@ -121,10 +136,15 @@ QStringList BTitleLines();
 QString MeterTitleLine();
 // T, H, then per channel ", m, reading, unit" for all six channels.
 QString MeterRow(const ResultFileInputs& in, int step, int mode);
-// The step's temperature and humidity as the meter rows begin: "T, H, ".
+// The step's temperature and humidity as the meter rows begin: "T, H, " (an empty
+// field for one that is NaN).
 QString StepPrefix(double temperature, double humidity);
 
+// The summary of the current run: a row for every step and mode of the counts, with
+// the step grid's temperature and humidity, and empty figures where the run wrote none.
 QStringList SummaryLines(const ResultFileInputs& in);
+// The snapshots: every step and mode of the counts as the matrices hold them, whichever
+// run wrote them.
 QStringList BSnapshotLines(const ResultFileInputs& in);
 QStringList MeterSnapshotLines(const ResultFileInputs& in);
 

@@ -28,8 +28,7 @@ bool TurnsOutputOff(const QString& command) { return command.left(8).toUpper() =
 bool IsStandbyCommand(const QString& command) { return command.left(4).toUpper() == "STBY"; }
 
 int PowerDelayMs(const QString& text) {
-  const int ms = ReadInteger(text).value_or(PowerDelayDefaultMs);
-  return std::clamp(ms, 0, PowerDelayMaxMs);
+  return std::max(ReadInteger(text).value_or(PowerDelayDefaultMs), 0);
 }
 
 double MedianOf(std::vector<double> v) {
@@ -83,9 +82,11 @@ bool StepMeasurement::Pass(const StepInputs& in, const MeasureOptions& opt, Temp
   if (ports_.FlukePort.Connected || ports_.PowerPort.Connected) DelayMs(clock_, SettlingMs);
 
   host_.PrepareCapture();
+  // A long "Delay" goes a minute at a time; each piece shows its seconds as one wait would.
   const int delay = DelaySecondsOf(in.Registers->Cell(DelayColumn, m));
-  Wait(delay);
-  if (host_.IsRunning()) Wait(delay);
+  auto trigger = [this](int seconds) { host_.WaitTrigger(seconds); };
+  WaitInSlices(delay, DelayChunkSeconds, trigger);
+  if (host_.IsRunning()) WaitInSlices(delay, DelayChunkSeconds, trigger);
 
   bool success = false;
   if (CapturesAdc(opt.Choice)) {
@@ -121,7 +122,9 @@ void StepMeasurement::PowerCommand(const StepInputs& in, const MeasureOptions& o
   };
   query(EncodeBig5(command));
   if (!TurnsOutputOff(command)) query("OUTP ON");
-  DelayMs(clock_, PowerDelayMs(opt.PowerDelayText));
+  // The wait typed, however long; up to a slice it is one busy wait, a longer one
+  // looks at "Stop" and the window's close between its slices.
+  WaitInSlices(PowerDelayMs(opt.PowerDelayText), PowerDelaySliceMs, [this](int ms) { DelayMs(clock_, ms); });
   host_.Status(0, enable + " - " + command);
 }
 
@@ -147,14 +150,12 @@ bool StepMeasurement::FlukeOPER() {
   return r.Length > 0;
 }
 
-void StepMeasurement::Wait(int seconds) {
-  // A long wait goes a minute at a time, so that a stop request ends it at the next
-  // minute; each piece shows its seconds as one wait would.
-  for (int left = seconds;;) {
-    const int piece = std::min(left, DelayChunkSeconds);
-    host_.WaitTrigger(piece);
-    left -= piece;
-    if (left <= 0 || !host_.IsRunning()) return;
+void StepMeasurement::WaitInSlices(int total, int slice, const std::function<void(int)>& piece) {
+  for (int left = total;;) {
+    const int part = std::min(left, slice);
+    piece(part);
+    left -= part;
+    if (left <= 0 || StopAsked()) return;
   }
 }
 

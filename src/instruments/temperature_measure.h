@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "instruments/temperature_files.h"
@@ -26,7 +27,7 @@ inline bool ReadsMeters(int choice) { return choice == MeasureAdcAndMeters || ch
 constexpr int MaxPassesPerMode = 4;
 constexpr int SettlingMs = 4000;          // after the instrument commands
 constexpr int PowerDelayDefaultMs = 500;  // a power-supply delay text that is no integer
-constexpr int PowerDelayMaxMs = 60000;    // the busy wait never blocks longer
+constexpr int PowerDelaySliceMs = 2000;   // a longer power-supply wait goes in slices of this
 constexpr int DelayChunkSeconds = 60;     // a long "Delay" is waited a minute at a time
 constexpr int MeterReadsPerMode = 4;
 constexpr int MeterInvalidRetries = 2;
@@ -111,7 +112,7 @@ CalibratorReply CalibratorCommand(SerialProtocols& serial, InstrumentPorts& port
 bool TurnsOutputOff(const QString& command);
 // A calibrator command that puts it into standby ("STBY", any letter case).
 bool IsStandbyCommand(const QString& command);
-// The power-supply settling wait of its text: an integer (500 when it is none), 0 to 60 s.
+// The power-supply settling wait of its text: an integer (500 when it is none), 0 at least.
 int PowerDelayMs(const QString& text);
 // The median of the readings (the mean of the middle two of an even count);
 // NoReading when there is none.
@@ -130,7 +131,9 @@ private:
   // True when the calibrator got a command in this mode (and it was not standby).
   bool CalibratorCommandOf(const StepInputs& in, const MeasureOptions& opt, int mode);
   bool FlukeOPER();
-  void Wait(int seconds);
+  // Waits `total` in pieces of at most `slice`, each through `piece`; between two
+  // pieces the window's messages are handled, and a stop request ends the wait there.
+  void WaitInSlices(int total, int slice, const std::function<void(int)>& piece);
   void ReadMeters(TemperatureRecord& rec, int step, int mode);
   // Handles pending messages; true when the run has been asked to stop.
   bool StopAsked();

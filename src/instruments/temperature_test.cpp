@@ -502,6 +502,7 @@ private:
 void TTMP::TESTINI() {
   Running = true;
   StepNo = 1;
+  ResultMat.BeginRun();  // the summary holds only what this run measures
   CountInUse();
   TMPData->Edit([this](TextGrid& g) {
     g.SetSize(ModeCount + 1, TempCount + 1);
@@ -650,7 +651,19 @@ ResultFileInputs TTMP::FileInputs() const {
   return in;
 }
 
-void TTMP::SaveOutA() { WriteResultFile(P.G.AppDir + SummaryFileName, {}, SummaryLines(FileInputs())); }
+void TTMP::SaveOutA() {
+  // Each step's temperature and humidity as the step grid gives them, also for a step
+  // the run did not reach.
+  double temp[ResultStepSlots], hum[ResultStepSlots];
+  for (int s = 0; s < ResultStepSlots; ++s) {
+    temp[s] = ReadReal(TMPGrid->Cells(1, s)).value_or(NoReading);
+    hum[s] = ReadReal(TMPGrid->Cells(2, s)).value_or(NoReading);
+  }
+  ResultFileInputs in = FileInputs();
+  in.GridTemp = temp;
+  in.GridHumb = hum;
+  WriteResultFile(P.G.AppDir + SummaryFileName, {}, SummaryLines(in));
+}
 
 void TTMP::CreateFileTempB() {
   FileB.Close();

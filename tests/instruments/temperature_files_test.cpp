@@ -66,6 +66,8 @@ struct Inputs {
     in.Figures = &figures;
     in.StepTemp = temp;
     in.StepHumb = hum;
+    in.GridTemp = temp;
+    in.GridHumb = hum;
     for (int ch = 0; ch < 6; ++ch) in.Meters[ch] = &meters[ch];
     in.TempTitle = QString::fromUtf8("溫度");
     in.HumTitle = QString::fromUtf8("濕度");
@@ -87,6 +89,35 @@ TEST(TemperatureFiles, SummaryHasTwoTitlesThenStepsAndModesInOrder) {
   const QStringList b = BSnapshotLines(d.in);
   ASSERT_EQ(b.size(), 8);
   EXPECT_EQ(b[7], "3, 23.00, 1.00, 2.00, 3.00, 4.00, 5.00, 6.00,0");
+}
+
+// A run that measured only mode 2 of step 1 after an earlier run had filled every cell.
+TEST(TemperatureFiles, SummaryHoldsOnlyWhatTheRunMeasured) {
+  Inputs d;
+  d.figures.BeginRun();
+  const double f[FigureCount] = {99, 1, 2, 3, 4, 5, 6};
+  d.figures.SetFigures(1, 2, f);
+  // The step grid's temperatures and humidities stand in the summary; step 2 was never
+  // recorded.
+  const double gridTemp[ResultStepSlots] = {0, -40, -30};
+  const double gridHum[ResultStepSlots] = {0, 10, NoReading};  // a grid cell that is no number
+  d.in.GridTemp = gridTemp;
+  d.in.GridHumb = gridHum;
+  d.temp[2] = d.hum[2] = 0;
+  EXPECT_EQ(SummaryLines(d.in).mid(2), (QStringList{"-40.00, 10.00, 1, , , , , , , ,0",
+                                                    "-40.00, 10.00, 2, 99.00, 1.00, 2.00, 3.00, 4.00, 5.00, 6.00,0",
+                                                    "-40.00, 10.00, 3, , , , , , , ,0",
+                                                    "-30.00, , 1, , , , , , , ,0",
+                                                    "-30.00, , 2, , , , , , , ,0",
+                                                    "-30.00, , 3, , , , , , , ,0"}));
+  // The snapshot keeps every cell, whichever run wrote it.
+  const QStringList b = BSnapshotLines(d.in);
+  EXPECT_EQ(b[2], "1, 11.00, 1.00, 2.00, 3.00, 4.00, 5.00, 6.00,0");
+  EXPECT_EQ(b[3], "2, 99.00, 1.00, 2.00, 3.00, 4.00, 5.00, 6.00,0");
+  EXPECT_EQ(b[7], "3, 23.00, 1.00, 2.00, 3.00, 4.00, 5.00, 6.00,0");
+  // The next run starts with none of it.
+  d.figures.BeginRun();
+  EXPECT_EQ(SummaryLines(d.in)[3], "-40.00, 10.00, 2, , , , , , , ,0");
 }
 
 TEST(TemperatureFiles, MeterRowsCarryEverySixChannels) {
@@ -112,9 +143,9 @@ TEST(TemperatureFiles, RawCaptureSixteenValuesALine) {
   }
 }
 
-TEST(TemperatureFiles, MatricesAreBoundedAndReadZeroUntilWritten) {
+TEST(TemperatureFiles, MatricesAreBoundedAndHoldNoFigureUntilWritten) {
   ResultMatrices r;
-  EXPECT_EQ(r.Figure(0, 30, 20001), 0);
+  EXPECT_FALSE(IsReading(r.Figure(0, 30, 20001)));
   const double f[FigureCount] = {1, 2, 3, 4, 5, 6, 7};
   r.SetFigures(31, 1, f);      // beyond the steps: refused
   r.SetFigures(1, 20002, f);   // beyond the modes: refused
@@ -130,13 +161,13 @@ TEST(TemperatureFiles, MatricesAreBoundedAndReadZeroUntilWritten) {
   for (int k = 0; k < FigureCount; ++k) {
     EXPECT_EQ(r.Figure(k, 2, 3), -(k + 1));
     EXPECT_EQ(r.Figure(k, 30, 1), k + 1);
-    EXPECT_EQ(r.Figure(k, 3, 2), 0);
-    EXPECT_EQ(r.Figure(k, 2, 4), 0);
+    EXPECT_FALSE(IsReading(r.Figure(k, 3, 2)));  // never written: no figure, not 0
+    EXPECT_FALSE(IsReading(r.Figure(k, 2, 4)));
   }
   EXPECT_EQ(r.Figure(6, 30, 20001), 7);
-  EXPECT_EQ(r.Figure(0, 31, 1), 0);
-  EXPECT_EQ(r.Figure(7, 30, 20001), 0);
-  EXPECT_EQ(r.Figure(0, -1, 0), 0);
+  EXPECT_FALSE(IsReading(r.Figure(0, 31, 1)));
+  EXPECT_FALSE(IsReading(r.Figure(7, 30, 20001)));
+  EXPECT_FALSE(IsReading(r.Figure(0, -1, 0)));
 }
 
 class ResultStreams : public ::testing::Test {

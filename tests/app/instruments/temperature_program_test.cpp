@@ -51,7 +51,11 @@ protected:
     Open(p.FlukePort, SimInstrumentSet::CalibratorCom);
     Open(p.PowerPort, SimInstrumentSet::PowerCom);
     Open(p.BryMenPorts[0], SimInstrumentSet::VoltmeterCom);
-    sim.board.streamSource = [](uint64_t) { return static_cast<int32_t>(AdcWord(1000)); };
+    SteadyInput(1000);
+  }
+  // Every capture reads v.
+  void SteadyInput(int v) {
+    sim.board.streamSource = [v](uint64_t) { return static_cast<int32_t>(AdcWord(v)); };
   }
   void Open(DevcRS232& port, int com) {
     port.Handle = sim.serial.Open("COM" + QString::number(com));
@@ -88,6 +92,17 @@ protected:
     tmp->ETMPBG->setText(start);
     tmp->ETMPScale->setText(step);
     tmp->TMPCNTSET->click();
+  }
+  // A run of two steps whose chamber goes silent during step 1's second capture: the
+  // set point of step 2 is not taken and the run ends with step 1 measured.
+  void RunEndingInStepOne() {
+    Steps("2", "25", "10");
+    tmp->Edit2->setText("0");
+    sim.board.ClearLog();
+    sim.dialogs.messages.clear();
+    AtPump([this] { return CountSent({0xC4, 0x02, 0x03}) == 2; }, [this] { chamber->silent = true; });
+    tmp->TBg->click();
+    chamber->silent = false;
   }
   // Runs `act` at the first round of messages at which `when` holds.
   void AtPump(std::function<bool()> when, std::function<void()> act) {
@@ -332,6 +347,111 @@ TEST_F(TemperatureTest, StopEndsALongDelayAtTheNextMinute) {
   EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
 }
 
+TEST_F(TemperatureTest, PowerSupplyWaitIsTheOneTyped) {
+  TwoModes();
+  prog->FLUKE->FlukeGd->SetCells(1, 2, "");
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only: one power command and its wait
+  auto testTakes = [this](const char* ms) {
+    tmp->PDlyT->setText(ms);
+    const int64_t t0 = sim.clock.SteadyUs();
+    tmp->TTest->click();
+    return sim.clock.SteadyUs() - t0;
+  };
+  const int64_t half = testTakes("30000");
+  const int64_t slow = testTakes("90000");
+  EXPECT_GE(slow - half, 60'000'000);
+  EXPECT_LT(slow - half, 61'000'000);
+  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1}));
+}
+
+TEST_F(TemperatureTest, StopDuringALongPowerSupplyWaitEndsTheTestPromptly) {
+  TwoModes();
+  tmp->PDlyT->setText("600000");  // ten minutes
+  const struct {
+    const char* name;
+    std::function<void()> stop;
+  } cases[] = {
+      {"Stop", [this] { tmp->Button2->click(); }},
+      {"window closed", [this] { tmp->Frame()->close(); }},
+  };
+  Click("Regist");  // the window shown, so that it can be closed
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    power->commands.clear();
+    calibrator->commands.clear();
+    sim.board.ClearLog();
+    int64_t stoppedAt = 0;
+    qsizetype calibratorAtStop = -1;
+    AtPump([this] { return Commands(power).contains("OUTP ON"); },
+           [&] {
+             stoppedAt = sim.clock.SteadyUs();
+             calibratorAtStop = calibrator->commands.size();
+             c.stop();
+           });
+    const int64_t start = sim.clock.SteadyUs();
+    tmp->TTest->click();
+
+    // Stopped inside the wait, before the calibrator's command; the pass goes on to its
+    // capture, mode 2 is not measured, and the test ends within seconds, not minutes.
+    EXPECT_EQ(calibratorAtStop, 0);
+    EXPECT_GT(stoppedAt, start);
+    EXPECT_LT(sim.clock.SteadyUs() - start, 30'000'000);
+    EXPECT_EQ(Commands(power), (QStringList{"VOLT 3.3", "VOLT 3.3", "OUTP ON", "OUTP ON"}));
+    EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
+    EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1}));
+    EXPECT_FALSE(tmp->Running);
+    EXPECT_TRUE(tmp->TTest->isEnabled());
+  }
+}
+
+TEST_F(TemperatureTest, ARunEndingInStepOneLeavesStepTwoEmptyInTheSummary) {
+  TwoModes();
+  const QStringList emptyStepTwo{"35.00, 0.00, 1, , , , , , , ,0", "35.00, 0.00, 2, , , , , , , ,0"};
+  // The first run after start-up, then one after a full run whose step 2 was measured.
+  for (bool afterFullRun : {false, true}) {
+    SCOPED_TRACE(afterFullRun ? "after a full run" : "first run");
+    if (afterFullRun) {
+      SteadyInput(1000);
+      tmp->TBg->click();
+      ASSERT_EQ(Lines("MxTEMPA.CSV").mid(4), (QStringList{QString("35.00, 0.00, ") + kMode1,
+                                                          QString("35.00, 0.00, ") + kMode2}));
+    }
+    SteadyInput(2000);
+    RunEndingInStepOne();
+    ASSERT_EQ(sim.dialogs.messages.size(), 1);
+    EXPECT_EQ(sim.dialogs.messages[0].text, "The chamber did not take the set point of step 2");
+
+    // Step 1 as this run measured it (its B stream's rows), step 2 without figures.
+    const QStringList b = Lines("MxTEMPB.CSV");
+    ASSERT_EQ(b.size(), 2 + 2);
+    EXPECT_TRUE(b[2].startsWith("1, 2000.00, ")) << b[2].toStdString();
+    const QStringList a = Lines("MxTEMPA.CSV");
+    ASSERT_EQ(a.size(), 2 + 4);
+    EXPECT_EQ(a.mid(2, 2), (QStringList{"25.00, 0.00, " + b[2], "25.00, 0.00, " + b[3]}));
+    EXPECT_EQ(a.mid(4), emptyStepTwo);
+    // The result grid agrees.
+    EXPECT_EQ(tmp->TMPData->Cells(1, 1), "2000.00");
+    EXPECT_EQ(tmp->TMPData->Cells(1, 2), "");
+    EXPECT_EQ(tmp->TMPData->Cells(2, 2), "");
+  }
+}
+
+TEST_F(TemperatureTest, SaveDataKeepsTheCellsOfEarlierRuns) {
+  TwoModes();
+  Steps("2", "25", "10");
+  tmp->Edit2->setText("0");
+  tmp->TBg->click();
+  SteadyInput(2000);
+  tmp->TTest->click();
+  const QStringList single = Lines("MxTEMPB.CSV").mid(2);
+  ASSERT_EQ(single.size(), 2);
+  EXPECT_TRUE(single[0].startsWith("1, 2000.00, ")) << single[0].toStdString();
+
+  // Step 1 as the single test measured it, step 2 as the full run did.
+  tmp->ENSave->click();
+  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles} + single + QStringList{kMode1, kMode2}));
+}
+
 TEST_F(TemperatureTest, StopDuringTheSoakClosesTheStreamsAndEnds) {
   TwoModes();
   Steps("2", "25", "10");
@@ -342,7 +462,8 @@ TEST_F(TemperatureTest, StopDuringTheSoakClosesTheStreamsAndEnds) {
   EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles}));
   const QStringList a = Lines("MxTEMPA.CSV");
   EXPECT_EQ(a.size(), 2 + 4);  // both steps and modes, nothing measured
-  EXPECT_EQ(a[2], "0.00, 0.00, 1, 0.00, 0.00, 0.00, 0.00, 0.00, 0.00, 0.00,0");
+  EXPECT_EQ(a[2], "25.00, 0.00, 1, , , , , , , ,0");
+  EXPECT_EQ(a[5], "35.00, 0.00, 2, , , , , , , ,0");
   EXPECT_EQ(CountSent({0xC4, 0x02}), 0);
   EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
   EXPECT_EQ(Commands(calibrator).last(), "STBY");
@@ -447,8 +568,10 @@ TEST_F(TemperatureTest, MetersOnlyTakeFourPassesPerModeWithTheMedianOfFourReadin
   EXPECT_EQ(meter->requests, 33);  // 32 readings and the invalid one read again
   EXPECT_EQ(prog->Meter->MeterAll[0].Matrix.Reading(1, 2), 7);
   EXPECT_EQ(prog->Meter->MeterAll[0].Matrix.UnitText(1, 2), QString::fromUtf8("Ω"));
-  // No B stream, but the B snapshot; the result grid left empty.
-  EXPECT_EQ(Lines("MxTEMPB.CSV").size(), 2 + 2);
+  // No B stream, but the B snapshot, whose cells nothing has measured since start-up are
+  // empty; the summary's are too, and the result grid is left empty.
+  EXPECT_EQ(Lines("MxTEMPB.CSV").mid(2), (QStringList{"1, , , , , , , ,0", "2, , , , , , , ,0"}));
+  EXPECT_EQ(Lines("MxTEMPA.CSV").mid(2), (QStringList{"-40.00, 0.00, 1, , , , , , , ,0", "-40.00, 0.00, 2, , , , , , , ,0"}));
   EXPECT_EQ(tmp->TMPData->Cells(1, 1), "");
 }
 
