@@ -7,6 +7,7 @@
 
 #include "common/number_text.h"
 #include "common/text_encoding.h"
+#include "link/board_commands.h"
 #include "link/field_table.h"
 
 namespace K = ChipKeyword;
@@ -134,10 +135,13 @@ bool ChipDefinition::GetSELUP() {
   std::memset(g_.RegIsBit, 0, sizeof g_.RegIsBit);
   includePath_ = includePath;
   keywordLines_ = 0;
+  celllessListLines_.clear();
 
   const QStringList lines = ReadTextLines(includePath);
   LineRec rec;
+  lineNumber_ = 0;
   for (const QString& raw : lines) {
+    ++lineNumber_;
     SetLineText(rec, UpperAscii(raw));
     const uint16_t code = IsPseudo(LineWord(rec, 1));
     if (code == K::None) {
@@ -182,7 +186,7 @@ void ChipDefinition::DataLine(uint16_t section, const QString& raw, const LineRe
     case K::Dac0S:
     case K::BodyfatPanel: FieldLineOf(section, line); break;
     case K::Calculate:
-    case K::CapTest: IqListLine(section, line); break;
+    case K::CapTest: IqListLine(section, raw, line); break;
     default:
       if (section >= K::RamBank0 && section <= K::RamBank4) RamBankLine(section - K::RamBank0, line);
       else if (section >= K::RegBit && section <= K::RegBit5) BitRegisterLine(section - K::RegBit + 1, line);
@@ -305,7 +309,7 @@ void ChipDefinition::AdcFieldLine(FieldId id, const LineRec& line) {
   }
 }
 
-void ChipDefinition::IqListLine(uint16_t section, const LineRec& line) {
+void ChipDefinition::IqListLine(uint16_t section, const QString& raw, const LineRec& line) {
   struct Name {
     uint16_t section;
     const char* word;
@@ -322,8 +326,12 @@ void ChipDefinition::IqListLine(uint16_t section, const LineRec& line) {
     int& count = g_.IQRegCounts[n.list];
     // A full list (20 entries) leaves further lines out.
     if (count >= IQRegListSize) return;
-    SetIQTest(g_.IQRegLists[n.list][count], line);
+    TRegField& entry = g_.IQRegLists[n.list][count];
+    SetIQTest(entry, line);
     count += 1;
+    // The entry stays; the line is noted, since applying it reaches the shadow alone.
+    if (BoardCommands::CellAt(entry.Address) == BoardCommands::Cell::None)
+      celllessListLines_.append({lineNumber_, raw.trimmed().left(LineRecMaxText)});
     return;
   }
 }

@@ -6,6 +6,7 @@
 // register model, the field descriptors, the caption tables and the I/Q register
 // lists in Globals, and tells its listeners what concerns the windows.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -36,6 +37,18 @@ public:
   const QString& IncludePath() const { return includePath_; }
   int KeywordLines() const { return keywordLines_; }
 
+  // A line of the include file: its number (from 1) and its text, trimmed and cut to
+  // the 160 characters the tokenizer reads.
+  struct FileLine {
+    int Number = 0;
+    QString Text;
+  };
+  // The register-list lines ("#CALCULATE", "#CAPTEST") of the last parse that got as
+  // far as the include file whose address names no register or RAM byte of the chip
+  // (100h..17Fh, 200h and up): a job applying them sets nothing on the chip. Their
+  // entries stay in the lists all the same.
+  const QList<FileLine>& CelllessListLines() const { return celllessListLines_; }
+
 private:
   QString FindIncludeFile(const QString& upperName) const;
   void DataLine(uint16_t section, const QString& raw, const LineRec& line);
@@ -47,7 +60,7 @@ private:
   void ClockLine(const LineRec& line);
   void FieldLineOf(uint16_t section, const LineRec& line);
   void AdcFieldLine(FieldId id, const LineRec& line);
-  void IqListLine(uint16_t section, const LineRec& line);
+  void IqListLine(uint16_t section, const QString& raw, const LineRec& line);
   // The running number: a word that does not parse leaves it as it was.
   int32_t Number(const LineRec& line, int word);
   template <typename Fn>
@@ -62,6 +75,8 @@ private:
   ChipDefinitionSeen seen_;
   QString includePath_;
   int keywordLines_ = 0;
+  int lineNumber_ = 0;  // of the line being read
+  QList<FileLine> celllessListLines_;
 };
 
 // The Setup dialog's product list from "MxSel.INC" in includeDir: per line (upper-

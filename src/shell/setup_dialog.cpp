@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/errors.h"
 #include "common/waits.h"
@@ -26,6 +27,21 @@ const uint32_t kBaudRates[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 5
 constexpr int kBaudRateCount = sizeof kBaudRates / sizeof kBaudRates[0];
 
 const char kFirmwareReadFail[] = "Control Board Firmware read fail: the board did not answer with its name";
+
+// The register-list lines of a definition that name no chip cell, the first few of
+// them by number and text.
+QString CelllessListLinesText(const QString& path, const QList<ChipDefinition::FileLine>& lines) {
+  constexpr qsizetype listed = 10;
+  QString text = "The chip definition \"" + path + "\" has " +
+                 (lines.size() == 1 ? QStringLiteral("a register-list line") : QStringLiteral("register-list lines")) +
+                 " whose address names no register or RAM byte of the chip:";
+  for (qsizetype i = 0; i < std::min(lines.size(), listed); ++i)
+    text += "\nline " + QString::number(lines[i].Number) + ": \"" + lines[i].Text + "\"";
+  if (lines.size() > listed) text += "\nand " + QString::number(lines.size() - listed) + " more.";
+  return text + (lines.size() == 1
+                     ? "\nThe I/Q test applies that line to the register shadow alone: nothing of it reaches the chip."
+                     : "\nThe I/Q test applies those lines to the register shadow alone: nothing of them reaches the chip.");
+}
 
 template <class W>
 W* Named(W* w, const char* name) {
@@ -216,6 +232,8 @@ bool TOption::GetSELUP() {
     if (found && P.ChipDef.KeywordLines() == 0)
       DefinitionFault("The chip definition \"" + P.ChipDef.IncludePath() +
                       "\" is empty or not a chip definition: no register, panel or menu of the chip is known.");
+    else if (found && !P.ChipDef.CelllessListLines().isEmpty())
+      DefinitionFault(CelllessListLinesText(P.ChipDef.IncludePath(), P.ChipDef.CelllessListLines()));
     else if (found)
       shownFault_.clear();
     return found;

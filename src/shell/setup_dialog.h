@@ -44,9 +44,9 @@ public:
   static void CutLIPara(LineRec& rec) { ::CutLIPara(rec); }
 
   // The chip definition of the selected product (ChipDefinition::GetSELUP). A file
-  // that cannot be read, or an include file that holds no keyword, is shown; the
-  // same fault met again by the next parses (start-up parses up to three times) is
-  // not shown again until a parse succeeds.
+  // that cannot be read, an include file that holds no keyword, or register-list lines
+  // that name no chip cell are shown; the same fault met again by the next parses
+  // (start-up parses up to three times) is not shown again until a parse succeeds.
   bool GetSELUP();
   static uint16_t IsPseudo(const QString& word);
 

@@ -305,6 +305,54 @@ TEST_F(ChipDefinitionParse, ImpedanceListsAndClockTexts) {
   for (int k = 0; k < 6; ++k) EXPECT_EQ(g->ClockTexts[k], clocks[k]) << k;
 }
 
+TEST_F(ChipDefinitionParse, ListLinesThatNameNoChipCellAreNotedAndKept) {
+  // Registers 0..7Fh, RAM bank 0 at 80h..FFh and bank 1 at 180h..1FFh are chip cells;
+  // 100h..17Fh and 200h up are the shadow's alone.
+  struct Case {
+    const char* address;
+    int value;
+    bool cell;
+  };
+  const Case cases[] = {{"7FH", 0x7F, true},   {"80H", 0x80, true},    {"0FFH", 0xFF, true},
+                        {"100H", 0x100, false}, {"17FH", 0x17F, false}, {"180H", 0x180, true},
+                        {"1FFH", 0x1FF, true},  {"200H", 0x200, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    const QByteArray line = QByteArray(c.address) + " AC0 1 0 1 ; the entry";
+    ASSERT_TRUE(Parse("#REGBYTE\n10H R 0FFH\n#CALCULATE\n" + line + "\n"));
+    // The entry stays in its list either way.
+    ASSERT_EQ(g->IQRegCounts[IQ_AC0], 1);
+    EXPECT_EQ(g->IQRegLists[IQ_AC0][0].Address, c.value);
+    const auto& noted = parser->CelllessListLines();
+    if (c.cell) {
+      EXPECT_TRUE(noted.isEmpty());
+    } else {
+      ASSERT_EQ(noted.size(), 1);
+      EXPECT_EQ(noted[0].Number, 4);
+      EXPECT_EQ(noted[0].Text, QString(line));
+    }
+  }
+}
+
+TEST_F(ChipDefinitionParse, OnlyListEntriesAreNotedAndEachParseStartsAfresh) {
+  QByteArray def = "#CAPTEST\n"
+                   "  300h dc1 1 0 1\t\n"  // noted by its line as written, trimmed
+                   "200H XX 1 0 1\n"       // no list of this section: no entry
+                   "#REGBYTE\n"
+                   "120H R 0FFH\n"         // a register of the view, not of a list
+                   "#CALCULATE\n";
+  for (int i = 0; i < 20; ++i) def += "10H DC 1 0 1\n";
+  def += "200H DC 1 0 1\n";  // the full list takes no entry
+  ASSERT_TRUE(Parse(def));
+  const auto& noted = parser->CelllessListLines();
+  ASSERT_EQ(noted.size(), 1);
+  EXPECT_EQ(noted[0].Number, 2);
+  EXPECT_EQ(noted[0].Text, "300h dc1 1 0 1");
+  EXPECT_EQ(g->IQRegCounts[IQ_CapDC1], 1);
+  ASSERT_TRUE(Parse("#CAPTEST\n10H AC 1 0 1\n"));
+  EXPECT_TRUE(parser->CelllessListLines().isEmpty());
+}
+
 TEST_F(ChipDefinitionParse, BankAndPageFallBackWhenTheyPointAtNothing) {
   struct Case {
     uint8_t bank, page;

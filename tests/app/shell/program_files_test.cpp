@@ -158,6 +158,50 @@ TEST_F(ProgramFiles, EmptyOrForeignChipDefinitionIsReported) {
   }
 }
 
+TEST_F(ProgramFiles, ListLinesThatNameNoChipCellAreReportedOnce) {
+  // The shipped definition is read without a word.
+  StartProgram();
+  EXPECT_TRUE(Messages().isEmpty()) << Messages().join(" | ").toStdString();
+  const QByteArray shipped = ReadFile("Include/MX7406.INC");
+
+  // The shipped definition with a line at 120h in its "#CALCULATE" list and one at
+  // 200h in its "#CAPTEST" list.
+  QList<QByteArray> lines = shipped.split('\n');
+  const QByteArray calculate = "120H AC0 8 0 55H", captest = "200H AC 1 0 1";
+  const qsizetype calculateAt = lines.indexOf("#CALCULATE") + 1;
+  ASSERT_GT(calculateAt, 0);
+  lines.insert(calculateAt, calculate);
+  const qsizetype captestAt = lines.indexOf("#CAPTEST") + 1;
+  ASSERT_GT(captestAt, calculateAt);
+  lines.insert(captestAt, captest);
+  FreshFolder();
+  WriteFile("Include/MX7406.INC", lines.join('\n'));
+  StartProgram();  // parsed by Setup and again after MxADC.cfg
+  const QStringList shown = Messages();
+  ASSERT_EQ(shown.size(), 1) << shown.join(" | ").toStdString();
+  for (const QString& part : {QString("MX7406.INC"), "line " + QString::number(calculateAt + 1),
+                              QString(calculate), "line " + QString::number(captestAt + 1), QString(captest),
+                              QString("names no register or RAM byte")})
+    EXPECT_TRUE(shown[0].contains(part)) << part.toStdString() << " not in: " << shown[0].toStdString();
+  // The entries stay in their lists, after the shipped ones.
+  const Globals& g = prog->G;
+  ASSERT_EQ(g.IQRegCounts[IQ_AC0], 4);
+  EXPECT_EQ(g.IQRegLists[IQ_AC0][0].Address, 0x120);
+  EXPECT_EQ(g.IQRegLists[IQ_AC0][0].Value, 0x55);
+  ASSERT_EQ(g.IQRegCounts[IQ_CapAC], 4);
+  EXPECT_EQ(g.IQRegLists[IQ_CapAC][0].Address, 0x200);
+
+  // Read again, the same definition says nothing more; after a clean one, it does.
+  prog->Option->GetSELUP();
+  EXPECT_EQ(sim.dialogs.messages.size(), 1);
+  WriteFile("Include/MX7406.INC", shipped);
+  EXPECT_TRUE(prog->Option->GetSELUP());
+  EXPECT_EQ(sim.dialogs.messages.size(), 1);
+  WriteFile("Include/MX7406.INC", lines.join('\n'));
+  prog->Option->GetSELUP();
+  EXPECT_EQ(sim.dialogs.messages.size(), 2);
+}
+
 // Lines joined as the program writes them, CR LF after each.
 QByteArray Lines(const QStringList& lines) { return (lines.join("\r\n") + "\r\n").toLatin1(); }
 
