@@ -30,6 +30,15 @@ bool StoreAndSend(TMx_UP& up, int address, int value) {
   return PutRegister(up, address, static_cast<uint8_t>(value));
 }
 
+// A table column's byte at its address (two hexadecimal digits) as the chip reads it:
+// a RAM byte reaches the bank 7Fh selects, no bank switch. The shadow takes it once
+// its packet went out. False when the exchange failed.
+bool SendColumn(TMx_UP& up, int address, int value) {
+  if (address < 0 || address > 0xFF) return true;
+  return up.PutChipByte(static_cast<uint8_t>(address), static_cast<uint8_t>(value), 0, false) ==
+         BoardCommands::CellWrite::Done;
+}
+
 QString AddrEditName(int k) { return "edtAddr" + QString::number(k); }
 
 // The eight read-out texts of row 0 (calibration) or 1 (sample): ADC1 .. ADC4, I, Q, Y, Theta.
@@ -126,7 +135,7 @@ bool Calibrate(const BodyFatContext& c) {
   const int32_t rref = IntegerOrRaise(c.Panel.Text("edtRref"));
   for (int k = 0; k < BodyFatColumns; ++k) {
     if (s.AutoMode && TableHex(c.Panel.Text(AddrEditName(k))) == CalibrationFlagRegister) continue;
-    if (!StoreAndSend(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
+    if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
   }
   const IQConversion conv = ConvertIQ(c.Up, IQReadForm::Split, IQRefresh::Full, true);
   if (!conv.Ok()) return false;
@@ -146,7 +155,7 @@ BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& li
   for (int ch = 1; ch <= limits.Channels; ++ch) {
     const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
     for (int k = 0; k < BodyFatColumns; ++k)
-      if (!StoreAndSend(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+      if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
         return {BodyFatEnd::ConversionFailed, {}};
     const ChannelRun run = SampleChannel(c, limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
       if (!MeasureSample(c, ch)) return false;
@@ -202,7 +211,7 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
         if (!StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) & 0x7F)) return false;
         for (int k = 0; k < BodyFatColumns; ++k)
           if (TableHex(c.Panel.Text(AddrEditName(k))) != CalibrationFlagRegister &&
-              !StoreAndSend(up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+              !SendColumn(up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
             return false;
         const std::optional<IQResult> r = MeasureSample(c, ch);
         if (!r) return false;

@@ -74,7 +74,8 @@ public:
   // Closes and reopens the board link; true when the board's device is then open.
   virtual bool RefreshLink() = 0;
   virtual void Status(int panel, const QString& text) = 0;
-  // Writes a register of the mode (write, read back, shadow, refresh).
+  // Writes a register of the mode at its one-byte address as the chip reads it (a RAM
+  // byte in the bank 7Fh selects): write, read back, shadow, refresh.
   virtual void ChangeRegStep(uint8_t address, uint8_t value) = 0;
   virtual void ReadRegister(int address) = 0;
   // Empties the analysis window's grid and disables its interleaved capture.

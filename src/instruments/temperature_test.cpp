@@ -610,7 +610,7 @@ void TTMP::TTESTCOM() {
 
 void TTMP::ChangeRegStep(int channel, uint8_t address, uint8_t value) {
   P.G.PacketBuf[5] = value;
-  P.Mx_UP->WriteReg(address, value, channel);
+  P.Mx_UP->WriteChipReg(address, value, channel);
 }
 
 StepInputs TTMP::Inputs() const {

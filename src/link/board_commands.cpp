@@ -31,6 +31,16 @@ BoardCommands::CellWrite BoardCommands::PutCell(int address, uint8_t value, int 
   return WriteCells(address, 1, channel, readBack);
 }
 
+int BoardCommands::ChipCellOf(uint8_t address) const {
+  const bool bank1 = g_.Channels[0].RegShadow[BankRegister] & 0x01;
+  return address >= 0x80 && bank1 ? 0x100 + address : address;
+}
+
+BoardCommands::CellWrite BoardCommands::PutChipByte(uint8_t address, uint8_t value, int channel, bool readBack) {
+  // The cell is of the bank 7Fh selects, so PutCell sends it without a switch.
+  return PutCell(ChipCellOf(address), value, channel, readBack);
+}
+
 bool BoardCommands::WriteRegs(int address, int count, int channel) {
   sent_ = false;
   if (!LinkUp(channel) || count < 0 || count > MaxWriteCount || address < 0 || address + count > XferBufSize)

@@ -42,6 +42,14 @@ public:
   // chip was left on. An address that names no cell is stored in the shadow only.
   // Nothing without a link (link kind 5) or outside the shadow. No refresh.
   CellWrite PutCell(int address, uint8_t value, int channel, bool readBack);
+  // The cell an 8-bit chip address reaches as the chip reads it now: a RAM byte
+  // (80h..FFh) lands in the bank the shadow of 7Fh selects (100h + address for bank 1);
+  // registers 00h..7Fh are the same in both banks.
+  int ChipCellOf(uint8_t address) const;
+  // PutCell into the cell ChipCellOf names: the byte goes as the chip reads it, one
+  // packet of the 8-bit address, no bank switch. For writers that name a RAM byte by
+  // its low byte alone, so that 7Fh written before decides its bank.
+  CellWrite PutChipByte(uint8_t address, uint8_t value, int channel, bool readBack);
   // Sends `count` bytes of XferBuf from `address` into the cells they name, by the
   // rule of PutCell without read-back; the bytes of a packet that went out enter the
   // shadow of channel 0. Each run of one kind of cell is one packet (a range inside

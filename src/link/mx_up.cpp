@@ -47,6 +47,10 @@ bool TMx_UP::WriteReg(int address, uint8_t value, int channel) {
   return w == CellWrite::Done;
 }
 
+bool TMx_UP::WriteChipReg(uint8_t address, uint8_t value, int channel) {
+  return WriteReg(ChipCellOf(address), value, channel);
+}
+
 void TMx_UP::RunRefreshChain() {
   for (auto& f : RefreshChain)
     if (f) f();

@@ -31,6 +31,9 @@ public:
   // chip or the shadow, the windows refresh; a packet that did not go out changes
   // nothing. True when every packet came through (or the shadow alone took it).
   bool WriteReg(int address, uint8_t value, int channel);
+  // WriteReg of an 8-bit chip address as the chip reads it (PutChipByte's rule): a RAM
+  // byte goes to the bank 7Fh selects, without a bank switch.
+  bool WriteChipReg(uint8_t address, uint8_t value, int channel);
   void UpdateReg(int address, uint8_t value, int channel);
   void UpdateRegADC(int address, uint8_t value, int channel);
   bool TriggerTS();

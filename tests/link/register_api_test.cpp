@@ -1,6 +1,8 @@
 // The register API and the link watchdog of TMx_UP.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/clock.h"
@@ -277,6 +279,39 @@ TEST_F(RegisterCells, PacketWriteAcrossKindsOfCell) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(up.GetReg(0xFC + i, 0), bytes[i]) << i;
   EXPECT_EQ(board.chip.Peek(0x1FC), 0x50);
   EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
+}
+
+// A one-byte chip address goes as the chip reads it: one packet, no bank switch; a RAM
+// byte lands in the bank 7Fh selects, in the chip and in the shadow, and registers
+// (7Fh among them) are the same in both banks.
+TEST_F(RegisterCells, ChipByteLandsInTheBankSelected) {
+  struct Case {
+    uint8_t address, r7f;
+    int cell;
+  };
+  const Case cases[] = {{0x20, 0x41, 0x20}, {0x7F, 0x41, 0x7F}, {0x80, 0x40, 0x80},
+                        {0x80, 0x41, 0x180}, {0xFF, 0x40, 0xFF}, {0xFF, 0x41, 0x1FF}};
+  for (bool readBack : {true, false})
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << (readBack ? "WriteChipReg" : "PutChipByte") << " at " << std::hex
+                                      << int{c.address} << ", 7Fh " << int{c.r7f});
+      Arm(c.r7f);
+      EXPECT_TRUE(readBack ? up.WriteChipReg(c.address, 0x5A, 0)
+                           : up.PutChipByte(c.address, 0x5A, 0, false) == BoardCommands::CellWrite::Done);
+      char write[16], read[16];
+      std::snprintf(write, sizeof write, "W %02X 5A", c.address);
+      std::snprintf(read, sizeof read, "R %02X 1", c.address);
+      std::vector<std::string> wire{write};
+      if (readBack) wire.push_back(read);
+      EXPECT_EQ(SentText(), wire);
+      EXPECT_EQ(board.chip.Peek(c.cell), 0x5A);
+      EXPECT_EQ(up.GetReg(c.cell, 0), 0x5A);
+      if (c.cell >= 0x80) {
+        EXPECT_EQ(board.chip.Peek(c.cell ^ 0x100), 0x50);
+      }
+      EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
+      EXPECT_EQ(refreshed.size(), readBack ? 8u : 0u);
+    }
 }
 
 TEST_F(RegisterApi, ShadowBounds) {

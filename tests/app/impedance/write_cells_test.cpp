@@ -1,12 +1,14 @@
 // The impedance windows' register writers put each byte into the cell its address
 // names: an entry of the chip definition's register lists (CAP TEST's list AC, the
-// calibration's list AC0) and a column of the body-fat table.
+// calibration's list AC0). A column of the body-fat table names a chip address of one
+// byte and goes as the chip reads it: a RAM byte reaches the bank 7Fh selects.
 #include <QCoreApplication>
 #include <QFile>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <array>
 
 #include "app/support/cell_writes.h"
 #include "impedance/bodyfat_runs.h"
@@ -15,6 +17,17 @@
 #include "write_faults.h"
 
 namespace {
+
+// A job of the impedance windows: its writes are not read back and it sends more than
+// the write under test; the chip's own results and start bit are left out of the
+// comparison.
+CellWriter Writer(std::function<void(int)> prepare, std::function<void()> job) {
+  CellWriter w{std::move(prepare), [job](int, uint8_t) { job(); }};
+  w.readBack = false;
+  w.alone = false;
+  w.compare = [](const uint8_t* shadow, const SimChip& chip) { return ShadowAgainstChipWrites(shadow, chip); };
+  return w;
+}
 
 class IQCellWrites : public CellWriteTest<IQWindowTest> {
 protected:
@@ -30,13 +43,6 @@ protected:
     Start();
     ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
     Radio("rbACMode")->setChecked(true);
-  }
-  CellWriter Writer(std::function<void(int)> prepare, std::function<void()> job) {
-    CellWriter w{std::move(prepare), [job](int, uint8_t) { job(); }};
-    w.readBack = false;
-    w.alone = false;
-    w.compare = [](const uint8_t* shadow, const SimChip& chip) { return ShadowAgainstChipWrites(shadow, chip); };
-    return w;
   }
 };
 
@@ -65,31 +71,47 @@ TEST_F(IQCellWrites, CapTestListEntry) {
 class BodyFatCellWrites : public CellWriteTest<ProgramTest> {
 protected:
   QLineEdit* Edit(const QString& name) const { return Find<QLineEdit>(prog->bodyFatForm, name); }
+  // Row 0 of the table: column k at address addresses[k] (as the user leaves the edit)
+  // with the value values[k].
+  void SetRowZero(const std::array<int, 6>& addresses, const std::array<const char*, 6>& values) {
+    for (int k = 0; k < 6; ++k) {
+      QLineEdit* column = Edit("edtAddr" + QString::number(k));
+      column->setText(QString::number(addresses[k], 16));
+      QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+      QCoreApplication::sendEvent(column, &leave);
+      Edit(ValueEditName(k, 0))->setText(values[k]);
+    }
+  }
+  void Calculate() { Find<QPushButton>(prog->bodyFatForm, "btnCalculate")->click(); }
+  // The program started, every conversion reading the same I and Q.
+  void StartWithReadings() {
+    StartProgram();
+    sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(300), IqWord(400)}; };
+  }
 };
 
 // "Calculate" of the body-fat window writes the table's row 0, column 0 at the address
 // under test (5Ah), columns 1..5 at 21h..25h, then one conversion. An address edit
 // holds two hexadecimal characters.
 TEST_F(BodyFatCellWrites, TableColumn) {
-  StartProgram();
-  sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(300), IqWord(400)}; };
-  CellWriter w;
-  w.prepare = [this](int address) {
-    Click("USBScan");
-    for (int k = 0; k < 6; ++k) {
-      QLineEdit* column = Edit("edtAddr" + QString::number(k));
-      column->setText(QString::number(k == 0 ? address : 0x20 + k, 16));
-      QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-      QCoreApplication::sendEvent(column, &leave);
-      Edit(ValueEditName(k, 0))->setText(k == 0 ? "5A" : "01");
-    }
-  };
-  w.write = [this](int, uint8_t) { Find<QPushButton>(prog->bodyFatForm, "btnCalculate")->click(); };
-  w.readBack = false;
-  w.alone = false;
+  StartWithReadings();
+  CellWriter w = Writer(
+      [this](int address) {
+        Click("USBScan");
+        SetRowZero({address, 0x21, 0x22, 0x23, 0x24, 0x25}, {"5A", "01", "01", "01", "01", "01"});
+      },
+      [this] { Calculate(); });
   w.byteAddresses = true;
-  w.compare = [](const uint8_t* shadow, const SimChip& chip) { return ShadowAgainstChipWrites(shadow, chip); };
   ExpectEachWriteInItsCell(w);
+}
+
+// Column 0 selects RAM bank 1 (7Fh := 01), column 1 writes A5h at 90h: the byte
+// reaches the chip's 190h.
+TEST_F(BodyFatCellWrites, EarlierColumnSelectsTheBank) {
+  StartWithReadings();
+  Click("USBScan");
+  SetRowZero({0x7F, 0x90, 0x22, 0x23, 0x24, 0x25}, {"01", "A5", "01", "01", "01", "01"});
+  ExpectEarlierBankWriteDecides(Writer([](int) {}, [this] { Calculate(); }));
 }
 
 }  // namespace
