@@ -504,8 +504,11 @@ void TTMP::TESTINI() {
   StepNo = 1;
   ResultMat.BeginRun();  // the summary holds only what this run measures
   CountInUse();
-  TMPData->Edit([this](TextGrid& g) {
+  // Room for the widest average, full scale below zero, in the grid's font.
+  const int averageWidth = TMPData->fontMetrics().horizontalAdvance("-8388608.00") + 8;
+  TMPData->Edit([this, averageWidth](TextGrid& g) {
     g.SetSize(ModeCount + 1, TempCount + 1);
+    for (int c = 1; c <= ModeCount; ++c) g.SetColWidth(c, std::max(g.DefaultColWidth(), averageWidth));
     for (int r = 0; r <= TempCount; ++r)
       for (int c = 0; c <= ModeCount; ++c)
         g.SetCell(c, r, r == 0 && c > 0   ? "D - " + QString::number(c)
@@ -547,7 +550,7 @@ void TTMP::TBgClick() {
   if (outcome == RunOutcome::ApproachTimedOut)
     P.dialogs().MessageBox(this,
                            "The chamber did not reach step " + QString::number(StepNo) + " within " +
-                               QString::number(ApproachLimitMinutes) + " minutes",
+                               QString::number(ApproachLimitMinutes + soak) + " minutes",
                            "warning", MB_OK);
   else if (outcome == RunOutcome::ReadFailed)
     P.dialogs().MessageBox(this, "The chamber's temperature could not be read at step " + QString::number(StepNo),

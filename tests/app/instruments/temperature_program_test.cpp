@@ -727,6 +727,12 @@ TEST_F(TemperatureTest, RunEndsOnErrorsAndChamberFailures) {
   EXPECT_EQ(sim.dialogs.messages[1].text, "The chamber did not reach step 1 within 360 minutes");
   EXPECT_EQ(Lines("MxTEMPB.CSV").size(), 2);
   EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
+
+  // The limit the message names includes the soak time.
+  tmp->Edit2->setText("5");
+  tmp->TBg->click();
+  ASSERT_EQ(sim.dialogs.messages.size(), 3);
+  EXPECT_EQ(sim.dialogs.messages[2].text, "The chamber did not reach step 1 within 365 minutes");
 }
 
 TEST_F(TemperatureTest, ChamberReadsThatAreNoReadingEndTheRun) {
