@@ -176,4 +176,15 @@ TEST_F(SimBenchTest, AdcReadsItsPositiveAgainstItsNegativeInput) {
   EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), -8388608);
 }
 
+// The bench's calibrator drives AI1 with its last output while operating.
+TEST_F(SimBenchTest, CalibratorDrivesAi1WhileOperating) {
+  SimCalibrator& cal = bench.instruments.calibrator;
+  cal.output = "600 mV ,0 Hz";
+  Chip().Poke(0x13, 0x1E);
+  Chip().Poke(0x10, 0x03 << 2);  // x2
+  EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), 0);
+  cal.operating = true;
+  EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), std::lround(0.6 * 2 / 2.4 * 8388608));
+}
+
 }  // namespace
