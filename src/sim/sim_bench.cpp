@@ -16,4 +16,7 @@ std::shared_ptr<SimFrontEnd> BenchFrontEnd(SimBoard& board) {
 }  // namespace
 
 SimBench::SimBench(Clock& clock)
-    : serial(clock), frontEnd_(BenchFrontEnd(board)), frontEnd(*frontEnd_), iq(frontEnd.iq), body(frontEnd.body) {}
+    : serial(clock), frontEnd_(BenchFrontEnd(board)), frontEnd(*frontEnd_), iq(frontEnd.iq), body(frontEnd.body) {
+  // The calibrator's output leads go to AI1.
+  frontEnd.ai1Volts = [&calibrator = instruments.calibrator] { return calibrator.TerminalVolts(); };
+}

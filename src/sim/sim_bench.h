@@ -1,7 +1,8 @@
 #pragma once
 // The simulated bench the program runs on with MX_BOARD=sim, and the tests alike: the
 // evaluation board with the MX7406 on it, the fixture and the body on the chip's
-// inputs, and the bench instruments on the serial ports (sim_instrument_set.h).
+// inputs, and the bench instruments on the serial ports (sim_instrument_set.h), the
+// calibrator's output on AI1.
 
 #include <memory>
 

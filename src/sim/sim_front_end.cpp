@@ -8,6 +8,8 @@ constexpr double kFeedbackOhms[4] = {10e3, 50e3, 100e3, 500e3};
 constexpr double kAdcGain[8] = {0.25, 0.5, 1, 2, 4, 8, 16, 16};
 constexpr double kVref = 2.4;
 constexpr double kFullScale = 8388608.0;  // 2^23
+// Oversampling ratios of OSR1's codes 0..11; 12..15 are 64000 too.
+constexpr double kOversampling[12] = {32, 64, 125, 250, 500, 1000, 2000, 4000, 8000, 16000, 32000, 64000};
 }  // namespace
 
 double SimFrontEnd::ExcitationHz(const SimBoard& board) {
@@ -37,17 +39,43 @@ std::complex<double> SimFrontEnd::IqValue(const SimBoard& board) const {
   return iqScale * kFeedbackOhms[chip.Peek(0x20) & 3] * admittance * rotation;
 }
 
-double SimFrontEnd::AdcValue(const SimBoard& board) const {
-  const SimChip& chip = board.chip;
-  const int input = chip.Peek(0x13) >> 4;
-  double volts = 0;
-  if (input == 0) {
-    volts = ai0Volts;
-  } else if (auto ohms = iq.DcOhms(input)) {
-    const int code = ((chip.Peek(0x17) & 0x0F) << 8) | chip.Peek(0x18);
-    volts = code / 4096.0 * kVref * senseOhms / *ohms;
+double SimFrontEnd::InputVolts(const SimBoard& board, int code) const {
+  switch (code) {
+    case 0:
+      return ai0Volts;
+    case 1:
+      return ai1Volts ? ai1Volts() : 0.0;
+    case 4:
+    case 5:
+    case 6:
+      if (auto ohms = iq.DcOhms(code)) {
+        const SimChip& chip = board.chip;
+        const int dac = ((chip.Peek(0x17) & 0x0F) << 8) | chip.Peek(0x18);
+        return dac / 4096.0 * kVref * senseOhms / *ohms;
+      }
+      return 0;
+    default:  // VSS (14), and the inputs with nothing on them
+      return 0;
   }
-  return volts * kAdcGain[(chip.Peek(0x10) >> 2) & 7] / kVref * kFullScale;
+}
+
+// The gain over the 2.4 V reference: AD1GN's, doubled while VR1GN halves the reference.
+double SimFrontEnd::AdcGain(const SimBoard& board) const {
+  const SimChip& chip = board.chip;
+  const double halfReference = (chip.Peek(0x0C) & 0x04) ? 2 : 1;
+  return kAdcGain[(chip.Peek(0x10) >> 2) & 7] * halfReference;
+}
+
+double SimFrontEnd::AdcValue(const SimBoard& board) const {
+  const uint8_t mux = board.chip.Peek(0x13);
+  const double volts = InputVolts(board, mux >> 4) - InputVolts(board, mux & 0x0F);
+  return volts * AdcGain(board) / kVref * kFullScale;
+}
+
+double SimFrontEnd::AdcNoiseCounts(const SimBoard& board) const {
+  const double ratio = kOversampling[std::min(board.chip.Peek(0x11) & 0x0F, 11)];
+  const double x1 = std::max(adcNoise * std::sqrt(kOversampling[0] / ratio), std::min(adcNoiseFloor, adcNoise));
+  return x1 * AdcGain(board);
 }
 
 int32_t SimFrontEnd::Word(double value, double noise) {
@@ -62,4 +90,4 @@ std::pair<uint32_t, uint32_t> SimFrontEnd::IqWords(const SimBoard& board) {
   return {i, q};
 }
 
-int32_t SimFrontEnd::AdcWord(const SimBoard& board) { return Word(AdcValue(board), adcNoise); }
+int32_t SimFrontEnd::AdcWord(const SimBoard& board) { return Word(AdcValue(board), 2 * AdcNoiseCounts(board)); }

@@ -18,14 +18,25 @@
 //    is set.
 //
 // ADC (the stream's samples and the result registers 41h..43h): the positive input
-// 13h bits 7:4 against VSS, times the gain of 10h bits 4:2 (1/4 .. 16), over the 2.4 V
-// reference: word = V x gain / 2.4 V x 2^23. AI0 carries a steady `ai0Volts`; at DC,
-// AI4..AI6 carry the current DAC1 (code 17h/18h over 4096 of 2.4 V) drives through
-// the fixture's element there, across a `senseOhms` sense resistor.
+// 13h bits 7:4 (IN1P) against the negative one 13h bits 3:0 (IN1N), times the gain of
+// 10h bits 4:2 (1/4 .. 16), over the 2.4 V reference, or half of it while 0Ch bit 2
+// (VR1GN) is set: word = (Vp - Vn) x gain / Vref x 2^23. The two selectors share the
+// codes of the inputs wired here: 0 AI0, a steady `ai0Volts`; 1 AI1, what `ai1Volts`
+// gives (the bench's calibrator); 4..6 AI4..AI6, at DC the current DAC1 (code 17h/18h
+// over 4096 of 2.4 V) drives through the fixture's element there, across a `senseOhms`
+// sense resistor; 14 VSS. Every other code (temperature sensor, DAC and op-amp outputs,
+// VCM, AI7..AI9) reads 0 V, as an input with nothing connected does.
 //
-// Every word carries a little gaussian noise; the words saturate at the 24-bit range.
+// The ADC's noise is the input's, so it grows with the gain as the signal does. At gain
+// x1 it is `adcNoise` counts RMS at "ADC_CK / 32" (11h bits 3:0, OSR1, code 0) and falls
+// with the square root of the oversampling ratio down to `adcNoiseFloor`. A count is one
+// of the analysis's at 23 bits, half a word: 2.4 V / 2^22 at gain x1.
+//
+// Every word carries gaussian noise, deterministic from a fixed seed; the words
+// saturate at the 24-bit range.
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <utility>
 
@@ -43,9 +54,11 @@ public:
   double bodyScale = 1000;        // counts per ohm
   double iqPhase = 0.2;           // radians
   double ai0Volts = 1.4;
+  std::function<double()> ai1Volts;  // unset: nothing on AI1
   double senseOhms = 1000;
   double iqNoise = 2;             // raw counts, standard deviation
-  double adcNoise = 8;
+  double adcNoise = 8;            // counts RMS at gain x1 and "ADC_CK / 32"
+  double adcNoiseFloor = 1;       // the least it falls to, counts RMS at gain x1
 
   // The generator's frequency as the registers and the oscillator set it.
   static double ExcitationHz(const SimBoard& board);
@@ -54,11 +67,16 @@ public:
   std::complex<double> IqValue(const SimBoard& board) const;
   // The ADC's input voltage times its gain, before noise, as a word.
   double AdcValue(const SimBoard& board) const;
+  // The ADC's RMS noise at the registers' gain and oversampling ratio, in counts (half
+  // a word).
+  double AdcNoiseCounts(const SimBoard& board) const;
 
   std::pair<uint32_t, uint32_t> IqWords(const SimBoard& board) override;
   int32_t AdcWord(const SimBoard& board) override;
 
 private:
+  double InputVolts(const SimBoard& board, int code) const;
+  double AdcGain(const SimBoard& board) const;
   int32_t Word(double value, double noise);
   std::mt19937 rng_{20240611};
   std::normal_distribution<double> normal_{0.0, 1.0};

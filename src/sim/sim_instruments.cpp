@@ -1,7 +1,9 @@
 #include "sim/sim_instruments.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "common/number_text.h"
@@ -206,6 +208,27 @@ void SimCalibrator::Handle(const QByteArray& command) {
     reply = "ERR";
   }
   Answer((wrong ? QByteArray("ERR") : reply) + "\r");
+}
+
+double SimCalibrator::TerminalVolts() const {
+  if (!operating) return 0;
+  // A quantity is a number and its unit, a prefix of u, m or k (in either case) allowed.
+  static const QRegularExpression quantity(
+      R"(^\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([umkUMK]?)([A-Za-z]+)\s*$)");
+  auto value = [](const QRegularExpressionMatch& m, const char* unit) -> std::optional<double> {
+    if (!m.hasMatch() || m.captured(3).compare(unit, Qt::CaseInsensitive) != 0) return std::nullopt;
+    const QChar prefix = m.captured(2).isEmpty() ? QChar() : m.captured(2).at(0).toLower();
+    const double scale = prefix == 'u' ? 1e-6 : prefix == 'm' ? 1e-3 : prefix == 'k' ? 1e3 : 1;
+    return m.captured(1).toDouble() * scale;
+  };
+  const QList<QByteArray> parts = output.split(',');
+  const auto volts = value(quantity.match(QString::fromLatin1(parts.first())), "V");
+  if (!volts) return 0;
+  for (qsizetype k = 1; k < parts.size(); ++k) {
+    const auto hz = value(quantity.match(QString::fromLatin1(parts[k])), "Hz");
+    if (!hz || *hz != 0) return 0;
+  }
+  return *volts;
 }
 
 // ---- power supply ----

@@ -118,6 +118,11 @@ public:
   bool rangeLocked = false;
   QByteArray output;       // argument of the last OUT
 
+  // The DC voltage at the output terminals: what the last OUT set ("100 mV ,0 Hz",
+  // "1 V") while operating, 0 in standby. An AC output, a current or a resistance is
+  // no DC voltage and reads 0 too.
+  double TerminalVolts() const;
+
 protected:
   qsizetype CommandLength(const QByteArray& pending) const override;
   void Handle(const QByteArray& command) override;

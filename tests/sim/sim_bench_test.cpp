@@ -44,6 +44,7 @@ TEST_F(SimBenchTest, PowersUpAsTheBenchBoard) {
   EXPECT_EQ(Chip().Peek(0x0D), 0x0C);
   EXPECT_EQ(Chip().Peek(0x0E), 124);
   EXPECT_EQ(Chip().Peek(0x2B), 0x40);
+  EXPECT_EQ(Chip().Peek(0x13), 0x0E);  // the ADC on AI0 against VSS
   EXPECT_DOUBLE_EQ(SimFrontEnd::ExcitationHz(bench.board), 8e6 * 0.98 / 64 / 125);
   EXPECT_EQ(bench.board.ClockCount(), std::lround(8e6 * 0.98 / 4096));
 }
@@ -134,32 +135,56 @@ TEST_F(SimBenchTest, BodyFrontEndMeasuresEachSegmentWithFourElectrodes) {
   EXPECT_EQ(Words(), (std::pair<uint32_t, uint32_t>{Word(v.real()), Word(v.imag())}));
 }
 
-TEST_F(SimBenchTest, AdcReadsItsPositiveInputAtItsGain) {
+// The positive input against the negative one (13h: IN1P high, IN1N low nibble; 14 is
+// VSS), at AD1GN's gain, doubled while VR1GN (0Ch bit 2) halves the 2.4 V reference.
+TEST_F(SimBenchTest, AdcReadsItsPositiveAgainstItsNegativeInput) {
   struct Case {
     const char* what;
-    uint8_t mux, adcon1;
+    uint8_t mux, adcon0, adcon1;
     uint16_t dac;
     double volts, gain;
   };
   const Case cases[] = {
-      {"AI0 at x1/4", 0x00, 0x00, 0x800, 1.4, 0.25},
-      {"AI0 at x1", 0x00, 0x02 << 2, 0x800, 1.4, 1},
-      {"AI4: DAC1 1.2 V through 5100 ohm into 1 kOhm", 0x40, 0x00, 0x800, 1.2 * 1000 / 5100, 0.25},
-      {"AI5: 0.6 V through the leads and the device", 0x50, 0x00, 0x400, 0.6 * 1000 / 10022, 0.25},
-      {"AI6: the leads and the reference at x1", 0x60, 0x02 << 2, 0x800, 1.2 * 1000 / 5122, 1},
-      {"AI1: nothing", 0x10, 0x00, 0x800, 0, 0.25},
+      {"AI0 against VSS at x1/4", 0x0E, 0x00, 0x00, 0x800, 1.4, 0.25},
+      {"AI0 against VSS at x1", 0x0E, 0x00, 0x02 << 2, 0x800, 1.4, 1},
+      {"AI0 against AI0", 0x00, 0x00, 0x02 << 2, 0x800, 0, 1},
+      {"VSS against AI0", 0xE0, 0x00, 0x02 << 2, 0x800, -1.4, 1},
+      {"AI0 against VSS, half reference", 0x0E, 0x04, 0x00, 0x800, 1.4, 0.5},
+      {"AI4 at x1, half reference", 0x4E, 0x04, 0x02 << 2, 0x800, 1.2 * 1000 / 5100, 2},
+      {"AI4: DAC1 1.2 V through 5100 ohm into 1 kOhm", 0x4E, 0x00, 0x00, 0x800, 1.2 * 1000 / 5100, 0.25},
+      {"AI5: 0.6 V through the leads and the device", 0x5E, 0x00, 0x00, 0x400, 0.6 * 1000 / 10022, 0.25},
+      {"AI6: the leads and the reference at x1", 0x6E, 0x00, 0x02 << 2, 0x800, 1.2 * 1000 / 5122, 1},
+      {"AI4 against AI6", 0x46, 0x00, 0x02 << 2, 0x800, 1.2 * 1000 / 5100 - 1.2 * 1000 / 5122, 1},
+      {"AI1: the calibrator in standby", 0x1E, 0x00, 0x00, 0x800, 0, 0.25},
+      {"AI7: nothing", 0x7E, 0x00, 0x00, 0x800, 0, 0.25},
+      {"AI0 against VCM, not wired", 0x0F, 0x00, 0x00, 0x800, 1.4, 0.25},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Chip().Poke(0x13, c.mux);
+    Chip().Poke(0x0C, c.adcon0);
     Chip().Poke(0x10, c.adcon1);
     Chip().Poke(0x17, c.dac >> 8);
     Chip().Poke(0x18, c.dac & 0xFF);
     EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), std::lround(c.volts * c.gain / 2.4 * 8388608));
   }
-  Chip().Poke(0x13, 0x00);
-  Chip().Poke(0x10, 0x06 << 2);  // x16: beyond full scale
+  Chip().Poke(0x0C, 0x00);
+  Chip().Poke(0x10, 0x06 << 2);  // x16: beyond full scale, both ways
+  Chip().Poke(0x13, 0x0E);
   EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), 8388607);
+  Chip().Poke(0x13, 0xE0);
+  EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), -8388608);
+}
+
+// The bench's calibrator drives AI1 with its last output while operating.
+TEST_F(SimBenchTest, CalibratorDrivesAi1WhileOperating) {
+  SimCalibrator& cal = bench.instruments.calibrator;
+  cal.output = "600 mV ,0 Hz";
+  Chip().Poke(0x13, 0x1E);
+  Chip().Poke(0x10, 0x03 << 2);  // x2
+  EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), 0);
+  cal.operating = true;
+  EXPECT_EQ(bench.frontEnd.AdcWord(bench.board), std::lround(0.6 * 2 / 2.4 * 8388608));
 }
 
 }  // namespace

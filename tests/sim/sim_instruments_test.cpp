@@ -99,6 +99,29 @@ TEST_F(SimInstrumentsTest, CalibratorAnswersEachCommandWithALine) {
   EXPECT_EQ(Exchange(h, "*OPT\r"), "ERR\r");
 }
 
+// What reaches the output terminals: the last OUT's DC voltage while operating.
+TEST_F(SimInstrumentsTest, CalibratorTerminalsCarryTheLastDcVoltageWhileOperating) {
+  SimCalibrator& cal = serial.Add<SimCalibrator>(2);
+  const int h = OpenOn(cal, 2);
+  struct Case {
+    const char* command;
+    double volts;
+  };
+  const Case cases[] = {
+      {"OUT 100 mV ,0 Hz", 0.1},   {"OUT 600 mV ,0 Hz", 0.6}, {"OUT 1 V", 1.0},        {"OUT 1.5V", 1.5},
+      {"OUT -250 uV", -250e-6},    {"out 2 v, 0 hz", 2.0},    {"OUT 1 V, 1 kHz", 0.0},  // AC
+      {"OUT 10 mA", 0.0},          {"OUT 1 kOHM", 0.0},       {"OUT V", 0.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    Exchange(h, "STBY\r");
+    Exchange(h, QByteArray(c.command) + "\r");
+    EXPECT_EQ(cal.TerminalVolts(), 0.0);  // standby
+    Exchange(h, "OPER\r");
+    EXPECT_DOUBLE_EQ(cal.TerminalVolts(), c.volts);
+  }
+}
+
 TEST_F(SimInstrumentsTest, PowerSupplyAnswersQueriesOnly) {
   SimPowerSupply& ps = serial.Add<SimPowerSupply>(3);
   const int h = OpenOn(ps, 3);

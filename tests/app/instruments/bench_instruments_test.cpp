@@ -1,15 +1,18 @@
 // The bench's instruments as `make run` has them, on a Program with the fake clock:
 // Setup's "Select" finds each on its port through the program's serial layer, the meter
-// panel reads both meters, and a short sweep of two steps with the shipped step tables
-// runs end to end.
+// panel reads both meters, a short sweep of two steps with the shipped step tables runs
+// end to end, and the ADC reads the calibrator's output on AI1.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "common/text_encoding.h"
+#include "instruments/calibrator_grid.h"
 #include "instruments/meter_panel.h"
 #include "instruments/step_grid.h"
+#include "instruments/step_tables.h"
+#include "instruments/temperature_files.h"
 #include "instruments/temperature_measure.h"
 #include "instruments/temperature_test.h"
 #include "kit/segment_display.h"
@@ -128,8 +131,6 @@ TEST_F(BenchInstruments, ShortSweepWithTheShippedStepTablesRunsEndToEnd) {
   tmp->TMPCNTSET->click();
   tmp->Edit2->setText("0");
   Choose(tmp->CADCBRY, MeasureAdcAndMeters);
-  // A steady 1000 from the ADC, so the figures are known.
-  sim.board.streamSource = [](uint64_t) { return static_cast<int32_t>(2 * 1000); };
   for (SimInstrument* i : std::initializer_list<SimInstrument*>{&sim.instruments.calibrator, &sim.instruments.power})
     i->commands.clear();
   sim.board.ClearLog();
@@ -140,8 +141,8 @@ TEST_F(BenchInstruments, ShortSweepWithTheShippedStepTablesRunsEndToEnd) {
   EXPECT_LT(sim.clock.SteadyUs() - start, 180'000'000);
   EXPECT_TRUE(sim.dialogs.messages.isEmpty());
 
-  // The step tables' modes: register 10h (the ADC gain) 08h and 0Ch, each mode with its
-  // calibrator output and supply voltage.
+  // The step tables' modes: register 10h (the ADC gain) 08h and 0Ch, register 13h AI1
+  // against VSS, each mode with its calibrator output and supply voltage.
   EXPECT_EQ(Commands(sim.instruments.calibrator),
             (QStringList{"STBY", "OUT 100 mV ,0 Hz", "OPER", "STBY", "OUT 600 mV ,0 Hz", "OPER",  // step 1
                          "STBY", "OUT 100 mV ,0 Hz", "OPER", "STBY", "OUT 600 mV ,0 Hz", "OPER",  // step 2
@@ -149,30 +150,45 @@ TEST_F(BenchInstruments, ShortSweepWithTheShippedStepTablesRunsEndToEnd) {
   // The supply answers no setting, so each goes twice.
   const QStringList step{"VOLT 3.3", "VOLT 3.3", "OUTP ON", "OUTP ON", "VOLT 5.0", "VOLT 5.0", "OUTP ON", "OUTP ON"};
   EXPECT_EQ(Commands(sim.instruments.power), step + step);
-  auto gainWrites = [this](uint8_t value) {
+  auto writes = [this](uint8_t address, uint8_t value) {
     int n = 0;
     for (const Bytes& p : Sent()) n += Bytes(p.begin(), p.begin() + std::min<size_t>(p.size(), 6)) ==
-                                       Bytes{0xC4, 0x00, 0xA0, 0x10, 0x01, value};
+                                       Bytes{0xC4, 0x00, 0xA0, address, 0x01, value};
     return n;
   };
-  EXPECT_EQ(gainWrites(0x08), 2);
-  EXPECT_EQ(gainWrites(0x0C), 2);
+  EXPECT_EQ(writes(0x10, 0x08), 2);
+  EXPECT_EQ(writes(0x10, 0x0C), 2);
+  EXPECT_EQ(writes(0x13, 0x1E), 4);
   const QString stx(QChar(0x02));
   EXPECT_EQ(Commands(sim.instruments.chamber).filter("0102"),
             (QStringList{stx + "01WSD,02,0102,00FA,0000", stx + "01WSD,02,0102,015E,0000"}));
   EXPECT_FALSE(sim.instruments.chamber.running);
   EXPECT_FALSE(sim.instruments.calibrator.operating);
 
-  // The files. A steady reading is one count peak to peak: 2.4 V / 2^22 = 572.20 nV at
-  // gain 1, 286.10 nV at gain 2.
+  // The files. Each mode's average is the calibrator's output on AI1 at the mode's gain
+  // over 2.4 V, in counts of 2^22 at 23 bits: 100 mV at x1 and 600 mV at x2, the
+  // README's 174,762.7 and 2,097,152, give or take the noise.
+  const double averages[] = {0.1 * 1 / 2.4 * 4194304, 0.6 * 2 / 2.4 * 4194304};
   const QString titles = QString::fromUtf8(
       " ,平均值, VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, 比較值");
-  const QString mode1 = "1, 1000.00, 572.20, 0.00, 24.00, 1.00, 0.00, 23.00,0";
-  const QString mode2 = "2, 1000.00, 286.10, 0.00, 24.00, 1.00, 0.00, 23.00,0";
-  EXPECT_EQ(Lines("MxTEMPA.CSV"), (QStringList{", , , Test #0, , , ", QString::fromUtf8("溫度, 濕度, ") + titles,
-                                              "25.00, 0.00, " + mode1, "25.00, 0.00, " + mode2,
-                                              "35.00, 0.00, " + mode1, "35.00, 0.00, " + mode2}));
-  EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", titles, mode1, mode2, mode1, mode2}));
+  const QStringList a = Lines("MxTEMPA.CSV");
+  ASSERT_EQ(a.size(), 6);
+  EXPECT_EQ(a[0], ", , , Test #0, , , ");
+  EXPECT_EQ(a[1], QString::fromUtf8("溫度, 濕度, ") + titles);
+  const QStringList b = Lines("MxTEMPB.CSV");
+  ASSERT_EQ(b.size(), 6);
+  EXPECT_EQ(b.mid(0, 2), (QStringList{"Test #0, , , ", titles}));
+  for (int row = 0; row < 4; ++row) {
+    const int step = row / 2 + 1, mode = row % 2 + 1;
+    SCOPED_TRACE("step " + std::to_string(step) + ", mode " + std::to_string(mode));
+    const QStringList fields = a[2 + row].split(", ");
+    ASSERT_EQ(fields.size(), 10);
+    EXPECT_EQ(fields.mid(0, 3), (QStringList{step == 1 ? "25.00" : "35.00", "0.00", QString::number(mode)}));
+    EXPECT_NEAR(fields[3].toDouble(), averages[mode - 1], 6);
+    EXPECT_EQ(b[2 + row], fields.mid(2).join(", "));
+    // The result grid shows the same averages.
+    EXPECT_EQ(tmp->TMPData->Cells(mode, step), fields[3]);
+  }
   // The meters: the voltmeter's 1.2345 V, the thermometer at each step's temperature.
   auto meterRow = [](const char* temperature, int mode) {
     const QString m = QString::number(mode);
@@ -182,15 +198,40 @@ TEST_F(BenchInstruments, ShortSweepWithTheShippedStepTablesRunsEndToEnd) {
   EXPECT_EQ(Lines("MxTEMPBryMen.CSV").mid(1),
             (QStringList{meterRow("25", 1), meterRow("25", 2), meterRow("35", 1), meterRow("35", 2)}));
 
-  // What the user is shown: the averages in the result grid, the run's last texts, and
-  // the buttons back.
-  TStepGrid* data = tmp->TMPData;
-  for (int s = 1; s <= 2; ++s)
-    for (int m = 1; m <= 2; ++m) EXPECT_EQ(data->Cells(m, s), "1000.00") << s << m;
+  // What the user is shown: the run's last texts, and the buttons back.
   EXPECT_EQ(Status(1), "Channel - 0 , Step - 2");
   EXPECT_EQ(Status(2), "OK");  // the calibrator's answer to the closing standby
   EXPECT_TRUE(tmp->TBg->isEnabled());
   EXPECT_FALSE(tmp->Running);
+}
+
+// "T-Test" with a mode of the user's own: the calibrator at 100 mV and, in the register
+// columns, the gain x1 (10h) and AI1 against VSS (13h).
+TEST_F(BenchInstruments, SingleTestReadsTheCalibratorOnAi1) {
+  SelectAll();
+  TTMP* tmp = prog->TMP;
+  tmp->EModenum->setText("1");
+  tmp->EModenumKeyPress(QChar(13));
+  TStepGrid* reg = tmp->RegChg;
+  reg->SetCells(1, 0, "10");
+  reg->SetCells(2, 0, "13");
+  reg->SetCells(1, 1, "08");
+  reg->SetCells(2, 1, "1E");
+  reg->SetCells(DelayColumn, 1, "0");
+  reg->SetCells(AcmColumn, 1, "2.4");
+  TStepGrid* fluke = prog->FLUKE->FlukeGd;
+  fluke->SetCells(1, 1, "1");
+  fluke->SetCells(2, 1, "OUT 100 mV ,0 Hz");
+  Choose(tmp->CADCBRY, MeasureAdc);
+  tmp->TTest->click();
+
+  EXPECT_TRUE(sim.dialogs.messages.isEmpty());
+  EXPECT_EQ(sim.board.chip.Peek(0x13), 0x1E);
+  EXPECT_EQ(Commands(sim.instruments.calibrator).mid(1, 3), (QStringList{"STBY", "OUT 100 mV ,0 Hz", "OPER"}));
+  // 100 mV at x1 over 2.4 V, in counts of 2^22.
+  const double average = 0.1 * 1 / 2.4 * 4194304;
+  EXPECT_NEAR(tmp->ResultMat.Figure(Figure::Average, 1, 1), average, 6);
+  EXPECT_NEAR(tmp->TMPData->Cells(1, 1).toDouble(), average, 6);
 }
 
 }  // namespace
