@@ -189,12 +189,19 @@ TEST_F(ChipDefinitionProgram, ShippedFieldsAgreeWithTheFixedAddresses) {
   EXPECT_EQ(g.VDDAXCaptions[7], "5.0");
   const char* clocks[] = {"1900000", "2100000", "3800000", "4200000", "7600000", "8400000"};
   for (int k = 0; k < 6; ++k) EXPECT_EQ(g.ClockTexts[k], clocks[k]);
-  const int counts[] = {3, 3, 2, 1, 3, 2, 1};
+  const int counts[] = {3, 3, 3, 2, 3, 3, 2};
   for (int l = 0; l < IQRegListCount; ++l) EXPECT_EQ(g.IQRegCounts[l], counts[l]) << l;
   // The calibration reads the reference through the leads (AI6), then directly (AI4).
   EXPECT_EQ(g.IQRegLists[IQ_AC0][2].Value, 0x04);
   EXPECT_EQ(g.IQRegLists[IQ_AC1][2].Value, 0x01);
   EXPECT_EQ(g.IQRegLists[IQ_CapAC][2].Value, 0x02);
+  // Every DC list converts against VSS, whatever the shadow held for IN1N.
+  for (int l : {IQ_DC, IQ_DC1, IQ_CapDC, IQ_CapDC1}) {
+    const TRegField& last = g.IQRegLists[l][g.IQRegCounts[l] - 1];
+    EXPECT_EQ(last.Address, 0x13) << l;
+    EXPECT_EQ(last.Shift, 0) << l;
+    EXPECT_EQ(last.Value, 0x0E) << l;
+  }
   EXPECT_EQ(prog->ChipDef.Seen().OP1P8, true);
 }
 
