@@ -518,7 +518,10 @@ void TAnxADC::ReCalADC() {
       ::ReCalADC(st, MakeScale(st.ScaleBits, P.G.ScaleDivisor, GetGain(), EREFV->text(), false), iq, m);
   MeasureGridTexts();
   RefreshGrid();
-  if (f.Count > 0) ShowFigures(f);
+  if (f.Count > 0)
+    ShowFigures(f);
+  else if ((iq ? P.G.IQSampleCount : P.G.SampleCount) > 0)
+    ClearFigureEdits(iq);  // a block longer than the capture: no figure stands beside the empty grid
 }
 
 void TAnxADC::ApplyModeLayout(bool iq) {
@@ -628,9 +631,12 @@ CaptureHooks TAnxADC::Hooks() {
   return h;
 }
 
-void TAnxADC::ClearFigureEdits() {
+void TAnxADC::ClearFigureEdits(bool adqRow) {
   TXVRMS->clear();
-  for (const ShownFigure& f : kShownFigures) (this->*f.edit)->clear();
+  for (const ShownFigure& f : kShownFigures) {
+    (this->*f.edit)->clear();
+    if (adqRow) (this->*f.adqEdit)->clear();
+  }
 }
 
 void TAnxADC::ShowAdqRow(bool visible) {

@@ -235,7 +235,8 @@ private:
   void RefreshGrid();
   void ShowFigures(const FigureSet& figures);
   void ShowEkgSummary(const EkgSummary& summary);
-  void ClearFigureEdits();
+  // Empties the RMS edit and the figures of the ADC (or ADI) row, and of the ADQ row too.
+  void ClearFigureEdits(bool adqRow = false);
   void ShowAdqRow(bool visible);
   void ApplyModeLayout(bool iq);
   void SetLocked(bool locked, bool fullList);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
@@ -209,6 +210,34 @@ QWidget* Program::PanelOf(int index) const {
   return nullptr;
 }
 
+namespace {
+
+// Notes whether a window came on screen.
+class ShowWatch : public QObject {
+public:
+  explicit ShowWatch(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+  bool shown = false;
+
+protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Show) shown = true;
+    return false;
+  }
+};
+
+std::function<bool()> ShownInSession(QWidget* window) {
+  QPointer<ShowWatch> watch = new ShowWatch(window);
+  return [watch] { return watch && watch->shown; };
+}
+
+// The store's WindowState: 0 normal, 1 minimized, 2 maximized.
+uint8_t StoredState(Qt::WindowStates s) { return s & Qt::WindowMaximized ? 2 : s & Qt::WindowMinimized ? 1 : 0; }
+Qt::WindowStates WindowStateOf(uint8_t s) {
+  return s == 2 ? Qt::WindowMaximized : s == 1 ? Qt::WindowMinimized : Qt::WindowNoState;
+}
+
+}  // namespace
+
 // The windows the placement store remembers: the main window, the panels and the dialogs.
 void Program::RegisterPlacements() {
   TRestoreWin* store = MainPanel->RestoreWin1;
@@ -221,12 +250,11 @@ void Program::RegisterPlacements() {
   main.name = m->objectName();
   main.bounds = [m] { return m->isMaximized() ? m->normalGeometry() : m->geometry(); };
   main.setBounds = [m](const QRect& r, bool) { m->setGeometry(r); };
-  main.state = [m]() -> uint8_t { return m->isMaximized() ? 2 : m->isMinimized() ? 1 : 0; };
-  main.setState = [m](uint8_t s) {
-    m->setWindowState(s == 2 ? Qt::WindowMaximized : s == 1 ? Qt::WindowMinimized : Qt::WindowNoState);
-  };
+  main.state = [m] { return StoredState(m->windowState()); };
+  main.setState = [m](uint8_t s) { m->setWindowState(WindowStateOf(s)); };
   main.showing = [m] { return m->isVisible(); };
   main.show = [m] { m->show(); };
+  main.shownInSession = ShownInSession(m);
   store->Windows.append(main);
 
   std::vector<PanelEntry> panels = HideOrder();
@@ -237,9 +265,14 @@ void Program::RegisterPlacements() {
     QWidget* form = e.form;
     int index = e.index;
     if (auto* panel = qobject_cast<TPanelForm*>(form)) {
-      w.bounds = [panel] { return panel->Frame() ? panel->Frame()->geometry() : panel->geometry(); };
+      // A panel's state is its frame's; a maximized panel records the bounds it goes back to.
+      w.bounds = [panel] { return panel->Frame() ? panel->Frame()->NormalGeometry() : panel->geometry(); };
       w.setBounds = [panel](const QRect& r, bool) {
         if (panel->Frame()) panel->Frame()->setGeometry(r);
+      };
+      w.state = [panel] { return panel->Frame() ? StoredState(panel->Frame()->State()) : uint8_t{0}; };
+      w.setState = [panel](uint8_t s) {
+        if (panel->Frame()) panel->Frame()->SetState(WindowStateOf(s));
       };
       w.showing = [panel] { return panel->Shown(); };
       w.show = [m, form, index] { m->OpenPanel(form, index); };
@@ -249,6 +282,7 @@ void Program::RegisterPlacements() {
       w.setBounds = [form](const QRect& r, bool) { form->move(r.topLeft()); };
       w.showing = [form] { return form->isVisible(); };
     }
+    w.shownInSession = ShownInSession(form);
     store->Windows.append(w);
   }
 }

@@ -31,3 +31,43 @@ void PanelFrame::closeEvent(QCloseEvent* e) {
   hide();
   form_->RunFormClose();
 }
+
+namespace {
+bool NotNormal(Qt::WindowStates s) { return s & (Qt::WindowMaximized | Qt::WindowMinimized); }
+}  // namespace
+
+void PanelFrame::SetState(Qt::WindowStates state) {
+  if (isHidden()) {
+    pending_ = state;
+  } else {
+    pending_.reset();
+    setWindowState(state);
+  }
+}
+
+void PanelFrame::setVisible(bool visible) {
+  QMdiSubWindow::setVisible(visible);
+  if (visible && pending_) {
+    const Qt::WindowStates state = *pending_;
+    pending_.reset();
+    setWindowState(state);
+  }
+}
+
+QRect PanelFrame::NormalGeometry() const {
+  return NotNormal(windowState()) && normal_.isValid() ? normal_ : geometry();
+}
+
+void PanelFrame::KeepNormalGeometry() {
+  if (!NotNormal(windowState())) normal_ = geometry();
+}
+
+void PanelFrame::moveEvent(QMoveEvent* e) {
+  QMdiSubWindow::moveEvent(e);
+  KeepNormalGeometry();
+}
+
+void PanelFrame::resizeEvent(QResizeEvent* e) {
+  QMdiSubWindow::resizeEvent(e);
+  KeepNormalGeometry();
+}

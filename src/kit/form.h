@@ -6,8 +6,10 @@
 #include <QDialog>
 #include <QMdiSubWindow>
 #include <QWidget>
+#include <optional>
 
 class Bench;
+class PanelFrame;
 
 class FormHandlers {
 public:
@@ -32,13 +34,13 @@ public:
   QString Caption() const { return windowTitle(); }
   void SetCaption(const QString& text) { setWindowTitle(text); }
   // The frame that holds the panel inside the main window's MDI area.
-  QMdiSubWindow* Frame() const { return frame_; }
-  void SetFrame(QMdiSubWindow* f) { frame_ = f; }
+  PanelFrame* Frame() const { return frame_; }
+  void SetFrame(PanelFrame* f) { frame_ = f; }
   // True while the panel is shown as an MDI child.
   bool Shown() const;
 
 private:
-  QMdiSubWindow* frame_ = nullptr;
+  PanelFrame* frame_ = nullptr;
 };
 
 // A dialog window of the program (the Setup dialog, the keypad).
@@ -56,9 +58,22 @@ public:
   PanelFrame(TPanelForm* form, QWidget* parent = nullptr);
   TPanelForm* Form() const { return form_; }
 
+  // A hidden subwindow that changes its state shows itself: a hidden frame keeps the
+  // state it is given and takes it when it is next shown.
+  void SetState(Qt::WindowStates state);
+  Qt::WindowStates State() const { return pending_ ? *pending_ : windowState(); }
+  // The bounds in normal state: while maximized or minimized, those it goes back to.
+  QRect NormalGeometry() const;
+  void setVisible(bool visible) override;
+
 protected:
   void closeEvent(QCloseEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
 private:
+  void KeepNormalGeometry();
   TPanelForm* form_;
+  std::optional<Qt::WindowStates> pending_;
+  QRect normal_;
 };

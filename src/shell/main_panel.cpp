@@ -267,7 +267,7 @@ void TMainPanel::LoadREGClick() {
   const QStringList lines = ReadTextLines(path);
   const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
   RefreshAfterBulk(true);
-  if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines), kWarningCaption, MB_OK);
+  if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines, path), kWarningCaption, MB_OK);
 }
 
 void TMainPanel::LoadVI52R7718Click() {

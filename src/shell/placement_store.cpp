@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <utility>
 
 #include "common/errors.h"
 #include "common/text_encoding.h"
@@ -18,10 +19,14 @@ QString TRestoreWin::PlacementFile() const {
   return base_ + "." + (ExtName.isEmpty() ? QStringLiteral("wst") : ExtName);
 }
 
-TRestoreWin::Node* TRestoreWin::Find(const QString& name) {
-  for (Node& n : PlacementTable)
+const TRestoreWin::Node* TRestoreWin::Find(const QString& name) const {
+  for (const Node& n : PlacementTable)
     if (n.Name == name) return &n;
   return nullptr;
+}
+
+TRestoreWin::Node* TRestoreWin::Find(const QString& name) {
+  return const_cast<Node*>(std::as_const(*this).Find(name));
 }
 
 void TRestoreWin::FormShowHook() {
@@ -124,21 +129,20 @@ QRect TRestoreWin::FitToScreen(QRect r, uint8_t state, bool sizeable) const {
 }
 
 void TRestoreWin::ApplyToForm(const Window& w) {
-  const Node* n = nullptr;
-  for (const Node& e : PlacementTable)
-    if (e.Name == w.name) n = &e;
+  const Node* n = Find(w.name);
   if (!n || !w.designedPosition) return;
   QRect r = w.bounds ? w.bounds() : QRect();
   r.moveTo(n->Left, n->Top);
   if (w.sizeable) r.setSize(QSize(n->Width, n->Height));
+  // The bounds first, then the state: a maximized window goes back to them.
+  if (w.setBounds) w.setBounds(FitToScreen(r, n->WindowState, w.sizeable), w.sizeable);
   if (w.setState) w.setState(n->WindowState);
-  r = FitToScreen(r, n->WindowState, w.sizeable);
-  if (w.setBounds) w.setBounds(r, w.sizeable);
   if (AutoShow && n->Shown && w.show) w.show();
 }
 
 void TRestoreWin::RecordForm(const Window& w) {
   Node* n = Find(w.name);
+  if (n && w.shownInSession && !w.shownInSession()) return;
   if (!n) {
     if (PlacementCount() >= Capacity) return;
     PlacementTable.append(Node{});

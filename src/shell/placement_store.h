@@ -28,6 +28,9 @@ public:
     std::function<void(uint8_t)> setState;
     std::function<bool()> showing;
     std::function<void()> show;
+    // Whether the window came on screen in this run (unset: taken as yes). One that
+    // never did keeps the entry read for it: its bounds and state were never the user's.
+    std::function<bool()> shownInSession;
     bool designedPosition = true;
     bool sizeable = true;
   };
@@ -69,7 +72,10 @@ public:
   void Parse(const QByteArray& content);
 
 private:
+  // The first entry with the name: a name the file holds twice is applied and
+  // recorded through the same entry.
   Node* Find(const QString& name);
+  const Node* Find(const QString& name) const;
   QString base_;
   bool first_show_ = true;
 };

@@ -32,6 +32,7 @@
 #include "platform/dialogs.h"
 #include "shell/main_panel.h"
 #include "app/support/program_fixture.h"
+#include "support/board_faults.h"
 
 namespace {
 
@@ -518,6 +519,58 @@ TEST_F(AnalysisWindow, AveragingRecalculatesTheLastCapture) {
   EXPECT_EQ(w->st.MemoryF.Text(1), "100");
   EXPECT_EQ(w->TXENOB->text(), "22.00");
   EXPECT_EQ(w->st.LastCount, 64);
+}
+
+// A capture the board broke off holds fewer values than a block of 32: the grid is
+// emptied and so are the figures, which described values no longer shown; smaller
+// blocks bring the figures of what was kept back.
+TEST_F(AnalysisWindow, ABlockLongerThanTheCaptureEmptiesTheFiguresWithTheGrid) {
+  // The board is pulled out at the fourth poll: 20 samples of 104 and 100 were kept.
+  AlternatingStream();
+  FaultReplyOf(sim.board, 8, ReplyFault::Unplugged);
+  w->CatchADC->click();
+  ASSERT_EQ(prog->G.SampleCount, 20);
+  const QStringList kept = {"22.00", "21.00", "102.00", "2288.82", "1144.41"};
+  ASSERT_EQ(Figures(), kept);
+  const auto results = prog->G.Channels[0].ChannelResults;
+
+  Choose(w->CMAVR, 5);  // blocks of 32
+  EXPECT_EQ(w->st.MemoryF.Text(0), "");
+  EXPECT_EQ(Figures(), QStringList(5));
+  EXPECT_EQ(w->TXVRMS->text(), "");
+  EXPECT_EQ(prog->G.Channels[0].ChannelResults, results);  // nothing stored in their place
+
+  Choose(w->CMAVR, 4);  // one block of 16, whose mean is 102
+  EXPECT_EQ(w->st.MemoryF.Text(0), "102.00");
+  EXPECT_EQ(w->st.MemoryF.Text(1), "");
+  EXPECT_EQ(w->TXOffset->text(), "102.00");
+  Choose(w->CMAVR, 0);
+  EXPECT_EQ(Figures(), kept);
+
+  // I/Q mode: both rows go with the grid. The capture breaks off after a few pairs.
+  ClearFaults(sim.board);
+  Click("USBScan");
+  Choose(w->NPointIndex, 0);
+  w->ChangeADI->setChecked(true);
+  prog->G.Channels[0].RegShadow[13] = 0x81;
+  sim.board.iqSource = [](uint64_t n) {
+    return std::pair<uint32_t, uint32_t>(AdcWord(n % 2 ? 11 : 10), AdcWord(n % 2 ? -6 : -4));
+  };
+  FaultReplyOf(sim.board, 20, ReplyFault::Unplugged);  // five commands a pair, after two writes
+  w->CatchADC->click();
+  ASSERT_EQ(prog->G.IQSampleCount, 4);
+  auto rows = [this] {
+    return QStringList{w->TXENOB->text(), w->TXOffset->text(), w->TXENOB_ADQ->text(), w->TXOffset_ADQ->text()};
+  };
+  const QStringList pairs = {"24.00", "10.50", "23.00", "-5.00"};
+  ASSERT_EQ(rows(), pairs);
+  Choose(w->CMAVR, 5);
+  EXPECT_EQ(w->st.MemoryF.Text(0), "");
+  EXPECT_EQ(rows(), QStringList(4));
+  for (QLineEdit* e : {w->TXNFREE_ADQ, w->TXVPP_ADQ, w->TXNrms_ADQ}) EXPECT_EQ(e->text(), "") << e->objectName().toStdString();
+  EXPECT_EQ(w->TXVRMS->text(), "");
+  Choose(w->CMAVR, 0);
+  EXPECT_EQ(rows(), pairs);
 }
 
 TEST_F(AnalysisWindow, EkgCaptureShowsTheBeatTexts) {

@@ -239,20 +239,20 @@ TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineTheBoardDidNotConfirm) {
   Click("LoadREG");
   EXPECT_TRUE(Sent().empty());
   for (int a : {0x20, 0x3E, 0x7F}) EXPECT_EQ(Shadow(a), 0xEE) << a;
+  // The message names the file the user chose.
+  const QString fail = "Load REG Fail in " + Path("in.reg");
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
-  EXPECT_EQ(sim.dialogs.messages[0].text, "Load REG Fail: the board did not answer; no line of the file was sent");
+  EXPECT_EQ(sim.dialogs.messages[0].text, fail + ": the board did not answer; no line of the file was sent");
 
   // Exchanges: 7Fh, 3Eh, then lines 1, 2, 4, 5.
+  const QString unconfirmed = ": its write was not confirmed by the board, and the lines after it were not sent";
   const struct {
     int exchange;
-    const char* message;
-  } cases[] = {{1, "Load REG Fail: the board did not answer; no line of the file was sent"},
-               {3, "Load REG Fail at line 1 \"020H 011H\": its write was not confirmed by the board, and the "
-                   "lines after it were not sent"},
-               {5, "Load REG Fail at line 4 \"023H 033H\": its write was not confirmed by the board, and the "
-                   "lines after it were not sent"},
-               {6, "Load REG Fail at line 5 \"024H 044H\": its write was not confirmed by the board, and the "
-                   "lines after it were not sent"}};
+    QString message;
+  } cases[] = {{1, fail + ": the board did not answer; no line of the file was sent"},
+               {3, fail + " at line 1 \"020H 011H\"" + unconfirmed},
+               {5, fail + " at line 4 \"023H 033H\"" + unconfirmed},
+               {6, fail + " at line 5 \"024H 044H\"" + unconfirmed}};
   for (const auto& c : cases)
     for (ReplyFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << ", " << FaultName(fault));

@@ -58,16 +58,17 @@ TEST_F(ShellCellWrites, LoadReg) {
 TEST_F(ShellCellWrites, LoadRegTellsHowTheLineFailed) {
   Define("#RAMBANK0\n80H 0FFH\n#RAMBANK1\n180H 1FFH\n");
   WriteFile("in.reg", "07FH 040H\r\n185H 05AH\r\n086H 011H\r\n");
-  const QString line2 = "Load REG Fail at line 2 \"185H 05AH\": ";
+  const QString fail = "Load REG Fail in " + Path("in.reg");
+  const QString line2 = fail + " at line 2 \"185H 05AH\": ";
   const QString rest = ", and the lines after it were not sent";
   struct Case {
     int command;
     bool outgoing;  // the command's own transfer fails: it never reached the board
     QString message;
   } cases[] = {
-      {1, true, "Load REG Fail: the board did not answer; no line of the file was sent"},
-      {3, false, "Load REG Fail at line 1 \"07FH 040H\": its write was not confirmed by the board" + rest},
-      {3, true, "Load REG Fail at line 1 \"07FH 040H\": the line did not reach the chip" + rest},
+      {1, true, fail + ": the board did not answer; no line of the file was sent"},
+      {3, false, fail + " at line 1 \"07FH 040H\": its write was not confirmed by the board" + rest},
+      {3, true, fail + " at line 1 \"07FH 040H\": the line did not reach the chip" + rest},
       {4, true, line2 + "the line did not reach the chip" + rest},
       {4, false, line2 + "the line did not reach the chip (the chip may be left on bank 1)" + rest},
       {5, true, line2 + "the line did not reach the chip (the chip may be left on bank 1)" + rest},
