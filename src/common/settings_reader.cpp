@@ -12,7 +12,6 @@ SettingsReader SettingsReader::FromText(const QString& text) { return SettingsRe
 
 namespace {
 bool Blank(QChar c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
 
 // The word at `pos` after blanks, `pos` moved past it; empty at the end of the text.
 QStringView WordAt(QStringView text, qsizetype& pos) {
@@ -49,10 +48,8 @@ QString SettingsReader::ReadText() {
 // ---- panel settings files ----
 
 PanelSettingsReader PanelSettingsReader::Open(const QString& path) {
-  QByteArray bytes = ReadFileBytes(path);
-  // A file saved by an editor that marks UTF-8 starts with the mark; it is no part of line 1.
-  if (bytes.startsWith(Utf8Bom)) bytes.remove(0, 3);
-  return PanelSettingsReader(DecodeBig5(bytes));
+  // ReadFileBytes leaves out a byte-order mark an editor may have saved before line 1.
+  return PanelSettingsReader(DecodeBig5(ReadFileBytes(path)));
 }
 
 PanelSettingsReader PanelSettingsReader::FromText(const QString& text) { return PanelSettingsReader(text); }

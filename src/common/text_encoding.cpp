@@ -55,8 +55,9 @@ QByteArray ReadFileBytes(const QString& path) {
     ::close(fd);
     throw EInOutError(cannot + f.errorString());
   }
-  const QByteArray bytes = f.readAll();
+  QByteArray bytes = f.readAll();
   if (f.error() != QFileDevice::NoError) throw EInOutError("Cannot read file \"" + path + "\". " + f.errorString());
+  if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
   return bytes;
 }
 

@@ -14,6 +14,9 @@ QStringList SplitLines(const QString& text);
 // The bytes of a whole file. A path that cannot be opened or read, or that is not a
 // regular file (a folder, a FIFO, a device: opening a FIFO waits for a writer, a
 // device may never end), raises EInOutError "Cannot open file ..." with the reason.
+// Every file the program reads is a text file and is read here: a UTF-8 byte-order
+// mark (exactly EF BB BF at the very start, as an editor may save it) is no part of
+// the text and is left out; any other first bytes (Big5 included) are kept.
 QByteArray ReadFileBytes(const QString& path);
 // Reads a whole text file (Big5) into lines; throws EInOutError when it cannot be read.
 QStringList ReadTextLines(const QString& path);

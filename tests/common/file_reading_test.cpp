@@ -44,3 +44,37 @@ TEST(ReadFileBytes, ReadsOnlyRegularFiles) {
   }
   EXPECT_FALSE(fifo.Freed());
 }
+
+// A UTF-8 byte-order mark an editor saved is no part of the text: only the exact three
+// bytes EF BB BF at the very start, once; every other start, Big5 included, is kept.
+TEST(ReadFileBytes, LeavesOutAByteOrderMarkAtTheStart) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("a.txt");
+  const struct {
+    QByteArray content, read;
+  } cases[] = {
+      {"\xEF\xBB\xBF" "one\r\n", "one\r\n"},
+      {"\xEF\xBB\xBF", ""},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF" "1", "\xEF\xBB\xBF" "1"},  // one mark only
+      {"\xEF\xBB" "1", "\xEF\xBB" "1"},                      // not the whole mark
+      {"\xEF\xBB\xBE" "1", "\xEF\xBB\xBE" "1"},
+      {" \xEF\xBB\xBF" "1", " \xEF\xBB\xBF" "1"},            // not at the start
+      {"1\r\n\xEF\xBB\xBF" "2", "1\r\n\xEF\xBB\xBF" "2"},
+      {"\xA5\x40\xEF\xBB\xBF", "\xA5\x40\xEF\xBB\xBF"},      // Big5 first
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.content.toHex(' ').toStdString());
+    {
+      QFile f(file);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(c.content);
+    }
+    EXPECT_EQ(ReadFileBytes(file), c.read);
+  }
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("\xEF\xBB\xBF" "\xB4\xFA\xB8\xD5\r\n2\n");  // Big5 after the mark
+  }
+  EXPECT_EQ(ReadTextLines(file), QStringList({QString::fromUtf8("測試"), "2"}));
+}
