@@ -132,9 +132,9 @@ TEST_F(Trim, FailedMeasurementEndsTheTrimWithAMessage) {
   };
   const std::vector<Case> cases = {
       {"board unplugged", [this] { sim.board.UnplugAll(); }},
-      {"empty reply to the estimate's count", [this] { sim.board.repliesBeforeShort = 6; }},
-      {"empty reply to the third count", [this] { sim.board.repliesBeforeShort = 12; }},
-      {"empty reply to a trim code", [this] { sim.board.repliesBeforeShort = 7; }},
+      {"empty reply to the estimate's count", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 6}); }},
+      {"empty reply to the third count", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 12}); }},
+      {"empty reply to a trim code", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 7}); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -146,7 +146,6 @@ TEST_F(Trim, FailedMeasurementEndsTheTrimWithAMessage) {
     SetRegister(43, 0x40);
     sim.board.oscillatorError = -0.03;  // a new trim would find another count
     sim.dialogs.messages.clear();
-    sim.board.shortReplies = 1;
     c.fault();
     Vod()->click();
     EXPECT_EQ(Messages(), QStringList{kTrimLinkFail});
