@@ -25,7 +25,6 @@ protected:
     SetRegister(62, 0x40);  // 8 MHz
     SetRegister(14, 0x7F);
     SetVddax(3);
-    sim.board.boardName = "E7403V02";
     Connect();
     Click("WaveGen");  // the firmware name enables the buttons
     sim.board.ClearLog();

@@ -30,7 +30,6 @@ protected:
     WaveTest::SetUp();
     StartWave();
     SetVddax(3);
-    sim.board.boardName = "E7403V02";
     Connect();
     Click("WaveGen");  // the firmware name enables the trim and the scan
   }
