@@ -117,35 +117,82 @@ SimBoard::Device* SimBoard::DeviceOf(Handle h) {
   return d->plugged ? d : nullptr;
 }
 
-bool SimBoard::Fault() {
-  if (failTransfers > 0) {
-    if (transfersBeforeFault > 0) {
-      --transfersBeforeFault;
-      return false;
-    }
-    --failTransfers;
-    last_error_ = ERROR_GEN_FAILURE;
-    return true;
+bool SimBoard::Armed::Hits() {
+  if (left == 0) return false;
+  if (after > 0) {
+    --after;
+    return false;
   }
-  return false;
+  if (left > 0) --left;
+  return true;
+}
+
+void SimBoard::Arm(BoardFault fault, FaultSpan span) {
+  const Armed armed{span.after, span.count < 0 ? -1 : span.count};
+  switch (fault) {
+    case BoardFault::FailedTransfer: faults_[kFailedTransfer] = armed; break;
+    case BoardFault::EmptyReply:
+    case BoardFault::ShortReply:
+      faults_[kShortReply] = armed;
+      short_bytes_ = fault == BoardFault::ShortReply ? span.bytes : 0;
+      break;
+    case BoardFault::Unplugged: faults_[kUnplugged] = {span.after, 1}; break;
+    case BoardFault::Silent: faults_[kSilent] = armed; break;
+    case BoardFault::LateReply: faults_[kLateReply] = armed; break;
+  }
+}
+
+void SimBoard::ClearFaults() {
+  for (Armed& a : faults_) a = {};
+  short_bytes_ = 0;
+  DrainReplies();
+  for (auto& d : devices) d.plugged = true;
+}
+
+bool SimBoard::Fault() {
+  if (!faults_[kFailedTransfer].Hits()) return false;
+  last_error_ = ERROR_GEN_FAILURE;
+  return true;
 }
 
 void SimBoard::Receive(const Device& dev, const uint8_t* cmd, size_t len) {
-  reply_short_ = false;
-  if (shortReplies > 0) {
-    if (repliesBeforeShort > 0) {
-      --repliesBeforeShort;
-    } else {
-      --shortReplies;
-      reply_short_ = true;
-    }
-  }
+  reply_short_ = faults_[kShortReply].Hits();
+  reply_late_ = faults_[kLateReply].Hits();
   Command(dev, cmd, len);
+  if (faults_[kUnplugged].Hits()) UnplugAll();
 }
 
 size_t SimBoard::ReplyBytes(size_t asked) const {
   const size_t whole = std::min(asked, sizeof reply_);
-  return reply_short_ ? std::min(whole, shortReplyBytes) : whole;
+  return reply_short_ ? std::min(whole, short_bytes_) : whole;
+}
+
+void SimBoard::DrainReplies() {
+  late_replies_.clear();
+  reply_ready_ = false;
+}
+
+bool SimBoard::TakeReply(size_t asked, std::vector<uint8_t>& bytes) {
+  if (!late_replies_.empty()) {  // the replies wait in order behind a late one
+    if (reply_ready_) late_replies_.emplace_back(reply_, reply_ + ReplyBytes(sizeof reply_));
+    reply_ready_ = false;
+    bytes = std::move(late_replies_.front());
+    late_replies_.pop_front();
+    bytes.resize(std::min(asked, bytes.size()));
+    return true;
+  }
+  if (!reply_ready_ || faults_[kSilent].Hits()) {
+    last_error_ = ERROR_SEM_TIMEOUT;
+    return false;
+  }
+  reply_ready_ = false;
+  if (reply_late_) {
+    late_replies_.emplace_back(reply_, reply_ + ReplyBytes(sizeof reply_));
+    last_error_ = ERROR_SEM_TIMEOUT;
+    return false;
+  }
+  bytes.assign(reply_, reply_ + ReplyBytes(asked));
+  return true;
 }
 
 Handle SimBoard::OpenDriverDevice(const std::string& name) {
@@ -153,6 +200,7 @@ Handle SimBoard::OpenDriverDevice(const std::string& name) {
   for (size_t i = 0; i < devices.size(); ++i) {
     const Device& d = devices[i];
     if (d.kind == Kind::Driver && d.plugged && name == "Mxusb-" + std::to_string(d.index)) {
+      DrainReplies();
       Handle h = next_++;
       open_[h] = static_cast<int>(i);
       return h;
@@ -169,6 +217,7 @@ Handle SimBoard::Hid_GetDeviceH(uint8_t& found, uint32_t index) {
     const Device& d = devices[i];
     if (d.kind == Kind::Hid && d.plugged && d.index == static_cast<int>(index)) {
       found = 1;
+      DrainReplies();
       Handle h = next_++;
       open_[h] = static_cast<int>(i);
       return h;
@@ -220,13 +269,10 @@ bool SimBoard::DeviceIoControl(Handle h, uint32_t code, const uint8_t* in, size_
     case IOCTL_BULK_READ: {
       if (inLen < 4 || !in) return false;
       if (Fault()) return false;
-      if (silent || !reply_ready_) {
-        last_error_ = ERROR_SEM_TIMEOUT;
-        return false;
-      }
-      size_t n = ReplyBytes(outLen);
-      std::memcpy(out, reply_, n);
-      reply_ready_ = false;
+      std::vector<uint8_t> reply;
+      if (!TakeReply(outLen, reply)) return false;
+      const size_t n = reply.size();
+      if (n > 0) std::memcpy(out, reply.data(), n);
       Record(false, out, n, Kind::Driver);
       if (returned) *returned = static_cast<uint32_t>(n);
       return true;
@@ -256,19 +302,14 @@ bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
     return false;
   }
   if (Fault()) return false;
-  if (silent || !reply_ready_) {
-    last_error_ = ERROR_SEM_TIMEOUT;
-    return false;
-  }
-  const size_t n = ReplyBytes(len - 1);
-  reply_ready_ = false;
-  if (n == 0 && len > 1) {
+  std::vector<uint8_t> reply;
+  if (!TakeReply(len - 1, reply)) return false;
+  if (reply.empty() && len > 1) {
     last_error_ = ERROR_SEM_TIMEOUT;
     return false;
   }
   std::memset(data, 0, len);
-  data[0] = 0;
-  std::memcpy(data + 1, reply_, n);
+  if (!reply.empty()) std::memcpy(data + 1, reply.data(), reply.size());
   Record(false, data, len, Kind::Hid);
   return true;
 }

@@ -2,7 +2,7 @@
 // The simulated evaluation board: its firmware answers the command packets and its
 // chip model holds the MX7406's registers, RAM banks and converters. It plugs in
 // below the platform layer as driver devices and HID devices, records every packet in
-// both directions when asked to and can be told to fail.
+// both directions when asked to and can be told to fail (BoardFault).
 
 #include <cstdint>
 #include <deque>
@@ -54,6 +54,27 @@ struct EcgPulseTrain {
 
 class SimBoard;
 
+// The ways the board fails, each armed by name with SimBoard::Arm. A command that runs
+// has its reply readied; whatever becomes of that reply, the chip took the command.
+enum class BoardFault {
+  FailedTransfer,  // transfers fail, either way (error 31): counted in transfers
+  EmptyReply,      // commands run and are answered with an empty packet
+  ShortReply,      // commands run and are answered with only FaultSpan::bytes bytes
+  Unplugged,       // a command runs and every device is pulled out before its reply is read
+  Silent,          // reads of a readied reply time out (error 121): counted in those reads
+  LateReply,       // commands run and each reply comes only after its read timed out
+};
+
+// Where an armed fault starts and how long it lasts: `after` more transfers, reads or
+// commands (as the fault counts) go whole, then the next `count` are hit (all of them
+// until cleared when UntilCleared). An unplugged board stays out until cleared.
+struct FaultSpan {
+  static constexpr int UntilCleared = -1;
+  int after = 0;
+  int count = 1;
+  size_t bytes = 0;  // ShortReply: the bytes each reply keeps
+};
+
 // What the chip's analog inputs are wired to: answers the I/Q demodulator's conversions
 // and the ADC's, from the chip's registers as they stand.
 class SimAnalog {
@@ -102,17 +123,16 @@ public:
   // Firmware texts.
   std::string boardName = "E7403V01";
 
-  // Faults.
-  int failTransfers = 0;        // the next n transfers fail
-  int transfersBeforeFault = 0; // ... after this many more have succeeded
-  bool silent = false;          // the board stops answering: every read times out
-  // Short replies: after repliesBeforeShort more commands answered whole, the next
-  // shortReplies commands run and are answered with only shortReplyBytes bytes (0: an
-  // empty packet). The driver read reports the count; a HID read of an empty report
-  // fails, a shorter one is padded with zeros, as the HID layer hands it on.
-  int shortReplies = 0;
-  int repliesBeforeShort = 0;
-  size_t shortReplyBytes = 0;
+  // Faults. Arming a fault replaces what that fault was armed with before; EmptyReply is
+  // a ShortReply of no bytes, so arming either replaces the other. A short reply's
+  // driver read reports the count; a HID read of an empty report fails, a shorter one
+  // is padded with zeros, as the HID layer hands it on. A late reply waits for the next
+  // read, and the replies after it queue behind it, until an open of a device drains
+  // them (as the real layer reads a driver device's IN endpoint empty on opening, and a
+  // HID device opened afresh holds no earlier report).
+  void Arm(BoardFault fault, FaultSpan span = {});
+  // Every fault disarmed, no reply waiting and every device plugged in again.
+  void ClearFaults();
   uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
 
@@ -225,11 +245,25 @@ public:
 private:
   void Record(bool toBoard, const uint8_t* bytes, size_t len, Kind kind);
   Device* DeviceOf(Handle h);
+  // An armed fault: transfers, reads or commands to let through, then to hit (negative:
+  // every one).
+  struct Armed {
+    int after = 0;
+    int left = 0;
+    // Counts one transfer, read or command: whether the fault hits it.
+    bool Hits();
+  };
+  enum { kFailedTransfer, kShortReply, kUnplugged, kSilent, kLateReply, kArmedKinds };
   bool Fault();
   // A command arrived: runs it and readies the reply.
   void Receive(const Device& dev, const uint8_t* cmd, size_t len);
   // The bytes of the reply about to be read: all of it, or a short reply's.
   size_t ReplyBytes(size_t asked) const;
+  // A read of at most `asked` bytes: a late reply waiting goes first, then the ready
+  // reply. False (last_error_ set) when none comes.
+  bool TakeReply(size_t asked, std::vector<uint8_t>& bytes);
+  // Opening a device: no reply waiting, late or not, reaches it.
+  void DrainReplies();
   void Command(const Device& dev, const uint8_t* cmd, size_t len);  // runs one command, fills reply_
   int32_t NextSample();
   void ConvertAdcResult();
@@ -251,6 +285,10 @@ private:
   uint8_t reply_[64] = {};
   bool reply_ready_ = false;
   bool reply_short_ = false;
+  bool reply_late_ = false;
+  Armed faults_[kArmedKinds];
+  size_t short_bytes_ = 0;
+  std::deque<std::vector<uint8_t>> late_replies_;  // came after their reads timed out
   uint64_t sample_n_ = 0;
   int iq_busy_ = 0;  // reads of 0Fh left before the running conversion ends
   uint64_t temperature_n_ = 0;

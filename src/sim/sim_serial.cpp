@@ -1,8 +1,13 @@
 #include "sim/sim_serial.h"
 
+#include <stdexcept>
+#include <string>
+
 SimSerial::SimSerial(Clock& clock) : clock_(clock) { PortMap().Clear(); }
 
 void SimSerial::Attach(int com, std::unique_ptr<SimInstrument> instrument) {
+  if (!taken_.insert(com).second)
+    throw std::logic_error("COM" + std::to_string(com) + " already has an instrument");
   PortMap().Set(com, instrument->SlavePath());
   instruments_.push_back(std::move(instrument));
 }

@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/serial_termios.h"
@@ -26,7 +27,8 @@ class SimSerial : public TermiosSerialServices {
 public:
   explicit SimSerial(Clock& clock);
 
-  // A new instrument on its own pty, reached as COMn.
+  // A new instrument on its own pty, reached as COMn. A port that already has an
+  // instrument is refused (std::logic_error): the one there would be cut off unseen.
   template <class T>
   T& Add(int com) {
     auto instrument = std::make_unique<T>(clock_);
@@ -51,5 +53,6 @@ private:
 
   Clock& clock_;
   std::vector<std::unique_ptr<SimInstrument>> instruments_;
+  std::set<int> taken_;  // the COM ports with an instrument
   std::map<int, SimInstrument*> by_handle_;
 };

@@ -138,11 +138,12 @@ TEST_F(SerialProtocolsTest, ChamberFaults) {
       {"noise in the value",
        [](SimChamber& c) { c.scripted = {kStx + "01WSD,OK\r\n", kStx + "01RSD,OK,0x1Z\r\n"}; }, true, false, 5},
   };
+  int com = SimInstrumentSet::FirstFreeCom - 1;  // each case on a port of its own
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SimChamber& ch = serial.Add<SimChamber>(7);
+    SimChamber& ch = serial.Add<SimChamber>(++com);
     c.fault(ch);
-    ports.ChamberPort.Handle = serial.Open("COM7");
+    ports.ChamberPort.Handle = serial.Open(QString("COM%1").arg(com));
     ASSERT_TRUE(SerialHandleValid(ports.ChamberPort.Handle));
     Mark();
     EXPECT_EQ(io.ChamberWrite(0x0101, 1, 1), c.write);
@@ -315,11 +316,12 @@ TEST_F(SerialProtocolsTest, MeterFaults) {
       {"DLE ETX never comes after more", [](SimMeter& m) { m.splitAt = 14; m.splitGapMs = 100; m.scripted = {
           SimMeter::Frame({}).left(20) + "xx"}; }, false, 22, 1, 155},
   };
+  int com = SimInstrumentSet::FirstFreeCom - 1;  // each case on a port of its own
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    SimMeter& m = serial.Add<SimMeter>(8);
+    SimMeter& m = serial.Add<SimMeter>(++com);
     c.fault(m);
-    ports.BryMenPorts[5].Handle = serial.Open("COM8");
+    ports.BryMenPorts[5].Handle = serial.Open(QString("COM%1").arg(com));
     Mark();
     int length = -1;
     EXPECT_EQ(io.BryMenReadFrame(5, length), c.result);

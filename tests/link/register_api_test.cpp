@@ -84,9 +84,9 @@ TEST_F(RegisterApi, WriteThatDidNotGoOutLeavesShadowAndWindows) {
 // and status panel 0 shows the link gone.
 TEST_F(RegisterApi, WriteThatWentOutIsInTheShadowWhateverBecameOfItsReply) {
   for (int k : {1, 2})
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << (k == 1 ? "the write's " : "the read-back's ") << FaultName(fault));
-      ClearFaults(board);
+      board.ClearFaults();
       board.chip.Poke(0x30, 0x12);
       up.SetRegShadow(0x30, 0x12, 0);
       ASSERT_TRUE(Connect());
@@ -108,7 +108,7 @@ TEST_F(RegisterApi, PacketWriteStoresWhatWentOut) {
   ASSERT_TRUE(Connect());
   const uint8_t bytes[3] = {0x11, 0x22, 0x33};
   std::copy(bytes, bytes + 3, g.XferBuf + 0x3C);
-  FaultReplyOf(board, 1, ReplyFault::Failed);
+  FaultReplyOf(board, 1, BoardFault::FailedTransfer);
   EXPECT_FALSE(up.WriteRegs(0x3C, 3, 0));
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(board.chip.Peek(0x3C + i), bytes[i]);
@@ -165,7 +165,7 @@ struct RegisterCells : RegisterApi {
     return false;
   }
   void Arm(uint8_t r7f) {
-    ClearFaults(board);
+    board.ClearFaults();
     if (g.Channels[0].Devc.Opened != 1) {
       ASSERT_TRUE(Connect());
     }
@@ -226,8 +226,7 @@ TEST_F(RegisterCells, ALinkLostPartWayLeavesTheShadowAsTheChip) {
                                           << (outgoing ? "not sent" : FaultName(AllReplyFaults[f])));
           Arm(c.r7f);
           if (outgoing) {
-            board.failTransfers = 1;
-            board.transfersBeforeFault = 2 * (k - 1);
+            FailCommandOf(board, k);
           } else {
             FaultReplyOf(board, k, AllReplyFaults[f]);
           }
@@ -248,7 +247,7 @@ TEST_F(RegisterCells, LostReadBackKeepsTheImplementedBits) {
   board.chip.SetMask(0x7F, 0x01);
   g.RegMask[0x185] = 0xFF;
   for (int k : {1, 2})
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "packet " << k << ", " << FaultName(fault));
       Arm(0x00);
       FaultReplyOf(board, k, fault);
@@ -443,15 +442,15 @@ TEST_F(RegisterApi, ConnectThatFailsAfterTheHandshakeIsNoConnection) {
   int clients = 0;
   up.USBClient = [&] { ++clients; };
   for (int exchange = 2; exchange <= 5; ++exchange)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << exchange << ", " << FaultName(fault));
-      ClearFaults(board);
+      board.ClearFaults();
       status.clear();
       FaultReplyOf(board, exchange, fault);
       up.USBConnect();
       EXPECT_EQ(status.last(), "USB not Connect !!!");
       EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
-      ClearFaults(board);
+      board.ClearFaults();
       FaultReplyOf(board, exchange, fault);
       EXPECT_FALSE(up.CheckConnection());
       EXPECT_EQ(status.last(), "USB not Connect !!!");

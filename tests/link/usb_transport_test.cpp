@@ -144,7 +144,7 @@ TEST_F(Link, ShortDriverReadKeepsTheRestOfTheBuffer) {
 TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
   ASSERT_TRUE(Open());
   g.IdleTicks = 50;
-  board.failTransfers = 1;
+  board.Arm(BoardFault::FailedTransfer);
   EXPECT_FALSE(cmd.SendRegs(0x10, 1, 0));
   EXPECT_EQ(d.Opened, 0);
   EXPECT_EQ(d.Handle, InvalidHandle);
@@ -152,7 +152,7 @@ TEST_F(Link, FailedOrSilentTransferClosesTheDevice) {
   EXPECT_EQ(g.IdleTicks, 50u);
 
   ASSERT_TRUE(Open());
-  board.silent = true;  // the read times out
+  board.Arm(BoardFault::Silent, {.count = FaultSpan::UntilCleared});  // the read times out
   EXPECT_FALSE(cmd.ReadRegs(0x10, 1, 0));
   EXPECT_EQ(d.Opened, 0);
 }
@@ -231,8 +231,7 @@ TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
     for (size_t bytes : {size_t{0}, c.need - 1}) {
       ASSERT_TRUE(Open());
       std::fill(std::begin(g.XferBuf), std::end(g.XferBuf), 0xEE);
-      board.shortReplies = 1;
-      board.shortReplyBytes = bytes;
+      board.Arm(BoardFault::ShortReply, {.bytes = bytes});
       lost = 0;
       EXPECT_FALSE(c.run()) << bytes;
       EXPECT_EQ(d.Opened, 0) << bytes;
@@ -242,15 +241,13 @@ TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
       EXPECT_EQ(g.XferBuf[0x40], 0xEE) << bytes;
     }
     ASSERT_TRUE(Open());
-    board.shortReplies = 1;
-    board.shortReplyBytes = c.need;
+    board.Arm(BoardFault::ShortReply, {.bytes = c.need});
     EXPECT_TRUE(c.run());
     EXPECT_EQ(d.Opened, 1);
   }
   // The register values of a reply just long enough are the chip's.
   for (int a = 0; a < 4; ++a) board.chip.Poke(0x20 + a, static_cast<uint8_t>(0x31 + a));
-  board.shortReplies = 1;
-  board.shortReplyBytes = 5;
+  board.Arm(BoardFault::ShortReply, {.bytes = 5});
   ASSERT_TRUE(cmd.ReadRegs(0x20, 4, 0));
   EXPECT_EQ(Bytes(g.XferBuf + 0x20, g.XferBuf + 0x24), (Bytes{0x31, 0x32, 0x33, 0x34}));
 
@@ -273,14 +270,12 @@ TEST_F(Link, StreamPollTakesOnlyTheSamplesThatArrived) {
     int samples;
   };
   for (Case c : {Case{64, 21}, Case{1 + 3 * 5, 5}, Case{1 + 3 * 5 + 2, 5}, Case{1, 0}}) {
-    board.shortReplies = 1;
-    board.shortReplyBytes = c.bytes;
+    board.Arm(BoardFault::ShortReply, {.bytes = c.bytes});
     EXPECT_EQ(cmd.ReadStream(0), c.samples) << c.bytes;
     EXPECT_EQ(g.PacketBuf[0], c.samples) << c.bytes;
     EXPECT_EQ(d.Opened, 1);
   }
-  board.shortReplies = 1;
-  board.shortReplyBytes = 0;
+  board.Arm(BoardFault::EmptyReply);
   EXPECT_EQ(cmd.ReadStream(0), 0);
   EXPECT_EQ(d.Opened, 0);
 }
@@ -292,8 +287,7 @@ TEST_F(Link, EmptyHidReportFails) {
   ASSERT_TRUE(Open());
   ASSERT_EQ(t.HidMode, 1);
   board.chip.Poke(0x20, 0x5A);
-  board.shortReplies = 1;
-  board.shortReplyBytes = 0;
+  board.Arm(BoardFault::EmptyReply);
   EXPECT_FALSE(cmd.ReadRegs(0x20, 1, 0));
   EXPECT_EQ(d.Opened, 0);
   ASSERT_TRUE(Open());
@@ -400,11 +394,8 @@ TEST_F(Link, StreamPollPauseCountsFromThePollsStart) {
     board.afterCommand = [&](const std::vector<uint8_t>& bytes) {
       if (bytes.size() >= 2 && bytes[0] == 0xC4 && bytes[1] == 0x04) clock.AdvanceUs(c.transferUs);
     };
-    board.failTransfers = 0;
-    if (c.fails) {
-      board.transfersBeforeFault = 1;  // the command goes out, its reply fails
-      board.failTransfers = 1;
-    }
+    board.ClearFaults();
+    if (c.fails) board.Arm(BoardFault::FailedTransfer, {.after = 1});  // the command goes out, its reply fails
     int workCount = -1;
     std::function<void(int)> work;
     if (c.workUs >= 0)

@@ -1,6 +1,8 @@
 // The simulated instruments as a program sees them through its serial ports.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "platform/clock.h"
 #include "sim/sim_serial.h"
 
@@ -173,4 +175,14 @@ TEST_F(SimInstrumentsTest, PortsWithoutAnInstrumentAreAbsent) {
   EXPECT_TRUE(m.dtr && !m.rts);
   EXPECT_FALSE(serial.EscapeCommFunction(h, 9));
   EXPECT_EQ(m.lineChanges.size(), 1);
+}
+
+// A second instrument on a taken port is refused; the first stays reached there.
+TEST_F(SimInstrumentsTest, ATakenPortTakesNoOtherInstrument) {
+  SimChamber& c = serial.Add<SimChamber>(1);
+  EXPECT_THROW(serial.Add<SimChamber>(1), std::logic_error);
+  EXPECT_THROW(serial.Add<SimMeter>(1), std::logic_error);
+  const int h = OpenOn(c, 1);
+  EXPECT_EQ(Chamber(h, "01RSD,02,0001"), kStx + "01RSD,OK,00FA,01F4\r\n");
+  EXPECT_EQ(c.received, kStx + "01RSD,02,0001\r\n");
 }

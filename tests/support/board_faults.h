@@ -4,56 +4,37 @@
 // the board and ran; only its answer is lost.
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/sim_board.h"
 
-enum class ReplyFault { Failed, Empty, Unplugged };
-
-inline const char* FaultName(ReplyFault f) {
+inline const char* FaultName(BoardFault f) {
   switch (f) {
-    case ReplyFault::Failed: return "reply failed";
-    case ReplyFault::Empty: return "reply empty";
-    case ReplyFault::Unplugged: return "unplugged after it";
+    case BoardFault::FailedTransfer: return "reply failed";
+    case BoardFault::EmptyReply: return "reply empty";
+    case BoardFault::ShortReply: return "reply short";
+    case BoardFault::Unplugged: return "unplugged after it";
+    case BoardFault::Silent: return "no reply";
+    case BoardFault::LateReply: return "reply late";
   }
   return "";
 }
 
-inline constexpr ReplyFault AllReplyFaults[] = {ReplyFault::Failed, ReplyFault::Empty, ReplyFault::Unplugged};
+// The ways a command's reply is lost that every job is tried with.
+inline constexpr BoardFault AllReplyFaults[] = {BoardFault::FailedTransfer, BoardFault::EmptyReply,
+                                                BoardFault::Unplugged};
 
 // Arms `board` so that the k-th command from now (1-based) runs and its answer is
 // lost as `fault` says. Every command is one transfer out and one in.
-inline void FaultReplyOf(SimBoard& board, int k, ReplyFault fault) {
-  switch (fault) {
-    case ReplyFault::Failed:
-      board.failTransfers = 1;
-      board.transfersBeforeFault = 2 * k - 1;
-      break;
-    case ReplyFault::Empty:
-      board.shortReplies = 1;
-      board.repliesBeforeShort = k - 1;
-      board.shortReplyBytes = 0;
-      break;
-    case ReplyFault::Unplugged: {
-      auto before = board.afterCommand;
-      auto left = std::make_shared<int>(k);
-      board.afterCommand = [&board, before, left](const std::vector<uint8_t>& cmd) {
-        if (before) before(cmd);
-        if (*left > 0 && --*left == 0) board.UnplugAll();
-      };
-      break;
-    }
-  }
+inline void FaultReplyOf(SimBoard& board, int k, BoardFault fault) {
+  board.Arm(fault, {.after = fault == BoardFault::FailedTransfer ? 2 * k - 1 : k - 1});
 }
 
-// Puts the board back as it was before a fault: plugged, answering every command whole.
-inline void ClearFaults(SimBoard& board) {
-  board.failTransfers = board.transfersBeforeFault = 0;
-  board.shortReplies = board.repliesBeforeShort = 0;
-  board.shortReplyBytes = 0;
-  for (auto& d : board.devices) d.plugged = true;
+// Arms `board` so that the k-th command from now (1-based) never leaves: its outgoing
+// transfer fails.
+inline void FailCommandOf(SimBoard& board, int k) {
+  board.Arm(BoardFault::FailedTransfer, {.after = 2 * (k - 1)});
 }
 
 // "R 7F 1": a chip register read of one register from 7Fh; "W 7F 02": a write of

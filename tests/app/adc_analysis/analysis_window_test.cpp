@@ -527,7 +527,7 @@ TEST_F(AnalysisWindow, AveragingRecalculatesTheLastCapture) {
 TEST_F(AnalysisWindow, ABlockLongerThanTheCaptureEmptiesTheFiguresWithTheGrid) {
   // The board is pulled out at the fourth poll: 20 samples of 104 and 100 were kept.
   AlternatingStream();
-  FaultReplyOf(sim.board, 8, ReplyFault::Unplugged);
+  FaultReplyOf(sim.board, 8, BoardFault::Unplugged);
   w->CatchADC->click();
   ASSERT_EQ(prog->G.SampleCount, 20);
   const QStringList kept = {"22.00", "21.00", "102.00", "2288.82", "1144.41"};
@@ -548,7 +548,7 @@ TEST_F(AnalysisWindow, ABlockLongerThanTheCaptureEmptiesTheFiguresWithTheGrid) {
   EXPECT_EQ(Figures(), kept);
 
   // I/Q mode: both rows go with the grid. The capture breaks off after a few pairs.
-  ClearFaults(sim.board);
+  sim.board.ClearFaults();
   Click("USBScan");
   Choose(w->NPointIndex, 0);
   w->ChangeADI->setChecked(true);
@@ -556,7 +556,7 @@ TEST_F(AnalysisWindow, ABlockLongerThanTheCaptureEmptiesTheFiguresWithTheGrid) {
   sim.board.iqSource = [](uint64_t n) {
     return std::pair<uint32_t, uint32_t>(AdcWord(n % 2 ? 11 : 10), AdcWord(n % 2 ? -6 : -4));
   };
-  FaultReplyOf(sim.board, 20, ReplyFault::Unplugged);  // five commands a pair, after two writes
+  FaultReplyOf(sim.board, 20, BoardFault::Unplugged);  // five commands a pair, after two writes
   w->CatchADC->click();
   ASSERT_EQ(prog->G.IQSampleCount, 4);
   auto rows = [this] {

@@ -34,8 +34,8 @@ protected:
   uint8_t& Shadow(int a) const { return prog->G.Channels[0].RegShadow[a]; }
   // The board plugged and connected, the chip made equal to the shadow, and the k-th
   // command from now losing its reply as `fault` says.
-  void Arm(int k, ReplyFault fault) {
-    ClearFaults(sim.board);
+  void Arm(int k, BoardFault fault) {
+    sim.board.ClearFaults();
     ASSERT_TRUE(prog->Mx_UP->CheckConnection());
     prog->Mx_UP->RunRefreshChain();
     ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
@@ -58,7 +58,7 @@ TEST_F(RegisterWriteFaults, PresetRestoreLosingAReplyKeepsWhatWentOut) {
   w->ComFun->setCurrentIndex(1);
   const int addresses[] = {0x3C, 0x3D, 0x3E, 0x3F, 0x40, 0x30};
   for (int k = 1; k <= 4; ++k)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       for (int a : addresses) Shadow(a) = 0x00;
       Arm(k, fault);
@@ -87,7 +87,7 @@ TEST_F(RegisterWriteFaults, SwitchChannelReviewLosingAReplyEndsWithTheShadowAsTh
   for (int a = 0; a < 0x200; ++a) sim.board.chip.SetMask(a, Mx7406Mask(a));
   const auto held = [](int j) { return SwitchRegList[j] == 0x3E ? 0x41 : 0x40 + j; };
   for (int k : {1, 2, 3, 12, 21, 22})
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       for (uint8_t a : SwitchRegList) Shadow(a) = 0x00;
       Arm(k, fault);

@@ -329,13 +329,13 @@ TEST_F(SwitchRun, EveryWaitEnds) {
   Rounds(1);
   // A board that goes silent once the scan runs: the first completion poll fails.
   sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
-    if (c[0] == 0xC4 && c[1] == 0x00 && c[3] == 0xA4 && (c[7] & 0x10)) sim.board.silent = true;
+    if (c[0] == 0xC4 && c[1] == 0x00 && c[3] == 0xA4 && (c[7] & 0x10)) sim.board.Arm(BoardFault::Silent, {.count = FaultSpan::UntilCleared});
   };
   int64_t start = sim.clock.SteadyUs();
   w->TestBeginClick();
   EXPECT_EQ(Status(2), "Test Fail");
   EXPECT_LE(sim.clock.SteadyUs() - start, 1'100'000);
-  sim.board.silent = false;
+  sim.board.ClearFaults();
   sim.board.afterCommand = nullptr;
 
   // D2h bit 7 that never clears: no table is sent.
@@ -360,8 +360,7 @@ TEST_F(SwitchRun, EveryWaitEnds) {
         if (stuck) {
           sim.board.fetchBusyReads = -1;
         } else {
-          sim.board.failTransfers = 1;
-          sim.board.transfersBeforeFault = 1;  // this reply still comes
+          sim.board.Arm(BoardFault::FailedTransfer, {.after = 1});  // this reply still comes
         }
       }
     };
@@ -379,7 +378,7 @@ TEST_F(SwitchRun, EveryWaitEnds) {
 }
 
 TEST_F(SwitchRun, NoBoardNameNoRun) {
-  sim.board.failTransfers = 1;
+  sim.board.Arm(BoardFault::FailedTransfer);
   prog->MainPanel->StatusBar1->SetText(2, "before");
   w->TestBeginClick();
   EXPECT_TRUE(Sent().empty());
@@ -396,8 +395,7 @@ TEST_F(SwitchRun, SendWritesTheTable) {
   EXPECT_TRUE(sim.dialogs.messages.isEmpty());
 
   // The address write fails: the box, then the status text.
-  sim.board.failTransfers = 1;
-  sim.board.transfersBeforeFault = 2;  // the status request goes through
+  sim.board.Arm(BoardFault::FailedTransfer, {.after = 2});  // the status request goes through
   w->SendTO40Q26->click();
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_EQ(sim.dialogs.messages[0].text, "Data Send Fail!!");

@@ -41,7 +41,7 @@ TEST_F(DacPanelTest, SelectorsShowTheShadowAndGlyphClicksWriteThePosition) {
 
   // The click writes and paints nothing itself: with the write failing, the panel and the
   // cached value stay as the last refresh left them.
-  sim.board.failTransfers = 1;
+  sim.board.Arm(BoardFault::FailedTransfer);
   Button(Dac(), "btnDapsOff1")->click();
   EXPECT_EQ(Shadow(0x15), 0xE9);
   EXPECT_EQ(Field(FieldId::DAPS).Value, 2);

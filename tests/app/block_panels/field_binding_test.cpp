@@ -76,7 +76,7 @@ TEST_F(FieldWriteTest, UndefinedFieldSendsNothing) {
 TEST_F(FieldWriteTest, FailedWriteLeavesTheShadow) {
   TRegField f = Field(0x23, 2, 0);
   Up().SetRegShadow(0x23, 0x01, 0);
-  sim.board.failTransfers = 1;
+  sim.board.Arm(BoardFault::FailedTransfer);
   WriteField(Up(), f, 2);
   EXPECT_EQ(Shadow(0x23), 0x01);
 }

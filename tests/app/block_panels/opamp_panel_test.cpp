@@ -72,7 +72,7 @@ TEST_F(OpampPanelTest, ClicksOnOneBankFollowTheShadowNotTheCachedValue) {
   EXPECT_TRUE(Writes().empty());
 
   // A write that fails leaves the shadow, and the panel shows the shadow.
-  sim.board.failTransfers = 1;
+  sim.board.Arm(BoardFault::FailedTransfer);
   Glyph("btnOp1n", false, 5);
   EXPECT_EQ(Shadow(0x1E), 0x0C);
   Op()->DataUpdate();

@@ -25,7 +25,6 @@ protected:
     SetRegister(62, 0x40);  // 8 MHz
     SetRegister(14, 0x7F);
     SetVddax(3);
-    sim.board.boardName = "E7403V02";
     Connect();
     Click("WaveGen");  // the firmware name enables the buttons
     sim.board.ClearLog();
@@ -132,9 +131,9 @@ TEST_F(Trim, FailedMeasurementEndsTheTrimWithAMessage) {
   };
   const std::vector<Case> cases = {
       {"board unplugged", [this] { sim.board.UnplugAll(); }},
-      {"empty reply to the estimate's count", [this] { sim.board.repliesBeforeShort = 6; }},
-      {"empty reply to the third count", [this] { sim.board.repliesBeforeShort = 12; }},
-      {"empty reply to a trim code", [this] { sim.board.repliesBeforeShort = 7; }},
+      {"empty reply to the estimate's count", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 6}); }},
+      {"empty reply to the third count", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 12}); }},
+      {"empty reply to a trim code", [this] { sim.board.Arm(BoardFault::EmptyReply, {.after = 7}); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -146,7 +145,6 @@ TEST_F(Trim, FailedMeasurementEndsTheTrimWithAMessage) {
     SetRegister(43, 0x40);
     sim.board.oscillatorError = -0.03;  // a new trim would find another count
     sim.dialogs.messages.clear();
-    sim.board.shortReplies = 1;
     c.fault();
     Vod()->click();
     EXPECT_EQ(Messages(), QStringList{kTrimLinkFail});

@@ -42,7 +42,7 @@ TEST(WaveFileFormats, RamArrayColumns) {
 class WaveFiles : public WaveTest {
 protected:
   // The command after `answered` more runs and its reply comes empty.
-  void EmptyReplyAfter(int answered) { FaultReplyOf(sim.board, answered + 1, ReplyFault::Empty); }
+  void EmptyReplyAfter(int answered) { FaultReplyOf(sim.board, answered + 1, BoardFault::EmptyReply); }
 };
 
 TEST_F(WaveFiles, SettingsFileIsWrittenAtEveryClose) {
@@ -163,11 +163,11 @@ TEST_F(WaveFiles, EachWriterStopsAtTheFirstFailedPacketAndSaysSo) {
       {"Reg.reg", [this] { gen->LoadRegFile(); }, 4, regFail.arg(2).arg("03EH 041H")},
       {"Reg.reg", [this] { gen->LoadRegFile(); }, 5, regFail.arg(3).arg("00DH 0CH")}};
   for (const Case& c : cases)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << c.what << ", packet " << c.packet << ", " << FaultName(fault));
       SetRegister(13, 0x0D);
       SetRegister(127, 0x00);
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
       sim.dialogs.messages.clear();

@@ -276,7 +276,7 @@ TEST_F(WaveGenerator, AClockDividerOrDgrpWriteThatFailsShowsWhatTheChipHolds) {
     SetRegister(13, 0x0C);
     SetRegister(14, 0x7F);
     gen->DataUpdate();
-    sim.board.failTransfers = 1;  // the write's packet
+    sim.board.Arm(BoardFault::FailedTransfer);  // the write's packet
     c.change();
     EXPECT_FALSE(prog->G.Channels[0].Devc.Opened);
     // The chip and the shadow still hold 8 MHz, divider 64, DGRP 127; so do the controls.

@@ -85,7 +85,7 @@ TEST_F(WaveMemory, FirstFailedPacketEndsTheWriteWithTheShadowAsTheChip) {
       SetRegister(127, 0x00);
       for (int a : {0x80, 0x180})
         for (int i = 0; i < 0x80; ++i) SetRegister(a + i, 0xEE);
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
       arm();
@@ -96,23 +96,22 @@ TEST_F(WaveMemory, FirstFailedPacketEndsTheWriteWithTheShadowAsTheChip) {
       EXPECT_EQ(ShadowAgainstChip(prog->G.Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
       EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
     };
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "packet " << packet << ", " << FaultName(fault));
       run([&] { FaultReplyOf(sim.board, packet, fault); }, true);
     }
     SCOPED_TRACE(testing::Message() << "packet " << packet << " never left");
     run(
         [&] {
-          sim.board.transfersBeforeFault = 2 * (packet - 1);
-          sim.board.failTransfers = 1;
+          FailCommandOf(sim.board, packet);
         },
         false);
   }
   // The write ended on page 1's bytes: the shadow says page 1, as the chip was left.
   SetRegister(127, 0x00);
-  ClearFaults(sim.board);
+  sim.board.ClearFaults();
   Connect();
-  FaultReplyOf(sim.board, 150, ReplyFault::Failed);
+  FaultReplyOf(sim.board, 150, BoardFault::FailedTransfer);
   WaveRamWrite(Up(), Ramp(), 0x11, {});
   EXPECT_EQ(Shadow(127), 0x01);
   EXPECT_EQ(Shadow(13), 0x00);

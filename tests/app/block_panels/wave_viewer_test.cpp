@@ -77,8 +77,7 @@ TEST_F(WaveViewer, CancelledOrMissingFileLoadsNothing) {
 // the memory view shows what reached the chip.
 TEST_F(WaveViewer, LoadThatFailsPartWayIsNotShownAsLoaded) {
   sim.dialogs.openAnswers << WaveFile();
-  sim.board.repliesBeforeShort = 100;
-  sim.board.shortReplies = 1;
+  sim.board.Arm(BoardFault::EmptyReply, {.after = 100});
   Click("LoadRAM");
   EXPECT_EQ(Messages(), QStringList{kWaveRamWriteFail});
   EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");

@@ -54,9 +54,9 @@ TEST_F(AutoLoadCells, FailureNamesTheFileAndTheBankLeft) {
   const auto at = std::search(clean.begin(), clean.end(), line2.begin(), line2.end());
   ASSERT_NE(at, clean.end());
   const int putBack = static_cast<int>(at - clean.begin()) + 3;
-  for (ReplyFault fault : AllReplyFaults) {
+  for (BoardFault fault : AllReplyFaults) {
     SCOPED_TRACE(FaultName(fault));
-    ClearFaults(sim.board);
+    sim.board.ClearFaults();
     Connect();
     ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
     sim.dialogs.messages.clear();

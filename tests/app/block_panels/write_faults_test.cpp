@@ -30,20 +30,19 @@ protected:
     WaveTest::SetUp();
     StartWave();
     SetVddax(3);
-    sim.board.boardName = "E7403V02";
     Connect();
     Click("WaveGen");  // the firmware name enables the trim and the scan
   }
 
   // The board plugged and answering again, and the program connected to it.
   void Reconnect() {
-    ClearFaults(sim.board);
+    sim.board.ClearFaults();
     if (prog->G.Channels[0].Devc.Opened != 1) Click("USBScan");
     ASSERT_EQ(prog->G.Channels[0].Devc.Opened, 1);
   }
   // The chip made equal to the shadow, the logs cleared, and the k-th command from now
   // losing its reply as `fault` says.
-  void Arm(int k, ReplyFault fault) {
+  void Arm(int k, BoardFault fault) {
     ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);
     sim.board.ClearLog();
     sim.dialogs.messages.clear();
@@ -78,7 +77,7 @@ protected:
   }
   // A trim whose k-th exchange loses its reply: it ends there, a write that went out is
   // in the shadow as in the chip and the views show it, and the user is told.
-  void TrimLosing(int k, ReplyFault fault) {
+  void TrimLosing(int k, BoardFault fault) {
     Reconnect();
     Start();
     Arm(k, fault);
@@ -114,7 +113,7 @@ TEST_F(TrimFaults, LosingAnyReplyKeepsTheShadowAsTheChipAndSaysSo) {
   GenControl<QLabel>("Label7")->setText(previous);
 
   for (int k = 1; k <= 20; ++k)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       TrimLosing(k, fault);
       EXPECT_EQ(ClockLabel(), previous);
@@ -138,7 +137,7 @@ TEST_F(TrimFaults, OutOfRangeLosingAClosingReplySaysTheBoardFailed) {
   ASSERT_EQ(Messages(), QStringList{"Calculation out of range"});
   ASSERT_EQ(Sent().size(), 14u);
   for (int k = 10; k <= 14; ++k)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       TrimLosing(k, fault);
       EXPECT_EQ(Shadow(Clock), k <= 10 ? 0xC0 : 0xC1);
@@ -152,7 +151,7 @@ TEST_F(TrimFaults, OutOfRangeLosingAClosingReplySaysTheBoardFailed) {
 // that did not come leaves the label, and the status panel tells the link is gone.
 TEST_F(WriteFaults, CounterScanLosingAReplyStillStopsWithTheShadowAsTheChip) {
   for (int k = 1; k <= 6; ++k)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       Reconnect();
       SetRegister(CounterSource, 0x13);
@@ -189,7 +188,7 @@ TEST_F(WriteFaults, LoadRamLosingAReplyStopsThereAndShowsWhatTheChipHolds) {
   for (int k = 0; k < WaveTableSize; ++k) words[k] = static_cast<uint16_t>(0x0101 * k + 0x2010);
   WriteFile("wave.ram", RamArrayText(words));
   for (int k : {1, 2, 3, 130, 131, 132, 259, 260, 261})
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << k << ", " << FaultName(fault));
       Reconnect();
       SetRegister(Control, 0x0D);
@@ -239,7 +238,7 @@ protected:
   void Run(const std::vector<ControlCase>& cases, const std::function<void()>& settle = {}) {
     for (const ControlCase& c : cases)
       for (int k : {1, 2})
-        for (ReplyFault fault : AllReplyFaults) {
+        for (BoardFault fault : AllReplyFaults) {
           SCOPED_TRACE(testing::Message() << c.what << ", exchange " << k << ", " << FaultName(fault));
           Reconnect();
           if (settle) settle();

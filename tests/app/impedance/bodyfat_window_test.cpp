@@ -904,9 +904,9 @@ TEST_F(BodyFatAutoTest, AFailedWriteEndsTheTestWithTheShadowAsTheChip) {
       if (n >= 8 && p[0] == 0xC4 && p[1] == 0x00 && p[2] == 0xA0 && p[3] == c.wire && p[7] == c.value &&
           ++seen == c.occurrence) {
         if (c.emptyReply)
-          sim.board.shortReplies = 1;
+          sim.board.Arm(BoardFault::EmptyReply);
         else
-          sim.board.failTransfers = 1;
+          sim.board.Arm(BoardFault::FailedTransfer);
       }
     };
     const QDateTime t0 = sim.clock.LocalNow();

@@ -54,7 +54,7 @@ protected:
     sim.board.iqBusyReads = 1;
     sim.board.samplesPerPoll = 21;
     sim.board.pollCount = nullptr;
-    sim.board.failTransfers = 0;
+    sim.board.ClearFaults();
   }
   // The fake clock moved on to 2026-01-02 03:10:00.000 local time.
   void AtTenPast() {
@@ -191,7 +191,7 @@ TEST_F(IQRuns, AcRunEndsWithAMessageWhenItsReadingCannotBeUsed) {
        "warning: I value is zero"},
       {"Y0 = 0", [this] { S().Y0 = 0; }, "warning: Y value is zero"},
       {"no end of conversion", [this] { sim.board.iqBusyReads = -1; }, "warning: I/Q conversion failed"},
-      {"link lost", [this] { sim.board.failTransfers = 1; }, "warning: I/Q conversion failed"},
+      {"link lost", [this] { sim.board.Arm(BoardFault::FailedTransfer); }, "warning: I/Q conversion failed"},
   };
   for (const Case& c : cases) {
     Calibrate("rbACDCMode");
@@ -432,7 +432,7 @@ TEST_F(IQRuns, DcRunsSayWhenTheStreamFailsAndKeepTheirRows) {
   };
   auto lostInTheThirdPacket = [this] {
     auto fail = [this](uint64_t n) {
-      if (n == 50) sim.board.failTransfers = 1;  // the reply of the poll that carries it
+      if (n == 50) sim.board.Arm(BoardFault::FailedTransfer);  // the reply of the poll that carries it
       return static_cast<int32_t>(1000 + n);
     };
     ai4 = ai5 = fail;

@@ -327,7 +327,7 @@ TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
       {"link lost in the AC reading", w->rbACMode,
        [this] {
          sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
-           if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x0F) sim.board.failTransfers = 1;
+           if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x0F) sim.board.Arm(BoardFault::FailedTransfer);
          };
        },
        "I/Q conversion failed"},
@@ -338,7 +338,7 @@ TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
        [this] {
          sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
            if (p.size() >= 3 && p[0] == 0xC4 && p[1] == 0x02 && (sim.board.chip.Peek(0x13) >> 4) == 4)
-             sim.board.failTransfers = 1;  // the poll after the second stream start
+             sim.board.Arm(BoardFault::FailedTransfer);  // the poll after the second stream start
          };
        },
        "ADC stream lost"},

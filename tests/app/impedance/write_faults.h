@@ -70,16 +70,14 @@ protected:
     for (const FaultPoint& p : points) {
       const int k = CommandNumber(clean, p.prefix, p.occurrence);
       ASSERT_GT(k, 0) << p.what;
-      for (ReplyFault f : AllReplyFaults) {
+      for (BoardFault f : AllReplyFaults) {
         SCOPED_TRACE(std::string(p.what) + ", " + FaultName(f) + ", command " + std::to_string(k));
         prepare();
         this->sim.board.ClearLog();
         ChipFromShadow(this->sim.board.chip, Shadow());
-        const auto afterCommand = this->sim.board.afterCommand;
         FaultReplyOf(this->sim.board, k, f);
         job();
-        ClearFaults(this->sim.board);
-        this->sim.board.afterCommand = afterCommand;
+        this->sim.board.ClearFaults();
 
         // The job went as the clean one up to the lost reply, and sent nothing after it.
         const std::vector<Bytes> sent = this->Sent();

@@ -46,9 +46,9 @@ TEST_F(TemperatureRegisterFaults, SingleTestLosingARegisterWriteReplyEndsWithThe
     reg->SetCells(2, r, cells[r][1]);
   }
   for (int k = 7; k <= 10; ++k)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "command " << k << ", " << FaultName(fault));
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Click("USBScan");
       Shadow(0x3C) = Shadow(0x3D) = 0x00;
       prog->Mx_UP->RunRefreshChain();

@@ -16,7 +16,6 @@ class TemperatureCellWrites : public CellWriteTest<ProgramTest> {
 protected:
   void SetUp() override {
     ProgramTest::SetUp();
-    sim.serial.Add<SimChamber>(1);
     StartProgram();
     DevcRS232& chamber = prog->G.Instruments.ChamberPort;
     chamber.Handle = sim.serial.Open("COM1");

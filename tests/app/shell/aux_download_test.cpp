@@ -96,7 +96,7 @@ TEST_F(AuxDownload, FailuresStopTheDownloadAndTellTheUser) {
       sim.board.statusByte = 0x00;  // every auxiliary command reports failure
     } else {
       sim.board.afterCommand = [&](const std::vector<uint8_t>& cmd) {
-        if (cmd.size() > 2 && cmd[0] == 0xC4 && cmd[2] == 0x90 && aux++ == c.answered) sim.board.failTransfers = 1;
+        if (cmd.size() > 2 && cmd[0] == 0xC4 && cmd[2] == 0x90 && aux++ == c.answered) sim.board.Arm(BoardFault::FailedTransfer);
       };
     }
     Click("LoadVI52R7718");

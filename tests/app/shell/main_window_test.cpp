@@ -170,7 +170,6 @@ TEST_F(MainWindow, ShutdownReleasesTheBoard) {
 TEST_F(MainWindow, FirmwareNameDecidesTheTrimButtons) {
   StartProgram();
   Click("USBScan");
-  sim.board.boardName = "E7403V02";
   Click("WaveGen");
   auto* vod = Find<QWidget>(prog->WaveGenForm, "VodCorrection");
   auto* scan = Find<QWidget>(prog->WaveGenForm, "btnScan");

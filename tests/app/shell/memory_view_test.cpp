@@ -219,9 +219,9 @@ TEST_F(MemoryView, BankZeroEditsWithBankOneSelectedReachBankZero) {
   // byte, its read-back, 7Fh put back) and in each way: the shadow holds what the chip
   // was left with, 7Fh's bank included, and the user sees the link gone.
   for (int exchange = 1; exchange <= 4; ++exchange)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << exchange << ", " << FaultName(fault));
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       prog->Mx_UP->WriteReg(0x7F, 0x01, 0);
       ChipFromShadow(sim.board.chip, prog->G.Channels[0].RegShadow);

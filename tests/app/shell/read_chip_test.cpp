@@ -86,11 +86,9 @@ TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
     prog->MainPanel->StatusBar1->SetText(0, "USB On Line");
     Connect();
     if (c.emptyReply) {
-      sim.board.repliesBeforeShort = c.exchange;
-      sim.board.shortReplies = 1;
+      sim.board.Arm(BoardFault::EmptyReply, {.after = c.exchange});
     } else {
-      sim.board.transfersBeforeFault = 2 * c.exchange;  // its command never leaves
-      sim.board.failTransfers = 1;
+      FailCommandOf(sim.board, c.exchange + 1);
     }
     Click("Menu_ReadChip");
     EXPECT_FALSE(G().ReadDone);
@@ -116,8 +114,7 @@ TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
   Shadow(0x7F) = 0x03;
   sim.dialogs.messages.clear();
   Connect();
-  sim.board.repliesBeforeShort = 3;
-  sim.board.shortReplies = 1;
+  sim.board.Arm(BoardFault::EmptyReply, {.after = 3});
   Click("Menu_ReadREG");
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
   EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read REG Fail"));
@@ -254,9 +251,9 @@ TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineTheBoardDidNotConfirm) {
                {5, fail + " at line 4 \"023H 033H\"" + unconfirmed},
                {6, fail + " at line 5 \"024H 044H\"" + unconfirmed}};
   for (const auto& c : cases)
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << ", " << FaultName(fault));
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       for (int a : {0x20, 0x21, 0x23, 0x24}) Shadow(a) = 0x5C;
       ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);

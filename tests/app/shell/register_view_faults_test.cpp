@@ -77,9 +77,9 @@ TEST_F(RegisterViewFaults, AnEditLosingAReplyLeavesTheShadowAsTheChipAndTheGrids
   const int addresses[] = {0x01, 0x20, 0x22, 0x23};
   for (const Case& c : cases)
     for (int k = 1; k <= c.exchanges; ++k)
-      for (ReplyFault fault : AllReplyFaults) {
+      for (BoardFault fault : AllReplyFaults) {
         SCOPED_TRACE(testing::Message() << c.what << ", exchange " << k << ", " << FaultName(fault));
-        ClearFaults(sim.board);
+        sim.board.ClearFaults();
         ASSERT_TRUE(prog->Mx_UP->CheckConnection());
         for (int i = 0; i < 4; ++i) Shadow(addresses[i]) = static_cast<uint8_t>(before[i]);
         reg->DataUpdate(true);

@@ -523,19 +523,10 @@ TEST_F(SetupDialog, FailedFirmwareReadKeepsTheNameAndTheTrim) {
     std::function<void()> fault;
   };
   const std::vector<Case> cases = {
-      {"command not sent", [this] { sim.board.failTransfers = 1; }},
-      {"reply failed", [this] {
-         sim.board.transfersBeforeFault = 1;
-         sim.board.failTransfers = 1;
-       }},
-      {"empty reply", [this] {
-         sim.board.shortReplies = 1;
-         sim.board.shortReplyBytes = 0;
-       }},
-      {"cut reply", [this] {
-         sim.board.shortReplies = 1;
-         sim.board.shortReplyBytes = 5;
-       }},
+      {"command not sent", [this] { sim.board.Arm(BoardFault::FailedTransfer); }},
+      {"reply failed", [this] { sim.board.Arm(BoardFault::FailedTransfer, {.after = 1}); }},
+      {"empty reply", [this] { sim.board.Arm(BoardFault::EmptyReply); }},
+      {"cut reply", [this] { sim.board.Arm(BoardFault::ShortReply, {.bytes = 5}); }},
       {"unplugged", [this] { sim.board.UnplugAll(); }},
   };
   for (const Case& c : cases) {
@@ -559,7 +550,7 @@ TEST_F(SetupDialog, FailedFirmwareReadKeepsTheNameAndTheTrim) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].text, "Control Board Firmware read fail: the board did not answer with its name");
     EXPECT_EQ(Status(0), "USB not Connect !!!");
-    sim.board.shortReplies = 0;
+    sim.board.ClearFaults();
   }
 }
 

@@ -77,11 +77,11 @@ TEST_F(ShellCellWrites, LoadRegTellsHowTheLineFailed) {
       {6, false, line2 + "the line was written, but register 7Fh was not put back (the chip may be left on bank 1)" + rest},
   };
   for (const Case& c : cases)
-    for (ReplyFault fault : AllReplyFaults) {
-      if (c.outgoing && fault != ReplyFault::Failed) continue;
+    for (BoardFault fault : AllReplyFaults) {
+      if (c.outgoing && fault != BoardFault::FailedTransfer) continue;
       SCOPED_TRACE(testing::Message() << "command " << c.command << (c.outgoing ? ", not sent" : ", ")
                                       << (c.outgoing ? "" : FaultName(fault)));
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       Shadow(0x7F) = 0x40;
       Shadow(0x85) = Shadow(0x185) = 0x50;
@@ -89,8 +89,7 @@ TEST_F(ShellCellWrites, LoadRegTellsHowTheLineFailed) {
       sim.dialogs.messages.clear();
       sim.dialogs.openAnswers << Path("in.reg");
       if (c.outgoing) {
-        sim.board.failTransfers = 1;
-        sim.board.transfersBeforeFault = 2 * (c.command - 1);
+        FailCommandOf(sim.board, c.command);
       } else {
         FaultReplyOf(sim.board, c.command, fault);
       }
@@ -111,9 +110,9 @@ TEST_F(ShellCellWrites, SaveRegAfterALostReadBackWritesTheImplementedBits) {
   TMx_Reg2* reg = prog->Mx_Reg2;
   prog->MainPanel->OpenPanel(reg, 2);
   for (int command : {1, 2})
-    for (ReplyFault fault : AllReplyFaults) {
+    for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << (command == 1 ? "the write's " : "the read-back's ") << FaultName(fault));
-      ClearFaults(sim.board);
+      sim.board.ClearFaults();
       Connect();
       Shadow(0x7F) = 0x00;
       Shadow(0x01) = 0x3C;

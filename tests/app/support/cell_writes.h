@@ -130,15 +130,13 @@ protected:
     ASSERT_NE(at, clean.end());
     const int first = static_cast<int>(at - clean.begin());
     for (size_t i = 0; i < wire.size(); ++i)
-      for (ReplyFault fault : AllReplyFaults) {
+      for (BoardFault fault : AllReplyFaults) {
         SCOPED_TRACE(testing::Message() << c.what << ", " << FaultName(fault) << " at " << wire[i]);
         Arm(w, c);
-        const auto afterCommand = this->sim.board.afterCommand;
         const int k = first + static_cast<int>(i) + 1;
         FaultReplyOf(this->sim.board, k, fault);
         w.write(c.address, c.r7f);
-        ClearFaults(this->sim.board);
-        this->sim.board.afterCommand = afterCommand;
+        this->sim.board.ClearFaults();
         EXPECT_EQ(SentTexts().size(), static_cast<size_t>(k));
         EXPECT_EQ(w.compare(Cells(), this->sim.board.chip), std::vector<std::string>{});
         const int other = c.cell ^ 0x100;  // the same low byte in the other bank
@@ -183,7 +181,7 @@ private:
   // the views refreshed and the chip made equal to the shadow. The chip keeps
   // every bit, 7Fh's bit 6 included, so that its put-back shows.
   void Arm(const CellWriter& w, const CellCase& c) {
-    ClearFaults(this->sim.board);
+    this->sim.board.ClearFaults();
     this->sim.board.chip.ImplementEveryBit();
     w.prepare(c.address);
     uint8_t* shadow = Cells();
