@@ -62,8 +62,8 @@ std::optional<Sample> MeasureSample(const BodyFatContext& c, int channel) {
   s.Theta = m.Theta;
   s.DutPhase = m.DutPhase;
   s.Impedance = m.Impedance;
-  const BodyFatSampleTexts shown{FormatF(r.I),         FormatF(r.Q),
-                                 FormatF(r.Y),         FormatFixed(m.Theta, 6),
+  const BodyFatSampleTexts shown{FormatF(r.I),           FormatF(r.Q),
+                                 FormatF(r.Y),           FormatFixed(m.Theta, 6),
                                  FormatFixed(m.Impedance, 3), FormatFixed(m.DutPhase, 3)};
   c.Host.ShowSample(channel, shown);
   return Sample{r, shown};
@@ -154,7 +154,8 @@ BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatRunInputs&
   for (int ch = 1; ch <= ChannelCount(in.Limits); ++ch) {
     const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
     for (int k = 0; k < BodyFatColumns; ++k)
-      if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(in.Table.Values[ch][k]))) return {BodyFatEnd::ConversionFailed, {}};
+      if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(in.Table.Values[ch][k])))
+        return {BodyFatEnd::ConversionFailed, {}};
     const ChannelRun run = SampleChannel(c, in.Limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
       const std::optional<Sample> m = MeasureSample(c, ch);
       if (!m) return false;
