@@ -39,49 +39,48 @@ bool SendColumn(TMx_UP& up, int address, int value) {
          BoardCommands::CellWrite::Done;
 }
 
-QString AddrEditName(int k) { return "edtAddr" + QString::number(k); }
-
-// The eight read-out texts of row 0 (calibration) or 1 (sample): ADC1 .. ADC4, I, Q, Y, Theta.
-std::array<QString, 8> Readouts(const BodyFatPanel& p, int row) {
-  const QString r = QString::number(row);
-  std::array<QString, 8> t;
-  for (int a = 0; a < 4; ++a) t[a] = p.Text("edtADC" + QString::number(a + 1) + '_' + r);
-  const char* names[] = {"edtIDATA", "edtQDATA", "edtYDATA", "edtTheta"};
-  for (int k = 0; k < 4; ++k) t[4 + k] = p.Text(names[k] + r);
-  return t;
+// The eight read-out texts of a row (ADC1 .. ADC4, I, Q, Y, Theta): the host's ADC
+// boxes and the figures the run showed.
+std::array<QString, 8> Readouts(const std::array<QString, 4>& adc, const QString& i, const QString& q,
+                                const QString& y, const QString& theta) {
+  return {adc[0], adc[1], adc[2], adc[3], i, q, y, theta};
 }
 
-void ShowReading(BodyFatPanel& p, int row, const IQResult& r, double theta) {
-  const QString n = QString::number(row);
-  p.SetText("edtIDATA" + n, FormatF(r.I));
-  p.SetText("edtQDATA" + n, FormatF(r.Q));
-  p.SetText("edtYDATA" + n, FormatF(r.Y));
-  p.SetText("edtTheta" + n, FormatFixed(theta, 6));
-}
+struct Sample {
+  IQResult Reading;
+  BodyFatSampleTexts Shown;
+};
 
 // One sample's conversion, figures and read-outs on channel row `channel`. Nothing
 // when the conversion failed.
-std::optional<IQResult> MeasureSample(const BodyFatContext& c, int channel) {
+std::optional<Sample> MeasureSample(const BodyFatContext& c, int channel) {
   BodyFatState& s = c.S;
   const IQConversion conv = ConvertIQ(c.Up, IQReadForm::Split, IQRefresh::Full, true);
   if (!conv.Ok()) return std::nullopt;
-  const BodyFatSample m = BodyFatSampleFrom(conv.Result, {s.Theta0, s.Gain});
+  const IQResult& r = conv.Result;
+  const BodyFatSample m = BodyFatSampleFrom(r, {s.Theta0, s.Gain});
   s.Theta = m.Theta;
   s.DutPhase = m.DutPhase;
   s.Impedance = m.Impedance;
-  ShowReading(c.Panel, 1, conv.Result, m.Theta);
-  const QString n = QString::number(channel);
-  c.Panel.SetText("edtIMP_" + n, FormatFixed(m.Impedance, 3));
-  c.Panel.SetText("edtDUT_" + n, FormatFixed(m.DutPhase, 3));
-  return conv.Result;
+  const BodyFatSampleTexts shown{FormatF(r.I),           FormatF(r.Q),
+                                 FormatF(r.Y),           FormatFixed(m.Theta, 6),
+                                 FormatFixed(m.Impedance, 3), FormatFixed(m.DutPhase, 3)};
+  c.Host.ShowSample(channel, shown);
+  return Sample{r, shown};
 }
 
-// Row `number` of the log from the window's texts and the last sample.
-QString SampleRow(const BodyFatContext& c, int number, const QString& time, const QString& calibrationColumns) {
-  const BodyFatPanel& p = c.Panel;
-  return BodyFatLogRow(number, time, p.Text("edtRref"), p.Text("edtFreq"), calibrationColumns,
-                       ReadoutColumns(Readouts(p, 1)), p.Text("edtGain"), c.S.DutPhase, c.S.Impedance);
+// Row `number` of the log: the reference and frequency as they stand, the sample's
+// read-outs, the gain text and the last sample's figures.
+QString SampleRow(const BodyFatContext& c, int number, const QString& time, const QString& calibrationColumns,
+                  const BodyFatSampleTexts& shown, const QString& gainText) {
+  const BodyFatRunHost& h = c.Host;
+  return BodyFatLogRow(number, time, h.RrefText(), h.FrequencyText(), calibrationColumns,
+                       ReadoutColumns(Readouts(h.AdcTexts(1), shown.I, shown.Q, shown.Y, shown.Theta)), gainText,
+                       c.S.DutPhase, c.S.Impedance);
 }
+
+// Channel rows of the table a run can measure.
+int ChannelCount(const BodyFatLimits& limits) { return std::clamp(limits.Channels, 0, BodyFatMaxChannels); }
 
 struct ChannelRun {
   int Count = 0;
@@ -105,8 +104,8 @@ ChannelRun SampleChannel(const BodyFatContext& c, const BodyFatLimits& limits, c
         break;
       }
       ++run.Count;
-      c.Panel.SetText("Label13", QString::number(channel) + " file " + QString::number(run.Count) + " Data");
-      c.Panel.ProcessMessages();
+      c.Host.ShowProgress(QString::number(channel) + " file " + QString::number(run.Count) + " Data");
+      c.Host.ProcessMessages();
       const int64_t elapsedUs = PaceSample(c.Clk, t0, run.Count, c.S.ScanInterval);
       if (limits.ByTime ? elapsedUs >= int64_t{limits.Seconds} * 1'000'000 : run.Count >= limits.Amount) break;
       if (stopRequested || run.Count >= BodyFatMaxRows) break;
@@ -128,38 +127,39 @@ ChannelRun SampleChannel(const BodyFatContext& c, const BodyFatLimits& limits, c
 
 int TableHex(const QString& text) { return static_cast<int>(DabitCode(text)); }
 
-QString ValueEditName(int k, int j) { return "edtAddr" + QString::number(k) + '_' + QString::number(j); }
-
-bool Calibrate(const BodyFatContext& c) {
+std::optional<BodyFatCalibrationTexts> Calibrate(const BodyFatContext& c, const BodyFatTable& table) {
   BodyFatState& s = c.S;
-  const int32_t rref = IntegerOrRaise(c.Panel.Text("edtRref"));
+  const int32_t rref = IntegerOrRaise(c.Host.RrefText());
   for (int k = 0; k < BodyFatColumns; ++k) {
-    if (s.AutoMode && TableHex(c.Panel.Text(AddrEditName(k))) == CalibrationFlagRegister) continue;
-    if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, 0))))) return false;
+    if (s.AutoMode && TableHex(table.Addr[k]) == CalibrationFlagRegister) continue;
+    if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(table.Values[0][k]))) return std::nullopt;
   }
   const IQConversion conv = ConvertIQ(c.Up, IQReadForm::Split, IQRefresh::Full, true);
-  if (!conv.Ok()) return false;
-  const BodyFatCalibration cal = BodyFatCalibrationFrom(conv.Result, rref);
+  if (!conv.Ok()) return std::nullopt;
+  const IQResult& r = conv.Result;
+  const BodyFatCalibration cal = BodyFatCalibrationFrom(r, rref);
   s.Theta0 = cal.Theta0;
   s.Gain = cal.Gain;
   s.Calibrated = true;
-  ShowReading(c.Panel, 0, conv.Result, s.Theta0);
-  c.Panel.SetText("edtGain", FormatF(s.Gain));
-  return true;
+  const BodyFatCalibrationTexts shown{FormatF(r.I), FormatF(r.Q), FormatF(r.Y), FormatFixed(s.Theta0, 6),
+                                      FormatF(s.Gain)};
+  c.Host.ShowCalibration(shown);
+  return shown;
 }
 
-BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& limits) {
+BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatRunInputs& in) {
   BodyFatState& s = c.S;
   s.LogLines[0] = BodyFatLogHeader();
-  const QString calibrationColumns = ReadoutColumns(Readouts(c.Panel, 0));
-  for (int ch = 1; ch <= limits.Channels; ++ch) {
+  const QString calibrationColumns = ReadoutColumns(in.Calibration);
+  for (int ch = 1; ch <= ChannelCount(in.Limits); ++ch) {
     const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
     for (int k = 0; k < BodyFatColumns; ++k)
-      if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+      if (!SendColumn(c.Up, s.ColumnAddr[k], TableHex(in.Table.Values[ch][k])))
         return {BodyFatEnd::ConversionFailed, {}};
-    const ChannelRun run = SampleChannel(c, limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
-      if (!MeasureSample(c, ch)) return false;
-      s.LogLines[n] = SampleRow(c, n, time, calibrationColumns);
+    const ChannelRun run = SampleChannel(c, in.Limits, s.TestIdle, ch, logName, [&](int n, const QString& time) {
+      const std::optional<Sample> m = MeasureSample(c, ch);
+      if (!m) return false;
+      s.LogLines[n] = SampleRow(c, n, time, calibrationColumns, m->Shown, in.GainText);
       return true;
     });
     if (run.Count > 0) WriteRunCsv(s, run.Count, logName);
@@ -169,7 +169,7 @@ BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& li
   return {};
 }
 
-BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits) {
+BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatRunInputs& in) {
   BodyFatState& s = c.S;
   if (s.PairCount <= 0) return {BodyFatEnd::NoPairs, {}};
   s.AverageCount = 0;
@@ -197,29 +197,30 @@ BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits)
     }
 
     s.LogLines[0] = BodyFatLogHeader();
-    for (int ch = 1; ch <= limits.Channels; ++ch) {
+    for (int ch = 1; ch <= ChannelCount(in.Limits); ++ch) {
       const QString logName = BodyFatLogName(c.ProgramDir, ch, c.Clk.LocalNow());
       std::fill(std::begin(s.Sums), std::end(s.Sums), 0.0);
-      const ChannelRun run = SampleChannel(c, limits, s.AutoIdle, ch, logName, [&](int n, const QString& time) {
+      const ChannelRun run = SampleChannel(c, in.Limits, s.AutoIdle, ch, logName, [&](int n, const QString& time) {
         TMx_UP& up = c.Up;
         if (!StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) | 0x80)) return false;
-        if (!Calibrate(c)) return false;
-        s.LogLines[1000 + n] = ReadoutColumns(Readouts(c.Panel, 0));
+        const std::optional<BodyFatCalibrationTexts> cal = Calibrate(c, in.Table);
+        if (!cal) return false;
+        s.LogLines[1000 + n] = ReadoutColumns(Readouts(c.Host.AdcTexts(0), cal->I, cal->Q, cal->Y, cal->Theta));
         // The calibration's sums come from its two-decimal read-outs.
-        const double i0 = RealOrRaise(c.Panel.Text("edtIDATA0"));
-        const double q0 = RealOrRaise(c.Panel.Text("edtQDATA0"));
+        const double i0 = RealOrRaise(cal->I);
+        const double q0 = RealOrRaise(cal->Q);
         if (!StoreAndSend(up, CalibrationFlagRegister, up.GetReg(CalibrationFlagRegister, 0) & 0x7F)) return false;
         for (int k = 0; k < BodyFatColumns; ++k)
-          if (TableHex(c.Panel.Text(AddrEditName(k))) != CalibrationFlagRegister &&
-              !SendColumn(up, s.ColumnAddr[k], TableHex(c.Panel.Text(ValueEditName(k, ch)))))
+          if (TableHex(in.Table.Addr[k]) != CalibrationFlagRegister &&
+              !SendColumn(up, s.ColumnAddr[k], TableHex(in.Table.Values[ch][k])))
             return false;
-        const std::optional<IQResult> r = MeasureSample(c, ch);
-        if (!r) return false;
+        const std::optional<Sample> m = MeasureSample(c, ch);
+        if (!m) return false;
         s.Sums[0] += i0;
         s.Sums[1] += q0;
-        s.Sums[2] += r->I;
-        s.Sums[3] += r->Q;
-        s.LogLines[n] = SampleRow(c, n, time, s.LogLines[1000 + n]);
+        s.Sums[2] += m->Reading.I;
+        s.Sums[3] += m->Reading.Q;
+        s.LogLines[n] = SampleRow(c, n, time, s.LogLines[1000 + n], m->Shown, cal->Gain);
         return true;
       });
       if (run.Count > 0) {

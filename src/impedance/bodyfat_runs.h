@@ -1,8 +1,11 @@
 #pragma once
 // The body-fat test's calibration, impedance run and automatic test, on channel 0
-// through the register API. The window stays out of here: the runs read and show the
-// texts of its edits by their component names through BodyFatPanel, and the window
-// pumps its messages through it between samples, where a second click on the
+// through the register API, without any widget. A run takes what the window locks for
+// it (the register table, the limits) and the texts it reads once at its start in a
+// BodyFatRunInputs; the boxes that stay open to the user and the generator while it
+// runs (the reference, the frequency, the ADC boxes) it reads through BodyFatRunHost
+// where it uses them, and it hands the texts to show to the host as typed results.
+// The host pumps the window's messages between samples, where a second click on the
 // starting button sets the stop flag (TestIdle or AutoIdle of BodyFatState).
 //
 // A conversion that fails (a failed transfer or a chip that never finishes) is not a
@@ -24,15 +27,44 @@
 class Clock;
 class TMx_UP;
 
+// A calibration's read-outs as shown: I0, Q0, Y0 and the gain in "%f", Theta0 in "%.6f".
+struct BodyFatCalibrationTexts {
+  QString I, Q, Y, Theta, Gain;
+};
+// A sample's read-outs as shown: I, Q, Y in "%f" and Theta in "%.6f"; the impedance and
+// the phase of its channel row in "%.3f".
+struct BodyFatSampleTexts {
+  QString I, Q, Y, Theta, Impedance, DutPhase;
+};
+
 // The window as the runs see it.
-class BodyFatPanel {
+class BodyFatRunHost {
 public:
-  virtual ~BodyFatPanel() = default;
-  // The text of a named edit ("edtRref", "edtAddr2_5", "edtIDATA0", ...); empty for
-  // a name the window does not have.
-  virtual QString Text(const QString& name) const = 0;
-  virtual void SetText(const QString& name, const QString& text) = 0;
+  virtual ~BodyFatRunHost() = default;
+  // The boxes a run leaves open, as they stand when it reads them: the user may edit
+  // the reference and the ADC boxes, and the generator writes the frequency, while the
+  // run pumps messages.
+  virtual QString RrefText() const = 0;
+  virtual QString FrequencyText() const = 0;
+  // ADC1 .. ADC4 of read-out row 0 (calibration) or 1 (sample).
+  virtual std::array<QString, 4> AdcTexts(int row) const = 0;
+  virtual void ShowCalibration(const BodyFatCalibrationTexts& texts) = 0;
+  // The sample read-outs and the impedance and phase boxes of channel row `channel`.
+  virtual void ShowSample(int channel, const BodyFatSampleTexts& texts) = 0;
+  // The progress label, channel + " file " + count + " Data".
+  virtual void ShowProgress(const QString& text) = 0;
   virtual void ProcessMessages() = 0;
+};
+
+// What a run reads of the window at its start.
+struct BodyFatRunInputs {
+  BodyFatTable Table;  // locked for the run
+  BodyFatLimits Limits;
+  // The calibration read-outs as they stand, ADC1_0 .. ADC4_0, I0, Q0, Y0, Theta0: the
+  // impedance run's calibration columns.
+  std::array<QString, 8> Calibration;
+  // The gain box as it stands; only a calibration changes it.
+  QString GainText;
 };
 
 struct BodyFatContext {
@@ -40,7 +72,7 @@ struct BodyFatContext {
   BodyFatState& S;
   Clock& Clk;
   QString ProgramDir;  // where the logs and the file pairs lie
-  BodyFatPanel& Panel;
+  BodyFatRunHost& Host;
 };
 
 enum class BodyFatEnd {
@@ -58,21 +90,20 @@ struct BodyFatOutcome {
 // A table text read as hexadecimal: "0x" + text as an integer, the rule of the I/Q
 // test's register codes. Raises EConvertError for a text that is no number.
 int TableHex(const QString& text);
-// The name of the value edit of column k (0..5), row j (0..12): "edtAddr" + k + "_" + j.
-QString ValueEditName(int k, int j);
 
-// The calibration: the "Calculate" row written (each value in the shadow once its
-// packet went out; with AutoMode a column whose address edit holds 0Eh is skipped),
-// one conversion, Theta0 and Gain, the calibration read-outs. False when a write or the
-// conversion failed: Theta0, Gain and the read-outs do not change.
-bool Calibrate(const BodyFatContext& c);
+// The calibration: the reference text read, the "Calculate" row written (each value in
+// the shadow once its packet went out; with AutoMode a column whose address text holds
+// 0Eh is skipped), one conversion, Theta0 and Gain, the calibration read-outs shown and
+// returned. Nothing when a write or the conversion failed: Theta0, Gain and the
+// read-outs do not change.
+std::optional<BodyFatCalibrationTexts> Calibrate(const BodyFatContext& c, const BodyFatTable& table);
 
-// The impedance run over channels 1..limits.Channels, one log per channel.
-BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatLimits& limits);
+// The impedance run over channels 1..Limits.Channels, one log per channel.
+BodyFatOutcome RunImpedanceTest(const BodyFatContext& c, const BodyFatRunInputs& in);
 // The automatic test over the file pairs found by SearchFilePairs, then the averages
 // file (also after a stop, and after a failed conversion or write or a pair's file gone
 // missing once a channel was measured).
-BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatLimits& limits);
+BodyFatOutcome RunAutoTest(const BodyFatContext& c, const BodyFatRunInputs& in);
 
 // Pairs prefix + i + ".ram" / ".reg" (i = 1..100) whose two files both exist in the
 // folder, in the order of i; PairCount is their number.

@@ -13,8 +13,8 @@ SettingsFileFaults ReadBodyFatSettings(const QString& path, BodyFatSettings& s) 
     in.Text(field);
     field = HexOrZero(field);
   };
-  for (QString& a : s.Addr) hex(a);
-  for (auto& row : s.Values)
+  for (QString& a : s.Table.Addr) hex(a);
+  for (auto& row : s.Table.Values)
     for (QString& v : row) hex(v);
   return in.Faults();
 }
@@ -22,8 +22,8 @@ SettingsFileFaults ReadBodyFatSettings(const QString& path, BodyFatSettings& s) 
 QStringList BodyFatSettingsLines(const BodyFatSettings& s) {
   QStringList lines;
   for (int n : {s.Mode, s.TimeIndex, s.AmountIndex, s.ScanIndex, s.ChannelsIndex}) lines << QString::number(n);
-  for (const QString& a : s.Addr) lines << a;
-  for (const auto& row : s.Values)
+  for (const QString& a : s.Table.Addr) lines << a;
+  for (const auto& row : s.Table.Values)
     for (const QString& v : row) lines << v;
   return lines;
 }

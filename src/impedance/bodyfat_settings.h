@@ -17,14 +17,20 @@ constexpr int BodyFatTableRows = 13;
 constexpr int BodyFatColumns = 6;
 constexpr int BodyFatMaxChannels = 12;
 
+// The register table's texts: the six address edits and the value edits of row J = 0
+// ("Calculate") .. 12, column K = 0..5.
+struct BodyFatTable {
+  std::array<QString, BodyFatColumns> Addr;
+  std::array<std::array<QString, BodyFatColumns>, BodyFatTableRows> Values;  // [row J][column K]
+};
+
 struct BodyFatSettings {
   int Mode = 1;  // 0 = "Measuring Time", 1 = "Measuring Amount"; other values select neither
   int TimeIndex = 0;
   int AmountIndex = 0;
   int ScanIndex = 1;
   int ChannelsIndex = 0;
-  std::array<QString, BodyFatColumns> Addr;                                  // address edits
-  std::array<std::array<QString, BodyFatColumns>, BodyFatTableRows> Values;  // [row J][column K]
+  BodyFatTable Table;
 };
 
 // Reads the file into `s`, each field from its own line: lines 1..5 as numbers, lines

@@ -111,6 +111,8 @@ QLabel* RightLabel(const QString& text, QWidget* parent) {
 
 }  // namespace
 
+QString ValueEditName(int k, int j) { return "edtAddr" + QString::number(k) + '_' + QString::number(j); }
+
 TbodyFatForm::TbodyFatForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "bodyFatForm", QString::fromUtf8("Body fat GUI Form"), parent) {
   auto* top = new QHBoxLayout;
@@ -159,14 +161,12 @@ QLineEdit* TbodyFatForm::Edit(const QString& name, QWidget* parent, const QStrin
   auto* e = new QLineEdit(text, parent);
   e->setObjectName(name);
   e->setFixedWidth(width);
-  edits_.insert(name, e);
   return e;
 }
 
 QLabel* TbodyFatForm::NamedLabel(const QString& name, const QString& text, QWidget* parent) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(name);
-  labels_.insert(name, l);
   return l;
 }
 
@@ -237,22 +237,27 @@ QWidget* TbodyFatForm::BuildReadBox() {
   for (int row = 0; row < 2; ++row) {
     const QString r = QString::number(row);
     const int y = row * 3;
+    ReadoutRow& out = Readout[row];
     const std::pair<const char*, const char*> readings[] = {
         {"I=", "edtIDATA"}, {"Q=", "edtQDATA"}, {"Y=", "edtYDATA"}, {"Theta=", "edtTheta"}};
+    QLineEdit** boxes[] = {&out.I, &out.Q, &out.Y, &out.Theta};
     int x = 0;
-    for (const auto& [caption, name] : readings) {
-      g->addWidget(RightLabel(caption, box), y, x++);
-      g->addWidget(Edit(name + r, box, QString(), 100), y, x++);
+    for (int k = 0; k < 4; ++k) {
+      g->addWidget(RightLabel(readings[k].first, box), y, x++);
+      *boxes[k] = Edit(readings[k].second + r, box, QString(), 100);
+      g->addWidget(*boxes[k], y, x++);
     }
     if (row == 0) {
       g->addWidget(RightLabel("Gain=", box), y, x++);
-      Edit("edtGain", box, "5100", 100)->setReadOnly(true);
-      g->addWidget(edits_.value("edtGain"), y, x++);
+      edtGain = Edit("edtGain", box, "5100", 100);
+      edtGain->setReadOnly(true);
+      g->addWidget(edtGain, y, x++);
     }
     for (int a = 1; a <= 4; ++a) {
       const QString n = QString::number(a);
       g->addWidget(RightLabel("ADC" + n + "=", box), y + 1, 2 * (a - 1));
-      g->addWidget(Edit("edtADC" + n + '_' + r, box, "000000", 100), y + 1, 2 * (a - 1) + 1);
+      out.Adc[a - 1] = Edit("edtADC" + n + '_' + r, box, "000000", 100);
+      g->addWidget(out.Adc[a - 1], y + 1, 2 * (a - 1) + 1);
     }
     if (row == 0) g->addWidget(Separator(box), 2, 0, 1, 10);
   }
@@ -265,9 +270,10 @@ QWidget* TbodyFatForm::BuildResultsBox() {
   QGridLayout* g = GridBox(box, "GroupBoxResults");
   for (int n = 1; n <= BodyFatMaxChannels; ++n) {
     const QString s = QString::number(n);
-    QWidget* row[] = {NamedLabel("lab_" + s, s + ".", box), NamedLabel("L_Rp" + s, "Impedance(OHM)=", box),
-                      Edit("edtIMP_" + s, box, QString(), 100), NamedLabel("labDUT" + s, QString::fromUtf8("DUTΘ="), box),
-                      Edit("edtDUT_" + s, box, QString(), 80)};
+    edtIMP[n] = Edit("edtIMP_" + s, box, QString(), 100);
+    edtDUT[n] = Edit("edtDUT_" + s, box, QString(), 80);
+    QWidget* row[] = {NamedLabel("lab_" + s, s + ".", box), NamedLabel("L_Rp" + s, "Impedance(OHM)=", box), edtIMP[n],
+                      NamedLabel("labDUT" + s, QString::fromUtf8("DUTΘ="), box), edtDUT[n]};
     for (int c = 0; c < 5; ++c) {
       g->addWidget(row[c], n - 1, c);
       rowControls_[n] << row[c];
@@ -316,9 +322,65 @@ QWidget* TbodyFatForm::BuildCommands() {
 
 BodyFatState& TbodyFatForm::State() const { return P.G.Impedance.BodyFat; }
 
-BodyFatContext TbodyFatForm::Context() {
-  const QString dir = P.G.AppDir.isEmpty() ? P.ExeDir : P.G.AppDir;
-  return BodyFatContext{*P.Mx_UP, State(), P.clock(), dir, *this};
+QString TbodyFatForm::ProgramDir() const { return P.G.AppDir.isEmpty() ? P.ExeDir : P.G.AppDir; }
+
+BodyFatContext TbodyFatForm::Context(BodyFatRunHost& host) {
+  return BodyFatContext{*P.Mx_UP, State(), P.clock(), ProgramDir(), host};
+}
+
+// ---- the runs' host -----------------------------------------------------------------
+
+class TbodyFatForm::RunHost : public BodyFatRunHost {
+public:
+  explicit RunHost(TbodyFatForm& f) : f_(f) {}
+  QString RrefText() const override { return f_.edtRref->text(); }
+  QString FrequencyText() const override { return f_.edtFreq->text(); }
+  std::array<QString, 4> AdcTexts(int row) const override {
+    const ReadoutRow& r = f_.Readout[row];
+    return {r.Adc[0]->text(), r.Adc[1]->text(), r.Adc[2]->text(), r.Adc[3]->text()};
+  }
+  void ShowCalibration(const BodyFatCalibrationTexts& t) override {
+    ShowReadouts(f_.Readout[0], t.I, t.Q, t.Y, t.Theta);
+    f_.edtGain->setText(t.Gain);
+  }
+  void ShowSample(int channel, const BodyFatSampleTexts& t) override {
+    ShowReadouts(f_.Readout[1], t.I, t.Q, t.Y, t.Theta);
+    if (channel < 1 || channel > BodyFatMaxChannels) return;
+    f_.edtIMP[channel]->setText(t.Impedance);
+    f_.edtDUT[channel]->setText(t.DutPhase);
+  }
+  void ShowProgress(const QString& text) override { f_.Label13->setText(text); }
+  void ProcessMessages() override { QCoreApplication::processEvents(); }
+
+private:
+  static void ShowReadouts(const ReadoutRow& r, const QString& i, const QString& q, const QString& y,
+                           const QString& theta) {
+    r.I->setText(i);
+    r.Q->setText(q);
+    r.Y->setText(y);
+    r.Theta->setText(theta);
+  }
+  TbodyFatForm& f_;
+};
+
+BodyFatTable TbodyFatForm::TableFromControls() const {
+  BodyFatTable t;
+  for (int k = 0; k < BodyFatColumns; ++k) t.Addr[k] = edtAddr[k]->text();
+  for (int j = 0; j < BodyFatTableRows; ++j)
+    for (int k = 0; k < BodyFatColumns; ++k) t.Values[j][k] = edtValue[j][k]->text();
+  return t;
+}
+
+BodyFatRunInputs TbodyFatForm::RunInputs() const {
+  BodyFatRunInputs in;
+  in.Table = TableFromControls();
+  in.Limits = BodyFatLimitsFrom(!rbAmount->isChecked(), cbTime->currentIndex(), cbAmount->currentIndex(),
+                                cbChannels->currentIndex());
+  const ReadoutRow& cal = Readout[0];
+  in.Calibration = {cal.Adc[0]->text(), cal.Adc[1]->text(), cal.Adc[2]->text(), cal.Adc[3]->text(),
+                    cal.I->text(),      cal.Q->text(),      cal.Y->text(),      cal.Theta->text()};
+  in.GainText = edtGain->text();
+  return in;
 }
 
 // ---- settings -----------------------------------------------------------------------
@@ -388,9 +450,7 @@ BodyFatSettings TbodyFatForm::SettingsFromControls() const {
   s.AmountIndex = cbAmount->currentIndex();
   s.ScanIndex = scanTimer->currentIndex();
   s.ChannelsIndex = cbChannels->currentIndex();
-  for (int k = 0; k < BodyFatColumns; ++k) s.Addr[k] = edtAddr[k]->text();
-  for (int j = 0; j < BodyFatTableRows; ++j)
-    for (int k = 0; k < BodyFatColumns; ++k) s.Values[j][k] = edtValue[j][k]->text();
+  s.Table = TableFromControls();
   return s;
 }
 
@@ -404,9 +464,9 @@ void TbodyFatForm::ApplySettings(const BodyFatSettings& st) {
   cbChannels->setCurrentIndex(st.ChannelsIndex);
   State().ChannelIndex = cbChannels->currentIndex();
   ShowChannelRows(1, State().ChannelIndex + 1, true);
-  for (int k = 0; k < BodyFatColumns; ++k) edtAddr[k]->setText(st.Addr[k]);
+  for (int k = 0; k < BodyFatColumns; ++k) edtAddr[k]->setText(st.Table.Addr[k]);
   for (int j = 0; j < BodyFatTableRows; ++j)
-    for (int k = 0; k < BodyFatColumns; ++k) edtValue[j][k]->setText(st.Values[j][k]);
+    for (int k = 0; k < BodyFatColumns; ++k) edtValue[j][k]->setText(st.Table.Values[j][k]);
 }
 
 // ---- input --------------------------------------------------------------------------
@@ -450,7 +510,7 @@ void TbodyFatForm::edtAddrExit(int k) {
 
 void TbodyFatForm::edtFileExit() {
   BodyFatState& s = State();
-  SearchFilePairs(s, Context().ProgramDir, edtFile->text());
+  SearchFilePairs(s, ProgramDir(), edtFile->text());
   labFile->setText(QString::number(s.PairCount) + " Ram Files");
 }
 
@@ -485,7 +545,8 @@ void TbodyFatForm::btnCalculateClick() {
   bool calibrated = false;
   {
     const ScopeExit refresh = RefreshChainOnExit(*P.Mx_UP);
-    calibrated = Calibrate(Context());
+    RunHost host(*this);
+    calibrated = Calibrate(Context(host), TableFromControls()).has_value();
   }
   if (!calibrated) {
     Warning(kReadError, kWarningCaption);
@@ -515,9 +576,8 @@ void TbodyFatForm::btnImpedanceTestClick() {
     RunLock lock(WithTable({rbTime, cbTime, rbAmount, cbAmount, scanTimer, cbChannels, btnCalculate, btnAutoTest}));
     s.TestIdle = false;
     ScopeExit idle([&s] { s.TestIdle = true; });
-    const BodyFatLimits limits = BodyFatLimitsFrom(!rbAmount->isChecked(), cbTime->currentIndex(),
-                                                   cbAmount->currentIndex(), cbChannels->currentIndex());
-    out = RunImpedanceTest(Context(), limits);
+    RunHost host(*this);
+    out = RunImpedanceTest(Context(host), RunInputs());
   }
   if (out.End == BodyFatEnd::ConversionFailed) Warning(kReadError, kWarningCaption);
 }
@@ -541,9 +601,8 @@ void TbodyFatForm::btnAutoTestClick() {
       s.AutoIdle = true;
       s.AutoMode = false;
     });
-    const BodyFatLimits limits = BodyFatLimitsFrom(!rbAmount->isChecked(), cbTime->currentIndex(),
-                                                   cbAmount->currentIndex(), cbChannels->currentIndex());
-    out = RunAutoTest(Context(), limits);
+    RunHost host(*this);
+    out = RunAutoTest(Context(host), RunInputs());
   }
   // An impedance run needs a calibration: a test that never made one does not offer it.
   btnImpedanceTest->setEnabled(s.Calibrated);
@@ -559,20 +618,3 @@ void TbodyFatForm::btnAutoTestClick() {
 void TbodyFatForm::Warning(const QString& text, const QString& caption) {
   P.dialogs().MessageBox(this, text, caption, MB_OK);
 }
-
-// ---- BodyFatPanel -------------------------------------------------------------------
-
-QString TbodyFatForm::Text(const QString& name) const {
-  if (QLineEdit* e = edits_.value(name)) return e->text();
-  if (QLabel* l = labels_.value(name)) return l->text();
-  return {};
-}
-
-void TbodyFatForm::SetText(const QString& name, const QString& text) {
-  if (QLineEdit* e = edits_.value(name))
-    e->setText(text);
-  else if (QLabel* l = labels_.value(name))
-    l->setText(text);
-}
-
-void TbodyFatForm::ProcessMessages() { QCoreApplication::processEvents(); }

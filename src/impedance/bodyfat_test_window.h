@@ -2,9 +2,9 @@
 // Four-electrode body-fat test window: the register table, the run settings, the
 // read-outs and the result rows, kept in "bodyFatFormSet.txt". The calibration, the
 // impedance run and the automatic test run in impedance/bodyfat_runs; the window
-// passes its texts to them and takes the stop clicks while they pump messages.
+// hands them its table and settings, is their host (the open boxes, the texts to show)
+// and takes the stop clicks while they pump messages.
 
-#include <QHash>
 #include <QString>
 #include <initializer_list>
 #include <vector>
@@ -21,7 +21,10 @@ class QPushButton;
 class QRadioButton;
 struct BodyFatState;
 
-class TbodyFatForm : public TPanelForm, private BodyFatPanel {
+// The name of the value edit of column k (0..5), row j (0..12): "edtAddr" + k + "_" + j.
+QString ValueEditName(int k, int j);
+
+class TbodyFatForm : public TPanelForm {
   Q_OBJECT
 public:
   explicit TbodyFatForm(Bench& program, QWidget* parent = nullptr);
@@ -52,6 +55,15 @@ public:
   QComboBox* cbChannels = nullptr;
   QLineEdit* edtAddr[BodyFatColumns] = {};
   QLineEdit* edtValue[BodyFatTableRows][BodyFatColumns] = {};  // [row J][column K]
+  // "AC Read": row 0 the calibration, row 1 the sample.
+  struct ReadoutRow {
+    QLineEdit* Adc[4] = {};
+    QLineEdit *I = nullptr, *Q = nullptr, *Y = nullptr, *Theta = nullptr;
+  };
+  ReadoutRow Readout[2];
+  QLineEdit* edtGain = nullptr;
+  QLineEdit* edtIMP[BodyFatMaxChannels + 1] = {};  // [channel 1..12]
+  QLineEdit* edtDUT[BodyFatMaxChannels + 1] = {};
   QLabel* Label13 = nullptr;
   QLineEdit* edtFile = nullptr;
   QLabel* labFile = nullptr;
@@ -63,12 +75,13 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-  // BodyFatPanel
-  QString Text(const QString& name) const override;
-  void SetText(const QString& name, const QString& text) override;
-  void ProcessMessages() override;
+  class RunHost;
 
-  BodyFatContext Context();
+  QString ProgramDir() const;
+  BodyFatContext Context(BodyFatRunHost& host);
+  // The table, the limits and the read-outs a run takes at its start.
+  BodyFatRunInputs RunInputs() const;
+  BodyFatTable TableFromControls() const;
   BodyFatSettings SettingsFromControls() const;
   void ApplySettings(const BodyFatSettings& s);
   // The settings file exists but could not be read: the close leaves it as it is.
@@ -79,17 +92,14 @@ private:
   // The controls and every edit of the register table (the controls a run locks).
   std::vector<QWidget*> WithTable(std::initializer_list<QWidget*> controls) const;
 
-  QLineEdit* Edit(const QString& name, QWidget* parent, const QString& text, int width);
-  QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent);
+  static QLineEdit* Edit(const QString& name, QWidget* parent, const QString& text, int width);
+  static QLabel* NamedLabel(const QString& name, const QString& text, QWidget* parent);
   QWidget* BuildSettingsBox();
   QWidget* BuildRegisterBox();
   QWidget* BuildReadBox();
   QWidget* BuildResultsBox();
   QWidget* BuildCommands();
 
-  // Edits and labels the runs reach by name.
-  QHash<QString, QLineEdit*> edits_;
-  QHash<QString, QLabel*> labels_;
   // The controls of each channel row 1..12 that the channel count shows or hides.
   QList<QWidget*> rowControls_[BodyFatTableRows];
 };
