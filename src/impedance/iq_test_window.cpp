@@ -23,6 +23,7 @@
 #include "common/scope_exit.h"
 #include "impedance/impedance_math.h"
 #include "impedance/iq_calibration.h"
+#include "impedance/iq_runs.h"
 #include "impedance/iq_test_looks.h"
 #include "impedance/iq_test_settings.h"
 #include "impedance/job_refresh.h"
@@ -411,15 +412,9 @@ bool TIQForm::SimplePanelShown() const { return !pnlACMode->isHidden(); }
 void TIQForm::SetFrequencyText(const QString& text) { T_Freq->setText(text); }
 
 ImpedanceInput TIQForm::Inputs(bool withFreq) const {
-  const IQTestState& s = S();
-  ImpedanceInput in;
+  ImpedanceInput in = IqReadings(S());
   in.Rref = IntegerOrRaise(T_Rref->text());
   if (withFreq) in.Freq = IntegerOrRaise(T_Freq->text());
-  in.Y0 = s.Y0;
-  in.Theta0 = s.Theta0;
-  in.Y1 = s.Y1;
-  in.Y2 = s.Y2;
-  in.Theta2 = s.Theta2;
   return in;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // I/Q impedance test window: the reference and frequency inputs, the calibrations
 // ("Calculate"), the CAP TEST runs in five modes with their logs, the settings file
-// and the hidden diagnostics. The work is done by the logic of impedance/; the
-// window reads its inputs, shows the results and keeps the run's controls locked.
+// and the hidden diagnostics. The work is done by the logic of impedance/ (the runs
+// by IqRunner, iq_runs); the window reads its inputs, shows the results and keeps the
+// run's controls locked.
 
 #include <QString>
 #include <cstdint>
@@ -27,7 +28,6 @@ struct IQFormSettings;
 struct ImpedanceInput;
 struct InputRange;
 struct IQTestState;
-struct RunLimit;
 
 class TIQForm : public TPanelForm, public ChipDefinitionListener {
   Q_OBJECT
@@ -135,13 +135,9 @@ public:
   void PIQTEST();      // the AC calibration with its read-out columns 0 and 1
   void DCCalibrate();  // the DC calibration with its DC Type fields
 
-  // "CAP TEST": starts a run, or asks the running one to stop.
+  // "CAP TEST": starts a run (IqRunner over the window as its host), or asks the
+  // running one to stop.
   void PCAPTESTClick();
-  void RunACTest();
-  void RunDCTest();
-  void RunDCADCTest();
-  // Waits on the platform clock, processing window messages at every check.
-  void WaitSeconds(double seconds);
 
   // hidden diagnostics
   void PIQTEST0Click();  // "OneShot"
@@ -161,6 +157,9 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // What a run reads of the window and shows in it (iq_test_runs.cpp).
+  class RunHost;
+
   void CreateChipDefinitionControls();
   void CreateTopControls();
   void CreateSetControls();
@@ -190,26 +189,6 @@ private:
   void SetRunLocked(bool locked);
   void RangeCheck(QLineEdit* edit, const InputRange& range);
 
-  bool DcInputsValid();
-  void RunPhases();
-  bool AcSample();
-  void DcStep(const QString& caption, int64_t ticks);
-  void DcRow(int32_t average);
-  // One stream poll: the samples copied to `packet`, the time of the data and the
-  // packet times of the state moved on when samples came. Returns their number.
-  int ReadPacket(uint8_t* packet, int64_t& lastData);
-  bool StreamLost(int64_t lastDataUs) const;
-  // After a packet of a DC run: the packet's rows get their times, the amount and the
-  // roll-over apply, a lost stream ends the run, messages are processed. True when
-  // the run's limit is reached.
-  bool AfterPacket(const RunLimit& limit, int taken, bool numbered, int& stamped, int64_t lastData, int64_t runStart);
-  // The packet loop of a DC run, from the stream's start (runStart, which `take` may
-  // restart): each packet's samples go to `take`, which counts in `taken` those it
-  // took, then AfterPacket, until the limit or a stop. On an error the rows so far
-  // (those of the packet with its time) are written before it goes on.
-  void RunPackets(const RunLimit& limit, bool numbered, int64_t& runStart,
-                  const std::function<void(const uint8_t* packet, int count, int& taken)>& take);
-  RunLimit AcLimit() const;
   // What the impedance is computed from: the reference (and frequency) as typed and
   // the readings of the state.
   ImpedanceInput Inputs(bool withFreq) const;

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "impedance/run_logs.h"
 #include "iq_window_fixture.h"
 
 namespace {
@@ -198,6 +199,40 @@ TEST_F(IQDiagnostics, LoopTestReplacesTheReferenceReadingEveryTick) {
   w->LoopTest->click();
   EXPECT_FALSE(w->Timer2->isActive());
   EXPECT_EQ(w->LoopTest->palette().color(QPalette::Button), w->palette().color(QPalette::Button));
+}
+
+TEST_F(IQDiagnostics, AnAcRunLogsTheReadOutsTheDiagnosticsFilled) {
+  StartWithPhases();
+  // Calibrated in mode "AC": 600, 800 (Y0 1000) and 2000, 0 (Y1 2000).
+  ScriptReadings({600, 800}, [](uint64_t) { return std::pair<double, double>{2000, 0}; });
+  Radio("rbACMode")->setChecked(true);
+  w->Pcalculate->click();
+  ASSERT_TRUE(Messages().isEmpty());
+  ScriptReadings([](uint64_t) { return std::pair<double, double>{1000, 0}; });
+  // "ADC1" .. "ADC4" fill column 0, "Measure" column 2; column 1 keeps "000000".
+  SetShadow(0x0D, 0x05);
+  for (int p = 0; p < 4; ++p) w->PADCn[p]->click();
+  w->PIQTEST2->click();
+  ASSERT_TRUE(Messages().isEmpty());
+  // The full refreshes let the waveform generator write its frequency.
+  Edit("T_Freq")->setText("1000");
+  w->rbACTime->setChecked(true);  // "1 s" at "250 ms": four rows
+  const QString stamp = FileStamp(sim.clock.LocalNow());
+  w->PCAPTEST->click();
+
+  EXPECT_TRUE(Messages().isEmpty());
+  const QStringList lines = LogLines("AC" + stamp + ".CSV");
+  ASSERT_EQ(lines.size(), 1 + 4);
+  for (int r = 1; r <= 4; ++r) {
+    EXPECT_EQ(lines[r].section(',', 8, 19),
+              "10.50,000000,0.00,-9.50,000000,0.00,0.50,000000,0.00,0.50,000000,0.00")
+        << r;
+    // The figures of I = 1000, Q = 0 against the calibration, and I0 .. Q2 around them.
+    EXPECT_EQ(lines[r].section(',', 2, 7), "5100,1000,1020.00,19.504,66300.00,19.204") << r;
+    EXPECT_EQ(lines[r].section(',', 20), "600.00,2000.00,1000.00,800.00,0.00,0.00,1000.00,2000.00,1000.00,0.927,"
+                                         "0.000,0.000,5100.00,10200000.00,0.000,8223.50,,")
+        << r;
+  }
 }
 
 }  // namespace
