@@ -694,6 +694,31 @@ TEST_F(TemperatureTest, SaveDataWritesAStepNeverRecordedEmptyInBothSnapshots) {
             (QStringList{kMeterTitles, MeterRow("25.00", 1, "5"), MeterRow("25.00", 2, "5"), never, neverMode2}));
 }
 
+// The titles and unit signs of each kind of result file as Big5 bytes from the code
+// page's table (not from the program's encoder).
+TEST_F(TemperatureTest, ResultFilesHoldTheirTitlesAndUnitSignsInBig5) {
+  TwoModes();
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only
+  tmp->CADCBRY->setCurrentIndex(MeasureAdcAndMeters);
+  tmp->CHFULL->setChecked(true);
+  MeterReading celsius = Reading("5.0");
+  celsius.flags1 = 0x20;  // degrees Celsius
+  meter->reading = celsius;
+  tmp->TTest->click();
+
+  const QByteArray average = "\xA5\xAD\xA7\xA1\xAD\xC8";  // 平均值
+  const QByteArray compared = "\xA4\xF1\xB8\xFB\xAD\xC8";  // 比較值
+  const QByteArray titles =
+      average + ", VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, " + compared + "\r\n";
+  const QByteArray temperature = "\xB7\xC5\xAB\xD7", humidity = "\xC0\xE3\xAB\xD7";  // 溫度, 濕度
+  EXPECT_TRUE(ReadFile("MxTEMPA.CSV").startsWith(", , , Test #0, , , \r\n" + temperature + ", " + humidity + ",  ," + titles));
+  EXPECT_TRUE(ReadFile("MxTEMPB.CSV").startsWith("Test #0, , , \r\n ," + titles));
+  const QByteArray meters = ReadFile("MxTEMPBryMen.CSV");
+  EXPECT_TRUE(meters.startsWith(", , , Test #0, , , Test #1, , "));
+  EXPECT_TRUE(meters.contains("\r\n-40.00, 0.00, , 1, 5, \xA2\x4A, 1, , , "));  // ℃
+  EXPECT_TRUE(ReadFile("TEMP/MxTMP-0.CSV").contains(", \r\n" + titles + "1000.00,"));
+}
+
 TEST_F(TemperatureTest, MainFileHeldByAnotherProgram) {
   TwoModes();
   ResultStream spreadsheet;  // holds "MxTEMPB.CSV" open as another writer would
