@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
@@ -18,6 +19,8 @@ const QColor kDesktopText(0x00, 0x00, 0x00);
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kWindow(0xFF, 0xFF, 0xFF);
+constexpr int kRightRoom = 130;  // the left margin and the run's buttons at the right
+constexpr int kColumnGap = 4;    // between two channels' columns
 
 QLabel* MakePanel(QWidget* parent, const QString& name, const QString& caption) {
   auto* p = new QLabel(caption, parent);
@@ -90,7 +93,10 @@ TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
   SGDS->verticalHeader()->setVisible(false);
   SGDS->verticalHeader()->setDefaultSectionSize(18);
   SGDS->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  resize(760, 420);
+  // Opens with its eight columns wide enough for "Channel 1" .. "Channel 8" whole.
+  int boxWidth = 0;
+  for (QCheckBox* box : SwitCh) boxWidth = std::max(boxWidth, box->sizeHint().width());
+  resize(std::max(760, kRightRoom + 8 * (boxWidth + kColumnGap)), 420);
 }
 
 void TWeightCAL::resizeEvent(QResizeEvent* e) {
@@ -103,13 +109,13 @@ void TWeightCAL::resizeEvent(QResizeEvent* e) {
 void TWeightCAL::FormResize() {
   const int w = width(), h = height();
   SGDS->setGeometry(10, 91, std::max(0, w - 20), std::max(0, h - 160));
-  const int column = std::max(48, (w - 130) / 8);
+  const int column = std::max(48, (w - kRightRoom) / 8);
   for (int k = 0; k < 8; ++k) {
     const int x = 10 + k * column;
-    SwitCh[k]->setGeometry(x, 6, column - 4, 20);
-    PSet[k]->setGeometry(x, 30, column - 4, 22);
-    PReview[k]->setGeometry(x, 56, column - 4, 22);
-    PStep[k]->setGeometry(x, h - 63, column - 4, 22);
+    SwitCh[k]->setGeometry(x, 6, column - kColumnGap, 20);
+    PSet[k]->setGeometry(x, 30, column - kColumnGap, 22);
+    PReview[k]->setGeometry(x, 56, column - kColumnGap, 22);
+    PStep[k]->setGeometry(x, h - 63, column - kColumnGap, 22);
   }
   const int right = w - 110;
   SendTO40Q26->setGeometry(right, 4, 100, 24);

@@ -15,6 +15,7 @@
 #include "block_panels/wave_generator.h"
 #include "block_panels/wave_viewer.h"
 #include "common/settings_reader.h"
+#include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
 #include "instruments/power_grid.h"
 #include "instruments/temperature_test.h"
@@ -84,6 +85,10 @@ void ProgramWindow::BuildMenus() {
 
 void ProgramWindow::FormActivate() {
   P.G.AppDir = P.ExeDir;
+  // Without the codec the files' Chinese texts cannot be read or written: said once.
+  if (!(P.Plat.hasBig5Codec ? P.Plat.hasBig5Codec() : Big5CodecPresent()))
+    P.ShowError(QString::fromUtf8("This build of Qt has no Big5 codec: files are read and written as Latin-1, "
+                                  "and every Chinese text and the signs ℃, ℉ and Ω are written as \"?\"."));
   for (const auto& e : P.HideOrder()) P.Attempt([&] { ShowPanel(e.form, e.index, false); });
   // A settings file that cannot be read is reported and the start-up goes on with
   // what was read before the fault and the defaults for the rest. The file is left

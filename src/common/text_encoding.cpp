@@ -25,6 +25,8 @@ QByteArray EncodeBig5(const QString& text) {
   return enc.encode(text);
 }
 
+bool Big5CodecPresent() { return QStringEncoder("Big5").isValid() && QStringDecoder("Big5").isValid(); }
+
 QStringList SplitLines(const QString& text) {
   QStringList lines = text.split('\n');
   for (QString& l : lines)

@@ -5,8 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+// Without a Big5 codec in the toolkit, both fall back to Latin-1: every character
+// beyond it (every Chinese text, the signs ℃, ℉ and Ω) is written as '?'.
 QString DecodeBig5(const QByteArray& bytes);
 QByteArray EncodeBig5(const QString& text);
+// Whether the toolkit has the Big5 codec both use.
+bool Big5CodecPresent();
 
 // Splits file content into lines, accepting CR LF or LF endings.
 QStringList SplitLines(const QString& text);

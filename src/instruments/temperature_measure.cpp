@@ -169,19 +169,23 @@ void StepMeasurement::ReadMeters(TemperatureRecord& rec, int s, int m) {
   for (int ch = 0; ch < BryMenChannelCount; ++ch) {
     if (!ports_.BryMenPorts[ch].Connected) continue;
     // Readings still invalid after their retries (a lost frame, an overload) stay out
-    // of the median; none at all is a reading that did not come. A silent meter takes
-    // seconds per frame, so "Stop" is looked at before every frame: once asked, no
-    // more frames are requested, and the readings not taken are no readings.
+    // of the median; none at all is a reading that did not come. A pass that got this
+    // far reads its meters whole whatever "Stop" says, so its row is complete; the
+    // window's messages are handled before every frame, so a Stop clicked meanwhile
+    // ends the run after this pass.
     std::vector<double> values;
     bool flagsRead = false;
     uint8_t flags1 = 0, flags2 = 0;
-    for (int k = 0; k < MeterReadsPerMode && !StopAsked(); ++k) {
+    auto frame = [&](BryMenReading& r) {
+      host_.ProcessMessages();
+      return host_.ReadMeter(ch, r);
+    };
+    for (int k = 0; k < MeterReadsPerMode; ++k) {
       BryMenReading r;
-      double v = host_.ReadMeter(ch, r);
-      for (int retry = 0; r.Invalid && retry < MeterInvalidRetries && !StopAsked(); ++retry) {
+      double v = frame(r);
+      for (int retry = 0; r.Invalid && retry < MeterInvalidRetries; ++retry) {
         DelayMs(clock_, MeterRetryPauseMs);
-        if (StopAsked()) break;
-        v = host_.ReadMeter(ch, r);
+        v = frame(r);
       }
       if (r.Decoded) {
         flagsRead = true;

@@ -6,10 +6,13 @@
 // again, four passes at most.
 
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <vector>
 
+#include "instruments/meter_reading.h"
 #include "instruments/temperature_files.h"
 
 class Clock;
@@ -56,8 +59,14 @@ struct StepInputs {
 
 // The run state a step writes.
 struct TemperatureRecord {
-  double StepTemp[ResultStepSlots] = {};  // temperature recorded per step
-  double StepHumb[ResultStepSlots] = {};  // humidity recorded per step
+  // A step never recorded since start-up has no temperature and humidity (empty
+  // fields in the files), as its figures and readings have none.
+  TemperatureRecord() {
+    std::fill(std::begin(StepTemp), std::end(StepTemp), NoReading);
+    std::fill(std::begin(StepHumb), std::end(StepHumb), NoReading);
+  }
+  double StepTemp[ResultStepSlots];  // temperature recorded per step
+  double StepHumb[ResultStepSlots];  // humidity recorded per step
   ResultMatrices ResultMat;
   ResultStream FileB;       // figure rows
   ResultStream FileBryMen;  // meter rows

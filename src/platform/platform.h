@@ -12,4 +12,7 @@ struct Platform {
   Clock* clock = nullptr;
   Dialogs* dialogs = nullptr;
   SerialServices* serial = nullptr;  // serial ports COM1..COM16
+  // Whether the toolkit can read and write Big5, the code page of the program's files;
+  // null asks the toolkit (tests set it to see a build without the codec).
+  bool (*hasBig5Codec)() = nullptr;
 };

@@ -608,12 +608,12 @@ TEST_F(TemperatureTest, MeterFramesThatDoNotComeAreNoReading) {
   }
 }
 
-TEST_F(TemperatureTest, StopWhileSilentMetersAreReadEndsAtOnce) {
+TEST_F(TemperatureTest, StopWhileTheMetersAreReadEndsTheRunAfterAWholePass) {
   TwoModes();
   Steps("2", "25", "10");
   tmp->Edit2->setText("0");
-  tmp->CADCBRY->setCurrentIndex(MeasureMeters);
-  // The bench's two meters on channels 0 and 1, four more on free ports.
+  // The bench's two meters on channels 0 and 1, four more on free ports; meter ch reads
+  // ch + 1.5 V.
   SimMeter* meters[BryMenChannelCount] = {meter, &sim.instruments.thermometer};
   Open(prog->G.Instruments.BryMenPorts[1], SimInstrumentSet::ThermometerCom);
   for (int ch = 2; ch < BryMenChannelCount; ++ch) {
@@ -621,56 +621,102 @@ TEST_F(TemperatureTest, StopWhileSilentMetersAreReadEndsAtOnce) {
     meters[ch] = &sim.serial.Add<SimMeter>(com);
     Open(prog->G.Instruments.BryMenPorts[ch], com);
   }
-  for (SimMeter* m : meters) m->silent = true;
-  auto requests = [&meters] {
-    int n = 0;
-    for (const SimMeter* m : meters) n += m->requests;
-    return n;
-  };
-  // A silent meter's frame is a request and its resend; a reading is a frame and two
-  // retries of it.
+  QString wholeRow = "25.00, 0.00, ";
+  for (int ch = 0; ch < BryMenChannelCount; ++ch) wholeRow += ", 1, " + QString::number(ch + 1) + ".5, DC V";
   struct Case {
     const char* name;
     QPushButton* TTMP::*start;
+    int choice;
     int meter;         // the click comes when this meter has had
     int requestsOfIt;  // this many requests
   };
   const Case cases[] = {
-      {"between the retries of a reading, single test", &TTMP::TTest, 2, 2},
-      {"between two meters, run", &TTMP::TBg, 1, 4 * 3 * 2},
+      {"ADC & Brymen run, after the capture, between two frames", &TTMP::TBg, MeasureAdcAndMeters, 0, 1},
+      {"Brymen single test, between the retries of a reading", &TTMP::TTest, MeasureMeters, 2, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    for (SimMeter* m : meters) m->requests = 0;
-    int atStop = -1;
-    int64_t stoppedAt = 0;
+    tmp->CADCBRY->setCurrentIndex(c.choice);
+    for (int ch = 0; ch < BryMenChannelCount; ++ch) {
+      meters[ch]->follow = nullptr;
+      meters[ch]->requests = 0;
+      meters[ch]->reading = Reading(QByteArray::number(ch + 1).append(".5").constData());
+    }
+    meters[2]->readings = {Reading("1.2.3"), meters[2]->reading};  // an invalid frame, read again
+    sim.board.ClearLog();
+    bool stopped = false;
     AtPump([&] { return meters[c.meter]->requests == c.requestsOfIt; },
            [&] {
-             atStop = requests();
-             stoppedAt = sim.clock.SteadyUs();
+             stopped = true;
              tmp->Button2->click();
            });
     (tmp->*c.start)->click();
 
-    // No frame is asked for after the click, and the test ends well within one silent frame.
-    ASSERT_GE(atStop, 0);
-    EXPECT_EQ(requests(), atStop);
-    EXPECT_LT(sim.clock.SteadyUs() - stoppedAt, 2'500'000);
-    // One pass of mode 1, without a reading from any meter; mode 2 is not measured.
-    const QStringList rows = Lines("MxTEMPBryMen.CSV");
-    ASSERT_EQ(rows.size(), 1 + 1);
-    EXPECT_EQ(rows[1], "25.00, 0.00, " + QString(", 1, , ").repeated(BryMenChannelCount));
+    // Every meter is read whole after the click: four readings, one re-read.
+    ASSERT_TRUE(stopped);
+    for (int ch = 0; ch < BryMenChannelCount; ++ch) EXPECT_EQ(meters[ch]->requests, ch == 2 ? 5 : 4) << ch;
+    // One pass of mode 1 with its readings; mode 2 is not measured, the step advances.
+    EXPECT_EQ(Lines("MxTEMPBryMen.CSV"), (QStringList{kMeterTitles, wholeRow}));
     for (int ch = 0; ch < BryMenChannelCount; ++ch)
-      EXPECT_FALSE(IsReading(prog->Meter->MeterAll[ch].Matrix.Reading(1, 1))) << ch;
+      EXPECT_EQ(prog->Meter->MeterAll[ch].Matrix.Reading(1, 1), ch + 1.5) << ch;
+    if (c.choice == MeasureAdcAndMeters) {
+      EXPECT_EQ(CountSent({0xC4, 0x02, 0x03}), 1);
+      EXPECT_EQ(Lines("MxTEMPB.CSV"), (QStringList{"Test #0, , , ", kTitles, kMode1}));
+      EXPECT_EQ(Lines("MxTEMPA.CSV").mid(2, 2),
+                (QStringList{QString("25.00, 0.00, ") + kMode1, "25.00, 0.00, 2, , , , , , , ,0"}));
+    }
     EXPECT_EQ(tmp->StepNo, 2);
     EXPECT_EQ(Commands(chamber).last(), QString(QChar(0x02)) + "01WSD,01,0101,0004");
     EXPECT_EQ(Commands(calibrator).last(), "STBY");
-    EXPECT_TRUE(QFile::exists(Path("MxTEMPA.CSV")));
     EXPECT_FALSE(tmp->Running);
     EXPECT_TRUE(tmp->TBg->isEnabled());
     EXPECT_TRUE(tmp->TTest->isEnabled());
-    QFile::remove(Path("MxTEMPA.CSV"));
   }
+}
+
+TEST_F(TemperatureTest, SaveDataWritesAStepNeverRecordedEmptyInBothSnapshots) {
+  TwoModes();
+  tmp->CADCBRY->setCurrentIndex(MeasureAdcAndMeters);
+  meter->reading = Reading("5.0");
+  Steps("1", "25", "10");
+  tmp->TTest->click();
+  Steps("2", "25", "10");
+  tmp->ENSave->click();
+
+  // Step 1 as the single test measured it; step 2, never measured nor recorded since
+  // start-up, with no temperature, humidity, figure or reading in either table.
+  EXPECT_EQ(Lines("MxTEMPB.CSV"),
+            (QStringList{"Test #0, , , ", kTitles, kMode1, kMode2, "1, , , , , , , ,0", "2, , , , , , , ,0"}));
+  const QString never = ", , " + QString(", 1, , ").repeated(BryMenChannelCount);
+  QString neverMode2 = never;
+  neverMode2.replace(", 1, ", ", 2, ");
+  EXPECT_EQ(Lines("MxTEMPBryMen.CSV"),
+            (QStringList{kMeterTitles, MeterRow("25.00", 1, "5"), MeterRow("25.00", 2, "5"), never, neverMode2}));
+}
+
+// The titles and unit signs of each kind of result file as Big5 bytes from the code
+// page's table (not from the program's encoder).
+TEST_F(TemperatureTest, ResultFilesHoldTheirTitlesAndUnitSignsInBig5) {
+  TwoModes();
+  tmp->RegChg->SetCells(1, 2, "");  // mode 1 only
+  tmp->CADCBRY->setCurrentIndex(MeasureAdcAndMeters);
+  tmp->CHFULL->setChecked(true);
+  MeterReading celsius = Reading("5.0");
+  celsius.flags1 = 0x20;  // degrees Celsius
+  meter->reading = celsius;
+  tmp->TTest->click();
+
+  const QByteArray average = "\xA5\xAD\xA7\xA1\xAD\xC8";  // 平均值
+  const QByteArray compared = "\xA4\xF1\xB8\xFB\xAD\xC8";  // 比較值
+  const QByteArray titles =
+      average + ", VPP(nV), RMS Noise(nV), Enob, VPP(count), RMS Noise(count), Noise Free, " + compared + "\r\n";
+  const QByteArray temperature = "\xB7\xC5\xAB\xD7", humidity = "\xC0\xE3\xAB\xD7";  // 溫度, 濕度
+  EXPECT_TRUE(ReadFile("MxTEMPA.CSV").startsWith(", , , Test #0, , , \r\n" + temperature + ", " + humidity + ",  ," + titles));
+  EXPECT_TRUE(ReadFile("MxTEMPB.CSV").startsWith("Test #0, , , \r\n ," + titles));
+  const QByteArray meters = ReadFile("MxTEMPBryMen.CSV");
+  EXPECT_TRUE(meters.startsWith(", , , Test #0, , , Test #1, , "));
+  EXPECT_TRUE(meters.contains("\r\n-40.00, 0.00, , 1, 5, \xA2\x4A, 1, , , "));  // ℃
+  EXPECT_TRUE(ReadFile("TEMP/MxTMP-0.CSV").contains(", \r\n" + titles + "1000.00,"));
 }
 
 TEST_F(TemperatureTest, MainFileHeldByAnotherProgram) {

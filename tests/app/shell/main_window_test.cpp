@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 
+#include "common/text_encoding.h"
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
 #include "shell/memory_view.h"
@@ -29,6 +30,24 @@ TEST_F(MainWindow, CaptionFromTheCaptionFile) {
   WriteFile("MxAppName.cfg", "\r\nsecond\r\n");
   StartProgram();
   EXPECT_EQ(prog->MainPanel->windowTitle(), "");
+}
+
+TEST_F(MainWindow, AStartWithoutTheBig5CodecSaysSoOnce) {
+  // This build has the codec: a start says nothing of it.
+  ASSERT_TRUE(Big5CodecPresent());
+  StartProgram();
+  EXPECT_TRUE(sim.dialogs.messages.isEmpty());
+  StopProgram();
+
+  sim.platform.hasBig5Codec = [] { return false; };
+  StartProgram();
+  Click("SMenu_REG");
+  StopProgram();  // the close writes the configuration: no second message
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_EQ(sim.dialogs.messages[0].text,
+            QString::fromUtf8("This build of Qt has no Big5 codec: files are read and written as Latin-1, and every "
+                              "Chinese text and the signs ℃, ℉ and Ω are written as \"?\"."));
+  EXPECT_EQ(sim.dialogs.messages[0].buttons, MB_OK);
 }
 
 TEST_F(MainWindow, MenuItemsStatusPanelsAndGauge) {
