@@ -33,25 +33,25 @@ void PanelFrame::closeEvent(QCloseEvent* e) {
 }
 
 namespace {
-bool NotNormal(Qt::WindowStates s) { return s & (Qt::WindowMaximized | Qt::WindowMinimized); }
+constexpr Qt::WindowStates kNotNormal = Qt::WindowMaximized | Qt::WindowMinimized;
+bool NotNormal(Qt::WindowStates s) { return s & kNotNormal; }
 }  // namespace
 
+// Only a change between normal, maximized and minimized reaches the subwindow: it
+// takes any change of its state, of the active flag too, for one, and going to normal
+// it puts back the size it kept when it was last maximized or minimized; a frame that
+// never was would fall to its minimum size.
 void PanelFrame::SetState(Qt::WindowStates state) {
-  if (isHidden()) {
-    pending_ = state;
-  } else {
-    pending_.reset();
-    setWindowState(state);
-  }
+  pending_.reset();
+  state &= kNotNormal;
+  if ((windowState() & kNotNormal) == state) return;
+  if (isHidden()) pending_ = state;
+  else setWindowState((windowState() & ~kNotNormal) | state);
 }
 
 void PanelFrame::setVisible(bool visible) {
   QMdiSubWindow::setVisible(visible);
-  if (visible && pending_) {
-    const Qt::WindowStates state = *pending_;
-    pending_.reset();
-    setWindowState(state);
-  }
+  if (visible && pending_) SetState(*pending_);
 }
 
 QRect PanelFrame::NormalGeometry() const {

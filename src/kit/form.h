@@ -58,8 +58,9 @@ public:
   PanelFrame(TPanelForm* form, QWidget* parent = nullptr);
   TPanelForm* Form() const { return form_; }
 
-  // A hidden subwindow that changes its state shows itself: a hidden frame keeps the
-  // state it is given and takes it when it is next shown.
+  // Normal, maximized or minimized (other flags are ignored). A frame already so is
+  // left as it is. A hidden subwindow that changes its state shows itself: a hidden
+  // frame keeps the state it is given and takes it when it is next shown.
   void SetState(Qt::WindowStates state);
   Qt::WindowStates State() const { return pending_ ? *pending_ : windowState(); }
   // The bounds in normal state: while maximized or minimized, those it goes back to.
