@@ -706,8 +706,8 @@ bool TAnxADC::CatchACDCOM(const QString& refText, uint8_t mode) {
 void TAnxADC::ShowFigures(const FigureSet& f) {
   for (int c = 0; c < f.Count && c < 2; ++c)
     for (const ShownFigure& s : kShownFigures)
-      (this->*(c == 0 ? s.edit : s.adqEdit))->setText(FormatF(f.Channel[c][s.figure]));
-  if (f.Vrms) TXVRMS->setText(FormatF(*f.Vrms));
+      (this->*(c == 0 ? s.edit : s.adqEdit))->setText(FigureText(f.Channel[c][s.figure]));
+  if (f.Vrms) TXVRMS->setText(FigureText(*f.Vrms));
 }
 
 void TAnxADC::ShowEkgSummary(const EkgSummary& s) {

@@ -16,7 +16,7 @@ static_assert(FigureCount == 7, "the header above names seven figures");
 
 QString Figures(const STND& channel) {
   QStringList f;
-  for (double r : channel.ChannelResults) f << FormatF(r);
+  for (double r : channel.ChannelResults) f << FigureText(r);  // empty where none came
   return f.join(',');
 }
 

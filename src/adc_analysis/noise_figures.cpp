@@ -31,26 +31,29 @@ constexpr Figure kCountFigures[] = {Figure::Average, Figure::VppCount, Figure::R
 }  // namespace
 
 void ChannelFigures::StoreIn(STND& channel) const {
-  std::ranges::copy(Values, channel.ChannelResults);
+  channel.ChannelResults = Values;
   if (Temperature)
     for (Figure f : kCountFigures) channel.ChannelResults[FigureIndex(f)] /= 256.0;
 }
 
 ChannelFigures NoiseFigures(const FigureScale& sc, double mean, double sigma, double max, double min, int count) {
+  ChannelFigures f;
+  f.Temperature = sc.Temperature;
+  FigureValues& v = f.Values;
+  if (count <= 0) {
+    v = FigureValues::None();
+    return f;
+  }
   const int b = sc.Bits;
   const long double vn = static_cast<long double>(Checked(static_cast<long double>(sc.Vref) * 1e9L));
   const long double lsb = sc.Temperature ? 33554432.0L : std::ldexp(1.0L, b - 1) * sc.Gain;
   if (lsb == 0) throw EMathError(kFloatDivByZero);
 
-  ChannelFigures f;
-  f.Temperature = sc.Temperature;
-  FigureValues& v = f.Values;
   v[Figure::Average] = mean;
   v[Figure::RmsCount] = sigma;
   v[Figure::Enob] = sigma <= 0 ? b + 1 : std::min<double>(b - std::log2(sigma), b + 1);
   v[Figure::RmsNv] = Checked(vn * sigma / lsb);
-  double vpp = 0;
-  if (count > 0) vpp = std::fabs(std::nearbyint(max / sc.Divisor) - std::nearbyint(min / sc.Divisor));
+  const double vpp = std::fabs(std::nearbyint(max / sc.Divisor) - std::nearbyint(min / sc.Divisor));
   v[Figure::VppCount] = vpp == 0 ? 1 : vpp;
   v[Figure::NoiseFree] = sigma > 0 ? b - std::log2(v[Figure::VppCount]) : b;
   v[Figure::VppNv] = Checked(vn * v[Figure::VppCount] / lsb);
@@ -115,7 +118,7 @@ FigureSet StoreAdcCaptureFigures(AnalysisState& st, const FigureScale& sc) {
   Extremes e = ExtremesOf(st.WorkSamples, n, factor);
   FigureSet set;
   set.Count = 1;
-  set.Vrms = static_cast<double>(st.SampleRms);
+  set.Vrms = n > 0 ? static_cast<double>(st.SampleRms) : NoFigure;
   set.Channel[0] = NoiseFigures(sc, mean, sigma, e.max, e.min, n);
   set.Channel[0].StoreIn(st.G.Channels[0]);
   return set;

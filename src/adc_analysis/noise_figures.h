@@ -38,7 +38,8 @@ struct ChannelFigures {
 };
 
 // What a capture or a recalculation shows: no channel (nothing changed), one (ADC)
-// or two (ADI, ADQ), and the RMS of the values for the hidden RMS panel.
+// or two (ADI, ADQ), and the RMS of the values for the hidden RMS panel. A capture
+// that kept no value shows its channels' figures, and the RMS, as NoFigure: empty.
 struct FigureSet {
   int Count = 0;
   ChannelFigures Channel[2];
@@ -46,12 +47,13 @@ struct FigureSet {
 };
 
 // The figures from the mean and standard deviation of the values (in the values'
-// units) and their extremes before the divisor. With no values the peak-to-peak is
-// taken as none, which counts as 1. Overflows raise EMathError.
+// units) and their extremes before the divisor. No values give no figures (every one
+// NoFigure), not the figures of a spread of 0. Overflows raise EMathError.
 ChannelFigures NoiseFigures(const FigureScale& scale, double mean, double sigma, double max, double min,
                             int count);
 
-// Figures of the last ADC capture (values read back from the grid) into Channels[0].
+// Figures of the last ADC capture (values read back from the grid) into Channels[0];
+// the I/Q and interleaved captures store theirs likewise, NoFigure when none came.
 FigureSet StoreAdcCaptureFigures(AnalysisState& st, const FigureScale& scale);
 // Figures of the last I/Q capture into Channels[1] (ADI) and Channels[2] (ADQ).
 FigureSet StoreIqCaptureFigures(AnalysisState& st, const FigureScale& scale);

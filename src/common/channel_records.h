@@ -47,8 +47,9 @@ constexpr uint16_t LinkKindUsb = 5;
 // the I and Q results of I/Q captures.
 struct STND {
   uint16_t ProductIndex = 0;
-  // The figures of the channel's last capture, by FigureIndex.
-  double ChannelResults[FigureCount] = {};
+  // The figures of the channel's last capture, by Figure; none before the first
+  // capture and after one that kept no value.
+  FigureValues ChannelResults = FigureValues::None();
   // Per-channel sample storage; nothing in the program uses it, so it stays empty.
   std::array<std::vector<double>, 3> SampleArrays;
   uint8_t RegShadow[RegShadowSize] = {};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/channel_figures.h"
 #include "common/errors.h"
 
 QString FormatFixed(double value, int decimals) {
@@ -10,6 +11,8 @@ QString FormatFixed(double value, int decimals) {
 }
 
 QString FormatF(double value) { return FormatFixed(value, 2); }
+
+QString FigureText(double value) { return IsFigure(value) ? FormatF(value) : QString(); }
 
 QString FormatGeneral(double value) {
   if (value == 0) return QStringLiteral("0");

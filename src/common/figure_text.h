@@ -7,6 +7,9 @@
 
 // Fixed point with two decimals ("1234.00", "-0.50").
 QString FormatF(double value);
+// A figure as FormatF; an empty text for one that no value gave (NoFigure, or a
+// reading that did not come).
+QString FigureText(double value);
 // Fixed point with the given number of decimals.
 QString FormatFixed(double value, int decimals);
 // The shortest decimal form with up to 15 significant digits ("12.5", "-0.5", "100",

@@ -167,8 +167,6 @@ QString FormatMeterReading(double value) {
   return negative ? "-" + digits : digits;
 }
 
-QString FigureText(double value) { return std::isnan(value) ? QString() : FormatF(value); }
-
 QString FigureRow(int mode, FigureSpan figures, int limit) {
   QString row = QString::number(mode);
   for (double f : figures) row += ", " + FigureText(f);
@@ -254,7 +252,7 @@ QStringList RawCaptureLines(int count, const std::function<long long(int)>& valu
   if (!line.isEmpty()) lines << line;
   lines << kFigureTitles;
   QString r;
-  for (double f : results) r += FormatF(f) + ",";
+  for (double f : results) r += FigureText(f) + ",";
   lines << r + QString::number(limit);
   return lines;
 }

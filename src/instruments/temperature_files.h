@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "common/channel_figures.h"
+#include "common/figure_text.h"
 
 class MeterMatrix;
 
@@ -124,8 +125,6 @@ struct ResultFileInputs {
 // part of 0 (".5"), an empty text for 0.
 QString FormatMeterReading(double value);
 
-// A figure as "%f"; an empty text for a figure of a capture that failed (NoReading).
-QString FigureText(double value);
 // m, then the seven figures (FigureText) separated by ", ", then "," and the limit.
 QString FigureRow(int mode, FigureSpan figures, int limit);
 // The figures' title line of the summary, the B stream and the B snapshot.

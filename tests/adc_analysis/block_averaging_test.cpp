@@ -42,7 +42,7 @@ TEST_F(BlockAveragingTest, BlocksOfFourThenBackToOne) {
   EXPECT_EQ(st.MemoryF.Text(16), "");
   EXPECT_EQ(st.WorkSamples[1], 5.5);
   EXPECT_EQ(st.WorkSamples[16], 0);
-  const double* r = g.Channels[0].ChannelResults;
+  const double* r = g.Channels[0].ChannelResults.data();
   EXPECT_DOUBLE_EQ(r[0], 31.5);
   EXPECT_EQ(r[4], 60);  // round(61.5) - round(1.5) = 62 - 2
   EXPECT_DOUBLE_EQ(static_cast<double>(st.SampleMean), 31.5);

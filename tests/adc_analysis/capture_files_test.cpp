@@ -30,7 +30,7 @@ TEST_F(CaptureFilesTest, AdcLayoutHeaderFiguresThenOneSampleALine) {
   st.CaptureSamples[1] = -5;
   st.CaptureSamples[2] = 0.125;
   const double r[7] = {12, 2288.818359375, 809.2194914, 22.5, 4, 1.41421356, 21};
-  std::copy(r, r + 7, g.Channels[0].ChannelResults);
+  std::copy(r, r + 7, g.Channels[0].ChannelResults.begin());
   EXPECT_EQ(Saved(false),
             "ADC DATA,Average,VPP(nV),RMS Noise(nV),Enob,VPP(Count),RMS Noise(Count),Noise Free\r\n"
             "1234.00,12.00,2288.82,809.22,22.50,4.00,1.41,21.00\r\n"

@@ -59,6 +59,7 @@ TEST_F(CaptureLoopTest, AdcCaptureRunsTheStreamAndStoresTheFigures) {
 TEST_F(CaptureLoopTest, BoardWithoutSamplesTimesOutAfterTenSeconds) {
   for (bool unplugged : {false, true}) {
     st.LastCount = 5;
+    g.Channels[0].ChannelResults.fill(7);  // an earlier capture's figures
     status.clear();
     sim.board.samplesPerPoll = 0;
     if (unplugged) sim.board.UnplugAll();
@@ -72,8 +73,13 @@ TEST_F(CaptureLoopTest, BoardWithoutSamplesTimesOutAfterTenSeconds) {
     EXPECT_EQ(g.SampleCount, 0);
     EXPECT_EQ(st.LastCount, 5);
     EXPECT_TRUE(st.CaptureIdle);
-    // The figures still follow: no spread.
-    EXPECT_EQ(g.Channels[0].ChannelResults[3], 24);
+    // No value, no figure: none is stored, nor is the earlier capture's left.
+    ASSERT_EQ(out.Figures.Count, 1);
+    for (int f = 0; f < FigureCount; ++f) {
+      EXPECT_FALSE(IsFigure(g.Channels[0].ChannelResults[f])) << f;
+      EXPECT_FALSE(IsFigure(out.Figures.Channel[0].Values[f])) << f;
+    }
+    EXPECT_FALSE(IsFigure(out.Figures.Vrms.value()));
   }
   EXPECT_EQ(CountSent(kStop), 1);  // the unplugged board got none
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-const double* Results(const Globals& g, int ch) { return g.Channels[ch].ChannelResults; }
+const double* Results(const Globals& g, int ch) { return g.Channels[ch].ChannelResults.data(); }
 
 // Captures the values v through the stream decoding (ADC capture, divisor 1).
 void CaptureValues(AnalysisState& st, const std::vector<int>& v, bool temperature = false) {
@@ -76,11 +76,13 @@ TEST(NoiseFigures, EdgeValuesOfTheFormulas) {
   FigureScale b16 = MakeScale(16, 128, 1.0, "2.4", false);
   EXPECT_EQ(NoiseFigures(b16, 0, 1, 192, -64, 10)[Figure::VppCount], 2);  // 1.5 -> 2, -0.5 -> 0
   EXPECT_EQ(NoiseFigures(b16, 0, 1, 320, 64, 10)[Figure::VppCount], 2);   // 2.5 -> 2, 0.5 -> 0
-  // No values: none of the start values of the extremes search shows.
-  f = NoiseFigures(b23, 0, 0, -800000000, 800000000, 0);
-  EXPECT_EQ(f[Figure::VppCount], 1);
-  EXPECT_EQ(f[Figure::Enob], 24);
-  EXPECT_EQ(f[Figure::NoiseFree], 23);
+  // No values: no figures, neither the start values of the extremes search nor the
+  // perfect bits of a spread of 0; not even a reference that would overflow raises.
+  for (const FigureScale& sc : {b23, MakeScale(23, 1, 1.0, "1e300", true)}) {
+    f = NoiseFigures(sc, 0, 0, -800000000, 800000000, 0);
+    for (double v : f.Values) EXPECT_FALSE(IsFigure(v));
+    EXPECT_EQ(FigureText(f[Figure::Enob]), "");
+  }
 }
 
 TEST(NoiseFigures, ReferenceTextAndGain) {

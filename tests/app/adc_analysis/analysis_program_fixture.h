@@ -3,7 +3,10 @@
 // ADC gain at 1 (the AD1GN field at 2 in the register shadow, as the ADC panel
 // caches it) and the packet log empty.
 
+#include <QPushButton>
+#include <QTimer>
 #include <algorithm>
+#include <cstdint>
 
 #include "adc_analysis/analysis_window.h"
 #include "link/mx_up.h"
@@ -32,6 +35,23 @@ protected:
     for (const Bytes& p : Sent())
       if (p.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), p.begin())) ++n;
     return n;
+  }
+
+  // Clicks the button, and again, as the stop request, once `us` of fake time passed
+  // (a capture that polls a lost board until stopped); true when that second click came.
+  bool ClickAndStopAfter(QPushButton* button, int64_t us) {
+    const int64_t start = sim.clock.SteadyUs();
+    bool stopped = false;
+    QTimer poller;
+    QObject::connect(&poller, &QTimer::timeout, [&] {
+      if (!stopped && sim.clock.SteadyUs() - start > us) {
+        stopped = true;
+        button->click();
+      }
+    });
+    poller.start(0);
+    button->click();
+    return stopped;
   }
 
   TAnxADC* w = nullptr;

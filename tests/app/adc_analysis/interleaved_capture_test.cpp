@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <optional>
 
 #include "adc_analysis/analysis_window.h"
@@ -37,7 +36,7 @@ protected:
   }
 
   QString Status() const { return prog->MainPanel->StatusBar1->Text(2); }
-  const double* Results() const { return prog->G.Channels[0].ChannelResults; }
+  const double* Results() const { return prog->G.Channels[0].ChannelResults.data(); }
 };
 
 TEST_F(InterleavedCapture, PairsOfTheAlternatingGroups) {
@@ -167,24 +166,16 @@ TEST_F(InterleavedCapture, SilentOrLostBoardIsPolledUntilStopped) {
     c.fault();
     // The stop comes after 30 s of fake time without a pair.
     const int64_t start = sim.clock.SteadyUs();
-    bool stopped = false;
-    QTimer poller;
-    QObject::connect(&poller, &QTimer::timeout, [&] {
-      if (!stopped && sim.clock.SteadyUs() - start > 30'000'000) {
-        stopped = true;
-        w->BADC->click();
-      }
-    });
-    poller.start(0);
-    w->BADCClick();
-    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(ClickAndStopAfter(w->BADC, 30'000'000));
     EXPECT_GT(sim.clock.SteadyUs() - start, 30'000'000);
     EXPECT_EQ(Status(), "Read Error !!!!!");
     EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), c.link);
     EXPECT_TRUE(w->st.CaptureIdle);
     EXPECT_EQ(prog->G.SampleCount, 0);
-    EXPECT_EQ(w->TXENOB->text(), "24.00");
-    EXPECT_EQ(w->TXNFREE->text(), "23.00");
+    // No pair, no figure: the texts stay empty and the record holds none.
+    EXPECT_EQ(w->TXENOB->text(), "");
+    EXPECT_EQ(w->TXNFREE->text(), "");
+    EXPECT_FALSE(IsFigure(Results()[FigureIndex(Figure::Enob)]));
   }
 }
 
