@@ -1,5 +1,6 @@
 #include "adc_analysis/analysis_window.h"
 
+#include "common/handler_guard.h"
 #include "common/scope_exit.h"
 
 #include <QCheckBox>
@@ -236,26 +237,26 @@ void TAnxADC::CreateControls() {
     MemoryF->setColumnHidden(0, true);
   };
   hideLabelCells();
-  connect(gridModel_.get(), &QAbstractItemModel::modelReset, this, hideLabelCells);
+  connect(gridModel_.get(), &QAbstractItemModel::modelReset, this, GuardedSlot(P, hideLabelCells));
   MemoryF->viewport()->installEventFilter(this);
 
   // Handlers: the selectors answer the user's choice or typing; the boxes any change.
   auto onChoice = [this](QComboBox* c, void (TAnxADC::*handler)()) {
-    connect(c, &QComboBox::activated, this, handler);
-    connect(c->lineEdit(), &QLineEdit::textEdited, this, handler);
+    connect(c, &QComboBox::activated, this, GuardedSlot(P, this, handler));
+    connect(c->lineEdit(), &QLineEdit::textEdited, this, GuardedSlot(P, this, handler));
   };
   onChoice(NPointIndex, &TAnxADC::NPointIndexChange);
   onChoice(TXScale, &TAnxADC::TXScaleChange);
   onChoice(CMAVR, &TAnxADC::CMAVRChange);
-  connect(ChangeADI, &QCheckBox::toggled, this, &TAnxADC::ChangeADIClick);
-  connect(cbEKG, &QCheckBox::toggled, this, &TAnxADC::cbEKGClick);
-  connect(CatchADC, &QPushButton::clicked, this, &TAnxADC::CatchADCClick);
-  connect(SaveData, &QPushButton::clicked, this, &TAnxADC::SaveDataClick);
-  connect(ShowChart, &QPushButton::clicked, this, &TAnxADC::ShowChartClick);
+  connect(ChangeADI, &QCheckBox::toggled, this, GuardedSlot(P, this, &TAnxADC::ChangeADIClick));
+  connect(cbEKG, &QCheckBox::toggled, this, GuardedSlot(P, this, &TAnxADC::cbEKGClick));
+  connect(CatchADC, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::CatchADCClick));
+  connect(SaveData, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::SaveDataClick));
+  connect(ShowChart, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::ShowChartClick));
   for (QRadioButton* r : {rdADC, rbEKG, rbADC_EKG})
-    connect(r, &QRadioButton::toggled, this, [this, r](bool checked) {
+    connect(r, &QRadioButton::toggled, this, GuardedSlot(P, [this, r](bool checked) {
       if (checked) ChangeChartClick(r);
-    });
+    }));
 }
 
 void TAnxADC::CreateHiddenTools() {
@@ -319,15 +320,15 @@ void TAnxADC::CreateHiddenTools() {
            EGv})
     w->hide();
 
-  connect(BFlashRD, &QPushButton::clicked, this, &TAnxADC::BFlashRDClick);
-  connect(FTChange, &QPushButton::clicked, this, &TAnxADC::FTChangeClick);
-  connect(ComFun, &QComboBox::activated, this, &TAnxADC::ComFunChange);
-  connect(BADC, &QPushButton::clicked, this, &TAnxADC::BADCClick);
-  connect(PreViewADC, &QPushButton::clicked, this, &TAnxADC::PreViewADCClick);
-  connect(ExtADC, &QPushButton::clicked, this, &TAnxADC::ExtADCClick);
-  connect(BCALVal, &QPushButton::clicked, this, &TAnxADC::BCALValClick);
-  connect(Button1, &QPushButton::clicked, this, &TAnxADC::Button1Click);
-  connect(Timer1, &QTimer::timeout, this, &TAnxADC::Timer1Timer);
+  connect(BFlashRD, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::BFlashRDClick));
+  connect(FTChange, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::FTChangeClick));
+  connect(ComFun, &QComboBox::activated, this, GuardedSlot(P, this, &TAnxADC::ComFunChange));
+  connect(BADC, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::BADCClick));
+  connect(PreViewADC, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::PreViewADCClick));
+  connect(ExtADC, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::ExtADCClick));
+  connect(BCALVal, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::BCALValClick));
+  connect(Button1, &QPushButton::clicked, this, GuardedSlot(P, this, &TAnxADC::Button1Click));
+  connect(Timer1, &QTimer::timeout, this, GuardedSlot(P, this, &TAnxADC::Timer1Timer));
 }
 
 void TAnxADC::LayOut() {
@@ -443,15 +444,17 @@ void TAnxADC::MeasureNewValues() {
 
 void TAnxADC::resizeEvent(QResizeEvent* e) {
   TPanelForm::resizeEvent(e);
-  PlaceHiddenTools();
+  GuardedEvent(P, [this] { PlaceHiddenTools(); });
 }
 
 bool TAnxADC::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize) {
-    if (watched == MemoryF->viewport()) FitGridColumns();
-    if (watched == Chart1) FitValueTicks();
-  }
-  return TPanelForm::eventFilter(watched, event);
+  return GuardedEvent(P, [&] {
+    if (event->type() == QEvent::Resize) {
+      if (watched == MemoryF->viewport()) FitGridColumns();
+      if (watched == Chart1) FitValueTicks();
+    }
+    return TPanelForm::eventFilter(watched, event);
+  });
 }
 
 void TAnxADC::FormCreate() {

@@ -10,8 +10,10 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "common/handler_guard.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
+#include "kit/bench.h"
 
 namespace {
 const QColor kButtonFace(0xF0, 0xF0, 0xF0);
@@ -40,7 +42,7 @@ TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
   for (int k = 0; k < 8; ++k) {
     SwitCh[k] = new QCheckBox(QStringLiteral("Channel %1").arg(k + 1), this);
     SwitCh[k]->setObjectName(QStringLiteral("SwitCh%1").arg(k + 1));
-    connect(SwitCh[k], &QCheckBox::clicked, this, [this, k] { SwitChClick(k); });
+    connect(SwitCh[k], &QCheckBox::clicked, this, GuardedSlot(P, [this, k] { SwitChClick(k); }));
     PSet[k] = MakePanel(this, QStringLiteral("PSet%1").arg(k + 1), QStringLiteral("Set %1").arg(k + 1));
     PReview[k] = MakePanel(this, QStringLiteral("PReview%1").arg(k + 1), QStringLiteral("Review %1").arg(k + 1));
     PStep[k] = MakePanel(this, QStringLiteral("PStep%1").arg(k + 1), QStringLiteral("STEP-%1").arg(k + 1));
@@ -67,10 +69,10 @@ TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
   ADShift->addItems(shifts);
   ADShift->setVisible(false);
   ADShift->setEnabled(false);
-  connect(EvStepLen, &QComboBox::activated, this, &TWeightCAL::EvStepLenChange);
-  connect(LoopStep, &QComboBox::activated, this, &TWeightCAL::LoopStepChange);
-  connect(TXScale, &QComboBox::activated, this, &TWeightCAL::TXScaleChange);
-  connect(ADShift, &QComboBox::activated, this, &TWeightCAL::ADShiftChange);
+  connect(EvStepLen, &QComboBox::activated, this, GuardedSlot(P, this, &TWeightCAL::EvStepLenChange));
+  connect(LoopStep, &QComboBox::activated, this, GuardedSlot(P, this, &TWeightCAL::LoopStepChange));
+  connect(TXScale, &QComboBox::activated, this, GuardedSlot(P, this, &TWeightCAL::TXScaleChange));
+  connect(ADShift, &QComboBox::activated, this, GuardedSlot(P, this, &TWeightCAL::ADShiftChange));
 
   auto button = [this](const char* name, const QString& caption) {
     auto* b = new QPushButton(caption, this);
@@ -80,9 +82,9 @@ TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
   SendTO40Q26 = button("SendTO40Q26", "Send");
   TestBegin = button("TestBegin", "Begin");
   SaveExcel = button("SaveExcel", "SaveExcel");
-  connect(SendTO40Q26, &QPushButton::clicked, this, &TWeightCAL::SendTO40Q26Click);
-  connect(TestBegin, &QPushButton::clicked, this, &TWeightCAL::TestBeginClick);
-  connect(SaveExcel, &QPushButton::clicked, this, &TWeightCAL::SaveExcelClick);
+  connect(SendTO40Q26, &QPushButton::clicked, this, GuardedSlot(P, this, &TWeightCAL::SendTO40Q26Click));
+  connect(TestBegin, &QPushButton::clicked, this, GuardedSlot(P, this, &TWeightCAL::TestBeginClick));
+  connect(SaveExcel, &QPushButton::clicked, this, GuardedSlot(P, this, &TWeightCAL::SaveExcelClick));
   PSTP = MakePanel(this, "PSTP", "STOP");
   StylePanel(PSTP, true, true, kButtonFace, kDesktopText);
   PSTP->installEventFilter(this);
@@ -101,7 +103,7 @@ TWeightCAL::TWeightCAL(Bench& program, QWidget* parent)
 
 void TWeightCAL::resizeEvent(QResizeEvent* e) {
   TPanelForm::resizeEvent(e);
-  FormResize();
+  GuardedEvent(P, [this] { FormResize(); });
 }
 
 // The channels' check boxes, Set and Review panels above the grid with the run's
@@ -295,16 +297,18 @@ void TWeightCAL::PStepSet(int k) {
 }
 
 bool TWeightCAL::eventFilter(QObject* watched, QEvent* event) {
-  // A disabled panel does not click.
-  if (event->type() == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled()) {
-    if (watched == PSTP) PSTPClick();
-    for (int k = 0; k < 8; ++k) {
-      if (watched == PStep[k]) PStepClick(k);
-      if (watched == PSet[k]) PSwitchSetClick(k);
-      if (watched == PReview[k]) PSwReviewClick(k);
+  return GuardedEvent(P, [&] {
+    // A disabled panel does not click.
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QWidget*>(watched)->isEnabled()) {
+      if (watched == PSTP) PSTPClick();
+      for (int k = 0; k < 8; ++k) {
+        if (watched == PStep[k]) PStepClick(k);
+        if (watched == PSet[k]) PSwitchSetClick(k);
+        if (watched == PReview[k]) PSwReviewClick(k);
+      }
     }
-  }
-  return TPanelForm::eventFilter(watched, event);
+    return TPanelForm::eventFilter(watched, event);
+  });
 }
 
 void TWeightCAL::PStepClick(int k) {

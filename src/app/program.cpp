@@ -18,6 +18,7 @@
 #include "block_panels/opamp_panel.h"
 #include "block_panels/wave_generator.h"
 #include "block_panels/wave_viewer.h"
+#include "common/handler_guard.h"
 #include "impedance/bodyfat_test_window.h"
 #include "impedance/iq_test_window.h"
 #include "instruments/calibrator_grid.h"
@@ -112,8 +113,8 @@ void Program::CreateWindows() {
 
   // The generator's frequency text goes to the body-fat test, then the I/Q test.
   auto* gen = new TWaveGenForm(*this, host);
-  QObject::connect(gen, &TWaveGenForm::FrequencyShown, bodyFatForm, &TbodyFatForm::SetFrequencyText);
-  QObject::connect(gen, &TWaveGenForm::FrequencyShown, IQForm, &TIQForm::SetFrequencyText);
+  QObject::connect(gen, &TWaveGenForm::FrequencyShown, bodyFatForm, GuardedSlot(*this, bodyFatForm, &TbodyFatForm::SetFrequencyText));
+  QObject::connect(gen, &TWaveGenForm::FrequencyShown, IQForm, GuardedSlot(*this, IQForm, &TIQForm::SetFrequencyText));
   WaveGenForm = create(gen);
 
   Meter = create(new TMeter(*this, host));
@@ -184,6 +185,7 @@ void Program::WireMainWindow() {
 void Program::WireLink() {
   Mx_UP->ShowStatus = [this](int panel, const QString& text) { MainPanel->StatusBar1->SetText(panel, text); };
   Mx_UP->USBClient = [this] { MainPanel->USBClient(); };
+  Mx_UP->ErrorBox = [this](const QString& text) { ShowError(text); };
   Mx_UP->RefreshChain = {
       [this] { Mx_Reg2->DataUpdate(false); },  [this] { Mx_RAM->DataUpdate(false); },
       [this] { ADCForm->DataUpdate(); },       [this] { OPForm->DataUpdate(); },

@@ -14,6 +14,7 @@
 #include "block_panels/opamp_panel.h"
 #include "block_panels/wave_generator.h"
 #include "block_panels/wave_viewer.h"
+#include "common/handler_guard.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
@@ -28,10 +29,10 @@ ProgramWindow::ProgramWindow(Program& program) : TMainPanel(program), P(program)
 
 void ProgramWindow::BuildMenus() {
   auto on = [this](QAction* a, auto handler) {
-    connect(a, &QAction::triggered, this, handler);
+    connect(a, &QAction::triggered, this, GuardedSlot(P, this, handler));
   };
   auto open = [this](QAction* a, auto getForm, int index) {
-    connect(a, &QAction::triggered, this, [this, getForm, index] { OpenPanel(getForm(), index); });
+    connect(a, &QAction::triggered, this, GuardedSlot(P, [this, getForm, index] { OpenPanel(getForm(), index); }));
   };
 
   // Items a keyword of the chip definition shows start hidden; the parse shows them.
@@ -42,7 +43,7 @@ void ProgramWindow::BuildMenus() {
         {"DownloadReg1", "Download Reg", false}, {"DownloadPower1", "Download Power", true}}) {
     QAction* a = AddItem(file, name, caption, visible);
     QString item = name;
-    connect(a, &QAction::triggered, this, [this, item] { FileItemClick(item); });
+    connect(a, &QAction::triggered, this, GuardedSlot(P, [this, item] { FileItemClick(item); }));
   }
 
   QMenu* option = AddMenu("Menu_Option", "Option", true);
@@ -149,8 +150,10 @@ void ProgramWindow::FormDestroy() {
 }
 
 void ProgramWindow::closeEvent(QCloseEvent* e) {
-  P.Close();
-  e->accept();
+  GuardedEvent(P, [&] {
+    P.Close();
+    e->accept();
+  });
 }
 
 void ProgramWindow::USBScanClick() {

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "block_panels/adc_spots.h"
+#include "common/handler_guard.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
 
@@ -239,7 +240,7 @@ void TADCForm::ConnectHandlers() {
   auto onGlyphs = [this](const BoundSelector& s, void (TADCForm::*handler)(QObject*)) {
     for (const GlyphPair& g : s.view.glyphs)
       for (QAbstractButton* b : {g.closed, g.open})
-        connect(b, &QAbstractButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
+        connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b, handler] { (this->*handler)(b); }));
   };
   onGlyphs(in1p_, &TADCForm::IN1PonoffClick);
   onGlyphs(in1n_, &TADCForm::IN1NonoffClick);
@@ -262,7 +263,7 @@ void TADCForm::ConnectHandlers() {
       {"TXADCOMD", &TADCForm::TXADCOMDChange}, {"TXADCObit", &TADCForm::TXADCObitChange},
   };
   for (const Handler& c : choices)
-    OnChoice(findChild<QComboBox*>(c.control), this, [this, h = c.handler](int) { (this->*h)(); });
+    OnChoice(P, findChild<QComboBox*>(c.control), this, [this, h = c.handler](int) { (this->*h)(); });
 
   const Handler clicks[] = {
       {"PENAD1", &TADCForm::PENAD1Click},     {"OP3NET1_S1", &TADCForm::PENAD1Click},
@@ -279,7 +280,7 @@ void TADCForm::ConnectHandlers() {
   };
   for (const Handler& c : clicks)
     connect(findChild<QAbstractButton*>(c.control), &QAbstractButton::clicked, this,
-            [this, h = c.handler] { (this->*h)(); });
+            GuardedSlot(P, [this, h = c.handler] { (this->*h)(); }));
 }
 
 // ---- Creation, close -----------------------------------------------------------------------

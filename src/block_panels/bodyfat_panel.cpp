@@ -5,6 +5,7 @@
 
 #include "block_panels/bodyfat_spots.h"
 #include "block_panels/diagram_canvas.h"
+#include "common/handler_guard.h"
 #include "kit/bench.h"
 
 namespace {
@@ -103,7 +104,7 @@ void TbodyfatGUIForm::FormCreate() {
     for (const GlyphPair& g : w.group->glyphs) {
       g.Show(false);
       for (QAbstractButton* b : {g.closed, g.open})
-        if (b) connect(b, &QAbstractButton::clicked, this, [this, b, h = w.handler] { (this->*h)(b); });
+        if (b) connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b, h = w.handler] { (this->*h)(b); }));
     }
   }
   auto label = [this](const char* name) { return qobject_cast<QLabel*>(FindNoCase(this, name)); };

@@ -6,6 +6,7 @@
 
 #include "block_panels/dac_spots.h"
 #include "block_panels/diagram_canvas.h"
+#include "common/handler_guard.h"
 #include "kit/bench.h"
 
 namespace {
@@ -78,9 +79,9 @@ void TDACForm::BuildSelector(BoundDacSelector& s, const QString& part, void (TDA
     s.names.on.push_back(g.closed);
     s.names.off.push_back(g.open);
     for (QAbstractButton* b : {g.closed, g.open})
-      if (b) connect(b, &QAbstractButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
+      if (b) connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b, handler] { (this->*handler)(b); }));
   }
-  if (s.view.combo) OnChoice(s.view.combo, this, [this, change](int) { (this->*change)(); });
+  if (s.view.combo) OnChoice(P, s.view.combo, this, [this, change](int) { (this->*change)(); });
 }
 
 void TDACForm::FormCreate() {
@@ -98,17 +99,17 @@ void TDACForm::FormCreate() {
   pnlEnda2 = button("pnlEnda2");
   pnlDadcs = button("pnlDadcs");
   pnlDadcs2 = button("pnlDadcs2");
-  connect(pnlEnda, &QAbstractButton::clicked, this, &TDACForm::pnlEndaClick);
-  connect(pnlEnda2, &QAbstractButton::clicked, this, &TDACForm::pnlEnda2Click);
-  connect(pnlDadcs, &QAbstractButton::clicked, this, &TDACForm::pnlDadcsClick);
-  connect(pnlDadcs2, &QAbstractButton::clicked, this, &TDACForm::pnlDadcs2Click);
+  connect(pnlEnda, &QAbstractButton::clicked, this, GuardedSlot(P, this, &TDACForm::pnlEndaClick));
+  connect(pnlEnda2, &QAbstractButton::clicked, this, GuardedSlot(P, this, &TDACForm::pnlEnda2Click));
+  connect(pnlDadcs, &QAbstractButton::clicked, this, GuardedSlot(P, this, &TDACForm::pnlDadcsClick));
+  connect(pnlDadcs2, &QAbstractButton::clicked, this, GuardedSlot(P, this, &TDACForm::pnlDadcs2Click));
 
   dalh_ = {button("btnDalhOn"), button("btnDalhoff")};
   dalh2_ = {button("btnDalh2On"), button("btnDalh2Off")};
   for (QAbstractButton* b : {dalh_.closed, dalh_.open})
-    connect(b, &QAbstractButton::clicked, this, [this, b] { btnDalhOnOffClick(b); });
+    connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b] { btnDalhOnOffClick(b); }));
   for (QAbstractButton* b : {dalh2_.closed, dalh2_.open})
-    connect(b, &QAbstractButton::clicked, this, [this, b] { btnDalh2OnOffClick(b); });
+    connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b] { btnDalh2OnOffClick(b); }));
   move(0, 0);
 }
 

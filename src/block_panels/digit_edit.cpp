@@ -4,12 +4,19 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-DigitKeyFilter::DigitKeyFilter(QLineEdit* edit, std::function<void()> onEnter, std::function<void()> onLeave)
-    : QObject(edit), onEnter_(std::move(onEnter)), onLeave_(std::move(onLeave)) {
+#include "common/handler_guard.h"
+
+DigitKeyFilter::DigitKeyFilter(const ErrorShow& show, QLineEdit* edit, std::function<void()> onEnter,
+                               std::function<void()> onLeave)
+    : QObject(edit), show_(show), onEnter_(std::move(onEnter)), onLeave_(std::move(onLeave)) {
   edit->installEventFilter(this);
 }
 
 bool DigitKeyFilter::eventFilter(QObject*, QEvent* event) {
+  return GuardedEvent(show_, [&] { return Filter(event); });
+}
+
+bool DigitKeyFilter::Filter(QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -33,11 +40,11 @@ bool DigitKeyFilter::eventFilter(QObject*, QEvent* event) {
   return false;
 }
 
-QLineEdit* DigitEdit(QWidget* parent, const QString& name, const QString& text, int maxLength,
+QLineEdit* DigitEdit(const ErrorShow& show, QWidget* parent, const QString& name, const QString& text, int maxLength,
                      std::function<void()> onEnter, std::function<void()> onLeave) {
   auto* e = new QLineEdit(text, parent);
   e->setObjectName(name);
   e->setMaxLength(maxLength);
-  new DigitKeyFilter(e, std::move(onEnter), std::move(onLeave));
+  new DigitKeyFilter(show, e, std::move(onEnter), std::move(onLeave));
   return e;
 }

@@ -5,6 +5,7 @@
 
 #include "block_panels/diagram_canvas.h"
 #include "block_panels/opamp_spots.h"
+#include "common/handler_guard.h"
 #include "kit/bench.h"
 
 namespace {
@@ -116,7 +117,7 @@ void TOPForm::BuildBank(BoundBank& bound, Bank& names, const OpampBank& bank, st
 void TOPForm::ConnectBank(const BoundBank& bound, void (TOPForm::*handler)(QObject*)) {
   for (const GlyphPair& g : bound.view.glyphs)
     for (QAbstractButton* b : {g.closed, g.open})
-      if (b) connect(b, &QAbstractButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
+      if (b) connect(b, &QAbstractButton::clicked, this, GuardedSlot(P, [this, b, handler] { (this->*handler)(b); }));
 }
 
 void TOPForm::FormCreate() {
@@ -150,10 +151,10 @@ void TOPForm::FormCreate() {
   ConnectBank(sw_, &TOPForm::btnSWOnOffClick);
   ConnectBank(op3n_, &TOPForm::btnOP3nOnOffClick);
   ConnectBank(op3p_, &TOPForm::btnOP3pOnOffClick);
-  OnChoice(cmbRfb, this, [this](int) { cmbRfbChange(); });
-  OnChoice(cmbRfb2, this, [this](int) { cmbRfb2Change(); });
+  OnChoice(P, cmbRfb, this, [this](int) { cmbRfbChange(); });
+  OnChoice(P, cmbRfb2, this, [this](int) { cmbRfb2Change(); });
   for (QAbstractButton* p : Enop)
-    if (p) connect(p, &QAbstractButton::clicked, this, [this, p] { pnlEnopClick(p); });
+    if (p) connect(p, &QAbstractButton::clicked, this, GuardedSlot(P, [this, p] { pnlEnopClick(p); }));
 
   for (FieldId id : {FieldId::OP1O, FieldId::OP1P, FieldId::OP1N, FieldId::OP2N89, FieldId::RFB, FieldId::OP2NET1,
                      FieldId::OP2N, FieldId::OP2P, FieldId::RFB2, FieldId::SW, FieldId::ZeroP3N, FieldId::OP3P})

@@ -7,6 +7,7 @@
 #include <QSvgRenderer>
 #include <qdrawutil.h>
 
+#include "common/handler_guard.h"
 #include "common/reg_field.h"
 
 // The pictures are compiled into the shell's static library; a reference to their
@@ -200,8 +201,8 @@ void SelectCode(QComboBox* combo, int value, int digits) {
   if (combo) combo->setCurrentIndex(combo->findText(BinaryCode(value, digits), Qt::MatchExactly));
 }
 
-void OnChoice(QComboBox* combo, QObject* context, std::function<void(int)> f) {
-  QObject::connect(combo, &QComboBox::activated, context, std::move(f));
+void OnChoice(const ErrorShow& show, QComboBox* combo, QObject* context, std::function<void(int)> f) {
+  QObject::connect(combo, &QComboBox::activated, context, GuardedSlot(show, std::move(f)));
 }
 
 int TakeChoice(QComboBox* combo, TRegField& f, int k) {
@@ -235,10 +236,10 @@ int PositionSelectorView::PositionOf(const QObject* o) const {
   return -1;
 }
 
-void PositionSelectorView::OnPick(QObject* context, std::function<void(int)> f) const {
+void PositionSelectorView::OnPick(const ErrorShow& show, QObject* context, std::function<void(int)> f) const {
   for (int i = 0; i < Positions(); ++i)
     for (QAbstractButton* b : {glyphs[i].closed, glyphs[i].open})
-      if (b) QObject::connect(b, &QAbstractButton::clicked, context, [f, i] { f(i); });
+      if (b) QObject::connect(b, &QAbstractButton::clicked, context, GuardedSlot(show, [f, i] { f(i); }));
 }
 
 void SwitchBankView::Paint(int value, int width, int first) const {
@@ -251,13 +252,13 @@ void SwitchBankView::Paint(int value, int width, int first) const {
   }
 }
 
-void SwitchBankView::OnClick(QObject* context, std::function<void(int, bool)> f) const {
+void SwitchBankView::OnClick(const ErrorShow& show, QObject* context, std::function<void(int, bool)> f) const {
   for (size_t e = 0; e < glyphs.size(); ++e) {
     int entry = static_cast<int>(e);
     if (glyphs[e].closed)
-      QObject::connect(glyphs[e].closed, &QAbstractButton::clicked, context, [f, entry] { f(entry, true); });
+      QObject::connect(glyphs[e].closed, &QAbstractButton::clicked, context, GuardedSlot(show, [f, entry] { f(entry, true); }));
     if (glyphs[e].open)
-      QObject::connect(glyphs[e].open, &QAbstractButton::clicked, context, [f, entry] { f(entry, false); });
+      QObject::connect(glyphs[e].open, &QAbstractButton::clicked, context, GuardedSlot(show, [f, entry] { f(entry, false); }));
   }
 }
 

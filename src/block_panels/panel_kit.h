@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "block_panels/field_binding.h"
+#include "common/handler_guard.h"
 
 class QComboBox;
 class QLabel;
@@ -145,8 +146,9 @@ void FillCodes(QComboBox* combo, int digits);
 // Selects the item whose text is the binary code of value with `digits` digits; no item
 // when none is.
 void SelectCode(QComboBox* combo, int value, int digits);
-// Calls f(index) when the user picks an item (not when a paint selects one).
-void OnChoice(QComboBox* combo, QObject* context, std::function<void(int)> f);
+// Calls f(index) when the user picks an item (not when a paint selects one); an error
+// it raises is shown on `show`.
+void OnChoice(const ErrorShow& show, QComboBox* combo, QObject* context, std::function<void(int)> f);
 // The combo choice k of a field checked against its range: when it fits, the cached value
 // becomes k; when not, the combo goes back to the cached value. Returns the value to write.
 int TakeChoice(QComboBox* combo, TRegField& f, int k);
@@ -173,7 +175,7 @@ struct PositionSelectorView {
   // The position whose glyph is o; -1 when o is none of them.
   int PositionOf(const QObject* o) const;
   // Calls f(position) when either glyph of a position is clicked.
-  void OnPick(QObject* context, std::function<void(int)> f) const;
+  void OnPick(const ErrorShow& show, QObject* context, std::function<void(int)> f) const;
 };
 
 // Switch bank: bit i of a field drives the glyph pair (and label) i.
@@ -187,7 +189,7 @@ struct SwitchBankView {
   void Paint(int value, int width, int first = 0) const;
   // Calls f(entry, closedGlyph) when a glyph of an entry is clicked: closedGlyph is true
   // for the closed glyph (the click opens the switch), false for the open one.
-  void OnClick(QObject* context, std::function<void(int entry, bool closedGlyph)> f) const;
+  void OnClick(const ErrorShow& show, QObject* context, std::function<void(int entry, bool closedGlyph)> f) const;
 };
 
 // Code selector: a combo of codes and a caption derived from the value.

@@ -19,6 +19,7 @@
 #include "block_panels/wave_files.h"
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
@@ -52,14 +53,14 @@ void TWaveGenForm::BuildControls() {
   CLK_ComboBox->setObjectName("CLK_ComboBox");
   CLK_ComboBox->addItems({"2MHz", "4MHz", "8MHz"});
   CLK_ComboBox->setCurrentIndex(2);
-  connect(CLK_ComboBox, &QComboBox::activated, this, [this] { CLK_ComboBoxChange(); });
+  connect(CLK_ComboBox, &QComboBox::activated, this, GuardedSlot(P, [this] { CLK_ComboBoxChange(); }));
 
   CLKD_ComboBox = new QComboBox(this);
   CLKD_ComboBox->setObjectName("CLKD_ComboBox");
   CLKD_ComboBox->addItem("Disable (divided by 1)");
   for (int k = 1; k <= 7; ++k) CLKD_ComboBox->addItem(QString("CLK divided by %1\t").arg(1 << k));
   CLKD_ComboBox->setCurrentIndex(6);
-  connect(CLKD_ComboBox, &QComboBox::activated, this, [this] { CLKD_ComboBoxChange(); });
+  connect(CLKD_ComboBox, &QComboBox::activated, this, GuardedSlot(P, [this] { CLKD_ComboBoxChange(); }));
 
   auto checked = [this](void (TWaveGenForm::*check)()) {
     return [this, check] {
@@ -67,19 +68,19 @@ void TWaveGenForm::BuildControls() {
       CalcWaveform();
     };
   };
-  T_DGRP = DigitEdit(this, "T_DGRP", "127", 3, checked(&TWaveGenForm::CheckDGRP), checked(&TWaveGenForm::CheckDGRP));
-  edtDacOffset = DigitEdit(this, "edtDacOffset", "2048", 4, checked(&TWaveGenForm::CheckDacOffset),
+  T_DGRP = DigitEdit(P, this, "T_DGRP", "127", 3, checked(&TWaveGenForm::CheckDGRP), checked(&TWaveGenForm::CheckDGRP));
+  edtDacOffset = DigitEdit(P, this, "edtDacOffset", "2048", 4, checked(&TWaveGenForm::CheckDacOffset),
                            checked(&TWaveGenForm::CheckDacOffset));
   lblDacOffset = new QLabel("(1650 mV)", this);
   lblDacOffset->setObjectName("lblDacOffset");
-  T_FREQ = DigitEdit(this, "T_FREQ", "1000000", 8, [this] { SetFrequency(); }, [this] { SetFrequency(); });
-  edtActualClk = DigitEdit(this, "edtActualClk", "8000000", 8, checked(&TWaveGenForm::CheckActualClk),
+  T_FREQ = DigitEdit(P, this, "T_FREQ", "1000000", 8, [this] { SetFrequency(); }, [this] { SetFrequency(); });
+  edtActualClk = DigitEdit(P, this, "edtActualClk", "8000000", 8, checked(&TWaveGenForm::CheckActualClk),
                            checked(&TWaveGenForm::CheckActualClk));
   ActualCLKRange = new QLabel("Range=", this);
   ActualCLKRange->setObjectName("ActualCLKRange");
-  edtDacSource = DigitEdit(this, "edtDacSource", "3300", 5, checked(&TWaveGenForm::CheckDacSource),
+  edtDacSource = DigitEdit(P, this, "edtDacSource", "3300", 5, checked(&TWaveGenForm::CheckDacSource),
                            checked(&TWaveGenForm::CheckDacSource));
-  DAC_Vpp = DigitEdit(this, "DAC_Vpp", "200", 4, checked(&TWaveGenForm::CheckVpp), [this] { CheckVpp(); });
+  DAC_Vpp = DigitEdit(P, this, "DAC_Vpp", "200", 4, checked(&TWaveGenForm::CheckVpp), [this] { CheckVpp(); });
 
   // Present in the window but never shown; nothing reads it.
   auto* dacBits = new QLabel("DAC bits=", this);
@@ -94,7 +95,7 @@ void TWaveGenForm::BuildControls() {
   auto button = [this](const char* name, const char* text, void (TWaveGenForm::*handler)()) {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
-    connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    connect(b, &QPushButton::clicked, this, GuardedSlot(P, [this, handler] { (this->*handler)(); }));
     return b;
   };
   Button1 = button("Button1", "Generator", &TWaveGenForm::Button1Click);
@@ -122,7 +123,7 @@ void TWaveGenForm::BuildControls() {
   ScanTime = new QTimer(this);
   ScanTime->setObjectName("ScanTime");
   ScanTime->setInterval(500);
-  connect(ScanTime, &QTimer::timeout, this, [this] { ScanTimeTimer(); });
+  connect(ScanTime, &QTimer::timeout, this, GuardedSlot(P, [this] { ScanTimeTimer(); }));
 
   const int editWidth = edtActualClk->fontMetrics().horizontalAdvance("00000000") + 16;
   for (QWidget* e : std::initializer_list<QWidget*>{T_DGRP, edtDacOffset, T_FREQ, edtActualClk, edtDacSource, DAC_Vpp})

@@ -14,6 +14,7 @@
 #include "block_panels/wave_files.h"
 #include "block_panels/wave_memory.h"
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
@@ -22,14 +23,14 @@
 TShowWaveForm::TShowWaveForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "ShowWaveForm", QString::fromUtf8("ShowWaveForm--From Load Ram Button "), parent) {
   RefreshView = [this](WaveView v) { RefreshWaveView(P, v); };
-  edtDacSource = DigitEdit(this, "edtDacSource", "3300", 5, [this] { edtDacSourceKeyPress(); },
+  edtDacSource = DigitEdit(P, this, "edtDacSource", "3300", 5, [this] { edtDacSourceKeyPress(); },
                            [this] { edtDacSourceExit(); });
   edtDacSource->setFixedWidth(edtDacSource->fontMetrics().horizontalAdvance("0000000") + 16);
   btnChangeUint = new QPushButton("Show Voltage", this);
   btnChangeUint->setObjectName("btnChangeUint");
   btnChangeUint->setMinimumWidth(
       std::max(btnChangeUint->fontMetrics().horizontalAdvance("Show Voltage"), btnChangeUint->fontMetrics().horizontalAdvance("Show Core")) + 24);
-  connect(btnChangeUint, &QPushButton::clicked, this, [this] { btnChangeUintClick(); });
+  connect(btnChangeUint, &QPushButton::clicked, this, GuardedSlot(P, [this] { btnChangeUintClick(); }));
   chartWaveform = new TWaveChart(this);
 
   auto* top = new QHBoxLayout;

@@ -19,6 +19,7 @@
 
 #include "common/capture_texts.h"
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/scope_exit.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
@@ -189,8 +190,8 @@ QWidget* TbodyFatForm::BuildSettingsBox() {
   cbAmount = combo("cbAmount", Numbered(1, 10, "00"), 0);
   scanTimer = combo("scanTimer", {"100 ms", "250 ms", "500 ms", "1 s", "2 s"}, 1);
   cbChannels = combo("cbChannels", Numbered(1, BodyFatMaxChannels, QString()), 0);
-  connect(scanTimer, &QComboBox::activated, this, &TbodyFatForm::scanTimerChange);
-  connect(cbChannels, &QComboBox::activated, this, &TbodyFatForm::cbChannelsChange);
+  connect(scanTimer, &QComboBox::activated, this, GuardedSlot(P, this, &TbodyFatForm::scanTimerChange));
+  connect(cbChannels, &QComboBox::activated, this, GuardedSlot(P, this, &TbodyFatForm::cbChannelsChange));
   g->addWidget(rbTime, 0, 0);
   g->addWidget(cbTime, 0, 1);
   g->addWidget(rbAmount, 1, 0);
@@ -295,8 +296,8 @@ QWidget* TbodyFatForm::BuildCommands() {
   btnCalculate = button("btnCalculate", "Calculate");
   btnImpedanceTest = button("btnImpedanceTest", "Impedance Test");
   btnImpedanceTest->setEnabled(false);
-  connect(btnCalculate, &QPushButton::clicked, this, &TbodyFatForm::btnCalculateClick);
-  connect(btnImpedanceTest, &QPushButton::clicked, this, &TbodyFatForm::btnImpedanceTestClick);
+  connect(btnCalculate, &QPushButton::clicked, this, GuardedSlot(P, this, &TbodyFatForm::btnCalculateClick));
+  connect(btnImpedanceTest, &QPushButton::clicked, this, GuardedSlot(P, this, &TbodyFatForm::btnImpedanceTestClick));
   Label13 = NamedLabel("Label13", "1 file 0 Data", w);
   v->addWidget(btnCalculate);
   v->addWidget(btnImpedanceTest);
@@ -311,7 +312,7 @@ QWidget* TbodyFatForm::BuildCommands() {
   labFile = NamedLabel("labFile", "0 Ram Files", box);
   btnAutoTest = button("btnAutoTest", "Auto Test");
   btnAutoTest->setParent(box);
-  connect(btnAutoTest, &QPushButton::clicked, this, &TbodyFatForm::btnAutoTestClick);
+  connect(btnAutoTest, &QPushButton::clicked, this, GuardedSlot(P, this, &TbodyFatForm::btnAutoTestClick));
   a->addWidget(edtFile);
   a->addWidget(labFile);
   a->addWidget(NamedLabel("Label2", "Only search 1 to 100 files", box));
@@ -472,6 +473,10 @@ void TbodyFatForm::ApplySettings(const BodyFatSettings& st) {
 // ---- input --------------------------------------------------------------------------
 
 bool TbodyFatForm::eventFilter(QObject* watched, QEvent* event) {
+  return GuardedEvent(P, [&] { return FilterEvent(watched, event); });
+}
+
+bool TbodyFatForm::FilterEvent(QObject* watched, QEvent* event) {
   if (watched == labRref) {
     // The label acts as the button does, and only while the button can be used: no
     // run before a calibration has given its gain.

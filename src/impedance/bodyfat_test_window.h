@@ -73,6 +73,8 @@ public:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The filter's body, which eventFilter runs under the handler guard.
+  bool FilterEvent(QObject* watched, QEvent* event);
 
 private:
   class RunHost;

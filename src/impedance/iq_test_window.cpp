@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/settings_reader.h"
 #include "common/figure_text.h"
 #include "common/scope_exit.h"
@@ -380,29 +381,29 @@ void TIQForm::LayOut() {
 
 void TIQForm::Connect() {
   auto onChecked = [this](QRadioButton* r, void (TIQForm::*handler)()) {
-    connect(r, &QRadioButton::toggled, this, [this, handler](bool on) {
+    connect(r, &QRadioButton::toggled, this, GuardedSlot(P, [this, handler](bool on) {
       if (on) Guarded([this, handler] { (this->*handler)(); });
-    });
+    }));
   };
   onChecked(rbACMode, &TIQForm::rbACModeClick);
   onChecked(rbDCMode, &TIQForm::rbDCModeClick);
   for (QRadioButton* r : {rbACDCMode, rbDCACMode, rbDCACMode2}) onChecked(r, &TIQForm::rbACDCModeClick);
-  connect(cbADCThreshold, &QCheckBox::toggled, this, [this] { cbADCThresholdClick(); });
+  connect(cbADCThreshold, &QCheckBox::toggled, this, GuardedSlot(P, [this] { cbADCThresholdClick(); }));
   for (QComboBox* c : {scanCAPTimer, scanCAPTimer2})
-    connect(c, &QComboBox::activated, this, [this, c] { scanCAPTimerChange(c); });
-  connect(Pcalculate, &QPushButton::clicked, this, [this] { PcalculateClick(); });
-  connect(PCAPTEST, &QPushButton::clicked, this, [this] { PCAPTESTClick(); });
+    connect(c, &QComboBox::activated, this, GuardedSlot(P, [this, c] { scanCAPTimerChange(c); }));
+  connect(Pcalculate, &QPushButton::clicked, this, GuardedSlot(P, [this] { PcalculateClick(); }));
+  connect(PCAPTEST, &QPushButton::clicked, this, GuardedSlot(P, [this] { PCAPTESTClick(); }));
   for (int step = 0; step < 3; ++step)
     for (QLineEdit* e : edtDABIT[step]) e->installEventFilter(this);
   for (QLineEdit* e : {edtBiasTime, edtReantionTime, edtADCThres}) e->installEventFilter(this);
 
-  connect(PIQTEST0, &QPushButton::clicked, this, [this] { PIQTEST0Click(); });
-  connect(PIQTEST1, &QPushButton::clicked, this, [this] { PIQTEST1Click(); });
-  connect(PIQTEST2, &QPushButton::clicked, this, [this] { PIQTEST2Click(); });
-  for (int p = 0; p < 4; ++p) connect(PADCn[p], &QPushButton::clicked, this, [this, p] { PADCPhaseClick(p); });
-  connect(PADC, &QPushButton::clicked, this, [this] { PADCClick(); });
-  connect(LoopTest, &QPushButton::clicked, this, [this] { LoopTestClick(); });
-  connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+  connect(PIQTEST0, &QPushButton::clicked, this, GuardedSlot(P, [this] { PIQTEST0Click(); }));
+  connect(PIQTEST1, &QPushButton::clicked, this, GuardedSlot(P, [this] { PIQTEST1Click(); }));
+  connect(PIQTEST2, &QPushButton::clicked, this, GuardedSlot(P, [this] { PIQTEST2Click(); }));
+  for (int p = 0; p < 4; ++p) connect(PADCn[p], &QPushButton::clicked, this, GuardedSlot(P, [this, p] { PADCPhaseClick(p); }));
+  connect(PADC, &QPushButton::clicked, this, GuardedSlot(P, [this] { PADCClick(); }));
+  connect(LoopTest, &QPushButton::clicked, this, GuardedSlot(P, [this] { LoopTestClick(); }));
+  connect(Timer2, &QTimer::timeout, this, GuardedSlot(P, [this] { Timer2Timer(); }));
 }
 
 QLineEdit* TIQForm::Field(const QString& name) const { return findChild<QLineEdit*>(name); }
@@ -585,6 +586,10 @@ void TIQForm::edtBiasTimeExit() { RangeCheck(edtBiasTime, BiasTimeRange()); }
 void TIQForm::edtReantionTimeExit() { RangeCheck(edtReantionTime, ReactionTimeRange()); }
 
 bool TIQForm::eventFilter(QObject* watched, QEvent* event) {
+  return GuardedEvent(P, [&] { return FilterEvent(watched, event); });
+}
+
+bool TIQForm::FilterEvent(QObject* watched, QEvent* event) {
   auto* edit = qobject_cast<QLineEdit*>(watched);
   if (!edit) return TPanelForm::eventFilter(watched, event);
   if (event->type() == QEvent::KeyPress) {

@@ -155,6 +155,8 @@ public:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The filter's body, which eventFilter runs under the handler guard.
+  bool FilterEvent(QObject* watched, QEvent* event);
 
 private:
   // What a run reads of the window and shows in it (iq_test_runs.cpp).

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "common/handler_guard.h"
 #include "kit/bench.h"
 #include "kit/segment_display.h"
 #include "link/serial_protocols.h"
@@ -39,12 +40,12 @@ TMeter::TMeter(Bench& program, QWidget* parent)
     const QString n = QString::number(ch + 1);
     m.CheckBox = new QCheckBox(this);
     m.CheckBox->setObjectName("CheckBox" + n);
-    connect(m.CheckBox, &QCheckBox::clicked, this, [this, ch] { CheckBoxDBClick(ch); });
+    connect(m.CheckBox, &QCheckBox::clicked, this, GuardedSlot(P, [this, ch] { CheckBoxDBClick(ch); }));
     m.Label = new QLabel(QString::fromUtf8("選擇掃瞄時間"), this);
     m.Label->setObjectName("Label" + n);
     m.ComboBox = new QComboBox(this);
     m.ComboBox->setObjectName("ComboBox" + n);
-    connect(m.ComboBox, &QComboBox::activated, this, [this, ch] { ComboBox1Change(ch); });
+    connect(m.ComboBox, &QComboBox::activated, this, GuardedSlot(P, [this, ch] { ComboBox1Change(ch); }));
     m.Panel = Keep(new QFrame(this));
     m.Panel->setObjectName("Panel" + n);
     m.Panel->setFixedSize(10, 3);
@@ -75,12 +76,12 @@ TMeter::TMeter(Bench& program, QWidget* parent)
   RDandStop = new QPushButton(this);
   RDandStop->setObjectName("RDandStop");
   RDandStop->setMinimumWidth(90);
-  connect(RDandStop, &QPushButton::clicked, this, &TMeter::RDandStopClick);
+  connect(RDandStop, &QPushButton::clicked, this, GuardedSlot(P, this, &TMeter::RDandStopClick));
   grid->addWidget(RDandStop, BryMenChannelCount, 4, 1, 2, Qt::AlignLeft);
   grid->setColumnStretch(5, 1);
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
-  connect(Timer1, &QTimer::timeout, this, &TMeter::Timer1Timer);
+  connect(Timer1, &QTimer::timeout, this, GuardedSlot(P, this, &TMeter::Timer1Timer));
 }
 
 TMeter::~TMeter() = default;

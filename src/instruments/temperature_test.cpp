@@ -15,6 +15,7 @@
 
 #include "common/errors.h"
 #include "common/figure_text.h"
+#include "common/handler_guard.h"
 #include "common/number_text.h"
 #include "common/text_encoding.h"
 #include "instruments/calibrator_grid.h"
@@ -47,7 +48,7 @@ TTMP::TTMP(Bench& program, QWidget* parent)
   EModenum = new QLineEdit("1000", this);
   EModenum->setObjectName("EModenum");
   EModenum->setFixedWidth(64);
-  connect(EModenum, &QLineEdit::returnPressed, this, [this] { EModenumKeyPress(QChar(13)); });
+  connect(EModenum, &QLineEdit::returnPressed, this, GuardedSlot(P, [this] { EModenumKeyPress(QChar(13)); }));
   modeRow->addWidget(LModenum);
   modeRow->addWidget(EModenum);
   modeRow->addStretch(1);
@@ -68,7 +69,7 @@ TTMP::TTMP(Bench& program, QWidget* parent)
   TMPData = new TStepGrid("TMPData", 5, 2, this);
   TMPData->SetEditable(false);
   TMPData->setFixedHeight(150);
-  connect(TMPData, &QTableView::clicked, this, [this] { TMPDataClick(); });
+  connect(TMPData, &QTableView::clicked, this, GuardedSlot(P, [this] { TMPDataClick(); }));
   layout->addWidget(TMPData, 2, 1);
   layout->setRowStretch(1, 1);
   layout->setColumnStretch(1, 1);
@@ -76,7 +77,7 @@ TTMP::TTMP(Bench& program, QWidget* parent)
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
   Timer1->setInterval(1000);
-  connect(Timer1, &QTimer::timeout, this, &TTMP::Timer1Timer);
+  connect(Timer1, &QTimer::timeout, this, GuardedSlot(P, this, &TTMP::Timer1Timer));
   setMinimumHeight(560);
   resize(sizeHint().expandedTo(QSize(400, 600)));
 }
@@ -109,7 +110,7 @@ void TTMP::CreateStepArea() {
   g->setVerticalSpacing(6);
   auto button = [&](QPushButton*& b, const char* name, const char* text, void (TTMP::*handler)()) {
     b = Named(new QPushButton(QString::fromUtf8(text), a), name);
-    connect(b, &QPushButton::clicked, this, handler);
+    connect(b, &QPushButton::clicked, this, GuardedSlot(P, this, handler));
   };
 
   // A row of a caption and its edit, and the unit after the edit.
@@ -176,8 +177,8 @@ void TTMP::CreateStepArea() {
   Button3->hide();
   LK330mV = Named(new QCheckBox(QString::fromUtf8("Lockout  330mV"), a), "LK330mV");
   LK3V = Named(new QCheckBox(QString::fromUtf8("Lockout  3.3V"), a), "LK3V");
-  connect(LK330mV, &QCheckBox::clicked, this, &TTMP::LK330mVClick);
-  connect(LK3V, &QCheckBox::clicked, this, &TTMP::LK3VClick);
+  connect(LK330mV, &QCheckBox::clicked, this, GuardedSlot(P, this, &TTMP::LK330mVClick));
+  connect(LK3V, &QCheckBox::clicked, this, GuardedSlot(P, this, &TTMP::LK3VClick));
   auto* buttons = new QGridLayout;
   buttons->setHorizontalSpacing(8);
   buttons->setVerticalSpacing(6);

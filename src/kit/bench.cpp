@@ -1,6 +1,6 @@
 #include "kit/bench.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 
 #include "platform/dialogs.h"
@@ -23,17 +23,6 @@ Bench::Bench(const QString& programDir, const Platform& platform, const QString&
 }
 
 void Bench::ShowError(const QString& text) const {
-  Plat.dialogs->MessageBox(MainWindow, text, QCoreApplication::applicationName(), MB_OK);
-}
-
-bool Bench::Attempt(const std::function<void()>& step) const {
-  try {
-    step();
-    return true;
-  } catch (const std::exception& e) {
-    ShowError(QString::fromStdString(e.what()));
-  } catch (...) {
-    ShowError("Unknown error");
-  }
-  return false;
+  QWidget* over = QApplication::activeWindow();
+  Plat.dialogs->MessageBox(over ? over : MainWindow, text, QCoreApplication::applicationName(), MB_OK);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/globals.h"
+#include "common/handler_guard.h"
 #include "link/chip_definition.h"
 #include "link/clock_trim.h"
 #include "link/serial_protocols.h"
@@ -33,17 +34,20 @@ enum class RefreshView {
   BodyfatPanel,
 };
 
-class Bench {
+class Bench : public ErrorShow {
 public:
   Bench(const QString& programDir, const Platform& platform, const QString& exeName);
   Bench(const Bench&) = delete;
   Bench& operator=(const Bench&) = delete;
 
-  // Shows an error as the application's top-level handler does.
-  void ShowError(const QString& text) const;
+  virtual ~Bench() = default;
+
+  // Shows an error as the application's top-level handler does: over the active
+  // window (the main window when none is), captioned with the application's name.
+  void ShowError(const QString& text) const override;
   // Runs one step; an error it raises is shown and the caller goes on. False when
   // the step failed.
-  bool Attempt(const std::function<void()>& step) const;
+  bool Attempt(const std::function<void()>& step) const { return RunGuarded(*this, step); }
 
   Globals G;
   Platform Plat;

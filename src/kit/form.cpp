@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 
+#include "common/handler_guard.h"
+#include "kit/bench.h"
+
 TPanelForm::TPanelForm(Bench& program, const QString& name, const QString& caption, QWidget* parent)
     : QWidget(parent), P(program) {
   setObjectName(name);
@@ -27,9 +30,11 @@ PanelFrame::PanelFrame(TPanelForm* form, QWidget* parent) : QMdiSubWindow(parent
 
 void PanelFrame::closeEvent(QCloseEvent* e) {
   // Never destroyed: the panel hides and its close handler runs.
-  e->ignore();
-  hide();
-  form_->RunFormClose();
+  GuardedEvent(form_->P, [&] {
+    e->ignore();
+    hide();
+    form_->RunFormClose();
+  });
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "common/handler_guard.h"
 #include "common/waits.h"
 #include "link/register_files.h"
 
@@ -16,7 +17,7 @@ TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
   Timer1->setInterval(10);
-  connect(Timer1, &QTimer::timeout, this, &TMx_UP::Timer1Timer);
+  connect(Timer1, &QTimer::timeout, this, GuardedSlot(*this, this, &TMx_UP::Timer1Timer));
   // A failed transfer has closed the board: status panel 0 says so at once, not only
   // at the watchdog's next check.
   t_.LinkLost = [this] { Status(kNotConnected); };
@@ -25,6 +26,11 @@ TMx_UP::TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent)
 TMx_UP::~TMx_UP() { t_.LinkLost = nullptr; }
 
 void TMx_UP::FormCreate() { Timer1->start(); }
+
+void TMx_UP::ShowError(const QString& text) const {
+  if (ErrorBox) ErrorBox(text);
+  else qWarning("%s", qUtf8Printable(text));
+}
 
 void TMx_UP::Status(const QString& text) {
   if (ShowStatus) ShowStatus(0, text);

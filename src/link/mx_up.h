@@ -9,11 +9,12 @@
 #include <functional>
 #include <vector>
 
+#include "common/handler_guard.h"
 #include "link/board_commands.h"
 
 class QTimer;
 
-class TMx_UP : public QObject, public BoardCommands {
+class TMx_UP : public QObject, public BoardCommands, public ErrorShow {
   Q_OBJECT
 public:
   TMx_UP(Globals& g, UsbTransport& t, Clock& clock, QObject* parent = nullptr);
@@ -55,6 +56,9 @@ public:
   std::function<void(int panel, const QString& text)> ShowStatus;
   std::function<void()> USBClient;   // after a successful user connect
   std::function<void()> LiveChart;   // redraw of the analysis chart during a capture
+  // Shows an error the watchdog's tick raised (the connect hook, the live chart).
+  std::function<void(const QString& text)> ErrorBox;
+  void ShowError(const QString& text) const override;
 
   static constexpr uint32_t IdleCheckTicks = 1000;
   static constexpr uint32_t ChartRedrawTicks = 25;

@@ -8,7 +8,9 @@
 #include <QScreen>
 #include <QValidator>
 
+#include "common/handler_guard.h"
 #include "common/number_text.h"
+#include "kit/bench.h"
 
 namespace {
 const QString kDigits = QStringLiteral("0123456789ABCDEF");
@@ -67,7 +69,7 @@ void TMxPopSelHex::FormCreate() {
   ENum->installEventFilter(this);
   ENum->setValidator(new HexEntryFilter(maxText_, ENum));
   ENum->move(kMargin, kMargin);
-  connect(ENum, &QLineEdit::textChanged, this, &TMxPopSelHex::TextChanged);
+  connect(ENum, &QLineEdit::textChanged, this, GuardedSlot(P, this, &TMxPopSelHex::TextChanged));
   PnlStatus = new QLabel(BasePanel);
   PnlStatus->setObjectName("PnlStatus");
   PnlStatus->hide();
@@ -78,7 +80,7 @@ void TMxPopSelHex::FormCreate() {
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::NoFocus);
     Buttons[i] = b;
-    connect(b, &QPushButton::clicked, this, [this, i] { ButtonClick(i); });
+    connect(b, &QPushButton::clicked, this, GuardedSlot(P, [this, i] { ButtonClick(i); }));
     if (i < 16) {
       b->setText(kDigits.mid(i, 1));
       b->setObjectName("Btn" + kDigits.mid(i, 1));
@@ -146,6 +148,10 @@ void TMxPopSelHex::ButtonClick(int index) {
 
 // Every key of the edit is handled here; only Backspace reaches the edit itself.
 bool TMxPopSelHex::eventFilter(QObject* watched, QEvent* event) {
+  return GuardedEvent(P, [&] { return FilterEvent(watched, event); });
+}
+
+bool TMxPopSelHex::FilterEvent(QObject* watched, QEvent* event) {
   if (watched != ENum || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
     return TDialogForm::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/text_encoding.h"
 #include "common/waits.h"
 #include "kit/bench.h"
@@ -105,7 +106,7 @@ TMainPanel::~TMainPanel() = default;
 
 void TMainPanel::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
-  if (!e->spontaneous()) RestoreWin1->FormShowHook();
+  if (!e->spontaneous()) GuardedEvent(P, [this] { RestoreWin1->FormShowHook(); });
 }
 
 QAction* TMainPanel::AddItem(QWidget* menu, const QString& name, const QString& caption, bool visible) {

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/number_text.h"
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
@@ -31,7 +32,7 @@ TMx_RAM::TMx_RAM(Bench& program, QWidget* parent)
   for (int n = 0; n < 5; ++n) {
     PBank[n] = bar->AddTab(QStringLiteral("PBank%1").arg(n), QStringLiteral("Bank%1").arg(n));
     PBank[n]->hide();
-    connect(PBank[n], &TTabPanel::clicked, this, [this, n] { PBankClick(n); });
+    connect(PBank[n], &TTabPanel::clicked, this, GuardedSlot(P, [this, n] { PBankClick(n); }));
   }
 
   SGD = new TStringGrid("SGD", kGridSize, kGridSize, this);
@@ -40,13 +41,13 @@ TMx_RAM::TMx_RAM(Bench& program, QWidget* parent)
   SGD->SetRowHeights(18);
   for (int c = 1; c < kGridSize; ++c) SGD->SetCell(c, 0, IntToHexW(static_cast<uint16_t>(c - 1), 1));
   SGD->StyleOf = [this](int c, int r) { return SGDStyle(c, r); };
-  SGD->KeyPress = [this](QChar k) { SGDKeyPress(k); };
-  SGD->FocusLeft = [this] { FormDeactivate(); };
-  connect(SGD, &TStringGrid::DblClick, this, &TMx_RAM::SGDDblClick);
-  connect(SGD, &TStringGrid::SelectCell, this, [this](int c, int r, int, int) { SGDSelectCell(c, r); });
+  SGD->KeyPress = GuardedSlot(P, [this](QChar k) { SGDKeyPress(k); });
+  SGD->FocusLeft = GuardedSlot(P, [this] { FormDeactivate(); });
+  connect(SGD, &TStringGrid::DblClick, this, GuardedSlot(P, this, &TMx_RAM::SGDDblClick));
+  connect(SGD, &TStringGrid::SelectCell, this, GuardedSlot(P, [this](int c, int r, int, int) { SGDSelectCell(c, r); }));
   SGD->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(SGD, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { RamPopup->popup(SGD->viewport()->mapToGlobal(at)); });
+          GuardedSlot(P, [this](const QPoint& at) { RamPopup->popup(SGD->viewport()->mapToGlobal(at)); }));
   layout->addWidget(SGD, 1);
 
   PnlHint = new QLabel(this);
@@ -72,7 +73,7 @@ TMx_RAM::TMx_RAM(Bench& program, QWidget* parent)
     RAMBANK[n] = RamPopup->addAction(QStringLiteral("RAMBANK%1").arg(n));
     RAMBANK[n]->setObjectName(QStringLiteral("RAMBANK%1").arg(n));
     RAMBANK[n]->setVisible(false);
-    connect(RAMBANK[n], &QAction::triggered, this, [this, n] { PBankClick(n); });
+    connect(RAMBANK[n], &QAction::triggered, this, GuardedSlot(P, [this, n] { PBankClick(n); }));
   }
   ExportDir = QDir::tempPath();
   resize(420, 380);
@@ -81,7 +82,7 @@ TMx_RAM::TMx_RAM(Bench& program, QWidget* parent)
 QAction* TMx_RAM::AddItem(const QString& name, const QString& caption, void (TMx_RAM::*handler)()) {
   QAction* a = RamPopup->addAction(caption);
   a->setObjectName(name);
-  connect(a, &QAction::triggered, this, handler);
+  connect(a, &QAction::triggered, this, GuardedSlot(P, this, handler));
   return a;
 }
 
@@ -96,8 +97,10 @@ void TMx_RAM::FormClose() {}
 
 void TMx_RAM::showEvent(QShowEvent* e) {
   TPanelForm::showEvent(e);
-  SGD->SetRowCount(kGridSize);
-  DataUpdate(true);
+  GuardedEvent(P, [this] {
+    SGD->SetRowCount(kGridSize);
+    DataUpdate(true);
+  });
 }
 
 // ---- refresh and drawing ----

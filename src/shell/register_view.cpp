@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "common/handler_guard.h"
 #include "common/number_text.h"
 #include "kit/bench.h"
 #include "link/mx_up.h"
@@ -33,7 +34,7 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
   for (int p = 0; p < 6; ++p) {
     PPAGE[p] = bar->AddTab(QStringLiteral("PPAGE%1").arg(p + 1), QStringLiteral("PAGE%1").arg(p + 1));
     PPAGE[p]->hide();
-    connect(PPAGE[p], &TTabPanel::clicked, this, [this, p] { PPAGEClick(p); });
+    connect(PPAGE[p], &TTabPanel::clicked, this, GuardedSlot(P, [this, p] { PPAGEClick(p); }));
   }
 
   SREG = new TStringGrid("SREG", RegGridColumns, 0, this);
@@ -41,7 +42,7 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
   SREG->setColumnWidth(0, 96);
   SREG->SetRowHeights(RegGridRowHeight);
   SREG->StyleOf = [this](int c, int r) { return SREGStyle(c, r); };
-  connect(SREG, &TStringGrid::DblClick, this, &TMx_Reg2::SREGDblClick);
+  connect(SREG, &TStringGrid::DblClick, this, GuardedSlot(P, this, &TMx_Reg2::SREGDblClick));
   layout->addWidget(SREG);
 
   Panel1 = new QLabel("Byte ", this);
@@ -56,12 +57,12 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
     g->SetRowHeights(RegGridRowHeight);
     g->StyleOf = [this, g](int c, int r) { return ValueGridStyle(g, c, r); };
     connect(g, &TStringGrid::SelectCell, this,
-            [this, g](int, int, int prevCol, int prevRow) { ValueCellLeft(g, prevCol, prevRow); });
+            GuardedSlot(P, [this, g](int, int, int prevCol, int prevRow) { ValueCellLeft(g, prevCol, prevRow); }));
   }
-  SByteReg->KeyPress = [this](QChar k) { SByteRegKeyPress(k); };
-  SWordReg->KeyPress = [this](QChar k) { SWordRegKeyPress(k); };
-  connect(SByteReg, &TStringGrid::DblClick, this, &TMx_Reg2::SByteRegDblClick);
-  connect(SWordReg, &TStringGrid::DblClick, this, &TMx_Reg2::SWordRegDblClick);
+  SByteReg->KeyPress = GuardedSlot(P, [this](QChar k) { SByteRegKeyPress(k); });
+  SWordReg->KeyPress = GuardedSlot(P, [this](QChar k) { SWordRegKeyPress(k); });
+  connect(SByteReg, &TStringGrid::DblClick, this, GuardedSlot(P, this, &TMx_Reg2::SByteRegDblClick));
+  connect(SWordReg, &TStringGrid::DblClick, this, GuardedSlot(P, this, &TMx_Reg2::SWordRegDblClick));
   layout->addWidget(SByteReg, 3);
   layout->addWidget(Panel3);
   layout->addWidget(SWordReg, 1);
@@ -72,8 +73,8 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
   PMBitSet->setObjectName("PMBitSet");
   PMBitClr = PMBit->addAction("=0");
   PMBitClr->setObjectName("PMBitClr");
-  connect(PMBitSet, &QAction::triggered, this, &TMx_Reg2::PMBitSetClick);
-  connect(PMBitClr, &QAction::triggered, this, &TMx_Reg2::PMBitClrClick);
+  connect(PMBitSet, &QAction::triggered, this, GuardedSlot(P, this, &TMx_Reg2::PMBitSetClick));
+  connect(PMBitClr, &QAction::triggered, this, GuardedSlot(P, this, &TMx_Reg2::PMBitClrClick));
 
   // The core panel exists and stays hidden.
   PBase = new QWidget(this);
@@ -92,8 +93,8 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
   PMWork->setObjectName("PMWork");
   QAction* work = PMWork->addAction(modify);
   work->setObjectName("WorkModify");
-  connect(work, &QAction::triggered, this, &TMx_Reg2::EditWork);
-  connect(PnlWork, &TTabPanel::clicked, this, [this] { PMWork->popup(PnlWork->mapToGlobal(QPoint(0, PnlWork->height()))); });
+  connect(work, &QAction::triggered, this, GuardedSlot(P, this, &TMx_Reg2::EditWork));
+  connect(PnlWork, &TTabPanel::clicked, this, GuardedSlot(P, [this] { PMWork->popup(PnlWork->mapToGlobal(QPoint(0, PnlWork->height()))); }));
   TTabPanel* ind[2] = {PnlIND0, PnlIND1};
   for (int n = 0; n < 2; ++n) {
     PMIND[n] = new QMenu(this);
@@ -102,11 +103,11 @@ TMx_Reg2::TMx_Reg2(Bench& program, QWidget* parent)
     value->setObjectName(QStringLiteral("IND%1Modify").arg(n));
     QAction* fsr = PMIND[n]->addAction(QStringLiteral("Modify FSR%1").arg(n));
     fsr->setObjectName(QStringLiteral("FSR%1Modify").arg(n));
-    connect(value, &QAction::triggered, this, [this, n] { EditIND(n); });
-    connect(fsr, &QAction::triggered, this, [this, n] { EditFSR(n); });
+    connect(value, &QAction::triggered, this, GuardedSlot(P, [this, n] { EditIND(n); }));
+    connect(fsr, &QAction::triggered, this, GuardedSlot(P, [this, n] { EditFSR(n); }));
     TTabPanel* field = ind[n];
     connect(field, &TTabPanel::clicked, this,
-            [this, n, field] { PMIND[n]->popup(field->mapToGlobal(QPoint(0, field->height()))); });
+            GuardedSlot(P, [this, n, field] { PMIND[n]->popup(field->mapToGlobal(QPoint(0, field->height()))); }));
   }
   PBase->hide();
   layout->addWidget(PBase);

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "common/errors.h"
+#include "common/handler_guard.h"
 #include "common/waits.h"
 #include "kit/bench.h"
 #include "link/chip_definition.h"
@@ -164,20 +165,20 @@ void TOption::CreateControls() {
   layout->addLayout(bottom);
 
   // Change handlers run on the user's choices only: a selection made by code runs none.
-  connect(CbSeluP, &QComboBox::activated, this, &TOption::CbSeluPChange);
-  connect(SelLPT, &QComboBox::activated, this, [this] { SelLPTChange(); });
-  connect(TXCOM, &QComboBox::activated, this, [this] { TXCOMChange(); });
+  connect(CbSeluP, &QComboBox::activated, this, GuardedSlot(P, this, &TOption::CbSeluPChange));
+  connect(SelLPT, &QComboBox::activated, this, GuardedSlot(P, [this] { SelLPTChange(); }));
+  connect(TXCOM, &QComboBox::activated, this, GuardedSlot(P, [this] { TXCOMChange(); }));
   for (QComboBox* c : {FlukeCOM, PowerCOM, ChamberCOM})
-    connect(c, &QComboBox::activated, this, [this] { TXCOMChange(); });
-  connect(TXBaud, &QComboBox::activated, this, [this] { TXBaudChange(); });
-  connect(TXParity, &QComboBox::activated, this, [this] { TXParityChange(); });
-  connect(CLPT, &QComboBox::activated, this, [this] { CLPTChange(); });
-  connect(FlukeSelect, &QPushButton::clicked, this, [this] { FlukeSelectClick(); });
-  connect(PowerSelect, &QPushButton::clicked, this, [this] { PowerSelectClick(); });
-  connect(ChamberSelect, &QPushButton::clicked, this, [this] { ChamberSelectClick(); });
-  connect(BryMemButtom, &QPushButton::clicked, this, [this] { BryMemButtomClick(); });
-  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-  connect(BtClose, &QPushButton::clicked, this, [this] { BtCloseClick(); });
+    connect(c, &QComboBox::activated, this, GuardedSlot(P, [this] { TXCOMChange(); }));
+  connect(TXBaud, &QComboBox::activated, this, GuardedSlot(P, [this] { TXBaudChange(); }));
+  connect(TXParity, &QComboBox::activated, this, GuardedSlot(P, [this] { TXParityChange(); }));
+  connect(CLPT, &QComboBox::activated, this, GuardedSlot(P, [this] { CLPTChange(); }));
+  connect(FlukeSelect, &QPushButton::clicked, this, GuardedSlot(P, [this] { FlukeSelectClick(); }));
+  connect(PowerSelect, &QPushButton::clicked, this, GuardedSlot(P, [this] { PowerSelectClick(); }));
+  connect(ChamberSelect, &QPushButton::clicked, this, GuardedSlot(P, [this] { ChamberSelectClick(); }));
+  connect(BryMemButtom, &QPushButton::clicked, this, GuardedSlot(P, [this] { BryMemButtomClick(); }));
+  connect(Button4, &QPushButton::clicked, this, GuardedSlot(P, [this] { Button4Click(); }));
+  connect(BtClose, &QPushButton::clicked, this, GuardedSlot(P, [this] { BtCloseClick(); }));
 }
 
 void TOption::FormCreate() {

@@ -64,7 +64,8 @@ public:
 
   // Colours of a cell, asked at every drawing.
   std::function<CellStyle(int col, int row)> StyleOf;
-  // A character typed into the grid: Backspace '\b', Tab '\t', Enter '\r'.
+  // A character typed into the grid: Backspace '\b', Tab '\t', Enter '\r'. The owner
+  // hands these two under its handler guard (GuardedSlot).
   std::function<void(QChar key)> KeyPress;
   // The grid lost the keyboard focus to another window or control (not to a menu).
   std::function<void()> FocusLeft;

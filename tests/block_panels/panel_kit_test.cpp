@@ -11,8 +11,15 @@
 #include "block_panels/field_binding.h"
 #include "block_panels/panel_kit.h"
 #include "block_panels/panel_kit_fixture.h"
+#include "common/errors.h"
 
 namespace {
+
+// The errors the kit's handlers showed.
+struct ShownErrors : ErrorShow {
+  void ShowError(const QString& text) const override { texts.push_back(text); }
+  mutable QStringList texts;
+};
 
 TEST(PanelKit, NewGlyphPairShowsTheOpenGlyphOnOneSpot) {
   QWidget host;
@@ -64,8 +71,15 @@ TEST(PanelKit, SelectorComboMatchedByCode) {
 TEST(PanelKit, SelectorClicksReportThePosition) {
   KitFixture k(16);
   std::vector<int> picks;
-  k.selector.OnPick(&k.host, [&](int i) { picks.push_back(i); });
+  ShownErrors shown;
+  k.selector.OnPick(shown, &k.host, [&](int i) {
+    if (i == 5) throw EConvertError("'x' is not a valid integer value");
+    picks.push_back(i);
+  });
   k.selector.glyphs[3].open->click();
+  // A pick that raises ends there with its message; the next click is taken.
+  k.selector.glyphs[5].open->click();
+  EXPECT_EQ(shown.texts, QStringList{"'x' is not a valid integer value"});
   k.selector.glyphs[12].closed->click();
   k.selector.glyphs[7].SetEnabled(false);  // a position the chip definition does not offer
   k.selector.glyphs[7].open->click();
@@ -101,7 +115,8 @@ TEST(PanelKit, SwitchBankPaintsItsBitsOnly) {
 TEST(PanelKit, SwitchBankClicksTellWhichGlyph) {
   KitFixture k(4);
   std::vector<std::pair<int, bool>> clicks;
-  k.bank.OnClick(&k.host, [&](int e, bool closedGlyph) { clicks.push_back({e, closedGlyph}); });
+  ShownErrors shown;
+  k.bank.OnClick(shown, &k.host, [&](int e, bool closedGlyph) { clicks.push_back({e, closedGlyph}); });
   k.bank.glyphs[2].open->click();
   k.bank.glyphs[0].closed->click();
   EXPECT_EQ(clicks, (std::vector<std::pair<int, bool>>{{2, false}, {0, true}}));
@@ -201,7 +216,8 @@ TEST(PanelKit, CombosOfCodesAndTheRangeCheck) {
 
   // Only the user's pick reports a choice.
   std::vector<int> picks;
-  OnChoice(&combo, &combo, [&](int k) { picks.push_back(k); });
+  ShownErrors shown;
+  OnChoice(shown, &combo, &combo, [&](int k) { picks.push_back(k); });
   combo.setCurrentIndex(2);
   Choose(&combo, 9);
   EXPECT_EQ(picks, std::vector<int>{9});

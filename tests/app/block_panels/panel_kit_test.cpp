@@ -24,8 +24,8 @@ protected:
     field = Def(0x21, 4, 4);
     kit = std::make_unique<KitFixture>(16);
     selector = std::make_unique<BoundSelector>(BoundSelector{field, kit->selector});
-    selector->view.OnPick(&kit->host, [this](int i) { selector->Pick(Up(), i, true); });
-    OnChoice(kit->combo, &kit->host, [this](int k) {
+    selector->view.OnPick(*prog, &kit->host, [this](int i) { selector->Pick(Up(), i, true); });
+    OnChoice(*prog, kit->combo, &kit->host, [this](int k) {
       selector->Choose(Up(), k);
       selector->Refresh(Up(), Repaint::Always);
     });
@@ -112,7 +112,7 @@ TEST_F(BoundControlsTest, BankClicksSetAndClearTheirBitsWithinTheWidth) {
   Connect();
   TRegField op1n = Def(0x40, 3, 0);
   BoundBank bank{op1n, kit->bank, 0};
-  bank.view.OnClick(&kit->host, [&](int e, bool closed) { bank.Click(Up(), e, closed); });
+  bank.view.OnClick(*prog, &kit->host, [&](int e, bool closed) { bank.Click(Up(), e, closed); });
   Up().SetRegShadow(0x40, 0x05, 0);
   bank.Refresh(Up());
   EXPECT_TRUE(kit->bank.glyphs[0].IsClosed());
