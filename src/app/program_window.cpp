@@ -162,7 +162,7 @@ void ProgramWindow::USBClient() {
   P.OPForm->SetCaption("OP - " + chip);
   P.AnxADC->SetCaption("Analyse ADC - " + chip);
   setWindowTitle(P.G.AppCaption + " ---- Now Chip is  " + chip);
-  RefreshAfterBulk(false);
+  P.Refresh(ReadChipViews);
 }
 
 void ProgramWindow::ApplyFirmwareName(const QString& name) {

@@ -52,8 +52,7 @@ bool TMx_UP::WriteChipReg(uint8_t address, uint8_t value, int channel) {
 }
 
 void TMx_UP::RunRefreshChain() {
-  for (auto& f : RefreshChain)
-    if (f) f();
+  if (RefreshWindows) RefreshWindows(RefreshChainViews);
 }
 
 void TMx_UP::UpdateReg(int address, uint8_t value, int channel) {
@@ -63,8 +62,7 @@ void TMx_UP::UpdateReg(int address, uint8_t value, int channel) {
 
 void TMx_UP::UpdateRegADC(int address, uint8_t value, int channel) {
   SetRegShadow(address, value, channel);
-  for (auto& f : RefreshChainADC)
-    if (f) f();
+  if (RefreshWindows) RefreshWindows(AdcChainViews);
 }
 
 bool TMx_UP::TriggerTS() {

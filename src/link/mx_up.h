@@ -7,9 +7,9 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <vector>
 
 #include "link/board_commands.h"
+#include "link/refresh_views.h"
 
 class QTimer;
 
@@ -38,7 +38,8 @@ public:
   void UpdateRegADC(int address, uint8_t value, int channel);
   bool TriggerTS();
 
-  // Runs every DataUpdate of the refresh chain (what UpdateReg does after storing).
+  // Refreshes every register-driven window, the refresh chain UpdateReg runs after
+  // storing.
   void RunRefreshChain();
 
   // Watchdog and connection.
@@ -49,9 +50,10 @@ public:
 
   QTimer* Timer1 = nullptr;
 
-  // Filled by the shell at start-up, in the order the windows refresh.
-  std::vector<std::function<void()>> RefreshChain;     // after UpdateReg
-  std::vector<std::function<void()>> RefreshChainADC;  // after UpdateRegADC
+  // Filled by the program at start-up: refreshes the named windows from the shadow,
+  // in the refresh chain's order (RefreshChainViews after UpdateReg, AdcChainViews
+  // after UpdateRegADC).
+  std::function<void(RefreshViews views)> RefreshWindows;
   std::function<void(int panel, const QString& text)> ShowStatus;
   std::function<void()> USBClient;   // after a successful user connect
   std::function<void()> LiveChart;   // redraw of the analysis chart during a capture

@@ -216,13 +216,6 @@ std::optional<QString> TMainPanel::FirmwareName() {
   return name;
 }
 
-void TMainPanel::RefreshAfterBulk(bool waveViewer) {
-  using V = RefreshView;
-  P.Refresh({V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel, V::WaveGenerator});
-  if (waveViewer) P.Refresh(V::WaveViewer);
-  P.Refresh(V::BodyfatPanel);
-}
-
 // ---- Read Chip and the register files ----
 
 namespace {
@@ -241,13 +234,13 @@ void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
 void TMainPanel::Menu_ReadRAMClick() {
   const bool complete = ReadChipIntoShadow(*P.Mx_UP);
   if (complete) P.G.ReadDone = true;
-  RefreshAfterBulk(false);
+  P.Refresh(ReadChipViews);
   if (!complete) P.dialogs().MessageBox(this, kReadChipFail, kWarningCaption, MB_OK);
 }
 
 void TMainPanel::Menu_ReadREGClick() {
   const bool complete = ReadRegistersIntoShadow(*P.Mx_UP);
-  RefreshAfterBulk(true);
+  P.Refresh(RefreshViews::All());
   if (!complete) P.dialogs().MessageBox(this, kReadRegFail, kWarningCaption, MB_OK);
 }
 
@@ -266,7 +259,7 @@ void TMainPanel::LoadREGClick() {
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const QStringList lines = ReadTextLines(path);
   const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
-  RefreshAfterBulk(true);
+  P.Refresh(RefreshViews::All());
   if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines, path), kWarningCaption, MB_OK);
 }
 
