@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int Channel = 0;
-constexpr uint8_t StatusOk = 0xFA;
 constexpr int FontPixels = 11;
 
 // Hint texts of the controls.
@@ -552,29 +551,13 @@ void TADCForm::INISClick() {
 
 // ---- Reading the chip ---------------------------------------------------------------------------
 
-// One group of result registers, read in one transfer from the first one's address. Only
-// a defined field's address takes a byte: a field the chip definition never named would
-// put the byte into register 0's shadow.
-void TADCForm::ReadResultGroup(std::initializer_list<const TRegField*> fields) {
-  const TRegField* first = *fields.begin();
-  const int n = static_cast<int>(fields.size());
-  if (!first->Defined || !Up()->ReadRegs(first->Address, n, Channel)) return;
-  if (P.G.PacketBuf[0] != StatusOk) return;
-  uint8_t reply[8] = {};
-  std::copy(P.G.PacketBuf + 1, P.G.PacketBuf + 1 + n, reply);
-  int k = 0;
-  for (const TRegField* f : fields) {
-    if (f->Defined) Up()->UpdateReg(f->Address, reply[k], Channel);
-    ++k;
-  }
-}
-
 void TADCForm::BRDADC1Click() {
   if (!Up()) return;
-  ReadResultGroup({&F.ADC1OH, &F.ADC1OM, &F.ADC1OL});
-  ReadResultGroup({&F.ADCIOH, &F.ADCIOM, &F.ADCIOL});
-  ReadResultGroup({&F.ADCQOH, &F.ADCQOM, &F.ADCQOL});
-  ReadResultGroup({&F.SQRTH, &F.SQRTM, &F.SQRTL, &F.ARCTANH, &F.ARCTANL});
+  TMx_UP& up = *Up();
+  up.ReadResultFields({&F.ADC1OH, &F.ADC1OM, &F.ADC1OL}, Channel);
+  up.ReadResultFields({&F.ADCIOH, &F.ADCIOM, &F.ADCIOL}, Channel);
+  up.ReadResultFields({&F.ADCQOH, &F.ADCQOM, &F.ADCQOL}, Channel);
+  up.ReadResultFields({&F.SQRTH, &F.SQRTM, &F.SQRTL, &F.ARCTANH, &F.ARCTANL}, Channel);
   DataUpdate();
 }
 

@@ -115,7 +115,6 @@ private:
   void CodeChange(QComboBox* combo, TRegField& field, void (TADCForm::*paint)(), bool paintFirst, bool refresh);
   // A toggle panel painted by the refresh (toggle-off in the window colour).
   void PanelSwitch(TRegField& field, QWidget* panel);
-  void ReadResultGroup(std::initializer_list<const TRegField*> fields);
 
   // Paints from the cached values.
   void PaintIn1p();

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 
 #include "link/board_commands.h"
 #include "link/refresh_views.h"
@@ -36,6 +37,11 @@ public:
   bool WriteChipReg(uint8_t address, uint8_t value, int channel);
   void UpdateReg(int address, uint8_t value, int channel);
   void UpdateRegADC(int address, uint8_t value, int channel);
+  // Reads a run of result registers, the fields in address order from the first one's,
+  // in one transfer. Only a reply with the status FAh is stored: each defined field's
+  // byte by UpdateReg (a field the chip definition never named would put its byte into
+  // register 0's shadow). Nothing is read when the first field is not defined.
+  void ReadResultFields(std::initializer_list<const TRegField*> fields, int channel);
   bool TriggerTS();
 
   // Refreshes every register-driven window, the refresh chain UpdateReg runs after
