@@ -207,12 +207,8 @@ void TMainPanel::OpenPanel(QWidget* form, int index) {
 }
 
 std::optional<QString> TMainPanel::FirmwareName() {
-  Devc& d = P.G.Channels[0].Devc;
-  P.G.PacketBuf[0] = 0xF9;
-  P.G.PacketBuf[1] = 0x05;
-  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8, 8)) return std::nullopt;
   QString name;
-  for (int i = 0; i < 8; ++i) name.append(QChar(P.G.PacketBuf[i]));
+  if (!P.Mx_UP->ReadFirmwareName(P.G.Channels[0].Devc, name)) return std::nullopt;
   return name;
 }
 
