@@ -22,6 +22,7 @@
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/dialogs.h"
@@ -34,11 +35,6 @@ const char kShowCore[] = "Show Core";
 const char kScan[] = "Scan";
 const char kStop[] = "Stop";
 
-QLabel* CaptionLabel(QWidget* parent, const QString& text) {
-  auto* l = new QLabel(text, parent);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return l;
-}
 }  // namespace
 
 TWaveGenForm::TWaveGenForm(Bench& program, QWidget* parent)

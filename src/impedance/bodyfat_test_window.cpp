@@ -24,6 +24,7 @@
 #include "common/text_encoding.h"
 #include "impedance/job_refresh.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -103,12 +104,6 @@ QFrame* Separator(QWidget* parent) {
   return line;
 }
 
-QLabel* RightLabel(const QString& text, QWidget* parent) {
-  auto* l = new QLabel(text, parent);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return l;
-}
-
 }  // namespace
 
 TbodyFatForm::TbodyFatForm(Bench& program, QWidget* parent)
@@ -123,7 +118,7 @@ TbodyFatForm::TbodyFatForm(Bench& program, QWidget* parent)
   top->addWidget(labRref);
   top->addWidget(edtRref);
   top->addSpacing(24);
-  top->addWidget(RightLabel("Frequency(Hz)=", this));
+  top->addWidget(CaptionLabel(this, "Frequency(Hz)="));
   top->addWidget(edtFreq);
   top->addStretch(1);
 
@@ -195,9 +190,9 @@ QWidget* TbodyFatForm::BuildSettingsBox() {
   g->addWidget(cbTime, 0, 1);
   g->addWidget(rbAmount, 1, 0);
   g->addWidget(cbAmount, 1, 1);
-  g->addWidget(RightLabel("Scan Time=", box), 2, 0);
+  g->addWidget(CaptionLabel(box, "Scan Time="), 2, 0);
   g->addWidget(scanTimer, 2, 1);
-  g->addWidget(RightLabel("channels=", box), 3, 0);
+  g->addWidget(CaptionLabel(box, "channels="), 3, 0);
   g->addWidget(cbChannels, 3, 1);
   return box;
 }
@@ -241,17 +236,17 @@ QWidget* TbodyFatForm::BuildReadBox() {
         {"I=", "edtIDATA"}, {"Q=", "edtQDATA"}, {"Y=", "edtYDATA"}, {"Theta=", "edtTheta"}};
     int x = 0;
     for (const auto& [caption, name] : readings) {
-      g->addWidget(RightLabel(caption, box), y, x++);
+      g->addWidget(CaptionLabel(box, caption), y, x++);
       g->addWidget(Edit(name + r, box, QString(), 100), y, x++);
     }
     if (row == 0) {
-      g->addWidget(RightLabel("Gain=", box), y, x++);
+      g->addWidget(CaptionLabel(box, "Gain="), y, x++);
       Edit("edtGain", box, "5100", 100)->setReadOnly(true);
       g->addWidget(edits_.value("edtGain"), y, x++);
     }
     for (int a = 1; a <= 4; ++a) {
       const QString n = QString::number(a);
-      g->addWidget(RightLabel("ADC" + n + "=", box), y + 1, 2 * (a - 1));
+      g->addWidget(CaptionLabel(box, "ADC" + n + "="), y + 1, 2 * (a - 1));
       g->addWidget(Edit("edtADC" + n + '_' + r, box, "000000", 100), y + 1, 2 * (a - 1) + 1);
     }
     if (row == 0) g->addWidget(Separator(box), 2, 0, 1, 10);

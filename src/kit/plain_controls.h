@@ -19,6 +19,9 @@ class QWidget;
 void SetNamedVisible(QObject* owner, std::initializer_list<const char*> names, bool visible);
 void SetNamedEnabled(QObject* owner, std::initializer_list<const char*> names, bool enabled);
 
+// A caption before its control: a label aligned right and centred vertically.
+QLabel* CaptionLabel(QWidget* parent, const QString& text);
+
 class PlainControls {
 public:
   // Places the controls on `host` from its top-left corner.

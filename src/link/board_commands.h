@@ -22,7 +22,6 @@ public:
   // picks the bank the chip's 80h..FFh reach. 100h..17Fh and 200h up name no cell.
   enum class Cell { Register, Bank0, Bank1, None };
   static Cell CellAt(int address);
-  static constexpr int BankRegister = 0x7F;
 
   // How a write into the chip's cells ended.
   enum class CellWrite {
