@@ -1,10 +1,7 @@
 #include "app/program.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -96,14 +93,14 @@ void Program::CreateWindows() {
   tmp->FlukeForm = FLUKE;
   tmp->PowerForm = FPower;
   TTMP::AnalysisRequests& a = tmp->Analysis;
-  a.EnableCapture = [this](bool enabled) { AnxADC->BADC->setEnabled(enabled); };
+  a.EnableCapture = [this](bool enabled) { AnxADC->EnableTemperatureCapture(enabled); };
   a.Clear = [this] { AnxADC->ClrTMP(); };
   a.WaitTrigger = [this](int seconds) { AnxADC->WaitTRIGER(seconds); };
-  a.SetReferenceText = [this](const QString& text) { AnxADC->EREFV->setText(text); };
+  a.SetReferenceText = [this](const QString& text) { AnxADC->SetReferenceText(text); };
   a.Capture = [this](const QString& refText, uint8_t mode, bool temperature) {
     return AnxADC->RequestedCapture(refText, mode, temperature);
   };
-  a.FastRead = [this] { return AnxADC->FastRead->isChecked(); };
+  a.FastRead = [this] { return AnxADC->FastReadChecked(); };
   a.GridTexts = [this](int count) { return AnxADC->GridTexts(count); };
   TMP = create(tmp);
   FLUKE->Temperature = TMP;
@@ -151,7 +148,7 @@ void Program::WireMainWindow() {
     if (QAction* a = MainPanel->MenuItem(name)) a->setEnabled(enabled);
   };
   RefreshWindows = [this](RefreshViews views) { RefreshRegisterWindows(views, true); };
-  PhotoMode = [this] { return Option && Option->Photo && Option->Photo->isChecked(); };
+  PhotoMode = [this] { return Option && Option->PhotoChecked(); };
 }
 
 // The link layer knows no window: its hooks are filled here, its refreshes run from

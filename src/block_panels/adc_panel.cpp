@@ -10,6 +10,7 @@
 
 #include "block_panels/adc_spots.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/mx_up.h"
 
 namespace {
@@ -565,6 +566,14 @@ void TADCForm::BTempReadClick() {
   if (!Up()) return;
   if (Up()->TriggerTS()) Up()->ReadTS();
   DataUpdate();
+}
+
+void TADCForm::RestoreOutFormat(uint8_t mode, uint8_t bits) {
+  OutMode = mode;
+  OutBits = bits;
+  SelectItem(TXADCOMD, mode);
+  SelectItem(TXADCObit, bits);
+  TXADCObitChange();
 }
 
 void TADCForm::ResetReadTool() { BRDADC->setText("STOP"); }

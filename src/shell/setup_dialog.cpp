@@ -17,6 +17,7 @@
 #include "common/errors.h"
 #include "common/waits.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/chip_definition.h"
 #include "link/serial_protocols.h"
 #include "platform/dialogs.h"
@@ -425,6 +426,27 @@ void TOption::BryMemButtomClick() {
                      ShowMeterChannel(channel);
                      return true;
                    });
+}
+
+// ---- what the main configuration keeps ----
+
+void TOption::ShowBoardUart(int baudIndex, int comIndex, int parityIndex) {
+  SelectItem(TXBaud, baudIndex);
+  SelectItem(TXCOM, comIndex);
+  SelectItem(TXParity, parityIndex);
+}
+
+int TOption::ParallelPortIndex() const { return CLPT ? CLPT->currentIndex() : -1; }
+
+void TOption::SelectParallelPort(int index) { SelectItem(CLPT, index); }
+
+bool TOption::PhotoChecked() const { return Photo && Photo->isChecked(); }
+
+void TOption::SetPhoto(bool checked) { Photo->setChecked(checked); }
+
+void TOption::LockPortSelectors() {
+  for (QComboBox* box : {TXBaud, TXCOM, TXParity, CLPT})
+    if (box) box->setEnabled(false);
 }
 
 void TOption::CloseSerialPorts() {
