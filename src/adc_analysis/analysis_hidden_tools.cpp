@@ -112,9 +112,8 @@ void TAnxADC::BCALValClick() {
 void TAnxADC::ComFunChange() {
   const int i = ComFun->currentIndex();
   RestoreAdcPreset(*P.Mx_UP, i == 0 ? AdcPresetScale : i == 1 ? AdcPresetDmm : nullptr);
-  // The register-driven windows but the body-fat panel, in this order.
-  P.Refresh({RefreshView::MemoryView, RefreshView::RegisterView, RefreshView::AdcPanel, RefreshView::OpAmpPanel,
-             RefreshView::DacPanel, RefreshView::WaveGenerator, RefreshView::WaveViewer});
+  // The register-driven windows but the body-fat panel.
+  P.Refresh(RefreshViews::All().Without(RefreshView::BodyfatPanel));
 }
 
 // ---- test series ----

@@ -85,6 +85,35 @@ public:
   // Recalculates the last capture from block means of "Avr. Times".
   void ReCalADC();
 
+  // ---- what the main configuration keeps of this window ----
+  struct ConfigValues {
+    int NPointIndex = -1, TXScale = -1, CFunADC = -1, ComFun = -1, CMAVR = -1;
+    QString EREFV, EGv;
+    bool ChTemper = false, ChangeADI = false, cbEKG = false, updateChart = false;
+  };
+  // As the controls stand.
+  ConfigValues ConfigShown() const;
+  // Each restores one block of the configuration as it is read; an index out of its
+  // selector's range selects nothing. The point count and scale: the count's handler
+  // runs, the value grid is shown in the chart's place, the window is idle, the scale
+  // goes to both scale selectors and its handler runs, moving differences are off.
+  void RestorePointsAndScale(int pointIndex, int scaleIndex);
+  void RestoreFunction(int cfunIndex);
+  // The point-count selector shows `points` (no handler runs).
+  void ShowPointCount(int points);
+  void RestorePresetChoice(int comFunIndex);
+  void RestoreAveraging(int cmavrIndex);
+  void RestoreGain(int egv, bool temperature);
+  // Checking the mode boxes runs their handlers when the state changes.
+  void RestoreModes(bool changeAdi, bool ekg, bool liveChart);
+  // The reference voltage's text ("EREFV"), as the configuration and the temperature
+  // test set it.
+  void SetReferenceText(const QString& text);
+  // The temperature test's capture requests: the "ADC-Temp" button enabled, and
+  // whether "Fast Read" is checked.
+  void EnableTemperatureCapture(bool enabled);
+  bool FastReadChecked() const;
+
   // The switched channel test, whose scale selector follows this one (the program
   // sets it once that window exists).
   TWeightCAL* SwitchTest = nullptr;

@@ -45,6 +45,11 @@ public:
   void SaveToExcel();
   void TXScaleChange();
   void ADShiftChange();
+  // The selectors as the main configuration keeps them; selections made by code run
+  // no handler, and an index out of range selects nothing.
+  void SelectScale(int index);
+  int ShiftIndex() const;
+  void SelectShift(int index);
   void PT2OUTLOW();
   void FormResize();
   // The number of checked channels.

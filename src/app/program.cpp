@@ -1,10 +1,7 @@
 #include "app/program.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -50,6 +47,7 @@ Program::~Program() {
 // hooks are filled before its create handler runs; a hook that reaches a window
 // created later is set once that window exists.
 void Program::CreateWindows() {
+  ListRegisterWindows();
   main_ = std::make_unique<ProgramWindow>(*this);
   MainPanel = main_.get();
   MainWindow = MainPanel;
@@ -96,14 +94,14 @@ void Program::CreateWindows() {
   tmp->FlukeForm = FLUKE;
   tmp->PowerForm = FPower;
   TTMP::AnalysisRequests& a = tmp->Analysis;
-  a.EnableCapture = [this](bool enabled) { AnxADC->BADC->setEnabled(enabled); };
+  a.EnableCapture = [this](bool enabled) { AnxADC->EnableTemperatureCapture(enabled); };
   a.Clear = [this] { AnxADC->ClrTMP(); };
   a.WaitTrigger = [this](int seconds) { AnxADC->WaitTRIGER(seconds); };
-  a.SetReferenceText = [this](const QString& text) { AnxADC->EREFV->setText(text); };
+  a.SetReferenceText = [this](const QString& text) { AnxADC->SetReferenceText(text); };
   a.Capture = [this](const QString& refText, uint8_t mode, bool temperature) {
     return AnxADC->RequestedCapture(refText, mode, temperature);
   };
-  a.FastRead = [this] { return AnxADC->FastRead->isChecked(); };
+  a.FastRead = [this] { return AnxADC->FastReadChecked(); };
   a.GridTexts = [this](int count) { return AnxADC->GridTexts(count); };
   TMP = create(tmp);
   FLUKE->Temperature = TMP;
@@ -150,52 +148,41 @@ void Program::WireMainWindow() {
   EnableMenuItem = [this](const QString& name, bool enabled) {
     if (QAction* a = MainPanel->MenuItem(name)) a->setEnabled(enabled);
   };
-  RefreshWindow = [this](RefreshView view) {
-    switch (view) {
-      case RefreshView::MemoryView:
-        if (Mx_RAM) Mx_RAM->DataUpdate(false);
-        break;
-      case RefreshView::RegisterView:
-        if (Mx_Reg2) Mx_Reg2->DataUpdate(false);
-        break;
-      case RefreshView::AdcPanel:
-        if (ADCForm) ADCForm->DataUpdate();
-        break;
-      case RefreshView::OpAmpPanel:
-        if (OPForm) OPForm->DataUpdate();
-        break;
-      case RefreshView::DacPanel:
-        if (DACForm) DACForm->DataUpdate();
-        break;
-      case RefreshView::WaveGenerator:
-        if (WaveGenForm) WaveGenForm->DataUpdate();
-        break;
-      case RefreshView::WaveViewer:
-        if (ShowWaveForm) ShowWaveForm->DataUpdate();
-        break;
-      case RefreshView::BodyfatPanel:
-        if (bodyfatGUIForm) bodyfatGUIForm->DataUpdate();
-        break;
-    }
-  };
-  PhotoMode = [this] { return Option && Option->Photo && Option->Photo->isChecked(); };
+  RefreshWindows = [this](RefreshViews views) { RefreshRegisterWindows(views, true); };
+  PhotoMode = [this] { return Option && Option->PhotoChecked(); };
 }
 
-// The link layer knows no window: its hooks and refresh chains are filled here.
+// The link layer knows no window: its hooks are filled here, its refreshes run from
+// the list of register-driven windows.
 void Program::WireLink() {
   Mx_UP->ShowStatus = [this](int panel, const QString& text) { MainPanel->StatusBar1->SetText(panel, text); };
   Mx_UP->USBClient = [this] { MainPanel->USBClient(); };
   Mx_UP->ErrorBox = [this](const QString& text) { ShowError(text); };
-  Mx_UP->RefreshChain = {
-      [this] { Mx_Reg2->DataUpdate(false); },  [this] { Mx_RAM->DataUpdate(false); },
-      [this] { ADCForm->DataUpdate(); },       [this] { OPForm->DataUpdate(); },
-      [this] { DACForm->DataUpdate(); },       [this] { WaveGenForm->DataUpdate(); },
-      [this] { ShowWaveForm->DataUpdate(); },  [this] { bodyfatGUIForm->DataUpdate(); },
+  Mx_UP->RefreshWindows = [this](RefreshViews views) { RefreshRegisterWindows(views, false); };
+}
+
+// A window created later than a refresh is skipped until it exists.
+void Program::ListRegisterWindows() {
+  RegisterWindows = {
+      {RefreshView::RegisterView, [this] { if (Mx_Reg2) Mx_Reg2->DataUpdate(false); }},
+      {RefreshView::MemoryView, [this] { if (Mx_RAM) Mx_RAM->DataUpdate(false); }},
+      {RefreshView::AdcPanel, [this] { if (ADCForm) ADCForm->DataUpdate(); }},
+      {RefreshView::OpAmpPanel, [this] { if (OPForm) OPForm->DataUpdate(); }},
+      {RefreshView::DacPanel, [this] { if (DACForm) DACForm->DataUpdate(); }},
+      {RefreshView::WaveGenerator, [this] { if (WaveGenForm) WaveGenForm->DataUpdate(); }},
+      {RefreshView::WaveViewer, [this] { if (ShowWaveForm) ShowWaveForm->DataUpdate(); }},
+      {RefreshView::BodyfatPanel, [this] { if (bodyfatGUIForm) bodyfatGUIForm->DataUpdate(); }},
   };
-  Mx_UP->RefreshChainADC = {
-      [this] { Mx_RAM->DataUpdate(false); },
-      [this] { ADCForm->DataUpdate(); },
-  };
+}
+
+void Program::RefreshRegisterWindows(RefreshViews views, bool memoryViewFirst) const {
+  if (memoryViewFirst && views.Has(RefreshView::MemoryView)) {
+    for (const RegisterWindow& w : RegisterWindows)
+      if (w.view == RefreshView::MemoryView) w.dataUpdate();
+    views = views.Without(RefreshView::MemoryView);
+  }
+  for (const RegisterWindow& w : RegisterWindows)
+    if (views.Has(w.view)) w.dataUpdate();
 }
 
 std::vector<Program::PanelEntry> Program::HideOrder() const {

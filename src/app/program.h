@@ -7,6 +7,7 @@
 // simulated one.
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,16 @@ public:
   TShowWaveForm* ShowWaveForm = nullptr;
   TOption* Option = nullptr;
 
+  // The register-driven windows in the refresh chain's order. Every refresh of them
+  // runs from this list: the chain after a register write (all of them), the one
+  // after UpdateRegADC (the memory view and the ADC panel), and each bulk job's (its
+  // windows, the memory view first).
+  struct RegisterWindow {
+    RefreshView view;
+    std::function<void()> dataUpdate;  // the views with change marking
+  };
+  std::vector<RegisterWindow> RegisterWindows;
+
   // The 17 panels in the order the start-up step and the close hide them.
   struct PanelEntry {
     QWidget* form;
@@ -79,6 +90,9 @@ public:
 private:
   void CreateWindows();
   void WireLink();
+  void ListRegisterWindows();
+  // Runs the named windows of the list in its order, the memory view first when asked.
+  void RefreshRegisterWindows(RefreshViews views, bool memoryViewFirst) const;
   void WireMainWindow();
   void ListenToChipDefinition();
   void RegisterPlacements();

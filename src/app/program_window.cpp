@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -121,7 +120,7 @@ void ProgramWindow::FormActivate() {
   if (P.G.NPoints < 32 || P.G.NPoints > 262144) {
     P.G.NPoints = 256;
     // The selector shows what the capture will use, so a later change keeps 256.
-    P.AnxADC->NPointIndex->setCurrentIndex(P.AnxADC->NPointIndex->findText("256"));
+    P.AnxADC->ShowPointCount(256);
   }
 }
 
@@ -170,7 +169,7 @@ void ProgramWindow::USBClient() {
   P.OPForm->SetCaption("OP - " + chip);
   P.AnxADC->SetCaption("Analyse ADC - " + chip);
   setWindowTitle(P.G.AppCaption + " ---- Now Chip is  " + chip);
-  RefreshAfterBulk(false);
+  P.Refresh(ReadChipViews);
 }
 
 void ProgramWindow::ApplyFirmwareName(const QString& name) {

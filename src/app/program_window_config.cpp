@@ -1,13 +1,7 @@
 // The main configuration file between the live windows and "MxADC.cfg": what each
 // block is written from and where each value lands when it is read.
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <qcustomplot.h>
 
 #include "adc_analysis/analysis_window.h"
 #include "adc_analysis/switch_channel_test.h"
@@ -20,12 +14,6 @@
 #include "shell/setup_dialog.h"
 
 namespace {
-
-void Select(QComboBox* box, int index) {
-  if (box) box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
-int IndexOf(const QComboBox* box) { return box ? box->currentIndex() : -1; }
 
 // A text written as an integer; a text that is not one is written as 0, so the
 // closing write never fails on what an edit holds.
@@ -40,6 +28,7 @@ int TextAsInt(const QString& text) {
 void ProgramWindow::SaveConfig(const QString& fileName) {
   const STND& ch = P.G.Channels[0];
   TAnxADC* anx = P.AnxADC;
+  const TAnxADC::ConfigValues a = anx->ConfigShown();
   MainConfig c;
   c.ProductIndex = ch.ProductIndex;
   c.LinkKind = ch.LinkKind;
@@ -51,26 +40,26 @@ void ProgramWindow::SaveConfig(const QString& fileName) {
   c.RamBank = P.G.RamBank;
   c.OutMode = P.ADCForm->OutMode;
   c.OutBits = P.ADCForm->OutBits;
-  c.NPointIndex = IndexOf(anx->NPointIndex);
-  c.TXScale = IndexOf(anx->TXScale);
+  c.NPointIndex = a.NPointIndex;
+  c.TXScale = a.TXScale;
   c.MovingDiffMode = anx->st.MovingDiffMode;
-  c.CFunADC = IndexOf(anx->CFunADC);
-  c.CLPT = IndexOf(P.Option->CLPT);
+  c.CFunADC = a.CFunADC;
+  c.CLPT = P.Option->ParallelPortIndex();
   c.DmmCalValue = anx->DmmCalValue;
   c.DmmCalReading = anx->DmmCalReading;
   std::copy(std::begin(anx->AdcPresetScale), std::end(anx->AdcPresetScale), c.AdcPresetScale);
   std::copy(std::begin(anx->AdcPresetDmm), std::end(anx->AdcPresetDmm), c.AdcPresetDmm);
-  c.ComFun = IndexOf(anx->ComFun);
-  c.ADShift = IndexOf(P.WeightCAL->ADShift);
-  c.Photo = P.Option->Photo->isChecked() ? 1 : 0;
-  c.EREFV = anx->EREFV->text();
-  c.CMAVR = IndexOf(anx->CMAVR);
-  c.CHFULL = P.TMP->CHFULL->isChecked() ? 1 : 0;
-  c.EGv = TextAsInt(anx->EGv->text());
-  c.ChTemper = anx->ChTemper->isChecked() ? 1 : 0;
-  c.ChangeADI = anx->ChangeADI->isChecked();
-  c.cbEKG = anx->cbEKG->isChecked();
-  c.updateChart = anx->updateChart->isChecked();
+  c.ComFun = a.ComFun;
+  c.ADShift = P.WeightCAL->ShiftIndex();
+  c.Photo = P.Option->PhotoChecked() ? 1 : 0;
+  c.EREFV = a.EREFV;
+  c.CMAVR = a.CMAVR;
+  c.CHFULL = P.TMP->FullChannels() ? 1 : 0;
+  c.EGv = TextAsInt(a.EGv);
+  c.ChTemper = a.ChTemper ? 1 : 0;
+  c.ChangeADI = a.ChangeADI;
+  c.cbEKG = a.cbEKG;
+  c.updateChart = a.updateChart;
   WriteTextLines(fileName, FormatMainConfig(P.G.AppCaption, c));
 }
 
@@ -89,36 +78,17 @@ bool ProgramWindow::LoadConfig(const QString& fileName) {
         ch.UartBaudIndex = 5;
         ch.UartComIndex = 15;
         ch.UartParityIndex = 0;
-        Select(opt->TXBaud, 5);
-        Select(opt->TXCOM, 15);
-        Select(opt->TXParity, 0);
+        opt->ShowBoardUart(5, 15, 0);
         break;
       case 1: std::copy(std::begin(c.ConfigFlags), std::end(c.ConfigFlags), ConfigFlags); break;
       case 2:
         P.G.BitPage = static_cast<uint8_t>(c.BitPage);
         P.G.RamBank = static_cast<uint8_t>(c.RamBank);
         break;
-      case 3:
-        P.ADCForm->OutMode = static_cast<uint8_t>(c.OutMode);
-        P.ADCForm->OutBits = static_cast<uint8_t>(c.OutBits);
-        Select(P.ADCForm->TXADCOMD, P.ADCForm->OutMode);
-        Select(P.ADCForm->TXADCObit, P.ADCForm->OutBits);
-        P.ADCForm->TXADCObitChange();
-        break;
-      case 4:
-        Select(anx->NPointIndex, c.NPointIndex);
-        anx->NPointIndexChange();
-        anx->Chart1->hide();
-        anx->MemoryF->show();
-        anx->ShowChart->setText("Chang to Chart");
-        anx->st.CaptureIdle = true;
-        Select(anx->TXScale, c.TXScale);
-        Select(P.WeightCAL->TXScale, c.TXScale);
-        anx->TXScaleChange();
-        anx->st.MovingDiffMode = false;
-        break;
-      case 5: Select(anx->CFunADC, c.CFunADC); break;
-      case 6: Select(opt->CLPT, c.CLPT); break;
+      case 3: P.ADCForm->RestoreOutFormat(static_cast<uint8_t>(c.OutMode), static_cast<uint8_t>(c.OutBits)); break;
+      case 4: anx->RestorePointsAndScale(c.NPointIndex, c.TXScale); break;
+      case 5: anx->RestoreFunction(c.CFunADC); break;
+      case 6: opt->SelectParallelPort(c.CLPT); break;
       case 7:
         anx->DmmCalValue = c.DmmCalValue;
         anx->DmmCalReading = c.DmmCalReading;
@@ -128,28 +98,19 @@ bool ProgramWindow::LoadConfig(const QString& fileName) {
         std::copy(std::begin(c.AdcPresetDmm), std::end(c.AdcPresetDmm), anx->AdcPresetDmm);
         break;
       case 9:
-        Select(anx->ComFun, c.ComFun);
-        Select(P.WeightCAL->ADShift, c.ADShift);
+        anx->RestorePresetChoice(c.ComFun);
+        P.WeightCAL->SelectShift(c.ADShift);
         break;
-      case 10: opt->Photo->setChecked(true); break;
-      case 11: anx->EREFV->setText(c.EREFV); break;
-      case 12: Select(anx->CMAVR, c.CMAVR); break;
-      case 13: P.TMP->CHFULL->setChecked(c.CHFULL != 0); break;
-      case 14:
-        anx->EGv->setText(QString::number(c.EGv));
-        anx->ChTemper->setChecked(c.ChTemper == 1);
-        break;
-      case 15:
-        // Checking the mode boxes runs their handlers when the state changes.
-        anx->ChangeADI->setChecked(c.ChangeADI);
-        anx->cbEKG->setChecked(c.cbEKG);
-        anx->updateChart->setChecked(c.updateChart);
-        break;
+      case 10: opt->SetPhoto(true); break;
+      case 11: anx->SetReferenceText(c.EREFV); break;
+      case 12: anx->RestoreAveraging(c.CMAVR); break;
+      case 13: P.TMP->SetFullChannels(c.CHFULL != 0); break;
+      case 14: anx->RestoreGain(c.EGv, c.ChTemper == 1); break;
+      case 15: anx->RestoreModes(c.ChangeADI, c.cbEKG, c.updateChart); break;
     }
   };
   if (!ReadMainConfig(fileName, P.G.AppCaption, c, apply)) return false;
   opt->GetSELUP();
-  for (QComboBox* box : {opt->TXBaud, opt->TXCOM, opt->TXParity, opt->CLPT})
-    if (box) box->setEnabled(false);
+  opt->LockPortSelectors();
   return true;
 }

@@ -11,12 +11,12 @@
 #include "block_panels/adc_spots.h"
 #include "common/handler_guard.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/mx_up.h"
 
 namespace {
 
 constexpr int Channel = 0;
-constexpr uint8_t StatusOk = 0xFA;
 constexpr int FontPixels = 11;
 
 // Hint texts of the controls.
@@ -553,29 +553,13 @@ void TADCForm::INISClick() {
 
 // ---- Reading the chip ---------------------------------------------------------------------------
 
-// One group of result registers, read in one transfer from the first one's address. Only
-// a defined field's address takes a byte: a field the chip definition never named would
-// put the byte into register 0's shadow.
-void TADCForm::ReadResultGroup(std::initializer_list<const TRegField*> fields) {
-  const TRegField* first = *fields.begin();
-  const int n = static_cast<int>(fields.size());
-  if (!first->Defined || !Up()->ReadRegs(first->Address, n, Channel)) return;
-  if (P.G.PacketBuf[0] != StatusOk) return;
-  uint8_t reply[8] = {};
-  std::copy(P.G.PacketBuf + 1, P.G.PacketBuf + 1 + n, reply);
-  int k = 0;
-  for (const TRegField* f : fields) {
-    if (f->Defined) Up()->UpdateReg(f->Address, reply[k], Channel);
-    ++k;
-  }
-}
-
 void TADCForm::BRDADC1Click() {
   if (!Up()) return;
-  ReadResultGroup({&F.ADC1OH, &F.ADC1OM, &F.ADC1OL});
-  ReadResultGroup({&F.ADCIOH, &F.ADCIOM, &F.ADCIOL});
-  ReadResultGroup({&F.ADCQOH, &F.ADCQOM, &F.ADCQOL});
-  ReadResultGroup({&F.SQRTH, &F.SQRTM, &F.SQRTL, &F.ARCTANH, &F.ARCTANL});
+  TMx_UP& up = *Up();
+  up.ReadResultFields({&F.ADC1OH, &F.ADC1OM, &F.ADC1OL}, Channel);
+  up.ReadResultFields({&F.ADCIOH, &F.ADCIOM, &F.ADCIOL}, Channel);
+  up.ReadResultFields({&F.ADCQOH, &F.ADCQOM, &F.ADCQOL}, Channel);
+  up.ReadResultFields({&F.SQRTH, &F.SQRTM, &F.SQRTL, &F.ARCTANH, &F.ARCTANL}, Channel);
   DataUpdate();
 }
 
@@ -583,6 +567,14 @@ void TADCForm::BTempReadClick() {
   if (!Up()) return;
   if (Up()->TriggerTS()) Up()->ReadTS();
   DataUpdate();
+}
+
+void TADCForm::RestoreOutFormat(uint8_t mode, uint8_t bits) {
+  OutMode = mode;
+  OutBits = bits;
+  SelectItem(TXADCOMD, mode);
+  SelectItem(TXADCObit, bits);
+  TXADCObitChange();
 }
 
 void TADCForm::ResetReadTool() { BRDADC->setText("STOP"); }

@@ -30,8 +30,9 @@ public:
   QSize sizeHint() const override;
 
   // Read-out format (OutHex, OutDec) and width index 0..15 (8..23 bits). The main
-  // configuration sets both, selects their items in TXADCOMD and TXADCObit and calls
-  // TXADCObitChange.
+  // configuration restores both: their items selected in TXADCOMD and TXADCObit (an
+  // index out of range selects nothing), then TXADCObitChange.
+  void RestoreOutFormat(uint8_t mode, uint8_t bits);
   uint8_t OutMode = OutHex;
   uint8_t OutBits = InitialOutBits;
   QComboBox* TXADCOMD = nullptr;
@@ -115,7 +116,6 @@ private:
   void CodeChange(QComboBox* combo, TRegField& field, void (TADCForm::*paint)(), bool paintFirst, bool refresh);
   // A toggle panel painted by the refresh (toggle-off in the window colour).
   void PanelSwitch(TRegField& field, QWidget* panel);
-  void ReadResultGroup(std::initializer_list<const TRegField*> fields);
 
   // Paints from the cached values.
   void PaintIn1p();

@@ -23,6 +23,7 @@
 #include "common/settings_reader.h"
 #include "common/text_encoding.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/mx_up.h"
 #include "link/register_files.h"
 #include "platform/dialogs.h"
@@ -35,16 +36,10 @@ const char kShowCore[] = "Show Core";
 const char kScan[] = "Scan";
 const char kStop[] = "Stop";
 
-QLabel* CaptionLabel(QWidget* parent, const QString& text) {
-  auto* l = new QLabel(text, parent);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return l;
-}
 }  // namespace
 
 TWaveGenForm::TWaveGenForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "WaveGenForm", QString::fromUtf8("Waveform Generator"), parent) {
-  RefreshView = [this](WaveView v) { RefreshWaveView(P, v); };
   BuildControls();
 }
 
@@ -385,8 +380,8 @@ void TWaveGenForm::Button1Click() {
   S.Type = btnWaveformSwitch->text() == kSine ? WaveType::Sine : WaveType::Square;
   CalcWaveform();
   const bool loaded =
-      WaveRamWrite(*P.Mx_UP, S.WaveSamples, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
-  RefreshView(WaveView::RegisterView);
+      WaveRamWrite(*P.Mx_UP, S.WaveSamples, WaveRunBitsWithGen4, [this] { P.Refresh(RefreshView::MemoryView); });
+  P.Refresh(RefreshView::RegisterView);
   if (!loaded) Message(kWaveRamWriteFail);
 }
 
@@ -453,9 +448,7 @@ std::optional<QString> TWaveGenForm::RegFileLoad() {
   if (!QFile::exists(path)) return std::nullopt;
   const QStringList lines = ReadTextLines(path);
   const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
-  for (WaveView v : {WaveView::MemoryView, WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel,
-                     WaveView::DacPanel, WaveView::WaveGenerator, WaveView::WaveViewer})
-    RefreshView(v);
+  P.Refresh(RefreshViews::All().Without(RefreshView::BodyfatPanel));
   if (failed) return RegisterLoadFailText(*failed, lines, WaveFiles::RegList);
   return std::nullopt;
 }
@@ -466,9 +459,8 @@ std::optional<QString> TWaveGenForm::DacRamLoad() {
   if (!QFile::exists(path)) return std::nullopt;
   const WaveTable table = RamArrayWords(ReadTextLines(path));
   const bool loaded = WaveRamWrite(*P.Mx_UP, ResampleWaveTable(table, S.Dgrp), WaveRunBits,
-                                   [this] { RefreshView(WaveView::MemoryView); });
-  for (WaveView v : {WaveView::RegisterView, WaveView::AdcPanel, WaveView::OpAmpPanel, WaveView::DacPanel})
-    RefreshView(v);
+                                   [this] { P.Refresh(RefreshView::MemoryView); });
+  P.Refresh({RefreshView::RegisterView, RefreshView::AdcPanel, RefreshView::OpAmpPanel, RefreshView::DacPanel});
   CalcWaveform();
   ShowClockRange(CLK_ComboBox->currentIndex());
   if (!loaded) return QString(kWaveRamWriteFail);

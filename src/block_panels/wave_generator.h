@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "block_panels/wave_math.h"
-#include "block_panels/wave_refresh.h"
 #include "kit/form.h"
 
 class QComboBox;
@@ -62,8 +61,6 @@ public:
   void ScanTimeTimer();
 
   WaveGenState S;
-  // Every refresh the window runs after its bulk writes passes through here.
-  WaveRefreshHook RefreshView;
 
   QComboBox* CLK_ComboBox = nullptr;
   QComboBox* CLKD_ComboBox = nullptr;

@@ -24,7 +24,6 @@ constexpr int Control = 13;        // bit 0 run, bits 3:1 divider, bit 4 set wit
 constexpr int Dgrp = 14;           // bits 6:0 DGRP; bit 7 is kept on every write
 constexpr int Trim = 43;           // oscillator trim code, 40h = centre
 constexpr int Clock = 62;          // bits 6:5 clock selection, bits 7 and 0 set by the trim
-constexpr int Page = 127;          // bit 0: wave memory page 0 or 1
 }  // namespace WaveReg
 
 enum class WaveType : uint8_t { Sine = 0, Square = 1 };

@@ -22,7 +22,6 @@
 
 TShowWaveForm::TShowWaveForm(Bench& program, QWidget* parent)
     : TPanelForm(program, "ShowWaveForm", QString::fromUtf8("ShowWaveForm--From Load Ram Button "), parent) {
-  RefreshView = [this](WaveView v) { RefreshWaveView(P, v); };
   edtDacSource = DigitEdit(P, this, "edtDacSource", "3300", 5, [this] { edtDacSourceKeyPress(); },
                            [this] { edtDacSourceExit(); });
   edtDacSource->setFixedWidth(edtDacSource->fontMetrics().horizontalAdvance("0000000") + 16);
@@ -68,9 +67,9 @@ bool TShowWaveForm::LoadAsDac() {
   if (path.isEmpty() || !QFile::exists(path)) return false;
   const WaveTable words = RamArrayWords(ReadTextLines(path));
   const bool loaded =
-      WaveRamWrite(*P.Mx_UP, words, WaveRunBitsWithGen4, [this] { RefreshView(WaveView::MemoryView); });
+      WaveRamWrite(*P.Mx_UP, words, WaveRunBitsWithGen4, [this] { P.Refresh(RefreshView::MemoryView); });
   // The register view shows registers 13 and 127 as the write left them.
-  RefreshView(WaveView::RegisterView);
+  P.Refresh(RefreshView::RegisterView);
   // A load that did not reach the chip leaves the viewer as it was, and closed.
   if (!loaded) {
     P.dialogs().MessageBox(this, kWaveRamWriteFail, QCoreApplication::applicationName(), MB_OK);

@@ -5,7 +5,6 @@
 // DAC source voltage.
 
 #include "block_panels/wave_math.h"
-#include "block_panels/wave_refresh.h"
 #include "kit/form.h"
 
 class QLineEdit;
@@ -33,8 +32,6 @@ public:
   int SourceMv = 3300;        // DAC source voltage of the millivolt plot
   uint8_t LastPoint = 127;    // last plotted index: DGRP, 0 taken as 1
   uint8_t ShowVoltage = 0;
-  // The memory view's refresh inside the wave memory write passes through here.
-  WaveRefreshHook RefreshView;
 
   QLineEdit* edtDacSource = nullptr;
   QPushButton* btnChangeUint = nullptr;

@@ -41,6 +41,8 @@ struct DevcRS232 {
 
 constexpr int ChannelSampleCount = 65536;
 constexpr int RegShadowSize = 1024;
+// Register 7Fh: its bit 0 picks the RAM bank (0 or 1) the chip's 80h..FFh reach.
+constexpr int BankRegister = 0x7F;
 constexpr uint16_t LinkKindUsb = 5;
 
 // The channel record. Index 0 is the board's ADC channel; 1 (ADI) and 2 (ADQ) hold

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int GeneratorControlRegister = 0x0D;
 constexpr int CalibrationFlagRegister = 0x0E;  // bit 7 set around each automatic-test calibration
-constexpr int RamPageRegister = 0x7F;          // bit 0: RAM bank 0 or 1 at 80h..FFh
 
 // One register from the transfer buffer, the shadow taking the value once its packet
 // went out, so that a failed link leaves the shadow with what the chip got; addresses
@@ -267,14 +266,14 @@ RamFileImage ReadRamFileImage(const QStringList& lines) {
 
 bool LoadRamFileImage(TMx_UP& up, const RamFileImage& image) {
   if (!StoreAndSend(up, GeneratorControlRegister, 0x00)) return false;
-  const uint8_t page = up.GetReg(RamPageRegister, 0);
-  if (!StoreAndSend(up, RamPageRegister, page & 0xFE)) return false;
+  const uint8_t page = up.GetReg(BankRegister, 0);
+  if (!StoreAndSend(up, BankRegister, page & 0xFE)) return false;
   for (int i = 0; i < 128; ++i)
     if (!StoreAndSend(up, 0x80 + i, image.Bank0[i])) return false;
-  if (!StoreAndSend(up, RamPageRegister, page | 0x01)) return false;
+  if (!StoreAndSend(up, BankRegister, page | 0x01)) return false;
   for (int i = 0; i < 128; ++i)
     if (!StoreAndSend(up, 0x180 + i, image.Bank1[i])) return false;
-  return StoreAndSend(up, RamPageRegister, page & 0xFE);
+  return StoreAndSend(up, BankRegister, page & 0xFE);
 }
 
 std::array<std::optional<uint8_t>, 35> ReadRegFileValues(const QStringList& lines) {

@@ -25,6 +25,7 @@
 #include "common/text_encoding.h"
 #include "impedance/job_refresh.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -104,12 +105,6 @@ QFrame* Separator(QWidget* parent) {
   return line;
 }
 
-QLabel* RightLabel(const QString& text, QWidget* parent) {
-  auto* l = new QLabel(text, parent);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return l;
-}
-
 }  // namespace
 
 QString ValueEditName(int k, int j) { return "edtAddr" + QString::number(k) + '_' + QString::number(j); }
@@ -126,7 +121,7 @@ TbodyFatForm::TbodyFatForm(Bench& program, QWidget* parent)
   top->addWidget(labRref);
   top->addWidget(edtRref);
   top->addSpacing(24);
-  top->addWidget(RightLabel("Frequency(Hz)=", this));
+  top->addWidget(CaptionLabel(this, "Frequency(Hz)="));
   top->addWidget(edtFreq);
   top->addStretch(1);
 
@@ -196,9 +191,9 @@ QWidget* TbodyFatForm::BuildSettingsBox() {
   g->addWidget(cbTime, 0, 1);
   g->addWidget(rbAmount, 1, 0);
   g->addWidget(cbAmount, 1, 1);
-  g->addWidget(RightLabel("Scan Time=", box), 2, 0);
+  g->addWidget(CaptionLabel(box, "Scan Time="), 2, 0);
   g->addWidget(scanTimer, 2, 1);
-  g->addWidget(RightLabel("channels=", box), 3, 0);
+  g->addWidget(CaptionLabel(box, "channels="), 3, 0);
   g->addWidget(cbChannels, 3, 1);
   return box;
 }
@@ -244,19 +239,19 @@ QWidget* TbodyFatForm::BuildReadBox() {
     QLineEdit** boxes[] = {&out.I, &out.Q, &out.Y, &out.Theta};
     int x = 0;
     for (int k = 0; k < 4; ++k) {
-      g->addWidget(RightLabel(readings[k].first, box), y, x++);
+      g->addWidget(CaptionLabel(box, readings[k].first), y, x++);
       *boxes[k] = Edit(readings[k].second + r, box, QString(), 100);
       g->addWidget(*boxes[k], y, x++);
     }
     if (row == 0) {
-      g->addWidget(RightLabel("Gain=", box), y, x++);
+      g->addWidget(CaptionLabel(box, "Gain="), y, x++);
       edtGain = Edit("edtGain", box, "5100", 100);
       edtGain->setReadOnly(true);
       g->addWidget(edtGain, y, x++);
     }
     for (int a = 1; a <= 4; ++a) {
       const QString n = QString::number(a);
-      g->addWidget(RightLabel("ADC" + n + "=", box), y + 1, 2 * (a - 1));
+      g->addWidget(CaptionLabel(box, "ADC" + n + "="), y + 1, 2 * (a - 1));
       out.Adc[a - 1] = Edit("edtADC" + n + '_' + r, box, "000000", 100);
       g->addWidget(out.Adc[a - 1], y + 1, 2 * (a - 1) + 1);
     }

@@ -29,6 +29,7 @@
 #include "impedance/iq_test_settings.h"
 #include "impedance/job_refresh.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/mx_up.h"
 #include "platform/dialogs.h"
 
@@ -41,12 +42,6 @@ template <typename W>
 W* Named(W* w, const QString& name) {
   w->setObjectName(name);
   return w;
-}
-
-QLabel* CaptionLabel(QWidget* parent, const QString& text) {
-  auto* l = new QLabel(text, parent);
-  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  return l;
 }
 
 // An edit as wide as `chars` digits of its font.

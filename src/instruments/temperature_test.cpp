@@ -218,6 +218,10 @@ void TTMP::FormClose() {
 
 void TTMP::EnableRepaintTimer() { Timer1->start(); }
 
+bool TTMP::FullChannels() const { return CHFULL->isChecked(); }
+
+void TTMP::SetFullChannels(bool full) { CHFULL->setChecked(full); }
+
 void TTMP::Status(int panel, const QString& text) { P.Status(panel, text); }
 
 int TTMP::Modenum() {

@@ -31,6 +31,9 @@ public:
   void FormClose() override;
   // Starts the one-second repaint timer of the result grid.
   void EnableRepaintTimer();
+  // "CHFULL", as the main configuration keeps it.
+  bool FullChannels() const;
+  void SetFullChannels(bool full);
 
   // Applies the mode count of EModenum to the register-change, calibrator and power
   // grids; returns it.

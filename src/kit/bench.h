@@ -12,6 +12,7 @@
 #include "common/handler_guard.h"
 #include "link/chip_definition.h"
 #include "link/clock_trim.h"
+#include "link/refresh_views.h"
 #include "link/serial_protocols.h"
 #include "link/usb_transport.h"
 #include "platform/platform.h"
@@ -20,19 +21,6 @@ class Clock;
 class Dialogs;
 class TMx_UP;
 class QWidget;
-
-// The register-driven windows a job refreshes after it changed the shadow; each job
-// names its own set, in its own order.
-enum class RefreshView {
-  MemoryView,
-  RegisterView,
-  AdcPanel,
-  OpAmpPanel,
-  DacPanel,
-  WaveGenerator,
-  WaveViewer,
-  BodyfatPanel,
-};
 
 class Bench : public ErrorShow {
 public:
@@ -79,8 +67,8 @@ public:
   std::function<void()> HideGauge;
   // Enables or disables a main-window menu item by component name.
   std::function<void(const QString& name, bool enabled)> EnableMenuItem;
-  // Runs the DataUpdate of a register-driven window (the views with change marking).
-  std::function<void(RefreshView view)> RefreshWindow;
+  // Refreshes register-driven windows from the shadow after a bulk job (below).
+  std::function<void(RefreshViews views)> RefreshWindows;
   // The Setup dialog's "Photo" switch is checked.
   std::function<bool()> PhotoMode;
 
@@ -91,11 +79,11 @@ public:
   void Status(int panel, const QString& text) const {
     if (ShowStatus) ShowStatus(panel, text);
   }
-  void Refresh(RefreshView view) const {
-    if (RefreshWindow) RefreshWindow(view);
-  }
-  void Refresh(std::initializer_list<RefreshView> views) const {
-    for (RefreshView v : views) Refresh(v);
+  // The refresh after a bulk job (a whole-chip read, a register file, a wave load, a
+  // preset): the memory view first, then the other windows named in the refresh
+  // chain's order; the views with change marking.
+  void Refresh(RefreshViews views) const {
+    if (RefreshWindows) RefreshWindows(views);
   }
 
 protected:

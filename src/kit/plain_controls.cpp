@@ -18,6 +18,16 @@ void SetNamedEnabled(QObject* owner, std::initializer_list<const char*> names, b
     if (auto* w = owner->findChild<QWidget*>(n)) w->setEnabled(enabled);
 }
 
+void SelectItem(QComboBox* box, int index) {
+  if (box) box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+QLabel* CaptionLabel(QWidget* parent, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  return l;
+}
+
 PlainControls::PlainControls(QWidget* host) : PlainControls(host, 4, 4) {}
 
 PlainControls::PlainControls(QWidget* host, int left, int top) : host_(host), left_(left), x_(left), y_(top) {}

@@ -19,6 +19,13 @@ class QWidget;
 void SetNamedVisible(QObject* owner, std::initializer_list<const char*> names, bool visible);
 void SetNamedEnabled(QObject* owner, std::initializer_list<const char*> names, bool enabled);
 
+// Selects item `index` of a combo, or none when the index is out of its range; no
+// handler runs (handlers run on the user's choices).
+void SelectItem(QComboBox* box, int index);
+
+// A caption before its control: a label aligned right and centred vertically.
+QLabel* CaptionLabel(QWidget* parent, const QString& text);
+
 class PlainControls {
 public:
   // Places the controls on `host` from its top-left corner.

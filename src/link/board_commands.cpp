@@ -266,16 +266,20 @@ bool BoardCommands::UnlockAux(int channel) {
   return Exchange(Dev0(), 8, 1) && Status();
 }
 
-bool BoardCommands::ReadBoardName(Devc& d, QString& name) {
+bool BoardCommands::BoardNameExchange(Devc& d, int sendLen, QString& name) {
   uint8_t* p = g_.PacketBuf;
   p[0] = 0xF9;
   p[1] = 0x05;
-  std::memset(p + 2, 0, 6);
-  if (!Exchange(d, 8, 8, 8)) return false;
+  if (sendLen > 2) std::memset(p + 2, 0, sendLen - 2);
+  if (!Exchange(d, sendLen, 8, 8)) return false;
   name.clear();
   for (int i = 0; i < 8; ++i) name.append(QChar(p[i]));
   return true;
 }
+
+bool BoardCommands::ReadBoardName(Devc& d, QString& name) { return BoardNameExchange(d, 8, name); }
+
+bool BoardCommands::ReadFirmwareName(Devc& d, QString& name) { return BoardNameExchange(d, 2, name); }
 
 bool BoardCommands::ReadBoardStatus(Devc& d, uint8_t& s1, uint8_t& s2, uint8_t& s3) {
   uint8_t* p = g_.PacketBuf;

@@ -22,7 +22,6 @@ public:
   // picks the bank the chip's 80h..FFh reach. 100h..17Fh and 200h up name no cell.
   enum class Cell { Register, Bank0, Bank1, None };
   static Cell CellAt(int address);
-  static constexpr int BankRegister = 0x7F;
 
   // How a write into the chip's cells ended.
   enum class CellWrite {
@@ -77,7 +76,12 @@ public:
   bool ReadAuxMem(int address, int channel);
   bool ProbeAux(int channel);
   bool UnlockAux(int channel);
+  // F9 05: the board's firmware name, its eight reply bytes as characters (zero bytes
+  // included). ReadBoardName sends the eight-byte packet, the bytes after the command
+  // cleared; ReadFirmwareName the two command bytes alone, as the main window's
+  // "Waveform Generator" and Setup's "Control Board Firmware" read it.
   bool ReadBoardName(Devc& d, QString& name);
+  bool ReadFirmwareName(Devc& d, QString& name);
   bool ReadBoardStatus(Devc& d, uint8_t& s1, uint8_t& s2, uint8_t& s3);
 
   // Largest counts that fit one 64-byte packet.
@@ -98,6 +102,7 @@ protected:
   bool Exchange(Devc& d, int sendLen, int readLen, int need = 1);
   // The register transfers to a bus, bytes 5 and 6 as the buffer holds them.
   bool WriteTo(uint8_t bus, int address, int count);
+  bool BoardNameExchange(Devc& d, int sendLen, QString& name);
   bool ReadFrom(uint8_t bus, int address, int count);
   bool Status() const { return g_.PacketBuf[0] == 0xFA; }
   Devc& Dev0() { return g_.Channels[0].Devc; }

@@ -1,6 +1,7 @@
 #include "link/mx_up.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "common/handler_guard.h"
 #include "common/waits.h"
@@ -58,8 +59,7 @@ bool TMx_UP::WriteChipReg(uint8_t address, uint8_t value, int channel) {
 }
 
 void TMx_UP::RunRefreshChain() {
-  for (auto& f : RefreshChain)
-    if (f) f();
+  if (RefreshWindows) RefreshWindows(RefreshChainViews);
 }
 
 void TMx_UP::UpdateReg(int address, uint8_t value, int channel) {
@@ -69,8 +69,20 @@ void TMx_UP::UpdateReg(int address, uint8_t value, int channel) {
 
 void TMx_UP::UpdateRegADC(int address, uint8_t value, int channel) {
   SetRegShadow(address, value, channel);
-  for (auto& f : RefreshChainADC)
-    if (f) f();
+  if (RefreshWindows) RefreshWindows(AdcChainViews);
+}
+
+void TMx_UP::ReadResultFields(std::initializer_list<const TRegField*> fields, int channel) {
+  const TRegField* first = *fields.begin();
+  const int n = static_cast<int>(fields.size());
+  if (!first->Defined || !ReadRegs(first->Address, n, channel) || !BoardCommands::Status()) return;
+  uint8_t reply[8] = {};
+  std::copy(g_.PacketBuf + 1, g_.PacketBuf + 1 + std::min(n, 8), reply);
+  int k = 0;
+  for (const TRegField* f : fields) {
+    if (f->Defined && k < 8) UpdateReg(f->Address, reply[k], channel);
+    ++k;
+  }
 }
 
 bool TMx_UP::TriggerTS() {

@@ -7,10 +7,11 @@
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <vector>
+#include <initializer_list>
 
 #include "common/handler_guard.h"
 #include "link/board_commands.h"
+#include "link/refresh_views.h"
 
 class QTimer;
 
@@ -37,9 +38,15 @@ public:
   bool WriteChipReg(uint8_t address, uint8_t value, int channel);
   void UpdateReg(int address, uint8_t value, int channel);
   void UpdateRegADC(int address, uint8_t value, int channel);
+  // Reads a run of result registers, the fields in address order from the first one's,
+  // in one transfer. Only a reply with the status FAh is stored: each defined field's
+  // byte by UpdateReg (a field the chip definition never named would put its byte into
+  // register 0's shadow). Nothing is read when the first field is not defined.
+  void ReadResultFields(std::initializer_list<const TRegField*> fields, int channel);
   bool TriggerTS();
 
-  // Runs every DataUpdate of the refresh chain (what UpdateReg does after storing).
+  // Refreshes every register-driven window, the refresh chain UpdateReg runs after
+  // storing.
   void RunRefreshChain();
 
   // Watchdog and connection.
@@ -50,9 +57,10 @@ public:
 
   QTimer* Timer1 = nullptr;
 
-  // Filled by the shell at start-up, in the order the windows refresh.
-  std::vector<std::function<void()>> RefreshChain;     // after UpdateReg
-  std::vector<std::function<void()>> RefreshChainADC;  // after UpdateRegADC
+  // Filled by the program at start-up: refreshes the named windows from the shadow,
+  // in the refresh chain's order (RefreshChainViews after UpdateReg, AdcChainViews
+  // after UpdateRegADC).
+  std::function<void(RefreshViews views)> RefreshWindows;
   std::function<void(int panel, const QString& text)> ShowStatus;
   std::function<void()> USBClient;   // after a successful user connect
   std::function<void()> LiveChart;   // redraw of the analysis chart during a capture

@@ -53,13 +53,12 @@ bool PutRegister(TMx_UP& up, int address, uint8_t value) {
 std::optional<RegisterLoadFailure> LoadRegisterLines(TMx_UP& up, const QStringList& lines) {
   using Cell = BoardCommands::Cell;
   using CellWrite = BoardCommands::CellWrite;
-  constexpr int bankRegister = BoardCommands::BankRegister;
-  if (!PutRegister(up, bankRegister, up.GetReg(bankRegister, 0) & 0xFE) || !PutRegister(up, 0x3E, 0))
+  if (!PutRegister(up, BankRegister, up.GetReg(BankRegister, 0) & 0xFE) || !PutRegister(up, 0x3E, 0))
     return RegisterLoadFailure{};
   for (int i = 0; i < lines.size(); ++i) {
     std::optional<RegisterFileEntry> e = ParseRegisterFileLine(lines[i]);
     if (!e || e->Address >= RegShadowSize) continue;
-    const uint8_t bank = up.GetReg(bankRegister, 0) & 0x01;
+    const uint8_t bank = up.GetReg(BankRegister, 0) & 0x01;
     const CellWrite w = up.PutCell(e->Address, e->Value, 0, false);
     if (w == CellWrite::Done) continue;
     RegisterLoadFailure f{i + 1, w, -1};
@@ -68,7 +67,7 @@ std::optional<RegisterLoadFailure> LoadRegisterLines(TMx_UP& up, const QStringLi
     const Cell cell = BoardCommands::CellAt(e->Address);
     const int lineBank = cell == Cell::Bank1 ? 1 : 0;
     const bool switched = (cell == Cell::Bank0 || cell == Cell::Bank1) && lineBank != bank;
-    if (switched && (w == CellWrite::NotPutBack || (up.GetReg(bankRegister, 0) & 0x01) != bank)) f.BankLeft = lineBank;
+    if (switched && (w == CellWrite::NotPutBack || (up.GetReg(BankRegister, 0) & 0x01) != bank)) f.BankLeft = lineBank;
     return f;
   }
   return std::nullopt;

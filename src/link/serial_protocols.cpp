@@ -252,3 +252,35 @@ bool SerialProtocols::BryMenPowerUp(int channel) {
   int scratch = 0;
   return BryMenReadFrame(channel, scratch);
 }
+
+// ---- Setup's probes ----
+
+void SerialProtocols::ProbeCalibrator(const DevcRS232& port) {
+  ComDrain(port);
+  ComSendText(port, "*OPT");
+  ComSendText(port, "\r");
+  DelayMs(clock_, CalibratorProbeMs);
+  ComReadLine(port);
+}
+
+bool SerialProtocols::ProbePowerSupply(const DevcRS232& port) {
+  serial_.EscapeCommFunction(port.Handle, CLRDTR);
+  ComDrain(port);
+  serial_.EscapeCommFunction(port.Handle, SETDTR);
+  static const char remote[] = "SYST:REM\r\n";
+  Write(port.Handle, reinterpret_cast<const uint8_t*>(remote), sizeof remote - 1);
+  QByteArray reply;
+  for (const char* setting : {"VOLT 0.0", "CURR 0.0", "OUTP OFF"}) ComQuery(port, setting, reply);
+  QByteArray identity;
+  return ComQuery(port, "*IDN?", identity) && identity.size() > 8 && identity.startsWith("HEWLETT-PACKARD");
+}
+
+bool SerialProtocols::ProbeChamber() { return ChamberRead(ChamberIdentification, 1); }
+
+bool SerialProtocols::ProbeMeter(int channel) {
+  if (channel < 0 || channel >= BryMenChannelCount) return false;
+  BryMenPowerUp(channel);
+  ComDrain(s_.BryMenPorts[channel]);
+  int length = 0;
+  return BryMenReadFrame(channel, length);
+}

@@ -29,6 +29,7 @@ constexpr int MeterDrainPauseMs = 100;  // between the two drains before a reque
 constexpr int MeterGarblePauseMs = 50;  // before the drain after a broken frame
 constexpr int MeterPowerStepMs = 100;   // each step of the RTS/DTR pulse
 constexpr int SerialPollStepUs = 1000;  // sleep between two polls
+constexpr int CalibratorProbeMs = 500;  // before the calibrator's answer to "*OPT"
 
 constexpr uint8_t STX = 0x02;
 constexpr uint8_t ETX = 0x03;
@@ -82,6 +83,18 @@ public:
   bool BryMenReadFrame(int channel, int& length);
   // Pulses the channel's RTS and DTR, then reads one frame (its result is returned).
   bool BryMenPowerUp(int channel);
+
+  // The Setup dialog's probes of an instrument on its port, the line already set.
+  // The calibrator: "*OPT" and CR, then its answer line, collected and not judged.
+  void ProbeCalibrator(const DevcRS232& port);
+  // The power supply: DTR cleared around a drain, "SYST:REM", the safe settings
+  // "VOLT 0.0", "CURR 0.0", "OUTP OFF", then "*IDN?"; true when the identity's own
+  // answer (never an earlier one) is longer than 8 bytes and starts "HEWLETT-PACKARD".
+  bool ProbePowerSupply(const DevcRS232& port);
+  // The chamber on ChamberPort: its identification register read and accepted.
+  bool ProbeChamber();
+  // Meter channel 0..5: powered up, drained, then one whole frame.
+  bool ProbeMeter(int channel);
 
 private:
   // One look at the waiting count into ComStatus; with `retry` a failed look is made

@@ -208,20 +208,9 @@ void TMainPanel::OpenPanel(QWidget* form, int index) {
 }
 
 std::optional<QString> TMainPanel::FirmwareName() {
-  Devc& d = P.G.Channels[0].Devc;
-  P.G.PacketBuf[0] = 0xF9;
-  P.G.PacketBuf[1] = 0x05;
-  if (!P.Transport.SendPacket(d, 2) || !P.Transport.ReceivePacket(d, 8, 8)) return std::nullopt;
   QString name;
-  for (int i = 0; i < 8; ++i) name.append(QChar(P.G.PacketBuf[i]));
+  if (!P.Mx_UP->ReadFirmwareName(P.G.Channels[0].Devc, name)) return std::nullopt;
   return name;
-}
-
-void TMainPanel::RefreshAfterBulk(bool waveViewer) {
-  using V = RefreshView;
-  P.Refresh({V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel, V::WaveGenerator});
-  if (waveViewer) P.Refresh(V::WaveViewer);
-  P.Refresh(V::BodyfatPanel);
 }
 
 // ---- Read Chip and the register files ----
@@ -242,13 +231,13 @@ void TMainPanel::Menu_ReadChipClick() { Menu_ReadRAMClick(); }
 void TMainPanel::Menu_ReadRAMClick() {
   const bool complete = ReadChipIntoShadow(*P.Mx_UP);
   if (complete) P.G.ReadDone = true;
-  RefreshAfterBulk(false);
+  P.Refresh(ReadChipViews);
   if (!complete) P.dialogs().MessageBox(this, kReadChipFail, kWarningCaption, MB_OK);
 }
 
 void TMainPanel::Menu_ReadREGClick() {
   const bool complete = ReadRegistersIntoShadow(*P.Mx_UP);
-  RefreshAfterBulk(true);
+  P.Refresh(RefreshViews::All());
   if (!complete) P.dialogs().MessageBox(this, kReadRegFail, kWarningCaption, MB_OK);
 }
 
@@ -267,7 +256,7 @@ void TMainPanel::LoadREGClick() {
   if (path.isEmpty() || !QFileInfo::exists(path)) return;
   const QStringList lines = ReadTextLines(path);
   const std::optional<RegisterLoadFailure> failed = LoadRegisterLines(*P.Mx_UP, lines);
-  RefreshAfterBulk(true);
+  P.Refresh(RefreshViews::All());
   if (failed) P.dialogs().MessageBox(this, RegisterLoadFailText(*failed, lines, path), kWarningCaption, MB_OK);
 }
 

@@ -13,6 +13,7 @@
 
 #include "kit/form.h"
 #include "link/chip_definition_listener.h"
+#include "link/refresh_views.h"
 
 class Bench;
 class TRestoreWin;
@@ -65,9 +66,9 @@ public:
 
   // F9 05: the firmware name, nothing when the exchange failed.
   std::optional<QString> FirmwareName();
-  // The refresh after a bulk read or load: the memory view first, then the register
-  // view and the register-driven panels; the wave viewer only where asked.
-  void RefreshAfterBulk(bool waveViewer);
+  // The windows refreshed after Read Chip and a connect: all but the wave viewer
+  // (the register reads and loads refresh every one).
+  static constexpr RefreshViews ReadChipViews = RefreshViews::All().Without(RefreshView::WaveViewer);
 
   // A menu item by component name (submenus by the name of their bar item).
   QAction* MenuItem(const QString& name) const;

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int BankSelect = 0x7F;
 constexpr int GeneratorControl = 0x0D;
 
 // The register blocks read by both reads, each its own transfer, in this order.
@@ -41,9 +40,9 @@ bool ReadRamBank(TMx_UP& up, int first) {
 
 bool ReadChipIntoShadow(TMx_UP& up) {
   Globals& g = up.G();
-  if (!up.ReadRegs(BankSelect, 1, 0)) return false;
-  const uint8_t r7f = g.XferBuf[BankSelect];
-  if (!PutRegister(up, BankSelect, r7f & 0xFE)) return false;
+  if (!up.ReadRegs(BankRegister, 1, 0)) return false;
+  const uint8_t r7f = g.XferBuf[BankRegister];
+  if (!PutRegister(up, BankRegister, r7f & 0xFE)) return false;
   if (!ReadRegisterBlocks(up)) return false;
   if (!up.ReadRegs(GeneratorControl, 1, 0)) return false;
   const uint8_t r0d = g.XferBuf[GeneratorControl];
@@ -51,16 +50,16 @@ bool ReadChipIntoShadow(TMx_UP& up) {
   if (!ReadRamBank(up, 0x80)) return false;
   const RegRange& bank1 = g.RamBankRanges[1];
   if (bank1.End > bank1.Start) {
-    if (!PutRegister(up, BankSelect, r7f | 0x01)) return false;
+    if (!PutRegister(up, BankRegister, r7f | 0x01)) return false;
     if (!ReadRamBank(up, 0x180)) return false;
   }
   if (!PutRegister(up, GeneratorControl, r0d)) return false;
-  return PutRegister(up, BankSelect, r7f);
+  return PutRegister(up, BankRegister, r7f);
 }
 
 bool ReadRegistersIntoShadow(TMx_UP& up) {
-  const uint8_t v = up.GetReg(BankSelect, 0) & 0xFE;
-  if (!PutRegister(up, BankSelect, v)) return false;
+  const uint8_t v = up.GetReg(BankRegister, 0) & 0xFE;
+  if (!PutRegister(up, BankRegister, v)) return false;
   if (!ReadRegisterBlocks(up)) return false;
-  return PutRegister(up, BankSelect, v);
+  return PutRegister(up, BankRegister, v);
 }

@@ -18,6 +18,7 @@
 #include "common/handler_guard.h"
 #include "common/waits.h"
 #include "kit/bench.h"
+#include "kit/plain_controls.h"
 #include "link/chip_definition.h"
 #include "link/serial_protocols.h"
 #include "platform/dialogs.h"
@@ -379,12 +380,8 @@ void TOption::FlukeSelectClick() {
                    {QString::fromUtf8("Fluke 已經設定"), "Fluke Uart  not  found", "Successful Select Fluke In ", {}, {}},
                    [this](DevcRS232& port) {
                      SetLine(port, {9600, 8, NoParity, OneStopBit});
-                     P.Serial.ComDrain(port);
-                     P.Serial.ComSendText(port, "*OPT");
-                     P.Serial.ComSendText(port, "\r");
-                     DelayMs(P.clock(), 500);
                      // The calibrator's answer is collected, not judged.
-                     P.Serial.ComReadLine(port);
+                     P.Serial.ProbeCalibrator(port);
                      return true;
                    });
 }
@@ -396,20 +393,8 @@ void TOption::PowerSelectClick() {
        "Successful Select Power Supply In ", "Fail Select Power Supply ",
        QString::fromUtf8("此通道連接的不是Power Supply!!")},
       [this](DevcRS232& port) {
-        SerialServices& serial = *P.Plat.serial;
         SetLine(port, {9600, 8, NoParity, TwoStopBits});
-        serial.EscapeCommFunction(port.Handle, CLRDTR);
-        P.Serial.ComDrain(port);
-        serial.EscapeCommFunction(port.Handle, SETDTR);
-        static const char remote[] = "SYST:REM\r\n";
-        uint32_t written = 0;
-        serial.WriteFile(port.Handle, reinterpret_cast<const uint8_t*>(remote), sizeof remote - 1, written);
-        QByteArray reply;
-        for (const char* setting : {"VOLT 0.0", "CURR 0.0", "OUTP OFF"}) P.Serial.ComQuery(port, setting, reply);
-        // Judged on the identity's own answer only, never on an earlier one.
-        QByteArray identity;
-        return P.Serial.ComQuery(port, "*IDN?", identity) && identity.size() > 8 &&
-               identity.startsWith("HEWLETT-PACKARD");
+        return P.Serial.ProbePowerSupply(port);
       });
 }
 
@@ -422,9 +407,7 @@ void TOption::ChamberSelectClick() {
                      LineSettings saved;
                      const bool haveSaved = serial.GetCommState(port.Handle, saved);
                      SetLine(port, {9600, 8, NoParity, OneStopBit});
-                     const uint8_t* r = P.G.Instruments.ComRxBuf;
-                     if (P.Serial.ChamberRead(ChamberIdentification, 1) && r[0] == STX && r[7] == 'O' && r[8] == 'K')
-                       return true;
+                     if (P.Serial.ProbeChamber()) return true;
                      // The port goes back to the line it had before.
                      if (haveSaved) serial.SetCommState(port.Handle, saved);
                      return false;
@@ -440,13 +423,31 @@ void TOption::BryMemButtomClick() {
                     "Successful Select BryMen In ", "Fail Select BryMen ", QString::fromUtf8("此通道連接的不是BryMen!!")},
                    [this, channel](DevcRS232& port) {
                      SetLine(port, {9600, 8, NoParity, OneStopBit});
-                     P.Serial.BryMenPowerUp(channel);
-                     P.Serial.ComDrain(port);
-                     int length = 0;
-                     if (!P.Serial.BryMenReadFrame(channel, length)) return false;
+                     if (!P.Serial.ProbeMeter(channel)) return false;
                      ShowMeterChannel(channel);
                      return true;
                    });
+}
+
+// ---- what the main configuration keeps ----
+
+void TOption::ShowBoardUart(int baudIndex, int comIndex, int parityIndex) {
+  SelectItem(TXBaud, baudIndex);
+  SelectItem(TXCOM, comIndex);
+  SelectItem(TXParity, parityIndex);
+}
+
+int TOption::ParallelPortIndex() const { return CLPT ? CLPT->currentIndex() : -1; }
+
+void TOption::SelectParallelPort(int index) { SelectItem(CLPT, index); }
+
+bool TOption::PhotoChecked() const { return Photo && Photo->isChecked(); }
+
+void TOption::SetPhoto(bool checked) { Photo->setChecked(checked); }
+
+void TOption::LockPortSelectors() {
+  for (QComboBox* box : {TXBaud, TXCOM, TXParity, CLPT})
+    if (box) box->setEnabled(false);
 }
 
 void TOption::CloseSerialPorts() {

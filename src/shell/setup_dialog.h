@@ -80,6 +80,17 @@ public:
   // "COM" + (index + 1), the port of a COM selector's item.
   static QString ComName(int index);
 
+  // What the main configuration keeps of the dialog; selections made by code run no
+  // handler, and an index out of range selects nothing.
+  void ShowBoardUart(int baudIndex, int comIndex, int parityIndex);
+  int ParallelPortIndex() const;
+  void SelectParallelPort(int index);
+  bool PhotoChecked() const;
+  void SetPhoto(bool checked);
+  // After the configuration: the board UART's and the parallel port's selectors are
+  // locked.
+  void LockPortSelectors();
+
   // Closes the board UART and every instrument port opened here; at exit.
   void CloseSerialPorts();
 

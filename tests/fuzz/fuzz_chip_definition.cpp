@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   p.G.Channels[0].ProductIndex = 0;
   Quietly([&] {
     p.Option->GetSELUP();
-    for (const auto& refresh : p.Mx_UP->RefreshChain) refresh();
+    p.Mx_UP->RunRefreshChain();
     p.MainPanel->Menu_ReadChipClick();
   });
   host.Tidy();

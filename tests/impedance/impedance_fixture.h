@@ -66,8 +66,7 @@ protected:
     g.Channels[0].LinkKind = LinkKindUsb;
     ASSERT_TRUE(transport.OpenDevice(g.Channels[0].Devc));
     sim.board.ClearLog();
-    up.RefreshChain = {[this] { ++fullRefreshes; }};
-    up.RefreshChainADC = {[this] { ++adcRefreshes; }};
+    up.RefreshWindows = [this](RefreshViews views) { ++(views == AdcChainViews ? adcRefreshes : fullRefreshes); };
   }
 
   // Host -> board packets, each cut to its first n bytes.

@@ -19,15 +19,13 @@ struct RegisterApi : ::testing::Test {
   FakeClock clock;
   UsbTransport t{board, g};
   TMx_UP up{g, t, clock};
-  std::vector<std::string> refreshed;
+  std::vector<RefreshViews> refreshed;  // the windows each refresh named
   QStringList status;
 
   void SetUp() override {
     board.recordPackets = true;
     g.Channels[0].LinkKind = LinkKindUsb;
-    const char* names[] = {"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"};
-    for (const char* n : names) up.RefreshChain.push_back([this, n] { refreshed.push_back(n); });
-    up.RefreshChainADC = {[this] { refreshed.push_back("ram"); }, [this] { refreshed.push_back("adc"); }};
+    up.RefreshWindows = [this](RefreshViews views) { refreshed.push_back(views); };
     up.ShowStatus = [this](int panel, const QString& text) {
       EXPECT_EQ(panel, 0);
       status << text;
@@ -50,7 +48,7 @@ TEST_F(RegisterApi, WriteRegStoresTheValueReadBackAndRefreshesInOrder) {
   EXPECT_EQ(sent[0][7], 0xFF);
   EXPECT_EQ(sent[1].size(), 6u);
   EXPECT_EQ(up.GetReg(0x21, 0), 0x0F);
-  EXPECT_EQ(refreshed, (std::vector<std::string>{"reg", "ram", "adc", "op", "dac", "wave", "viewer", "bodyfat"}));
+  EXPECT_EQ(refreshed, std::vector<RefreshViews>{RefreshViews::All()});
 }
 
 TEST_F(RegisterApi, WriteThatDidNotGoOutLeavesShadowAndWindows) {
@@ -96,7 +94,7 @@ TEST_F(RegisterApi, WriteThatWentOutIsInTheShadowWhateverBecameOfItsReply) {
       EXPECT_FALSE(up.WriteReg(0x30, 0x5A, 0));
       EXPECT_EQ(board.chip.Peek(0x30), 0x5A);
       EXPECT_EQ(up.GetReg(0x30, 0), 0x5A);
-      EXPECT_EQ(refreshed.size(), 8u);
+      EXPECT_EQ(refreshed.size(), 1u);
       EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
       EXPECT_EQ(status, QStringList{"USB not Connect !!!"});
     }
@@ -206,7 +204,7 @@ TEST_F(RegisterCells, EveryWriterWritesTheCellItsAddressNames) {
         EXPECT_EQ(board.chip.Peek(0x20), 0x50);
       }
       // WriteReg refreshes the windows once whenever the shadow took the byte.
-      EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && stored ? 8u : 0u);
+      EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && stored ? 1u : 0u);
     }
 }
 
@@ -235,7 +233,7 @@ TEST_F(RegisterCells, ALinkLostPartWayLeavesTheShadowAsTheChip) {
           EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
           EXPECT_EQ(board.chip.Peek(c.address ^ 0x100), 0x50);
           const bool reached = !(outgoing && k == 1);
-          EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && reached ? 8u : 0u);
+          EXPECT_EQ(refreshed.size(), w == Writer::WriteReg && reached ? 1u : 0u);
         }
     }
 }
@@ -309,7 +307,7 @@ TEST_F(RegisterCells, ChipByteLandsInTheBankSelected) {
         EXPECT_EQ(board.chip.Peek(c.cell ^ 0x100), 0x50);
       }
       EXPECT_EQ(ShadowAgainstChip(g.Channels[0].RegShadow, board.chip), std::vector<std::string>{});
-      EXPECT_EQ(refreshed.size(), readBack ? 8u : 0u);
+      EXPECT_EQ(refreshed.size(), readBack ? 1u : 0u);
     }
 }
 
@@ -332,7 +330,7 @@ TEST_F(RegisterApi, ShadowBounds) {
 TEST_F(RegisterApi, UpdateRegADCRefreshesOnlyMemoryViewAndAdcPanel) {
   up.UpdateRegADC(0x06, 0x44, 0);
   EXPECT_EQ(up.GetReg(0x06, 0), 0x44);
-  EXPECT_EQ(refreshed, (std::vector<std::string>{"ram", "adc"}));
+  EXPECT_EQ(refreshed, (std::vector<RefreshViews>{{RefreshView::MemoryView, RefreshView::AdcPanel}}));
 }
 
 TEST_F(RegisterApi, TriggerTSSetsBitZeroWithoutTouchingTheShadow) {

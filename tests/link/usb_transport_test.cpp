@@ -220,6 +220,7 @@ TEST_F(Link, ShortRepliesFailTheCommandThatNeedsTheirBytes) {
       {"ReadAuxMem", 33, [&] { return cmd.ReadAuxMem(0x40, 0); }},
       {"ProbeAux", 1, [&] { return cmd.ProbeAux(0); }},
       {"ReadBoardName", 8, [&] { return cmd.ReadBoardName(d, name); }},
+      {"ReadFirmwareName", 8, [&] { return cmd.ReadFirmwareName(d, name); }},
       {"ReadBoardStatus", 4, [&] { return cmd.ReadBoardStatus(d, s1, s2, s3); }},
       {"FirmwareWord", 8, [&] { return t.FirmwareWord(d, 0x04, w); }},
       {"CheckFirmwareId", 8, [&] { return t.CheckFirmwareId(d); }},
@@ -490,6 +491,10 @@ TEST_F(Link, AuxiliaryChipAndBoardCommands) {
   ASSERT_TRUE(cmd.ReadBoardName(d, name));
   EXPECT_EQ(name, "E7403V01");
   EXPECT_EQ(board.Sent().back(), (Bytes{0xF9, 0x05, 0, 0, 0, 0, 0, 0}));
+  name.clear();
+  ASSERT_TRUE(cmd.ReadFirmwareName(d, name));
+  EXPECT_EQ(name, "E7403V01");
+  EXPECT_EQ(board.Sent().back(), (Bytes{0xF9, 0x05}));
   board.boardStatus[0] = 0x20;
   uint8_t s1 = 0, s2 = 0, s3 = 0;
   ASSERT_TRUE(cmd.ReadBoardStatus(d, s1, s2, s3));

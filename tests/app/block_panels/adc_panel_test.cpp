@@ -140,19 +140,14 @@ TEST_F(AdcPanel, CaptionBeforeAndAfterConnect) {
 }
 
 // The road of one request: ENADC on, the register written and read back, the shadow
-// holding what came back and every register-driven window refreshed once.
+// holding what came back and every register-driven window refreshed once, in the
+// refresh chain's order.
 TEST_F(AdcPanel, EnableClickWritesReadsBackAndRefreshesOnce) {
   Connect();
   ChipHolds(ADCON0, 0x08);  // INIS set, ENADC clear
   sim.board.ClearLog();
-  std::vector<int> runs(prog->Mx_UP->RefreshChain.size(), 0);
-  for (size_t i = 0; i < runs.size(); ++i) {
-    auto original = prog->Mx_UP->RefreshChain[i];
-    prog->Mx_UP->RefreshChain[i] = [&runs, i, original] {
-      ++runs[i];
-      original();
-    };
-  }
+  std::vector<RefreshView> runs;
+  WatchRefreshes([&runs](RefreshView v) { runs.push_back(v); });
   auto* enadc = Control<QAbstractButton>("PENAD1");
   ASSERT_TRUE(enadc->isEnabled());
   enadc->click();
@@ -165,7 +160,10 @@ TEST_F(AdcPanel, EnableClickWritesReadsBackAndRefreshesOnce) {
   EXPECT_EQ(sent[1].size(), 6u);
   EXPECT_EQ(Bytes(sent[1].begin(), sent[1].begin() + 5), (Bytes{0xC4, 0x01, 0xA0, ADCON0, 0x01}));
   EXPECT_EQ(Shadow(ADCON0), 0x88);
-  EXPECT_EQ(runs, std::vector<int>(runs.size(), 1));
+  using V = RefreshView;
+  EXPECT_EQ(runs, (std::vector<V>{V::RegisterView, V::MemoryView, V::AdcPanel, V::OpAmpPanel, V::DacPanel,
+                                  V::WaveGenerator, V::WaveViewer, V::BodyfatPanel}));
+  WatchRefreshes(nullptr);
   EXPECT_EQ(LookOf(enadc), Look::ToggleOn);
 
   // The chip does not take bit 7: the shadow holds the value read back and the toggle

@@ -13,7 +13,7 @@
 
 namespace {
 
-using V = WaveView;
+using V = RefreshView;
 
 WaveTable Table(uint16_t (*f)(int)) {
   WaveTable t{};
@@ -97,7 +97,7 @@ TEST_F(WaveFiles, RegisterListLoaderSendsEveryLineAndRefreshesItsSet) {
   EXPECT_EQ(Shadow(0x7F), 0x01);
   EXPECT_EQ(Shadow(0x3E), 0x41);
   EXPECT_EQ(Shadow(0x600 & 0x3FF), 0);  // beyond the transfer buffer: skipped
-  EXPECT_EQ(refreshed, (std::vector<WaveView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel,
+  EXPECT_EQ(refreshed, (std::vector<RefreshView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel,
                                               V::DacPanel, V::WaveGenerator, V::WaveViewer}));
   // The generator followed the registers.
   EXPECT_EQ(gen->S.Dgrp, 63);
@@ -133,7 +133,7 @@ TEST_F(WaveFiles, DacRamLoaderResamplesToTheCurrentDgrp) {
     EXPECT_EQ(sim.board.chip.Peek(0x180 + 2 * k) * 256 + sim.board.chip.Peek(0x181 + 2 * k), out[64 + k]);
   }
   EXPECT_EQ(refreshed,
-            (std::vector<WaveView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel}));
+            (std::vector<RefreshView>{V::MemoryView, V::RegisterView, V::AdcPanel, V::OpAmpPanel, V::DacPanel}));
   EXPECT_EQ(GenControl<QLabel>("ActualCLKRange")->text(), "Range=7600000~8400000");
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A program on the simulated board with the waveform generator and the wave viewer,
-// their refreshes recorded, and helpers to read the packets they send.
+// the register-driven windows' refreshes recorded, and helpers to read the packets they send.
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,7 +13,6 @@
 
 #include "block_panels/wave_chart.h"
 #include "block_panels/wave_generator.h"
-#include "block_panels/wave_refresh.h"
 #include "block_panels/wave_viewer.h"
 #include "link/mx_up.h"
 #include "app/support/program_fixture.h"
@@ -24,12 +23,7 @@ protected:
     StartProgram();
     gen = prog->WaveGenForm;
     viewer = prog->ShowWaveForm;
-    auto record = [this](WaveView v) {
-      refreshed.push_back(v);
-      RefreshWaveView(*prog, v);
-    };
-    gen->RefreshView = record;
-    viewer->RefreshView = record;
+    WatchRefreshes([this](RefreshView v) { refreshed.push_back(v); });
   }
   // Connected, the log and the refresh record cleared.
   void Connect() {
@@ -92,7 +86,7 @@ protected:
 
   TWaveGenForm* gen = nullptr;
   TShowWaveForm* viewer = nullptr;
-  std::vector<WaveView> refreshed;
+  std::vector<RefreshView> refreshed;
 };
 
 // The C-array export of two banks, as "Save RAM" writes it: words 0..63 in bank 0,

@@ -229,7 +229,7 @@ TEST_F(WaveGenerator, SquareSwitchAndGeneratorLoadTheChosenWave) {
     EXPECT_EQ(sim.board.chip.Peek(0x80 + 2 * k) * 256 + sim.board.chip.Peek(0x81 + 2 * k), code * 16) << k;
   }
   EXPECT_TRUE(IsPut(Sent().back(), 0x0D, 0x1D));
-  EXPECT_EQ(refreshed, (std::vector<WaveView>{WaveView::MemoryView, WaveView::RegisterView}));
+  EXPECT_EQ(refreshed, (std::vector<RefreshView>{RefreshView::MemoryView, RefreshView::RegisterView}));
   sw->click();
   EXPECT_EQ(sw->text(), "Sine Wave");
   EXPECT_EQ(gen->S.Type, WaveType::Sine);

@@ -50,7 +50,7 @@ TEST_F(WaveViewer, LoadWritesTheWordsUnchangedAndPlotsOnePeriod) {
   EXPECT_TRUE(IsPut(sent[7], 0x85, 0x0F));
   EXPECT_TRUE(IsPut(sent[257], 0xFE, 0x12));
   EXPECT_TRUE(IsPut(sent[260], 0x0D, 0x1D));
-  EXPECT_EQ(refreshed, (std::vector<WaveView>{WaveView::MemoryView, WaveView::RegisterView}));
+  EXPECT_EQ(refreshed, (std::vector<RefreshView>{RefreshView::MemoryView, RefreshView::RegisterView}));
 
   ASSERT_EQ(Chart()->PointCount(), 128);
   EXPECT_DOUBLE_EQ(Chart()->PointY(0), 2048);
@@ -84,7 +84,7 @@ TEST_F(WaveViewer, LoadThatFailsPartWayIsNotShownAsLoaded) {
   EXPECT_FALSE(viewer->Shown());
   EXPECT_EQ(viewer->WaveWords[0], 0);
   EXPECT_EQ(Sent().size(), 101u);
-  EXPECT_EQ(refreshed, (std::vector<WaveView>{WaveView::MemoryView, WaveView::RegisterView}));
+  EXPECT_EQ(refreshed, (std::vector<RefreshView>{RefreshView::MemoryView, RefreshView::RegisterView}));
   EXPECT_EQ(Shadow(0x0D), 0x0C);  // the generator was stopped and stays so
   EXPECT_EQ(sim.board.chip.Peek(0x0D), 0x0C);
   EXPECT_EQ(Shadow(0x80), 0x80);

@@ -268,10 +268,12 @@ TEST_F(MemoryView, MemoryViewFileRoundTrip) {
   ram->Marks = MemoryMarks();
   // The windows refresh once, with every value in.
   std::vector<int> refreshedWith;
-  prog->Mx_UP->RefreshChain.push_back([&] { refreshedWith.push_back(Shadow(0x185)); });
+  WatchRefreshes([&](RefreshView v) {
+    if (v == RefreshView::BodyfatPanel) refreshedWith.push_back(Shadow(0x185));
+  });
   sim.dialogs.openAnswers << Path("view.ram");
   Action(ram, "LoadRam")->trigger();
-  prog->Mx_UP->RefreshChain.pop_back();
+  WatchRefreshes(nullptr);
   EXPECT_EQ(refreshedWith, std::vector<int>{0x5A});
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(Shadow(0x00), 0xA1);
@@ -300,7 +302,7 @@ TEST_F(MemoryView, MalformedOrShortMemoryViewFiles) {
   WriteFile("bad.ram", text);
   sim.dialogs.openAnswers << Path("bad.ram");
   int refreshes = 0;
-  prog->Mx_UP->RefreshChain.push_back([&] { ++refreshes; });
+  WatchRefreshes([&](RefreshView v) { refreshes += v == RefreshView::BodyfatPanel; });
   EXPECT_THROW(ram->LoadRamClick(), EInOutError);
   EXPECT_EQ(refreshes, 1);
   EXPECT_EQ(Shadow(0x00), 0xC3);
@@ -314,7 +316,7 @@ TEST_F(MemoryView, MalformedOrShortMemoryViewFiles) {
   refreshes = 0;
   ram->LoadRamClick();
   EXPECT_EQ(refreshes, 1);
-  prog->Mx_UP->RefreshChain.pop_back();
+  WatchRefreshes(nullptr);
   EXPECT_EQ(Text(0x01), "22");
   EXPECT_EQ(Shadow(0x01), 0x22);
   EXPECT_EQ(Shadow(0x02), 0x00);

@@ -151,6 +151,34 @@ TEST_F(ReadChip, ReadRegOnlyLeavesTheBankBitClear) {
   EXPECT_EQ(Shadow(0x80), 0xEE);
 }
 
+// Every bulk job refreshes its windows once each: the memory view first, then the
+// others in the refresh chain's order; UpdateRegADC the memory view and the ADC panel.
+TEST_F(ReadChip, EachBulkJobRefreshesItsWindowsMemoryViewFirst) {
+  using V = RefreshView;
+  const std::vector<V> all{V::MemoryView, V::RegisterView, V::AdcPanel,   V::OpAmpPanel,
+                           V::DacPanel,   V::WaveGenerator, V::WaveViewer, V::BodyfatPanel};
+  std::vector<V> allButViewer = all;
+  std::erase(allButViewer, V::WaveViewer);
+  WriteFile("regs.reg", "001H 0A5H\r\n");
+  sim.dialogs.openAnswers << Path("regs.reg");
+  const struct {
+    const char* item;
+    std::vector<V> windows;
+  } cases[] = {{"USBScan", allButViewer}, {"Menu_ReadChip", allButViewer}, {"Menu_ReadREG", all}, {"LoadREG", all}};
+  std::vector<V> seen;
+  WatchRefreshes([&seen](V v) { seen.push_back(v); });
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    seen.clear();
+    Click(c.item);
+    EXPECT_EQ(seen, c.windows);
+  }
+  seen.clear();
+  prog->Mx_UP->UpdateRegADC(0x06, 0x44, 0);
+  EXPECT_EQ(seen, (std::vector<V>{V::MemoryView, V::AdcPanel}));
+  WatchRefreshes(nullptr);
+}
+
 struct RegisterFiles : ViewTest {};
 
 TEST_F(RegisterFiles, SaveRegWritesOneLinePerBitRegister) {

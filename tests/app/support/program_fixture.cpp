@@ -30,7 +30,21 @@ void ProgramTest::StartProgram(bool runStartUp) {
   if (runStartUp) prog->Start();
 }
 
-void ProgramTest::StopProgram() { prog.reset(); }
+void ProgramTest::StopProgram() {
+  unwatched_.clear();
+  prog.reset();
+}
+
+void ProgramTest::WatchRefreshes(std::function<void(RefreshView)> seen) {
+  if (unwatched_.empty()) unwatched_ = prog->RegisterWindows;
+  prog->RegisterWindows = unwatched_;
+  if (!seen) return;
+  for (Program::RegisterWindow& w : prog->RegisterWindows)
+    w.dataUpdate = [seen, v = w.view, update = w.dataUpdate] {
+      seen(v);
+      update();
+    };
+}
 
 void ProgramTest::WriteFile(const QString& name, const QByteArray& content) const {
   QString p = dir.filePath(name);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,10 @@ protected:
   QAction* Item(const QString& name) const;
   void Click(const QString& menuItem) const;
 
+  // Calls `seen` with each register-driven window as it refreshes, before its refresh
+  // runs; an empty function stops watching.
+  void WatchRefreshes(std::function<void(RefreshView)> seen);
+
   // Host -> board packets since the log was last cleared.
   std::vector<Bytes> Sent() const { return sim.board.Sent(); }
 
@@ -49,4 +54,7 @@ protected:
   SimPlatform sim;
   std::unique_ptr<Program> prog;
   bool copyData = true;
+
+private:
+  std::vector<Program::RegisterWindow> unwatched_;
 };

@@ -1,3 +1,0 @@
-#include "block_panels/wave_refresh.h"
-
-void RefreshWaveView(Bench& p, WaveView view) { p.Refresh(view); }
