@@ -344,7 +344,7 @@ void TWaveGenForm::DataUpdate() {
     S.ActualClk = NominalClock(c);
     edtActualClk->setText(QString::number(S.ActualClk));
   }
-  const int d = DividerIndexOf(up.GetReg(WaveReg::Control, 0));
+  const int d = DividerIndexOf(up.GetReg(GeneratorControlRegister, 0));
   if (d != S.ClkdIndex) {
     CLKD_ComboBox->setCurrentIndex(d);
     S.ClkdIndex = d;
@@ -372,7 +372,7 @@ void TWaveGenForm::CLK_ComboBoxChange() {
 void TWaveGenForm::CLKD_ComboBoxChange() {
   const int k = CLKD_ComboBox->currentIndex();
   if (k < 0 || k == S.ClkdIndex) return;
-  P.Mx_UP->WriteReg(WaveReg::Control, WithDividerIndex(P.Mx_UP->GetReg(WaveReg::Control, 0), k), 0);
+  P.Mx_UP->WriteReg(GeneratorControlRegister, WithDividerIndex(P.Mx_UP->GetReg(GeneratorControlRegister, 0), k), 0);
   ShowChipClock();
 }
 

@@ -20,7 +20,6 @@ using WaveCodes = std::array<int, WaveTableSize>;
 // Fixed registers of the generator (decimal as the generator's texts count them).
 namespace WaveReg {
 constexpr int CounterSource = 2;   // bits 5:4: 10b while the trim or the scan counts
-constexpr int Control = 13;        // bit 0 run, bits 3:1 divider, bit 4 set with the run bit
 constexpr int Dgrp = 14;           // bits 6:0 DGRP; bit 7 is kept on every write
 constexpr int Trim = 43;           // oscillator trim code, 40h = centre
 constexpr int Clock = 62;          // bits 6:5 clock selection, bits 7 and 0 set by the trim

@@ -16,13 +16,13 @@ bool PutPage(TMx_UP& up, int base, const WaveTable& words, int first) {
 }  // namespace
 
 bool WaveRamWrite(TMx_UP& up, const WaveTable& words, uint8_t runBits, const std::function<void()>& refreshMemoryView) {
-  const uint8_t r13 = up.GetReg(WaveReg::Control, 0);
+  const uint8_t r13 = up.GetReg(GeneratorControlRegister, 0);
   const uint8_t r127 = up.GetReg(BankRegister, 0);
-  const bool loaded = (!(r13 & 0x01) || PutRegister(up, WaveReg::Control, r13 & 0xFE)) &&
+  const bool loaded = (!(r13 & 0x01) || PutRegister(up, GeneratorControlRegister, r13 & 0xFE)) &&
                       PutRegister(up, BankRegister, r127 & 0xFE) && PutPage(up, 0x80, words, 0) &&
                       PutRegister(up, BankRegister, r127 | 0x01) && PutPage(up, 0x180, words, 64) &&
                       PutRegister(up, BankRegister, r127 & 0xFE) &&
-                      PutRegister(up, WaveReg::Control, up.GetReg(WaveReg::Control, 0) | runBits);
+                      PutRegister(up, GeneratorControlRegister, up.GetReg(GeneratorControlRegister, 0) | runBits);
   if (refreshMemoryView) refreshMemoryView();
   return loaded;
 }

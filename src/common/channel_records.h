@@ -43,6 +43,8 @@ constexpr int ChannelSampleCount = 65536;
 constexpr int RegShadowSize = 1024;
 // Register 7Fh: its bit 0 picks the RAM bank (0 or 1) the chip's 80h..FFh reach.
 constexpr int BankRegister = 0x7F;
+// Register 0Dh: the generator's control (bit 0 run, bits 3:1 divider, bit 4 set with the run bit).
+constexpr int GeneratorControlRegister = 0x0D;
 constexpr uint16_t LinkKindUsb = 5;
 
 // The channel record. Index 0 is the board's ADC channel; 1 (ADI) and 2 (ADQ) hold

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int GeneratorControlRegister = 0x0D;
 constexpr int CalibrationFlagRegister = 0x0E;  // bit 7 set around each automatic-test calibration
 
 // One register from the transfer buffer, the shadow taking the value once its packet

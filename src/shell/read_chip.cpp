@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int GeneratorControl = 0x0D;
-
 // The register blocks read by both reads, each its own transfer, in this order.
 struct Block {
   int address;
@@ -44,16 +42,16 @@ bool ReadChipIntoShadow(TMx_UP& up) {
   const uint8_t r7f = g.XferBuf[BankRegister];
   if (!PutRegister(up, BankRegister, r7f & 0xFE)) return false;
   if (!ReadRegisterBlocks(up)) return false;
-  if (!up.ReadRegs(GeneratorControl, 1, 0)) return false;
-  const uint8_t r0d = g.XferBuf[GeneratorControl];
-  if (!PutRegister(up, GeneratorControl, r0d & 0xFE)) return false;
+  if (!up.ReadRegs(GeneratorControlRegister, 1, 0)) return false;
+  const uint8_t r0d = g.XferBuf[GeneratorControlRegister];
+  if (!PutRegister(up, GeneratorControlRegister, r0d & 0xFE)) return false;
   if (!ReadRamBank(up, 0x80)) return false;
   const RegRange& bank1 = g.RamBankRanges[1];
   if (bank1.End > bank1.Start) {
     if (!PutRegister(up, BankRegister, r7f | 0x01)) return false;
     if (!ReadRamBank(up, 0x180)) return false;
   }
-  if (!PutRegister(up, GeneratorControl, r0d)) return false;
+  if (!PutRegister(up, GeneratorControlRegister, r0d)) return false;
   return PutRegister(up, BankRegister, r7f);
 }
 
