@@ -164,7 +164,10 @@ void SimBoard::Receive(const Device& dev, const uint8_t* cmd, size_t len) {
 
 size_t SimBoard::ReplyBytes(size_t asked) const {
   const size_t whole = std::min(asked, sizeof reply_);
-  return reply_short_ ? std::min(whole, short_bytes_) : whole;
+  if (!reply_short_) return whole;
+  const size_t kept = short_bytes_ == FaultSpan::AllButLastByte ? (reply_length_ > 0 ? reply_length_ - 1 : 0)
+                                                                : short_bytes_;
+  return std::min(whole, kept);
 }
 
 void SimBoard::DrainReplies() {
@@ -295,7 +298,8 @@ bool SimBoard::WriteFile(Handle h, const uint8_t* data, size_t len) {
   return true;
 }
 
-bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
+bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) {
+  read = 0;
   Device* d = DeviceOf(h);
   if (!d || d->kind != Kind::Hid || len < 1) {
     last_error_ = ERROR_DEVICE_NOT_CONNECTED;
@@ -304,13 +308,15 @@ bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
   if (Fault()) return false;
   std::vector<uint8_t> reply;
   if (!TakeReply(len - 1, reply)) return false;
+  // No report came of an empty reply: the read waits for one until it times out.
   if (reply.empty() && len > 1) {
     last_error_ = ERROR_SEM_TIMEOUT;
     return false;
   }
-  std::memset(data, 0, len);
+  data[0] = 0;
   if (!reply.empty()) std::memcpy(data + 1, reply.data(), reply.size());
-  Record(false, data, len, Kind::Hid);
+  read = 1 + reply.size();
+  Record(false, data, read, Kind::Hid);
   return true;
 }
 
@@ -406,10 +412,12 @@ std::function<int32_t(uint64_t)> EcgPulseTrain::Source() const {
 void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
   std::memset(reply_, 0, sizeof reply_);
   reply_ready_ = true;
+  reply_length_ = 1;  // the status byte, unless the command answers with more
   auto at = [&](size_t i) -> uint8_t { return i < len ? c[i] : 0; };
   uint8_t* r = reply_;
   switch (at(0)) {
     case 0xF9: {
+      reply_length_ = 8;
       uint8_t sub = at(1);
       switch (sub) {
         case 0x02:
@@ -452,6 +460,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         r[0] = statusByte;
         if (a == 0x41) ConvertAdcResult();
         if (a == 0x44) MagnitudeAndPhase();
+        reply_length_ = 1 + std::min<size_t>(n, 63);
         for (int i = 0; i < n && i < 63; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
           r[1 + i] = chip.Read(reg);
@@ -464,6 +473,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       } else if (op == 0x01 && at(2) == kBoardBus) {
         const uint8_t a = at(3), n = at(4);
         r[0] = statusByte;
+        reply_length_ = 1 + std::min<size_t>(n, 63);
         for (int i = 0; i < n && i < 63; ++i) r[1 + i] = BoardRead(at(5), static_cast<uint8_t>(a + i));
       } else if (op == 0x02) {  // stream start
         streaming = true;
@@ -475,6 +485,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         int n = pollCount ? pollCount(poll) : streamMode == 7 ? samplesPerPoll & ~1 : samplesPerPoll;
         n = streaming ? std::clamp(n, 0, 21) : 0;
         r[0] = static_cast<uint8_t>(n);
+        reply_length_ = 1 + 3 * static_cast<size_t>(n);
         for (int i = 0; i < n; ++i) {
           if (streamMode == 7 && i % 2 == 1) {
             uint64_t t = temperature_n_++;
@@ -507,6 +518,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       } else if (op == 0x0A && at(2) == 0x90) {  // aux read
         int a = (at(5) << 8) | at(6);
         r[0] = statusByte;
+        reply_length_ = 33;
         for (int i = 0; i < 32; ++i)
           r[1 + i] = a + i < static_cast<int>(sizeof auxMem) ? auxMem[a + i] : 0xFF;
       } else {  // aux probe and unlock, anything else
@@ -517,9 +529,11 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
     case 0xC5:
       r[0] = 0xFA;
       r[3] = 0x01;
+      reply_length_ = 4;
       break;
     case 0xB5:
       ScanStatusPoll();
+      reply_length_ = 4;
       r[0] = 0xFA;
       r[1] = boardStatus[0];
       r[2] = boardStatus[1];
@@ -530,6 +544,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       uint8_t cmd[64] = {};
       std::memcpy(cmd, c, std::min(len, sizeof cmd));
       SingleValue(cmd, r);
+      reply_length_ = 7;
       break;
     }
     default:

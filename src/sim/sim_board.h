@@ -70,6 +70,8 @@ enum class BoardFault {
 // until cleared when UntilCleared). An unplugged board stays out until cleared.
 struct FaultSpan {
   static constexpr int UntilCleared = -1;
+  // ShortReply: each reply keeps all but the last of the bytes its command answers with.
+  static constexpr size_t AllButLastByte = static_cast<size_t>(-1);
   int after = 0;
   int count = 1;
   size_t bytes = 0;  // ShortReply: the bytes each reply keeps
@@ -125,8 +127,8 @@ public:
 
   // Faults. Arming a fault replaces what that fault was armed with before; EmptyReply is
   // a ShortReply of no bytes, so arming either replaces the other. A short reply's
-  // driver read reports the count; a HID read of an empty report fails, a shorter one
-  // is padded with zeros, as the HID layer hands it on. A late reply waits for the next
+  // driver read and HID read hand on the bytes it kept and report their count (a HID
+  // read of an empty report times out, as no report came). A late reply waits for the next
   // read, and the replies after it queue behind it, until an open of a device drains
   // them (as the real layer reads a driver device's IN endpoint empty on opening, and a
   // HID device opened afresh holds no earlier report).
@@ -238,7 +240,7 @@ public:
   bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],
                    uint8_t buffer[256]) override;
   bool WriteFile(Handle h, const uint8_t* data, size_t len) override;
-  bool ReadFile(Handle h, uint8_t* data, size_t len) override;
+  bool ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) override;
   bool CloseHandle(Handle h) override;
   uint32_t GetLastError() override { return last_error_; }
 
@@ -283,6 +285,7 @@ private:
   Handle next_ = 0x40;
   uint32_t last_error_ = 0;
   uint8_t reply_[64] = {};
+  size_t reply_length_ = 0;  // the bytes of reply_ the command answered with
   bool reply_ready_ = false;
   bool reply_short_ = false;
   bool reply_late_ = false;

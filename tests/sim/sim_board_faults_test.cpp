@@ -39,7 +39,7 @@ protected:
   // packet out, one reply in, and the device closed after any failure (unless `reopen`
   // is false). One letter a command:
   //   .  its own reply, whole
-  //   2  its own reply, cut to that many bytes (a HID report carries zeros after them)
+  //   2  its own reply, cut to that many bytes (a HID report too: its count says so)
   //   w  its packet's transfer fails (error 31)    r  its reply's transfer fails
   //   t  the read times out (error 121)             u  no device (error 1167, or none found)
   //   p  an earlier command's reply comes
@@ -99,9 +99,9 @@ private:
       uint8_t report[65] = {};
       std::copy(std::begin(cmd), std::end(cmd), report + 1);
       if (!board.WriteFile(h_, report, sizeof report)) return Failure('w');
-      if (!board.ReadFile(h_, reply, sizeof reply)) return Failure('r');
-      got = 1 + kRegisters;  // the bytes before the report's zeros
-      while (got > 0 && reply[got] == 0) --got;
+      if (!board.ReadFile(h_, reply, sizeof reply, got)) return Failure('r');
+      if (got < 1 || reply[0] != 0) return '?';
+      --got;  // the report's id byte
     }
     const uint8_t* r = reply + 1;
     if (got > 1 && r[1] != Value(i, 0)) return 'p';
@@ -140,6 +140,9 @@ TEST_F(BoardFaults, EachHitsTheCommandsItWasArmedFor) {
       {"two replies of two bytes", BoardFault::ShortReply, {.after = 1, .count = 2, .bytes = 2}, ".22...", ".22...", 6},
       {"every reply of five bytes", BoardFault::ShortReply, {.count = Forever, .bytes = 5}, "555555", "555555", 6},
       {"an empty short reply", BoardFault::ShortReply, {.after = 5, .bytes = 0}, ".....0", ".....t", 6},
+      // Cut by its last byte: eight of the status byte and eight registers.
+      {"the second reply without its last byte", BoardFault::ShortReply,
+       {.after = 1, .bytes = FaultSpan::AllButLastByte}, ".8....", ".8....", 6},
       // The third command runs, then the board is gone and stays so.
       {"pulled out after the third", BoardFault::Unplugged, {.after = 2}, "..uuuu", "..uuuu", 3},
       {"pulled out, lasting one", BoardFault::Unplugged, {.after = 2, .count = 1}, "..uuuu", "..uuuu", 3},

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "shell/main_panel.h"
+#include "support/board_faults.h"
 
 void CopyShippedData(const QString& toDir) {
   QDir src(MX_DATA_DIR);
@@ -31,6 +32,12 @@ void ProgramTest::StartProgram(bool runStartUp) {
 }
 
 void ProgramTest::StopProgram() { prog.reset(); }
+
+void ProgramTest::UseBoard(SimBoard::Kind kind) {
+  if (prog) prog->Transport.CloseDevice(prog->G.Channels[0].Devc);
+  sim.board.ClearFaults();
+  UseBoardKind(sim.board, kind);
+}
 
 void ProgramTest::WriteFile(const QString& name, const QByteArray& content) const {
   QString p = dir.filePath(name);
