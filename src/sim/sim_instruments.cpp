@@ -34,6 +34,35 @@ qsizetype LineLength(const QByteArray& pending, char end) {
 
 // A command text without its line end and surrounding blanks.
 QByteArray LineText(const QByteArray& command) { return command.trimmed(); }
+
+// A calibrator quantity: a number and its unit, a prefix of u, m or k (in either case)
+// allowed; the unit's text as given.
+struct Quantity {
+  double value;
+  QString unit;
+};
+std::optional<Quantity> QuantityOf(const QByteArray& text) {
+  static const QRegularExpression quantity(
+      R"(^\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([umkUMK]?)([A-Za-z]+)\s*$)");
+  const QRegularExpressionMatch m = quantity.match(QString::fromLatin1(text));
+  if (!m.hasMatch()) return std::nullopt;
+  const QChar prefix = m.captured(2).isEmpty() ? QChar() : m.captured(2).at(0).toLower();
+  const double scale = prefix == 'u' ? 1e-6 : prefix == 'm' ? 1e-3 : prefix == 'k' ? 1e3 : 1;
+  return Quantity{m.captured(1).toDouble() * scale, m.captured(3)};
+}
+bool UnitIs(const Quantity& q, const char* unit) { return q.unit.compare(unit, Qt::CaseInsensitive) == 0; }
+
+// An OUT argument the calibrator takes: a voltage, current or resistance, and for a
+// voltage or current at most a frequency after a comma.
+bool ValidOutput(const QByteArray& argument) {
+  const QList<QByteArray> parts = argument.split(',');
+  if (parts.size() > 2) return false;
+  const auto first = QuantityOf(parts.first());
+  if (!first || !(UnitIs(*first, "V") || UnitIs(*first, "A") || UnitIs(*first, "OHM"))) return false;
+  if (parts.size() == 1) return true;
+  const auto hz = QuantityOf(parts[1]);
+  return hz && UnitIs(*hz, "Hz") && !UnitIs(*first, "OHM");
+}
 }  // namespace
 
 // ---- common ----
@@ -202,33 +231,24 @@ void SimCalibrator::Handle(const QByteArray& command) {
     operating = true;
   } else if (text.toUpper() == "RANGELCK ON" || text.toUpper() == "RANGELCK OFF") {
     rangeLocked = text.toUpper().endsWith("ON");
-  } else if (word == "OUT") {
+  } else if (word == "OUT" && ValidOutput(text.mid(4))) {
     output = text.mid(4).trimmed();
-  } else {
+  } else {  // an unknown command, or an OUT whose argument is no output: nothing changes
     reply = "ERR";
   }
   Answer((wrong ? QByteArray("ERR") : reply) + "\r");
 }
 
 double SimCalibrator::TerminalVolts() const {
-  if (!operating) return 0;
-  // A quantity is a number and its unit, a prefix of u, m or k (in either case) allowed.
-  static const QRegularExpression quantity(
-      R"(^\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([umkUMK]?)([A-Za-z]+)\s*$)");
-  auto value = [](const QRegularExpressionMatch& m, const char* unit) -> std::optional<double> {
-    if (!m.hasMatch() || m.captured(3).compare(unit, Qt::CaseInsensitive) != 0) return std::nullopt;
-    const QChar prefix = m.captured(2).isEmpty() ? QChar() : m.captured(2).at(0).toLower();
-    const double scale = prefix == 'u' ? 1e-6 : prefix == 'm' ? 1e-3 : prefix == 'k' ? 1e3 : 1;
-    return m.captured(1).toDouble() * scale;
-  };
+  if (!operating || output.isEmpty()) return 0;
   const QList<QByteArray> parts = output.split(',');
-  const auto volts = value(quantity.match(QString::fromLatin1(parts.first())), "V");
-  if (!volts) return 0;
+  const auto volts = QuantityOf(parts.first());
+  if (!volts || !UnitIs(*volts, "V")) return 0;
   for (qsizetype k = 1; k < parts.size(); ++k) {
-    const auto hz = value(quantity.match(QString::fromLatin1(parts[k])), "Hz");
-    if (!hz || *hz != 0) return 0;
+    const auto hz = QuantityOf(parts[k]);
+    if (!hz || !UnitIs(*hz, "Hz") || hz->value != 0) return 0;
   }
-  return *volts;
+  return volts->value;
 }
 
 // ---- power supply ----

@@ -101,6 +101,22 @@ TEST_F(SimInstrumentsTest, CalibratorAnswersEachCommandWithALine) {
   EXPECT_EQ(Exchange(h, "*OPT\r"), "ERR\r");
 }
 
+// An OUT whose argument is no output is refused as an unknown command is, and the
+// output stays as the last good OUT set it (a letter O for a zero among them).
+TEST_F(SimInstrumentsTest, CalibratorRefusesAMalformedOutAndKeepsItsOutput) {
+  SimCalibrator& cal = serial.Add<SimCalibrator>(2);
+  const int h = OpenOn(cal, 2);
+  EXPECT_EQ(Exchange(h, "OPER\r"), "OK\r");
+  EXPECT_EQ(Exchange(h, "OUT 200 mV ,0 Hz\r"), "OK\r");
+  for (const char* command : {"OUT 2OO mV ,0 Hz", "OUT 200 mV ,O Hz", "OUT V", "OUT", "OUT 200 mV ,0 Hz ,0 Hz",
+                              "OUT 200 mV 0 Hz", "OUT 1 V, 2 V", "OUT 1 kOHM, 0 Hz", "OUT 200 mX"}) {
+    SCOPED_TRACE(command);
+    EXPECT_EQ(Exchange(h, QByteArray(command) + "\r"), "ERR\r");
+    EXPECT_EQ(cal.output, "200 mV ,0 Hz");
+    EXPECT_DOUBLE_EQ(cal.TerminalVolts(), 0.2);
+  }
+}
+
 // What reaches the output terminals: the last OUT's DC voltage while operating.
 TEST_F(SimInstrumentsTest, CalibratorTerminalsCarryTheLastDcVoltageWhileOperating) {
   SimCalibrator& cal = serial.Add<SimCalibrator>(2);
@@ -112,7 +128,7 @@ TEST_F(SimInstrumentsTest, CalibratorTerminalsCarryTheLastDcVoltageWhileOperatin
   const Case cases[] = {
       {"OUT 100 mV ,0 Hz", 0.1},   {"OUT 600 mV ,0 Hz", 0.6}, {"OUT 1 V", 1.0},        {"OUT 1.5V", 1.5},
       {"OUT -250 uV", -250e-6},    {"out 2 v, 0 hz", 2.0},    {"OUT 1 V, 1 kHz", 0.0},  // AC
-      {"OUT 10 mA", 0.0},          {"OUT 1 kOHM", 0.0},       {"OUT V", 0.0},
+      {"OUT 10 mA", 0.0},          {"OUT 1 kOHM", 0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
