@@ -112,20 +112,34 @@ void SimInstrument::LineFunction(uint32_t function) {
   if (function == SETDTR || function == CLRDTR) dtr = function == SETDTR;
 }
 
+void SimInstrument::Arm(InstrumentFault fault, FaultSpan span) { faults_.Arm(fault, span); }
+
+void SimInstrument::Script(QList<QByteArray> answers, int after) {
+  faults_.Arm(InstrumentFault::Scripted, {.after = after, .count = static_cast<int>(answers.size())});
+  script_ = std::move(answers);
+}
+
+void SimInstrument::ClearFaults() {
+  faults_.Clear();
+  script_.clear();
+}
+
+bool SimInstrument::Wrong() { return faults_.Hit(InstrumentFault::Wrong) != nullptr; }
+
+// Each fault counts the answers that reach it: one kept back is not scripted, cut or split.
 void SimInstrument::Answer(QByteArray reply) {
-  if (silent) return;
-  if (ignoreNext > 0) {
-    --ignoreNext;
-    return;
-  }
-  if (!scripted.isEmpty()) reply = scripted.takeFirst();
-  if (shortLength >= 0) reply = reply.left(shortLength);
+  if (faults_.Hit(InstrumentFault::Silent) || faults_.Hit(InstrumentFault::Ignore)) return;
+  if (faults_.Hit(InstrumentFault::Scripted) && !script_.isEmpty()) reply = script_.takeFirst();
+  if (const FaultSpan* cut = faults_.Hit(InstrumentFault::Short))
+    reply = reply.left(static_cast<qsizetype>(cut->bytes));
   if (reply.isEmpty()) return;
   int64_t due = clock_.SteadyUs() + static_cast<int64_t>(delayMs) * 1000;
-  if (splitAt > 0 && splitAt < reply.size()) {
-    out_.push_back({due, reply.left(splitAt)});
-    reply.remove(0, splitAt);
-    due += static_cast<int64_t>(splitGapMs) * 1000;
+  const FaultSpan* split = faults_.Hit(InstrumentFault::Split);
+  const qsizetype at = split ? static_cast<qsizetype>(split->bytes) : 0;
+  if (at > 0 && at < reply.size()) {
+    out_.push_back({due, reply.left(at)});
+    reply.remove(0, at);
+    due += static_cast<int64_t>(split->gapMs) * 1000;
   }
   out_.push_back({due, reply});
 }
@@ -166,6 +180,7 @@ void SimChamber::Handle(const QByteArray& command) {
   QByteArray body = command.mid(stx + 1);
   while (body.endsWith('\n') || body.endsWith('\r')) body.chop(1);
   if (!body.startsWith("01")) return;  // another controller's address
+  const bool wrong = Wrong();
   const QByteArray verb = body.mid(2, 3);
   const QList<QByteArray> fields = body.split(',');
   auto refuse = [&] { Answer(QByteArray(1, kStx) + "01" + verb + ",NG\r\n"); };
@@ -221,6 +236,7 @@ qsizetype SimCalibrator::CommandLength(const QByteArray& pending) const { return
 void SimCalibrator::Handle(const QByteArray& command) {
   const QByteArray text = LineText(command);
   if (text.isEmpty()) return;
+  const bool wrong = Wrong();
   const QByteArray word = text.split(' ').first().toUpper();
   QByteArray reply = "OK";
   if (word == "*OPT") {
@@ -260,6 +276,7 @@ qsizetype SimPowerSupply::CommandLength(const QByteArray& pending) const { retur
 void SimPowerSupply::Handle(const QByteArray& command) {
   const QByteArray text = LineText(command);
   if (text.isEmpty()) return;
+  const bool wrong = Wrong();
   const qsizetype blank = text.indexOf(' ');
   const QByteArray header = (blank < 0 ? text : text.left(blank)).toUpper();
   const QByteArray arg = blank < 0 ? QByteArray() : text.mid(blank + 1).trimmed().toUpper();
@@ -310,6 +327,7 @@ void SimMeter::Handle(const QByteArray& command) {
   if (request.size() != 8 || request[5] != static_cast<char>(request[2] ^ request[3] ^ request[4]))
     return;  // not a request: no answer
   ++requests;
+  const bool wrong = Wrong();
   if (!readings.isEmpty()) reading = readings.takeFirst();
   else if (follow) reading = follow();
   QByteArray frame = Frame(reading);

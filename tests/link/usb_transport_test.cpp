@@ -469,12 +469,12 @@ TEST_F(Link, StreamStartRewritesIrqenFromTheShadow) {
   EXPECT_EQ(g.Channels[0].RegShadow[0x21], 0x54);
   EXPECT_EQ(board.chip.Peek(0x21), 0x54);
   // A bad status still rewrites IRQEN, and the result tells the status.
-  board.statusByte = 0x00;
+  board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x00}));
   board.ClearLog();
   EXPECT_FALSE(cmd.StartStream(3));
   EXPECT_EQ(board.Sent().size(), 2u);
   // Without an IRQEN field nothing is rewritten (register 0 stays untouched).
-  board.statusByte = 0xFA;
+  board.ClearFaults();
   g.Fields.IRQEN = {};
   board.ClearLog();
   EXPECT_TRUE(cmd.StartStream(3));
@@ -492,11 +492,11 @@ TEST_F(Link, AuxiliaryChipAndBoardCommands) {
   ASSERT_TRUE(cmd.ReadAuxMem(0x0120, 0));
   EXPECT_EQ(board.Sent().back(), (Bytes{0xC4, 0x0A, 0x90, 0x02, 0x20, 0x01, 0x20}));
   EXPECT_EQ(g.XferBuf[0x0120 + 5], 15);
-  board.statusByte = 0x01;
+  board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x01}));
   g.XferBuf[0x0120] = 0x99;
   EXPECT_FALSE(cmd.ReadAuxMem(0x0120, 0));
   EXPECT_EQ(g.XferBuf[0x0120], 0x99);  // nothing copied on a bad status
-  board.statusByte = 0xFA;
+  board.ClearFaults();
   board.ClearLog();
   EXPECT_TRUE(cmd.UnlockAux(0));
   EXPECT_EQ(board.Sent()[0][7], 0xA5);

@@ -211,3 +211,58 @@ TEST_F(BoardFaults, ClearingEndsEveryFault) {
 }
 
 }  // namespace
+
+namespace {
+
+// The firmware's misbehaviours, armed by name: where each starts and how long it lasts,
+// counted in what it names, and ClearFaults ends them.
+class FirmwareFaults : public ::testing::Test {
+protected:
+  void SetUp() override {
+    board.recordPackets = true;
+    h = board.OpenDriverDevice("Mxusb-0");
+    ASSERT_TRUE(HandleValid(h));
+  }
+  // One command and its reply's first `n` bytes.
+  std::vector<uint8_t> Exchange(std::vector<uint8_t> command, size_t n = 2) {
+    const uint8_t pipeOut[4] = {1, 0, 0, 0}, pipeIn[4] = {};
+    uint32_t moved = 0;
+    EXPECT_TRUE(board.DeviceIoControl(h, IOCTL_BULK_WRITE, pipeOut, 4, command.data(), command.size(), &moved));
+    uint8_t reply[64] = {};
+    EXPECT_TRUE(board.DeviceIoControl(h, IOCTL_BULK_READ, pipeIn, 4, reply, sizeof reply, &moved));
+    return std::vector<uint8_t>(reply, reply + n);
+  }
+  // Starts an I/Q conversion and counts the reads of 0Fh until its bit 2 is clear
+  // (at most `limit`).
+  int BusyReadsOfAConversion(int limit = 20) {
+    Exchange({0xC4, 0x00, 0xA0, 0x0F, 0x01, 0x00, 0x00, 0x04});
+    int reads = 0;
+    while (reads < limit && (Exchange({0xC4, 0x01, 0xA0, 0x0F, 0x01})[1] & 0x04)) ++reads;
+    return reads;
+  }
+  SimBoard board;
+  Handle h = InvalidHandle;
+};
+
+TEST_F(FirmwareFaults, EachHitsWhatItNamesForItsSpan) {
+  // Unarmed: one read with the bit set.
+  EXPECT_EQ(BusyReadsOfAConversion(), 1);
+  // The second and third conversions from now take three reads, the rest one again.
+  board.Arm(FirmwareFault::IqBusy, {.after = 1, .count = 2, .reads = 3});
+  std::vector<int> reads;
+  for (int i = 0; i < 4; ++i) reads.push_back(BusyReadsOfAConversion());
+  EXPECT_EQ(reads, (std::vector<int>{1, 3, 3, 1}));
+  // A conversion that never ends, then cleared.
+  board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
+  EXPECT_EQ(BusyReadsOfAConversion(), 20);
+  board.ClearFaults();
+  EXPECT_EQ(BusyReadsOfAConversion(), 1);
+
+  // A bad status counts commands: the second and third replies carry 00h.
+  board.Arm(FirmwareFault::BadStatus, {.after = 1, .count = 2, .status = 0x00});
+  std::vector<int> status;
+  for (int i = 0; i < 4; ++i) status.push_back(Exchange({0xC4, 0x01, 0xA0, 0x20, 0x01})[0]);
+  EXPECT_EQ(status, (std::vector<int>{0xFA, 0x00, 0x00, 0xFA}));
+}
+
+}  // namespace

@@ -97,8 +97,30 @@ TEST_F(SimInstrumentsTest, CalibratorAnswersEachCommandWithALine) {
   EXPECT_EQ(Exchange(h, "\r"), "OK\r");
   EXPECT_FALSE(cal.operating);
   EXPECT_EQ(Exchange(h, "BOGUS\r"), "ERR\r");
-  cal.wrong = true;
+  cal.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
   EXPECT_EQ(Exchange(h, "*OPT\r"), "ERR\r");
+}
+
+// An instrument's misbehaviours armed by name: each counts the answers (or commands)
+// it names from where it starts for as long as it lasts, and ClearFaults ends them.
+TEST_F(SimInstrumentsTest, InstrumentFaultsHitTheAnswersOfTheirSpan) {
+  SimCalibrator& cal = serial.Add<SimCalibrator>(2);
+  const int h = OpenOn(cal, 2);
+  auto answers = [&](int n) {
+    QList<QByteArray> out;
+    for (int i = 0; i < n; ++i) out << Exchange(h, "*OPT\r");
+    return out;
+  };
+  cal.Arm(InstrumentFault::Ignore, {.after = 1, .count = 2});
+  EXPECT_EQ(answers(4), (QList<QByteArray>{"0\r", "", "", "0\r"}));
+  cal.Arm(InstrumentFault::Short, {.after = 1, .bytes = 0});
+  cal.Script({"A\r", "B\r"}, 2);
+  EXPECT_EQ(answers(5), (QList<QByteArray>{"0\r", "", "A\r", "B\r", "0\r"}));
+  cal.Arm(InstrumentFault::Wrong, {.count = 2});
+  cal.Arm(InstrumentFault::Silent, {.after = 3, .count = FaultSpan::UntilCleared});
+  EXPECT_EQ(answers(5), (QList<QByteArray>{"ERR\r", "ERR\r", "0\r", "", ""}));
+  cal.ClearFaults();
+  EXPECT_EQ(answers(1), QList<QByteArray>{"0\r"});
 }
 
 // An OUT whose argument is no output is refused as an unknown command is, and the
@@ -178,7 +200,7 @@ TEST_F(SimInstrumentsTest, MeterFramesFollowTheScriptedReadings) {
   // Not a request (wrong check byte): no answer.
   EXPECT_EQ(Exchange(h, QByteArray("\x10\x02\x01\x00\x00\x00\x10\x03", 8)), "");
   EXPECT_EQ(m.requests, 3);
-  m.wrong = true;
+  m.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
   EXPECT_EQ(Exchange(h, request).left(2), QByteArray(2, '\0'));
 }
 
