@@ -62,6 +62,7 @@ enum class BoardFault {
   FailedTransfer,  // transfers fail, either way (error 31): counted in transfers
   EmptyReply,      // commands run and are answered with an empty packet
   ShortReply,      // commands run and are answered with only FaultSpan::bytes bytes
+                   // (AllButLastByte: without the last byte the command answers with)
   Unplugged,       // a command runs and every device is pulled out before its reply is read
   Silent,          // reads of a readied reply time out (error 121): counted in those reads
   LateReply,       // commands run and each reply comes only after its read timed out
@@ -130,13 +131,13 @@ public:
   // Firmware texts.
   std::string boardName = "E7403V01";
 
-  // Transport faults. Arming a fault replaces what that fault was armed with before; EmptyReply is
-  // a ShortReply of no bytes, so arming either replaces the other. A short reply's
-  // driver read and HID read hand on the bytes it kept and report their count (a HID
-  // read of an empty report times out, as no report came). A late reply waits for the next
-  // read, and the replies after it queue behind it, until an open of a device drains
-  // them (as the real layer reads a driver device's IN endpoint empty on opening, and a
-  // HID device opened afresh holds no earlier report).
+  // Transport faults. Arming a fault replaces what that fault was armed with before;
+  // EmptyReply is a ShortReply of no bytes, so arming either replaces the other. A short
+  // reply's driver read and HID read hand on the bytes it kept and report their count
+  // (a HID read of an empty report times out, as no report came). A late reply waits
+  // for the next read, and the replies after it queue behind it, until an open of a
+  // device drains them (as the real layer reads a driver device's IN endpoint empty on
+  // opening, and a HID device opened afresh holds no earlier report).
   void Arm(BoardFault fault, FaultSpan span = {});
   void Arm(FirmwareFault fault, FaultSpan span = {});
   // Every fault of both kinds disarmed, no reply waiting and every device plugged in again.
