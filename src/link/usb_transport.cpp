@@ -148,25 +148,29 @@ bool UsbTransport::SendPacket(Devc& d, uint8_t length) {
 }
 
 bool UsbTransport::ReceivePacket(Devc& d, uint8_t length, uint8_t need) {
+  if (length > PacketSize) length = PacketSize;
+  // Fewer bytes than the command takes from its reply (an empty reply at least) fail
+  // on either path: a cut reply's missing bytes would be read as its answer.
+  const uint32_t needed = std::min<uint32_t>(std::max<uint32_t>(need, 1), length);
   bool ok;
   if (HidMode == 1) {
     uint8_t report[1 + PacketSize] = {};
     size_t n = HidInputLen;
     if (n > sizeof report) n = sizeof report;
-    ok = usb_.ReadFile(d.Handle, report, n);
-    if (ok && n > 1) std::memcpy(g_.PacketBuf, report + 1, n - 1);
-    Received = n > 1 ? static_cast<uint32_t>(n - 1) : 0;
+    size_t got = 0;
+    ok = usb_.ReadFile(d.Handle, report, n, got);
+    // The report's data without its id byte; only what came reaches PacketBuf.
+    Received = ok && got > 1 ? static_cast<uint32_t>(std::min(got, n) - 1) : 0;
+    ok = ok && Received >= needed;
+    if (ok) std::memcpy(g_.PacketBuf, report + 1, Received);
   } else {
     if (!(d.Pipes[0].EndpointAddress() & 0x80)) return Fail(d);
-    if (length > PacketSize) length = PacketSize;
     uint32_t pipe = 0;
     uint32_t returned = 0;
-    // The driver writes only the bytes it received; the rest of PacketBuf stays. A
-    // reply too short for what the command takes from it (an empty one at least)
-    // would leave the request's own bytes to be read as its answer.
+    // The driver writes only the bytes it received; the rest of PacketBuf stays.
     ok = usb_.DeviceIoControl(d.Handle, IOCTL_BULK_READ, reinterpret_cast<uint8_t*>(&pipe), 4,
                               g_.PacketBuf, length, &returned) &&
-         returned >= std::min<uint32_t>(std::max<uint32_t>(need, 1), length);
+         returned >= needed;
     Received = returned;
   }
   if (!ok) {

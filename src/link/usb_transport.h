@@ -22,7 +22,7 @@ public:
   // only when all of them went out; a packet that moved in part is a failed transfer.
   bool SendPacket(Devc& d, uint8_t length);
   // Reads a reply of `length` bytes; fewer than `need` bytes (at least one) is a
-  // failed transfer. On the HID path a report always comes whole.
+  // failed transfer, on the driver path and the HID path alike.
   bool ReceivePacket(Devc& d, uint8_t length, uint8_t need = 1);
   void CloseDevice(Devc& d);
   bool CheckFirmwareId(Devc& d);
@@ -41,7 +41,7 @@ public:
   uint16_t HidAttributes[3] = {};
   uint8_t PipeInfoBuf[340] = {};
   uint32_t LastIoError = 0;
-  // Bytes the last successful read delivered (a HID report counts whole).
+  // Bytes the last successful read delivered (a HID report's without its id byte).
   uint32_t Received = 0;
 
   // Called when a failed transfer has closed a device that was open, so the link

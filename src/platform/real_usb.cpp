@@ -248,21 +248,22 @@ bool RealUsbServices::WriteFile(Handle h, const uint8_t* data, size_t len) {
   return true;
 }
 
-bool RealUsbServices::ReadFile(Handle h, uint8_t* data, size_t len) {
+bool RealUsbServices::ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) {
+  read = 0;
   Device* d = Find(h);
   if (!d || !d->hid || len == 0) {
     last_error_ = ERROR_INVALID_HANDLE;
     return false;
   }
-  // hidraw delivers the report without the id byte of an unnumbered report.
-  std::vector<uint8_t> buf(len, 0);
-  int n = hid_read_timeout(d->hid, buf.data() + 1, len - 1, UsbTransferTimeoutMs);
+  // hidraw delivers the report without the id byte of an unnumbered report, and only
+  // the bytes the board sent: a report cut short comes with its own count.
+  const int n = hid_read_timeout(d->hid, data + 1, len - 1, UsbTransferTimeoutMs);
   if (n <= 0) {
     last_error_ = n == 0 ? ERROR_SEM_TIMEOUT : ERROR_GEN_FAILURE;
     return false;
   }
-  buf[0] = 0;
-  std::memcpy(data, buf.data(), len);
+  data[0] = 0;
+  read = 1 + std::min(static_cast<size_t>(n), len - 1);
   return true;
 }
 

@@ -45,7 +45,7 @@ public:
   bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],
                    uint8_t buffer[256]) override;
   bool WriteFile(Handle h, const uint8_t* data, size_t len) override;
-  bool ReadFile(Handle h, uint8_t* data, size_t len) override;
+  bool ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) override;
   bool CloseHandle(Handle h) override;
   uint32_t GetLastError() override { return last_error_; }
 

@@ -55,9 +55,11 @@ public:
   virtual bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen,
                            uint16_t attributes[3], uint8_t buffer[256]) = 0;
 
-  // Report transfers on a HID handle: report id byte followed by the report data.
+  // Report transfers on a HID handle: report id byte followed by the report data. A
+  // read puts in `read` the bytes it delivered, the id byte included: a report the
+  // board cut short is handed on as it came, with only the bytes it holds.
   virtual bool WriteFile(Handle h, const uint8_t* data, size_t len) = 0;
-  virtual bool ReadFile(Handle h, uint8_t* data, size_t len) = 0;
+  virtual bool ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) = 0;
 
   virtual bool CloseHandle(Handle h) = 0;
   // System error of the last failing call (0 when none).

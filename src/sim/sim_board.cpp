@@ -117,54 +117,57 @@ SimBoard::Device* SimBoard::DeviceOf(Handle h) {
   return d->plugged ? d : nullptr;
 }
 
-bool SimBoard::Armed::Hits() {
-  if (left == 0) return false;
-  if (after > 0) {
-    --after;
-    return false;
+void SimBoard::Arm(BoardFault fault, FaultSpan span) {
+  switch (fault) {
+    case BoardFault::EmptyReply:
+      span.bytes = 0;
+      transport_.Arm(BoardFault::ShortReply, span);
+      break;
+    case BoardFault::Unplugged:
+      span.count = 1;  // once out, the board stays out
+      transport_.Arm(fault, span);
+      break;
+    default:
+      transport_.Arm(fault, span);
+      break;
   }
-  if (left > 0) --left;
-  return true;
 }
 
-void SimBoard::Arm(BoardFault fault, FaultSpan span) {
-  const Armed armed{span.after, span.count < 0 ? -1 : span.count};
-  switch (fault) {
-    case BoardFault::FailedTransfer: faults_[kFailedTransfer] = armed; break;
-    case BoardFault::EmptyReply:
-    case BoardFault::ShortReply:
-      faults_[kShortReply] = armed;
-      short_bytes_ = fault == BoardFault::ShortReply ? span.bytes : 0;
-      break;
-    case BoardFault::Unplugged: faults_[kUnplugged] = {span.after, 1}; break;
-    case BoardFault::Silent: faults_[kSilent] = armed; break;
-    case BoardFault::LateReply: faults_[kLateReply] = armed; break;
-  }
-}
+void SimBoard::Arm(FirmwareFault fault, FaultSpan span) { firmware_.Arm(fault, span); }
 
 void SimBoard::ClearFaults() {
-  for (Armed& a : faults_) a = {};
-  short_bytes_ = 0;
+  transport_.Clear();
+  firmware_.Clear();
   DrainReplies();
   for (auto& d : devices) d.plugged = true;
 }
 
 bool SimBoard::Fault() {
-  if (!faults_[kFailedTransfer].Hits()) return false;
+  if (!transport_.Hit(BoardFault::FailedTransfer)) return false;
   last_error_ = ERROR_GEN_FAILURE;
   return true;
 }
 
+int SimBoard::BusyReads(FirmwareFault fault) {
+  const FaultSpan* hit = firmware_.Hit(fault);
+  return hit ? hit->reads : 1;
+}
+
 void SimBoard::Receive(const Device& dev, const uint8_t* cmd, size_t len) {
-  reply_short_ = faults_[kShortReply].Hits();
-  reply_late_ = faults_[kLateReply].Hits();
+  const FaultSpan* cut = transport_.Hit(BoardFault::ShortReply);
+  reply_short_ = cut != nullptr;
+  short_bytes_ = cut ? cut->bytes : 0;
+  reply_late_ = transport_.Hit(BoardFault::LateReply) != nullptr;
   Command(dev, cmd, len);
-  if (faults_[kUnplugged].Hits()) UnplugAll();
+  if (transport_.Hit(BoardFault::Unplugged)) UnplugAll();
 }
 
 size_t SimBoard::ReplyBytes(size_t asked) const {
   const size_t whole = std::min(asked, sizeof reply_);
-  return reply_short_ ? std::min(whole, short_bytes_) : whole;
+  if (!reply_short_) return whole;
+  const size_t kept = short_bytes_ == FaultSpan::AllButLastByte ? (reply_length_ > 0 ? reply_length_ - 1 : 0)
+                                                                : short_bytes_;
+  return std::min(whole, kept);
 }
 
 void SimBoard::DrainReplies() {
@@ -181,7 +184,7 @@ bool SimBoard::TakeReply(size_t asked, std::vector<uint8_t>& bytes) {
     bytes.resize(std::min(asked, bytes.size()));
     return true;
   }
-  if (!reply_ready_ || faults_[kSilent].Hits()) {
+  if (!reply_ready_ || transport_.Hit(BoardFault::Silent)) {
     last_error_ = ERROR_SEM_TIMEOUT;
     return false;
   }
@@ -295,7 +298,8 @@ bool SimBoard::WriteFile(Handle h, const uint8_t* data, size_t len) {
   return true;
 }
 
-bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
+bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) {
+  read = 0;
   Device* d = DeviceOf(h);
   if (!d || d->kind != Kind::Hid || len < 1) {
     last_error_ = ERROR_DEVICE_NOT_CONNECTED;
@@ -304,13 +308,15 @@ bool SimBoard::ReadFile(Handle h, uint8_t* data, size_t len) {
   if (Fault()) return false;
   std::vector<uint8_t> reply;
   if (!TakeReply(len - 1, reply)) return false;
+  // No report came of an empty reply: the read waits for one until it times out.
   if (reply.empty() && len > 1) {
     last_error_ = ERROR_SEM_TIMEOUT;
     return false;
   }
-  std::memset(data, 0, len);
+  data[0] = 0;
   if (!reply.empty()) std::memcpy(data + 1, reply.data(), reply.size());
-  Record(false, data, len, Kind::Hid);
+  read = 1 + reply.size();
+  Record(false, data, read, Kind::Hid);
   return true;
 }
 
@@ -360,7 +366,7 @@ void SimBoard::ConvertAdcResult() {
 }
 
 void SimBoard::StartIqConversion() {
-  iq_busy_ = iqBusyReads;
+  iq_busy_ = BusyReads(FirmwareFault::IqBusy);
   if (iq_busy_ == 0) ReadingIqControl();
 }
 
@@ -406,10 +412,14 @@ std::function<int32_t(uint64_t)> EcgPulseTrain::Source() const {
 void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
   std::memset(reply_, 0, sizeof reply_);
   reply_ready_ = true;
+  reply_length_ = 1;  // the status byte, unless the command answers with more
+  const FaultSpan* bad = firmware_.Hit(FirmwareFault::BadStatus);
+  status_ = bad ? bad->status : 0xFA;
   auto at = [&](size_t i) -> uint8_t { return i < len ? c[i] : 0; };
   uint8_t* r = reply_;
   switch (at(0)) {
     case 0xF9: {
+      reply_length_ = 8;
       uint8_t sub = at(1);
       switch (sub) {
         case 0x02:
@@ -446,12 +456,13 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
           chip.Write(reg, at(7 + i));
           if (reg == 0x0F && (at(7 + i) & 0x04)) StartIqConversion();
         }
-        r[0] = statusByte;
+        r[0] = status_;
       } else if (op == 0x01 && at(2) == kChipBus) {  // register read
         uint8_t a = at(3), n = at(4);
-        r[0] = statusByte;
+        r[0] = status_;
         if (a == 0x41) ConvertAdcResult();
         if (a == 0x44) MagnitudeAndPhase();
+        reply_length_ = 1 + std::min<size_t>(n, 63);
         for (int i = 0; i < n && i < 63; ++i) {
           uint8_t reg = static_cast<uint8_t>(a + i);
           r[1 + i] = chip.Read(reg);
@@ -460,21 +471,23 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       } else if (op == 0x00 && at(2) == kBoardBus) {  // the board's own memory
         const uint8_t a = at(3), n = at(4);
         for (int i = 0; i < n; ++i) BoardWrite(at(5), static_cast<uint8_t>(a + i), at(7 + i));
-        r[0] = statusByte;
+        r[0] = status_;
       } else if (op == 0x01 && at(2) == kBoardBus) {
         const uint8_t a = at(3), n = at(4);
-        r[0] = statusByte;
+        r[0] = status_;
+        reply_length_ = 1 + std::min<size_t>(n, 63);
         for (int i = 0; i < n && i < 63; ++i) r[1 + i] = BoardRead(at(5), static_cast<uint8_t>(a + i));
       } else if (op == 0x02) {  // stream start
         streaming = true;
         streamMode = at(2);
         ++streamStarts;
-        r[0] = statusByte;
+        r[0] = status_;
       } else if (op == 0x04) {  // stream poll
         const uint64_t poll = poll_n_++;
         int n = pollCount ? pollCount(poll) : streamMode == 7 ? samplesPerPoll & ~1 : samplesPerPoll;
         n = streaming ? std::clamp(n, 0, 21) : 0;
         r[0] = static_cast<uint8_t>(n);
+        reply_length_ = 1 + 3 * static_cast<size_t>(n);
         for (int i = 0; i < n; ++i) {
           if (streamMode == 7 && i % 2 == 1) {
             uint64_t t = temperature_n_++;
@@ -496,30 +509,33 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
         }
       } else if (op == 0x03) {  // stream stop
         streaming = false;
-        r[0] = statusByte;
+        r[0] = status_;
       } else if (op == 0x09 && at(2) == 0x90) {  // aux write
         int n = at(4);
         int a = (at(5) << 8) | at(6);
         for (int i = 0; i < n; ++i)
           if (a + i < static_cast<int>(sizeof auxMem))
             auxMem[a + i] = (auxMem[a + i] & ~auxWriteMask[a + i]) | (at(7 + i) & auxWriteMask[a + i]);
-        r[0] = statusByte;
+        r[0] = status_;
       } else if (op == 0x0A && at(2) == 0x90) {  // aux read
         int a = (at(5) << 8) | at(6);
-        r[0] = statusByte;
+        r[0] = status_;
+        reply_length_ = 33;
         for (int i = 0; i < 32; ++i)
           r[1 + i] = a + i < static_cast<int>(sizeof auxMem) ? auxMem[a + i] : 0xFF;
       } else {  // aux probe and unlock, anything else
-        r[0] = statusByte;
+        r[0] = status_;
       }
       break;
     }
     case 0xC5:
       r[0] = 0xFA;
       r[3] = 0x01;
+      reply_length_ = 4;
       break;
     case 0xB5:
       ScanStatusPoll();
+      reply_length_ = 4;
       r[0] = 0xFA;
       r[1] = boardStatus[0];
       r[2] = boardStatus[1];
@@ -530,10 +546,11 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
       uint8_t cmd[64] = {};
       std::memcpy(cmd, c, std::min(len, sizeof cmd));
       SingleValue(cmd, r);
+      reply_length_ = 7;
       break;
     }
     default:
-      r[0] = statusByte;
+      r[0] = status_;
       break;
   }
   if (afterCommand) afterCommand(std::vector<uint8_t>(c, c + len));
@@ -542,7 +559,7 @@ void SimBoard::Command(const Device& dev, const uint8_t* c, size_t len) {
 void SimBoard::SingleValue(const uint8_t* cmd, uint8_t* r) {
   ++singleValueRequests;
   auto [a, b] = singleValueSource ? singleValueSource(cmd) : std::pair<int32_t, int32_t>{singleValueA, singleValueB};
-  r[0] = statusByte;
+  r[0] = status_;
   for (int i = 0; i < 3; ++i) {
     r[1 + i] = static_cast<uint8_t>(static_cast<uint32_t>(a) >> (8 * i));
     r[4 + i] = static_cast<uint8_t>(static_cast<uint32_t>(b) >> (8 * i));

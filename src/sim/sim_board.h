@@ -2,7 +2,8 @@
 // The simulated evaluation board: its firmware answers the command packets and its
 // chip model holds the MX7406's registers, RAM banks and converters. It plugs in
 // below the platform layer as driver devices and HID devices, records every packet in
-// both directions when asked to and can be told to fail (BoardFault).
+// both directions when asked to and can be told to fail (BoardFault) and misbehave
+// (FirmwareFault).
 
 #include <cstdint>
 #include <deque>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/usb_services.h"
+#include "sim/fault_span.h"
 
 class SimChip {
 public:
@@ -60,20 +62,26 @@ enum class BoardFault {
   FailedTransfer,  // transfers fail, either way (error 31): counted in transfers
   EmptyReply,      // commands run and are answered with an empty packet
   ShortReply,      // commands run and are answered with only FaultSpan::bytes bytes
+                   // (AllButLastByte: without the last byte the command answers with)
   Unplugged,       // a command runs and every device is pulled out before its reply is read
   Silent,          // reads of a readied reply time out (error 121): counted in those reads
   LateReply,       // commands run and each reply comes only after its read timed out
 };
 
-// Where an armed fault starts and how long it lasts: `after` more transfers, reads or
-// commands (as the fault counts) go whole, then the next `count` are hit (all of them
-// until cleared when UntilCleared). An unplugged board stays out until cleared.
-struct FaultSpan {
-  static constexpr int UntilCleared = -1;
-  int after = 0;
-  int count = 1;
-  size_t bytes = 0;  // ShortReply: the bytes each reply keeps
+// The ways the firmware misbehaves, each armed by name with SimBoard::Arm as the
+// transport faults are, with where it starts and how long it lasts in the events it
+// names. Unarmed, a busy bit reads set for one read and a scan completes at the second
+// board-status request.
+enum class FirmwareFault {
+  IqBusy,     // I/Q conversions: 0Fh bit 2 reads set for FaultSpan::reads reads of 0Fh
+  D2Busy,     // writes of board register D2h: its bit 7 reads set for `reads` reads of it
+  FetchBusy,  // fetches (A4h bit 3 written): the bit reads set for `reads` reads of A4h
+  SlowScan,   // scans: each completes at the board-status request after `reads` more
+  BadStatus,  // commands: a reply that carries a status byte carries `status` for FAh
 };
+// A FaultSpan's `after` and `count` count transfers, reads or commands, as each fault
+// says; `reads` UntilCleared is a bit that never clears, a scan that never completes.
+// An unplugged board stays out until cleared.
 
 // What the chip's analog inputs are wired to: answers the I/Q demodulator's conversions
 // and the ADC's, from the chip's registers as they stand.
@@ -123,17 +131,17 @@ public:
   // Firmware texts.
   std::string boardName = "E7403V01";
 
-  // Faults. Arming a fault replaces what that fault was armed with before; EmptyReply is
-  // a ShortReply of no bytes, so arming either replaces the other. A short reply's
-  // driver read reports the count; a HID read of an empty report fails, a shorter one
-  // is padded with zeros, as the HID layer hands it on. A late reply waits for the next
-  // read, and the replies after it queue behind it, until an open of a device drains
-  // them (as the real layer reads a driver device's IN endpoint empty on opening, and a
-  // HID device opened afresh holds no earlier report).
+  // Transport faults. Arming a fault replaces what that fault was armed with before;
+  // EmptyReply is a ShortReply of no bytes, so arming either replaces the other. A short
+  // reply's driver read and HID read hand on the bytes it kept and report their count
+  // (a HID read of an empty report times out, as no report came). A late reply waits
+  // for the next read, and the replies after it queue behind it, until an open of a
+  // device drains them (as the real layer reads a driver device's IN endpoint empty on
+  // opening, and a HID device opened afresh holds no earlier report).
   void Arm(BoardFault fault, FaultSpan span = {});
-  // Every fault disarmed, no reply waiting and every device plugged in again.
+  void Arm(FirmwareFault fault, FaultSpan span = {});
+  // Every fault of both kinds disarmed, no reply waiting and every device plugged in again.
   void ClearFaults();
-  uint8_t statusByte = 0xFA;    // status of replies that carry one
   uint8_t boardStatus[3] = {0, 0, 0};
 
   // The inputs' wiring (none: the sources below alone). A source set below overrides
@@ -171,19 +179,15 @@ public:
   // board registers (A4h, D2h and the rest, 74h and 75h among them). The table holds
   // the step length (120h), the round count (122h, low first), the channel count
   // (124h), the fetch offset (170h, 24 bits) and length (173h); A4h bit 4 starts a
-  // scan, which completes at the board-status request after scanStatusPolls more
-  // (never when negative) and then sets scanDoneBits in the first status byte; A4h
-  // bit 3 fetches the result bytes into 100h. D2h bit 7 and A4h bit 3 read back set
-  // for d2BusyReads and fetchBusyReads reads after they were written (for ever when
-  // negative).
+  // scan, which completes at the next board-status request but one (FirmwareFault::
+  // SlowScan) and then sets scanDoneBits in the first status byte; A4h bit 3 fetches
+  // the result bytes into 100h. D2h bit 7 and A4h bit 3 read back set for one read
+  // after they were written (FirmwareFault::D2Busy, FetchBusy).
   uint8_t scanTable[0x100] = {};
   uint8_t boardRegA4 = 0;
   uint8_t boardRegD2 = 0;
   uint8_t boardRegs[0x100] = {};  // the other board registers
-  int scanStatusPolls = 1;
   uint8_t scanDoneBits = 0x30;
-  int d2BusyReads = 1;
-  int fetchBusyReads = 1;
   int scansStarted = 0;
   // Result of sample `sample` of round `round` of the (0-based) channel block
   // `block`, 24 bits; default (block + 1) * 10000h + round * 100h + sample.
@@ -194,13 +198,12 @@ public:
   std::function<void(const std::vector<uint8_t>& cmd)> afterCommand;
 
   // I/Q demodulator: writing register 0Fh with bit 2 set starts a conversion; 0Fh then
-  // reads with bit 2 set for iqBusyReads reads (for ever when negative), after which
+  // reads with bit 2 set for one read (FirmwareFault::IqBusy), after which
   // the raw words of conversion n stand in 06h..08h (I) and 09h..0Bh (Q), high first.
   // With the inputs wired, a read starting at 44h finds their magnitude and phase in
   // 44h..46h and 47h..48h (MagnitudeAndPhase).
   // The words come from iqSource, else from the analog inputs, else both are 0.
   std::function<std::pair<uint32_t, uint32_t>(uint64_t n)> iqSource;
-  int iqBusyReads = 1;
   uint64_t iqConversions = 0;
 
   // The chip's oscillator as the board's counter sees it: nominal 2, 4 or 8 MHz by
@@ -238,23 +241,16 @@ public:
   bool Hid_Get_att(Handle h, uint16_t& inputLen, uint16_t& outputLen, uint16_t attributes[3],
                    uint8_t buffer[256]) override;
   bool WriteFile(Handle h, const uint8_t* data, size_t len) override;
-  bool ReadFile(Handle h, uint8_t* data, size_t len) override;
+  bool ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) override;
   bool CloseHandle(Handle h) override;
   uint32_t GetLastError() override { return last_error_; }
 
 private:
   void Record(bool toBoard, const uint8_t* bytes, size_t len, Kind kind);
   Device* DeviceOf(Handle h);
-  // An armed fault: transfers, reads or commands to let through, then to hit (negative:
-  // every one).
-  struct Armed {
-    int after = 0;
-    int left = 0;
-    // Counts one transfer, read or command: whether the fault hits it.
-    bool Hits();
-  };
-  enum { kFailedTransfer, kShortReply, kUnplugged, kSilent, kLateReply, kArmedKinds };
   bool Fault();
+  // The reads a busy bit of `fault` stays set for the event just begun.
+  int BusyReads(FirmwareFault fault);
   // A command arrived: runs it and readies the reply.
   void Receive(const Device& dev, const uint8_t* cmd, size_t len);
   // The bytes of the reply about to be read: all of it, or a short reply's.
@@ -283,11 +279,14 @@ private:
   Handle next_ = 0x40;
   uint32_t last_error_ = 0;
   uint8_t reply_[64] = {};
+  size_t reply_length_ = 0;  // the bytes of reply_ the command answered with
   bool reply_ready_ = false;
   bool reply_short_ = false;
   bool reply_late_ = false;
-  Armed faults_[kArmedKinds];
-  size_t short_bytes_ = 0;
+  ArmedFaults<BoardFault> transport_;  // EmptyReply is armed as a ShortReply of no bytes
+  ArmedFaults<FirmwareFault> firmware_;
+  size_t short_bytes_ = 0;  // of the reply being readied, when it is short
+  uint8_t status_ = 0xFA;   // the status byte of the reply being readied
   std::deque<std::vector<uint8_t>> late_replies_;  // came after their reads timed out
   uint64_t sample_n_ = 0;
   int iq_busy_ = 0;  // reads of 0Fh left before the running conversion ends

@@ -34,6 +34,35 @@ qsizetype LineLength(const QByteArray& pending, char end) {
 
 // A command text without its line end and surrounding blanks.
 QByteArray LineText(const QByteArray& command) { return command.trimmed(); }
+
+// A calibrator quantity: a number and its unit, a prefix of u, m or k (in either case)
+// allowed; the unit's text as given.
+struct Quantity {
+  double value;
+  QString unit;
+};
+std::optional<Quantity> QuantityOf(const QByteArray& text) {
+  static const QRegularExpression quantity(
+      R"(^\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([umkUMK]?)([A-Za-z]+)\s*$)");
+  const QRegularExpressionMatch m = quantity.match(QString::fromLatin1(text));
+  if (!m.hasMatch()) return std::nullopt;
+  const QChar prefix = m.captured(2).isEmpty() ? QChar() : m.captured(2).at(0).toLower();
+  const double scale = prefix == 'u' ? 1e-6 : prefix == 'm' ? 1e-3 : prefix == 'k' ? 1e3 : 1;
+  return Quantity{m.captured(1).toDouble() * scale, m.captured(3)};
+}
+bool UnitIs(const Quantity& q, const char* unit) { return q.unit.compare(unit, Qt::CaseInsensitive) == 0; }
+
+// An OUT argument the calibrator takes: a voltage, current or resistance, and for a
+// voltage or current at most a frequency after a comma.
+bool ValidOutput(const QByteArray& argument) {
+  const QList<QByteArray> parts = argument.split(',');
+  if (parts.size() > 2) return false;
+  const auto first = QuantityOf(parts.first());
+  if (!first || !(UnitIs(*first, "V") || UnitIs(*first, "A") || UnitIs(*first, "OHM"))) return false;
+  if (parts.size() == 1) return true;
+  const auto hz = QuantityOf(parts[1]);
+  return hz && UnitIs(*hz, "Hz") && !UnitIs(*first, "OHM");
+}
 }  // namespace
 
 // ---- common ----
@@ -83,20 +112,34 @@ void SimInstrument::LineFunction(uint32_t function) {
   if (function == SETDTR || function == CLRDTR) dtr = function == SETDTR;
 }
 
+void SimInstrument::Arm(InstrumentFault fault, FaultSpan span) { faults_.Arm(fault, span); }
+
+void SimInstrument::Script(QList<QByteArray> answers, int after) {
+  faults_.Arm(InstrumentFault::Scripted, {.after = after, .count = static_cast<int>(answers.size())});
+  script_ = std::move(answers);
+}
+
+void SimInstrument::ClearFaults() {
+  faults_.Clear();
+  script_.clear();
+}
+
+bool SimInstrument::Wrong() { return faults_.Hit(InstrumentFault::Wrong) != nullptr; }
+
+// Each fault counts the answers that reach it: one kept back is not scripted, cut or split.
 void SimInstrument::Answer(QByteArray reply) {
-  if (silent) return;
-  if (ignoreNext > 0) {
-    --ignoreNext;
-    return;
-  }
-  if (!scripted.isEmpty()) reply = scripted.takeFirst();
-  if (shortLength >= 0) reply = reply.left(shortLength);
+  if (faults_.Hit(InstrumentFault::Silent) || faults_.Hit(InstrumentFault::Ignore)) return;
+  if (faults_.Hit(InstrumentFault::Scripted) && !script_.isEmpty()) reply = script_.takeFirst();
+  if (const FaultSpan* cut = faults_.Hit(InstrumentFault::Short))
+    reply = reply.left(static_cast<qsizetype>(cut->bytes));
   if (reply.isEmpty()) return;
   int64_t due = clock_.SteadyUs() + static_cast<int64_t>(delayMs) * 1000;
-  if (splitAt > 0 && splitAt < reply.size()) {
-    out_.push_back({due, reply.left(splitAt)});
-    reply.remove(0, splitAt);
-    due += static_cast<int64_t>(splitGapMs) * 1000;
+  const FaultSpan* split = faults_.Hit(InstrumentFault::Split);
+  const qsizetype at = split ? static_cast<qsizetype>(split->bytes) : 0;
+  if (at > 0 && at < reply.size()) {
+    out_.push_back({due, reply.left(at)});
+    reply.remove(0, at);
+    due += static_cast<int64_t>(split->gapMs) * 1000;
   }
   out_.push_back({due, reply});
 }
@@ -137,6 +180,7 @@ void SimChamber::Handle(const QByteArray& command) {
   QByteArray body = command.mid(stx + 1);
   while (body.endsWith('\n') || body.endsWith('\r')) body.chop(1);
   if (!body.startsWith("01")) return;  // another controller's address
+  const bool wrong = Wrong();
   const QByteArray verb = body.mid(2, 3);
   const QList<QByteArray> fields = body.split(',');
   auto refuse = [&] { Answer(QByteArray(1, kStx) + "01" + verb + ",NG\r\n"); };
@@ -192,6 +236,7 @@ qsizetype SimCalibrator::CommandLength(const QByteArray& pending) const { return
 void SimCalibrator::Handle(const QByteArray& command) {
   const QByteArray text = LineText(command);
   if (text.isEmpty()) return;
+  const bool wrong = Wrong();
   const QByteArray word = text.split(' ').first().toUpper();
   QByteArray reply = "OK";
   if (word == "*OPT") {
@@ -202,33 +247,24 @@ void SimCalibrator::Handle(const QByteArray& command) {
     operating = true;
   } else if (text.toUpper() == "RANGELCK ON" || text.toUpper() == "RANGELCK OFF") {
     rangeLocked = text.toUpper().endsWith("ON");
-  } else if (word == "OUT") {
+  } else if (word == "OUT" && ValidOutput(text.mid(4))) {
     output = text.mid(4).trimmed();
-  } else {
+  } else {  // an unknown command, or an OUT whose argument is no output: nothing changes
     reply = "ERR";
   }
   Answer((wrong ? QByteArray("ERR") : reply) + "\r");
 }
 
 double SimCalibrator::TerminalVolts() const {
-  if (!operating) return 0;
-  // A quantity is a number and its unit, a prefix of u, m or k (in either case) allowed.
-  static const QRegularExpression quantity(
-      R"(^\s*([-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?)\s*([umkUMK]?)([A-Za-z]+)\s*$)");
-  auto value = [](const QRegularExpressionMatch& m, const char* unit) -> std::optional<double> {
-    if (!m.hasMatch() || m.captured(3).compare(unit, Qt::CaseInsensitive) != 0) return std::nullopt;
-    const QChar prefix = m.captured(2).isEmpty() ? QChar() : m.captured(2).at(0).toLower();
-    const double scale = prefix == 'u' ? 1e-6 : prefix == 'm' ? 1e-3 : prefix == 'k' ? 1e3 : 1;
-    return m.captured(1).toDouble() * scale;
-  };
+  if (!operating || output.isEmpty()) return 0;
   const QList<QByteArray> parts = output.split(',');
-  const auto volts = value(quantity.match(QString::fromLatin1(parts.first())), "V");
-  if (!volts) return 0;
+  const auto volts = QuantityOf(parts.first());
+  if (!volts || !UnitIs(*volts, "V")) return 0;
   for (qsizetype k = 1; k < parts.size(); ++k) {
-    const auto hz = value(quantity.match(QString::fromLatin1(parts[k])), "Hz");
-    if (!hz || *hz != 0) return 0;
+    const auto hz = QuantityOf(parts[k]);
+    if (!hz || !UnitIs(*hz, "Hz") || hz->value != 0) return 0;
   }
-  return *volts;
+  return volts->value;
 }
 
 // ---- power supply ----
@@ -240,6 +276,7 @@ qsizetype SimPowerSupply::CommandLength(const QByteArray& pending) const { retur
 void SimPowerSupply::Handle(const QByteArray& command) {
   const QByteArray text = LineText(command);
   if (text.isEmpty()) return;
+  const bool wrong = Wrong();
   const qsizetype blank = text.indexOf(' ');
   const QByteArray header = (blank < 0 ? text : text.left(blank)).toUpper();
   const QByteArray arg = blank < 0 ? QByteArray() : text.mid(blank + 1).trimmed().toUpper();
@@ -290,6 +327,7 @@ void SimMeter::Handle(const QByteArray& command) {
   if (request.size() != 8 || request[5] != static_cast<char>(request[2] ^ request[3] ^ request[4]))
     return;  // not a request: no answer
   ++requests;
+  const bool wrong = Wrong();
   if (!readings.isEmpty()) reading = readings.takeFirst();
   else if (follow) reading = follow();
   QByteArray frame = Frame(reading);

@@ -2,8 +2,8 @@
 // Simulated bench instruments, each on its own pseudo-terminal: the temperature and
 // humidity chamber controller, the calibrator, the SCPI power supply and the meter.
 // Each frames what the program writes into commands, answers after a delay measured
-// on the program's clock, logs both directions, and can be told to stay silent,
-// answer late, short or wrong, skip answers, or answer with scripted bytes.
+// on the program's clock, logs both directions, and can be armed to stay silent,
+// answer short, wrong or in two pieces, skip answers, or answer with scripted bytes.
 //
 // They run in the program's thread: the simulated serial services (sim_serial.h) hand
 // each instrument the bytes the program writes and let it send what is due whenever
@@ -16,9 +16,21 @@
 #include <functional>
 #include <map>
 
+#include "sim/fault_span.h"
 #include "sim/sim_pty.h"
 
 class Clock;
+
+// The ways an instrument misbehaves, each armed by name with SimInstrument::Arm, with
+// where it starts and how long it lasts in the commands or answers it names.
+enum class InstrumentFault {
+  Silent,    // answers: none is sent (the commands are taken and logged)
+  Ignore,    // answers: skipped, as Silent, each counted apart from it
+  Scripted,  // answers: the bytes SimInstrument::Script gave, verbatim, one each
+  Short,     // answers: cut to FaultSpan::bytes bytes
+  Wrong,     // commands: answered in a wrong form (each instrument says which)
+  Split,     // answers: their first FaultSpan::bytes bytes, the rest FaultSpan::gapMs later
+};
 
 class SimInstrument {
 public:
@@ -43,14 +55,14 @@ public:
   bool dtr = false;
 
   // ---- behaviour ----
-  int delayMs = 5;           // time from a command to its answer ("late" = long)
-  bool silent = false;       // takes and logs commands, answers none
-  int ignoreNext = 0;        // the next n commands get no answer
-  int shortLength = -1;      // >= 0: every answer is cut to this many bytes
-  bool wrong = false;        // answers in a wrong form (each instrument says which)
-  int splitAt = 0;           // > 0: an answer comes as its first splitAt bytes, then
-  int splitGapMs = 0;        //      the rest splitGapMs later
-  QList<QByteArray> scripted;  // the next answers, sent verbatim in place of the real ones
+  int delayMs = 5;  // time from a command to its answer ("late" = long)
+  // Arming a fault again replaces its span. Scripted is armed by Script.
+  void Arm(InstrumentFault fault, FaultSpan span = {});
+  // After `after` more answers, the next ones are `answers`, sent verbatim in place of
+  // the real ones, one each.
+  void Script(QList<QByteArray> answers, int after = 0);
+  // Every fault disarmed (the answer time stays).
+  void ClearFaults();
 
   // ---- called by the serial services ----
   // The program has written `count` bytes to the port: take and handle them.
@@ -67,6 +79,8 @@ protected:
   virtual void Advance(int64_t /*nowUs*/) {}
   // Queues an answer to the command being handled, applying the behaviour above.
   void Answer(QByteArray reply);
+  // Counts the command being handled for InstrumentFault::Wrong: whether it is hit.
+  bool Wrong();
 
   Clock& clock_;
 
@@ -75,6 +89,8 @@ private:
 
   SimPty pty_;
   QByteArray pending_;
+  ArmedFaults<InstrumentFault> faults_;
+  QList<QByteArray> script_;
   struct Out {
     int64_t dueUs;
     QByteArray bytes;
@@ -84,7 +100,7 @@ private:
 
 // Chamber controller, address "01": frames STX "01" WSD/RSD "," count "," address
 // ("," value)... CR LF; 16-bit registers; the process temperature and humidity move
-// toward their set points while the chamber runs. wrong: "NG" in place of "OK".
+// toward their set points while the chamber runs. Wrong: "NG" in place of "OK".
 class SimChamber : public SimInstrument {
 public:
   explicit SimChamber(Clock& clock);
@@ -108,7 +124,7 @@ private:
 };
 
 // Calibrator: commands end in CR; each is answered with one CR-ended line: the option
-// list for "*OPT", "OK" for a known command, "ERR" otherwise. wrong: "ERR" for all.
+// list for "*OPT", "OK" for a known command, "ERR" otherwise. Wrong: "ERR" for all.
 class SimCalibrator : public SimInstrument {
 public:
   explicit SimCalibrator(Clock& clock);
@@ -129,7 +145,7 @@ protected:
 };
 
 // SCPI power supply: commands end in LF (CR before it ignored); queries are answered
-// with CR LF-ended texts, settings are silent. wrong: every query answered with an
+// with CR LF-ended texts, settings are silent. Wrong: every query answered with an
 // error text.
 class SimPowerSupply : public SimInstrument {
 public:
@@ -150,7 +166,7 @@ protected:
 // Meter: a request DLE STX c1 c2 c3 CK DLE ETX (CK = c1 ^ c2 ^ c3) is answered with a
 // 22-byte frame of the current reading; scripted readings are taken one per request,
 // and without them a meter that follows a quantity reads it anew at each request.
-// wrong: the frame comes without its DLE STX.
+// Wrong: the frame comes without its DLE STX.
 struct MeterReading {
   uint8_t flags1 = 0x06;    // DC, V
   uint8_t flags2 = 0x00;

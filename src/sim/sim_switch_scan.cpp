@@ -30,7 +30,7 @@ void SimBoard::BoardWrite(int page, uint8_t wire, uint8_t value) {
     scanTable[wire] = value;
   } else if (wire == kRegReady) {
     boardRegD2 = value;
-    d2_busy_ = d2BusyReads;
+    d2_busy_ = BusyReads(FirmwareFault::D2Busy);
     if (d2_busy_ == 0) boardRegD2 &= ~kReadyBit;
   } else if (wire == kRegScan) {
     boardRegA4 = value;
@@ -71,7 +71,7 @@ void SimBoard::StartScan() {
       }
   boardStatus[0] &= ~scanDoneBits;
   scan_running_ = true;
-  scan_polls_left_ = scanStatusPolls;
+  scan_polls_left_ = BusyReads(FirmwareFault::SlowScan);
 }
 
 // Each board-status request looks at the running scan first.
@@ -90,6 +90,6 @@ void SimBoard::FetchResults() {
   const size_t offset = scanTable[kFetchOffset] | (scanTable[kFetchOffset + 1] << 8) | (scanTable[kFetchOffset + 2] << 16);
   const int length = std::min<int>(scanTable[kFetchLength], kMaxFetch);
   for (int i = 0; i < length; ++i) scanTable[i] = offset + i < scanResults.size() ? scanResults[offset + i] : 0;
-  fetch_busy_ = fetchBusyReads;
+  fetch_busy_ = BusyReads(FirmwareFault::FetchBusy);
   if (fetch_busy_ == 0) boardRegA4 &= ~kFetchBit;
 }

@@ -154,7 +154,7 @@ TEST_F(CaptureLoopTest, IqCaptureStoresPairsInTheGrid) {
   g.NPoints = 32;
   g.Channels[0].RegShadow[13] = 0x81;
   g.Channels[0].RegShadow[15] = 0x10;
-  sim.board.iqBusyReads = 2;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 2}));
   // I = k + 0.5, Q = -(k + 1) / 2.
   sim.board.iqSource = [](uint64_t k) {
     return std::pair<uint32_t, uint32_t>(static_cast<uint32_t>(2 * k + 1), (0x1000000 - (k + 1)) & 0xFFFFFF);
@@ -205,7 +205,7 @@ TEST_F(CaptureLoopTest, IqStopAfterTenPairsAndStuckConversion) {
   // A conversion that never ends ends the capture.
   onPump = nullptr;
   status.clear();
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   out = CatchACDCOM(up, st, req, hooks);
   EXPECT_FALSE(out.Completed);
   EXPECT_EQ(g.IQSampleCount, 0);

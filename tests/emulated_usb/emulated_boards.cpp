@@ -529,9 +529,11 @@ bool EmulatedBoards::HidWrite(UMockdevIoctlClient* client, Node& node) {
     umockdev_ioctl_client_complete(client, -1, EPIPE);
     return true;
   }
+  // The input report holds the bytes the firmware's reply kept: a cut one comes short.
   uint8_t in[1 + kPacketSize] = {};
-  if (board_.ReadFile(sim_hid_, in, sizeof in)) {
-    hid_reports_.emplace_back(in + 1, in + sizeof in);
+  size_t got = 0;
+  if (board_.ReadFile(sim_hid_, in, sizeof in, got)) {
+    hid_reports_.emplace_back(in + 1, in + got);
     if (write(node.master, "r", 1) != 1) std::perror("announcing a HID report");
   }
   umockdev_ioctl_client_complete(client, arg->data_len, 0);

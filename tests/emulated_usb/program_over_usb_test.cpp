@@ -316,4 +316,28 @@ TEST_F(EmulatedProgram, AnEmptyReplyPartWayEndsTheJobAndTellsTheUser) {
   ReadChip();
 }
 
+// A HID report the board cut short, through hidapi: Read Chip whose "R 00 6" reply
+// brings only its status byte fails there, tells the user and stores nothing of it.
+TEST_F(EmulatedProgram, ACutHidReplyEndsReadChipAndStoresNothingOfIt) {
+  boards.Plug(Kind::Hid);
+  StartAndScan();
+  ASSERT_EQ(Status(), "USB On Line");
+  FillChip();
+  for (uint8_t& b : prog->G.Channels[0].RegShadow) b = 0xEE;
+  prog->G.ReadDone = false;
+  sim.dialogs.messages.clear();
+  sim.board.Arm(BoardFault::ShortReply, {.after = 2, .bytes = 1});  // R 7F, W 7F, then R 00 6
+  Click("Menu_ReadChip");
+  EXPECT_FALSE(prog->G.ReadDone);
+  ASSERT_EQ(sim.dialogs.messages.size(), 1);
+  EXPECT_TRUE(sim.dialogs.messages[0].text.startsWith("Read Chip Fail")) << sim.dialogs.messages[0].text.toStdString();
+  EXPECT_EQ(Status(), "USB not Connect !!!");
+  for (int a = 0; a < 6; ++a) EXPECT_EQ(Shadow(a), 0xEE) << a;
+  EXPECT_EQ(Shadow(0x7F), sim.board.chip.Peek(0x7F));
+  sim.board.ClearFaults();
+  WatchdogCheck();
+  EXPECT_EQ(Status(), "USB On Line");
+  ReadChip();
+}
+
 }  // namespace

@@ -279,7 +279,8 @@ TEST_F(RealUsb, EmulatedPacketsThatDidNotMoveWholeDidNotGoOut) {
       EXPECT_EQ(usb->GetLastError(), c.error);
     }
       EXPECT_TRUE(board.Sent().empty());
-      EXPECT_FALSE(usb->ReadFile(h, reply, sizeof reply));  // no reply to a command never taken
+      size_t got = 0;
+      EXPECT_FALSE(usb->ReadFile(h, reply, sizeof reply, got));  // no reply to a command never taken
       usb->CloseHandle(h);
     }
   }
@@ -325,11 +326,23 @@ TEST_F(RealUsb, HidBoardAnswersThroughHidraw) {
   uint8_t report[65] = {0x00, 0xF9, 0xAC};
   ASSERT_TRUE(usb->WriteFile(h, report, sizeof report));
   std::memset(report, 0xEE, sizeof report);
-  ASSERT_TRUE(usb->ReadFile(h, report, sizeof report));
+  size_t got = 0;
+  ASSERT_TRUE(usb->ReadFile(h, report, sizeof report, got));
+  EXPECT_EQ(got, 65u);
   EXPECT_EQ(report[0], 0x00);  // the report id of an unnumbered report
   EXPECT_EQ(std::string(report + 1, report + 9), "Velmoran");
+  // A report the board cut short comes with the bytes it holds and their count.
+  board.Arm(BoardFault::ShortReply, {.bytes = 3});
+  report[1] = 0xF9;
+  report[2] = 0xAC;
+  ASSERT_TRUE(usb->WriteFile(h, report, sizeof report));
+  std::memset(report, 0xEE, sizeof report);
+  ASSERT_TRUE(usb->ReadFile(h, report, sizeof report, got));
+  EXPECT_EQ(got, 4u);
+  EXPECT_EQ(std::string(report + 1, report + 4), "Vel");
+  EXPECT_EQ(report[4], 0xEE);  // nothing is made up past them
   // Nothing more was sent: a read waits its time-out and fails.
-  EXPECT_FALSE(usb->ReadFile(h, report, sizeof report));
+  EXPECT_FALSE(usb->ReadFile(h, report, sizeof report, got));
   EXPECT_EQ(usb->GetLastError(), 121u);
   EXPECT_EQ(usb->Hid_GetDeviceH(found, 1), InvalidHandle);
   EXPECT_EQ(found, 0);

@@ -48,7 +48,9 @@ public:
     return inner_.Hid_Get_att(h, inputLen, outputLen, attributes, buffer);
   }
   bool WriteFile(Handle h, const uint8_t* data, size_t len) override { return inner_.WriteFile(h, data, len); }
-  bool ReadFile(Handle h, uint8_t* data, size_t len) override { return inner_.ReadFile(h, data, len); }
+  bool ReadFile(Handle h, uint8_t* data, size_t len, size_t& read) override {
+    return inner_.ReadFile(h, data, len, read);
+  }
   bool CloseHandle(Handle h) override { return inner_.CloseHandle(h); }
   uint32_t GetLastError() override { return inner_.GetLastError(); }
 

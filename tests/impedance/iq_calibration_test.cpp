@@ -71,7 +71,7 @@ TEST_F(IqCalibration, ReadingRetriesWhileIIsZeroAtMostFiveTimes) {
 TEST_F(IqCalibration, ReadingWithFailedTransfersOrAStuckChipIsAFailedConversion) {
   // A failed read of I fails the attempt; the closed link fails the others.
   usb.failSend = 3;
-  sim.board.iqBusyReads = 0;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 0}));
   sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(3), IqWord(4)}; };
   ExpectError([&] { CalibrationReading(up); }, "I/Q conversion failed");
   EXPECT_EQ(CountSent(kIqStart), 1);
@@ -79,7 +79,7 @@ TEST_F(IqCalibration, ReadingWithFailedTransfersOrAStuckChipIsAFailedConversion)
   // A chip that never finishes is not tried again.
   ASSERT_TRUE(transport.OpenDevice(g.Channels[0].Devc));
   sim.board.ClearLog();
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   ExpectError([&] { CalibrationReading(up); }, "I/Q conversion failed");
   EXPECT_EQ(CountSent(kIqStart), 1);
 }
@@ -89,11 +89,12 @@ TEST_F(IqCalibration, AFailedSecondReadingKeepsTheStoredPair) {
   g.IQRegLists[IQ_AC1][0] = {0x1F, 8, 0, 0x02, 1};
   IQTestState& s = g.Impedance.IQTest;
   s.Y0 = 11, s.Theta0 = 0.1, s.Y1 = 22, s.Theta1 = 0.2;
-  sim.board.iqBusyReads = 0;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 0}));
   sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{IqWord(3), IqWord(4)}; };
   // The conversion of list AC1 never finishes.
   sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
-    if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x1F) sim.board.iqBusyReads = -1;
+    if (p.size() >= 4 && p[0] == 0xC4 && p[1] == 0x00 && p[3] == 0x1F)
+      sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   };
   int shown = 0;
   ExpectError([&] { RunACCalibration(up, s, [&](int, const IQResult&) { ++shown; }); }, "I/Q conversion failed");

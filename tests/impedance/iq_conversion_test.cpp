@@ -25,7 +25,7 @@ TEST_F(IqConversion, EachReadFormSendsItsPacketsAndStoresAsAsked) {
       {IQReadForm::SixThenThree, IQRefresh::AdcOnly, {i6, q3}, 0, 6},
       {IQReadForm::Single, IQRefresh::None, {i6}, 0, 0},
   };
-  sim.board.iqBusyReads = 2;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 2}));
   sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{0x0A0B0C, 0xF0E0D0}; };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.form) * 10 + static_cast<int>(c.refresh));
@@ -67,7 +67,7 @@ TEST_F(IqConversion, RawWordsDecodeAsHalvedTwosComplement) {
 }
 
 TEST_F(IqConversion, DoneOnTheFirstPollEndsTheWaitWhateverTheOtherBits) {
-  sim.board.iqBusyReads = 0;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 0}));
   up.SetRegShadow(0x0F, 0xFB, 0);
   IQConversion r = ConvertIQ(up, IQReadForm::Split, IQRefresh::None, false);
   EXPECT_TRUE(r.Ok());
@@ -105,7 +105,7 @@ TEST_F(IqConversion, PolarFormFollowsAFinishedConversion) {
 }
 
 TEST_F(IqConversion, ChipThatNeverFinishesFailsAfterTheLastPoll) {
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   for (int a = 0x06; a <= 0x0B; ++a) up.SetRegShadow(a, 0xEE, 0);
   IQConversion r = ConvertIQ(up, IQReadForm::Split, IQRefresh::Full, true);
   EXPECT_EQ(r.Status, IQStatus::TimedOut);
@@ -119,7 +119,7 @@ TEST_F(IqConversion, ChipThatNeverFinishesFailsAfterTheLastPoll) {
 }
 
 TEST_F(IqConversion, SlowChipThatNeverFinishesFailsAfterTenSeconds) {
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   usb.usPerTransfer = 1000;  // two milliseconds a poll
   const int64_t t0 = sim.clock.SteadyUs();
   IQConversion r = ConvertIQ(up, IQReadForm::SixThenThree, IQRefresh::AdcOnly, true);
@@ -132,7 +132,7 @@ TEST_F(IqConversion, SlowChipThatNeverFinishesFailsAfterTenSeconds) {
 
 TEST_F(IqConversion, FailedTransferFailsTheConversionAndKeepsTheShadow) {
   // Packets: 1 start, 2 the poll (done at once), 3 the read of I, 4 the read of Q.
-  sim.board.iqBusyReads = 0;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::FromNowOn({.reads = 0}));
   sim.board.iqSource = [](uint64_t) { return std::pair<uint32_t, uint32_t>{0x010203, 0x040506}; };
   for (int failing = 1; failing <= 4; ++failing) {
     SCOPED_TRACE(failing);

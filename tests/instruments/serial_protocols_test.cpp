@@ -113,7 +113,7 @@ TEST_F(SerialProtocolsTest, ChamberRunAndStopFrames) {
   EXPECT_FALSE(chamber.running);
 
   // The run's result is the run command's.
-  chamber.scripted = {kStx + "01WSD,OK\r\n", kStx + "01WSD,NG\r\n"};
+  chamber.Script({kStx + "01WSD,OK\r\n", kStx + "01WSD,NG\r\n"});
   EXPECT_FALSE(io.ChamberRun());
 }
 
@@ -126,17 +126,19 @@ TEST_F(SerialProtocolsTest, ChamberFaults) {
     int64_t waitMs;  // how long ChamberWrite took
   };
   const Case cases[] = {
-      {"silent", [](SimChamber& c) { c.silent = true; }, false, false, 1001},
+      {"silent", [](SimChamber& c) { c.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn()); }, false, false, 1001},
       {"late within the limit", [](SimChamber& c) { c.delayMs = 900; }, true, true, 900},
       {"late beyond the limit", [](SimChamber& c) { c.delayMs = 1100; }, false, false, 1001},
       // Fewer bytes than expected: the full time is waited, then what came is judged;
       // a read without every value is no reading.
-      {"short, OK in place", [](SimChamber& c) { c.shortLength = 9; }, true, false, 1001},
-      {"short, OK cut", [](SimChamber& c) { c.shortLength = 8; }, false, false, 1001},
-      {"refused", [](SimChamber& c) { c.wrong = true; }, false, false, 5},
-      {"no STX", [](SimChamber& c) { c.scripted = {"X01WSD,OK\r\n", "X01RSD,OK,0001\r\n"}; }, false, false, 5},
+      {"short, OK in place", [](SimChamber& c) { c.Arm(InstrumentFault::Short, FaultSpan::FromNowOn({.bytes = 9})); },
+       true, false, 1001},
+      {"short, OK cut", [](SimChamber& c) { c.Arm(InstrumentFault::Short, FaultSpan::FromNowOn({.bytes = 8})); }, false,
+       false, 1001},
+      {"refused", [](SimChamber& c) { c.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn()); }, false, false, 5},
+      {"no STX", [](SimChamber& c) { c.Script({"X01WSD,OK\r\n", "X01RSD,OK,0001\r\n"}); }, false, false, 5},
       {"noise in the value",
-       [](SimChamber& c) { c.scripted = {kStx + "01WSD,OK\r\n", kStx + "01RSD,OK,0x1Z\r\n"}; }, true, false, 5},
+       [](SimChamber& c) { c.Script({kStx + "01WSD,OK\r\n", kStx + "01RSD,OK,0x1Z\r\n"}); }, true, false, 5},
   };
   int com = SimInstrumentSet::FirstFreeCom - 1;  // each case on a port of its own
   for (const auto& c : cases) {
@@ -166,7 +168,7 @@ TEST_F(SerialProtocolsTest, LateChamberReplyIsDroppedBeforeTheNextFrame) {
 
 TEST_F(SerialProtocolsTest, ShortChamberReadIsNoReadingAndLeavesTheRestZero) {
   std::fill(std::begin(ports.ComRxBuf), std::end(ports.ComRxBuf), 0xEE);
-  chamber.shortLength = 5;
+  chamber.Arm(InstrumentFault::Short, FaultSpan::FromNowOn({.bytes = 5}));
   EXPECT_FALSE(io.ChamberRead(0x0001, 2));  // the values are not in it
   EXPECT_EQ(Buf(ports.ComRxBuf, 6), kStx + QByteArray("01RS\0", 5));
   EXPECT_EQ(ports.ComRxBuf[ComBufSize - 1], 0);
@@ -212,10 +214,10 @@ TEST_F(SerialProtocolsTest, ReadLineCases) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    calibrator.scripted = {c.answer};
-    calibrator.silent = c.answer.isEmpty();
-    calibrator.splitAt = c.splitAt;
-    calibrator.splitGapMs = 50;
+    calibrator.ClearFaults();
+    calibrator.Script({c.answer});
+    if (c.answer.isEmpty()) calibrator.Arm(InstrumentFault::Silent);
+    calibrator.Arm(InstrumentFault::Split, {.bytes = static_cast<size_t>(c.splitAt), .gapMs = 50});
     io.ComSendText(ports.FlukePort, "OPER");
     io.ComSendText(ports.FlukePort, "\r");
     Mark();
@@ -273,10 +275,9 @@ TEST_F(SerialProtocolsTest, QueryDrainsWhatCameLate) {
   EXPECT_TRUE(io.ComQuery(ports.PowerPort, "VOLT?", reply));
   EXPECT_EQ(reply, "0.000\r\n");
 
-  power.wrong = true;
+  power.Arm(InstrumentFault::Wrong);
   EXPECT_TRUE(io.ComQuery(ports.PowerPort, "*IDN?", reply));
   EXPECT_FALSE(reply.startsWith("HEWLETT-PACKARD"));
-  power.wrong = false;
   power.identity = "OTHER MAKER,PSU,1,2";
   EXPECT_TRUE(io.ComQuery(ports.PowerPort, "*IDN?", reply));
   EXPECT_EQ(reply, "OTHER MAKER,PSU,1,2\r\n");
@@ -306,15 +307,24 @@ TEST_F(SerialProtocolsTest, MeterFaults) {
   };
   const Case cases[] = {
       // 1000 ms wait, 1000 ms pause, the resend, 500 ms wait.
-      {"silent", [](SimMeter& m) { m.silent = true; }, false, -1, 2, 2502},
-      {"answers the resend", [](SimMeter& m) { m.ignoreNext = 1; }, true, 22, 2, 2006},
-      {"answers the resend too late", [](SimMeter& m) { m.ignoreNext = 1; m.delayMs = 600; }, false, -1, 2, 2502},
-      {"frame in two pieces", [](SimMeter& m) { m.splitAt = 14; m.splitGapMs = 100; }, true, 22, 1, 105},
-      {"DLE and ETX in different pieces", [](SimMeter& m) { m.splitAt = 21; m.splitGapMs = 100; }, true, 22, 1, 105},
-      {"rest of the frame never comes", [](SimMeter& m) { m.shortLength = 14; }, false, 14, 1, 506},
-      {"no DLE STX", [](SimMeter& m) { m.wrong = true; }, false, 20, 1, 55},
-      {"DLE ETX never comes after more", [](SimMeter& m) { m.splitAt = 14; m.splitGapMs = 100; m.scripted = {
-          SimMeter::Frame({}).left(20) + "xx"}; }, false, 22, 1, 155},
+      {"silent", [](SimMeter& m) { m.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn()); }, false, -1, 2, 2502},
+      {"answers the resend", [](SimMeter& m) { m.Arm(InstrumentFault::Ignore); }, true, 22, 2, 2006},
+      {"answers the resend too late", [](SimMeter& m) {
+         m.Arm(InstrumentFault::Ignore);
+         m.delayMs = 600;
+       }, false, -1, 2, 2502},
+      {"frame in two pieces", [](SimMeter& m) { m.Arm(InstrumentFault::Split, {.bytes = 14, .gapMs = 100}); }, true, 22,
+       1, 105},
+      {"DLE and ETX in different pieces",
+       [](SimMeter& m) { m.Arm(InstrumentFault::Split, {.bytes = 21, .gapMs = 100}); }, true, 22, 1, 105},
+      {"rest of the frame never comes", [](SimMeter& m) { m.Arm(InstrumentFault::Short, {.bytes = 14}); }, false, 14, 1,
+       506},
+      {"no DLE STX", [](SimMeter& m) { m.Arm(InstrumentFault::Wrong); }, false, 20, 1, 55},
+      {"DLE ETX never comes after more", [](SimMeter& m) {
+         m.Arm(InstrumentFault::Split, {.bytes = 14, .gapMs = 100});
+         m.Script({SimMeter::Frame({}).left(20) + "xx"});
+       },
+       false, 22, 1, 155},
   };
   int com = SimInstrumentSet::FirstFreeCom - 1;  // each case on a port of its own
   for (const auto& c : cases) {
@@ -337,25 +347,22 @@ TEST_F(SerialProtocolsTest, MeterFaults) {
 
 TEST_F(SerialProtocolsTest, MeterReadStartsAndEndsOnAQuietLine) {
   // Stale bytes, the second piece 50 ms after the first: both are dropped before the request.
-  meter.scripted = {"stale bytes"};
-  meter.splitAt = 5;
-  meter.splitGapMs = 50;
+  meter.Script({"stale bytes"});
+  meter.Arm(InstrumentFault::Split, FaultSpan::FromNowOn({.bytes = 5, .gapMs = 50}));
   io.ComSendText(ports.BryMenPorts[2], kMeterRequest);
   Pass(10);
-  meter.splitAt = 0;
+  meter.ClearFaults();
   int length = 0;
   EXPECT_TRUE(io.BryMenReadFrame(2, length));
   EXPECT_EQ(length, 22);
   EXPECT_EQ(Buf(ports.BryMenBuf, 22), SimMeter::Frame(meter.reading));
 
   // A broken frame whose tail comes within the 50 ms pause is dropped with it.
-  meter.wrong = true;
-  meter.splitAt = 14;
-  meter.splitGapMs = 20;
+  meter.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
+  meter.Arm(InstrumentFault::Split, FaultSpan::FromNowOn({.bytes = 14, .gapMs = 20}));
   EXPECT_FALSE(io.BryMenReadFrame(2, length));
   EXPECT_EQ(Waiting(ports.BryMenPorts[2].Handle), 0u);
-  meter.wrong = false;
-  meter.splitAt = 0;
+  meter.ClearFaults();
   EXPECT_TRUE(io.BryMenReadFrame(2, length));
   EXPECT_EQ(length, 22);
 }

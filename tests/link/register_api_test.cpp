@@ -435,25 +435,30 @@ TEST_F(RegisterApi, UserConnectAndDisconnect) {
 
 // A board that passes the handshake but fails one of the exchanges that follow it
 // (board words, initialisation pair) is closed again: the connect says so and does
-// not run the connect hook, whichever exchange it was.
+// not run the connect hook, whichever exchange it was. The pair's second reply is
+// taken for its status byte alone, so one cut short of its last byte still answers.
 TEST_F(RegisterApi, ConnectThatFailsAfterTheHandshakeIsNoConnection) {
-  int clients = 0;
+  int clients = 0, answered = 0;
   up.USBClient = [&] { ++clients; };
   for (int exchange = 2; exchange <= 5; ++exchange)
     for (BoardFault fault : AllReplyFaults) {
       SCOPED_TRACE(testing::Message() << "exchange " << exchange << ", " << FaultName(fault));
+      const bool connects = exchange == 5 && fault == BoardFault::ShortReply;
+      answered += connects;
       board.ClearFaults();
       status.clear();
       FaultReplyOf(board, exchange, fault);
       up.USBConnect();
-      EXPECT_EQ(status.last(), "USB not Connect !!!");
-      EXPECT_EQ(g.Channels[0].Devc.Opened, 0);
+      EXPECT_EQ(status.last(), connects ? "USB On Line" : "USB not Connect !!!");
+      EXPECT_EQ(g.Channels[0].Devc.Opened, connects ? 1 : 0);
+      t.CloseDevice(g.Channels[0].Devc);
       board.ClearFaults();
       FaultReplyOf(board, exchange, fault);
-      EXPECT_FALSE(up.CheckConnection());
-      EXPECT_EQ(status.last(), "USB not Connect !!!");
+      EXPECT_EQ(up.CheckConnection(), connects);
+      EXPECT_EQ(status.last(), connects ? "USB On Line" : "USB not Connect !!!");
+      t.CloseDevice(g.Channels[0].Devc);
     }
-  EXPECT_EQ(clients, 0);
+  EXPECT_EQ(clients, answered);
 }
 
 }  // namespace

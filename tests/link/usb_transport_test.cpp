@@ -1,6 +1,8 @@
 // The USB transport and the board commands against the simulated board.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/globals.h"
 #include "link/board_commands.h"
 #include "link/usb_transport.h"
@@ -281,19 +283,34 @@ TEST_F(Link, StreamPollTakesOnlyTheSamplesThatArrived) {
   EXPECT_EQ(d.Opened, 0);
 }
 
-// HID reports come whole; an empty one is a failed read.
-TEST_F(Link, EmptyHidReportFails) {
+// A HID report shorter than its command's reply needs is a failed read, as on the
+// driver path: an empty one, one of the status byte alone, one a byte short. Nothing
+// of it is taken. A stream poll's cut report gives the samples it holds whole.
+TEST_F(Link, CutHidReportFails) {
   board.devices.clear();
   board.AddHidBoard(0);
+  for (int a = 0; a < 6; ++a) board.chip.Poke(0x20 + a, static_cast<uint8_t>(0x5A + a));
+  for (size_t bytes : {size_t{0}, size_t{1}, size_t{6}}) {
+    SCOPED_TRACE(bytes);
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(t.HidMode, 1);
+    std::fill(g.XferBuf, g.XferBuf + 0x30, 0xEE);
+    board.Arm(BoardFault::ShortReply, {.bytes = bytes});
+    EXPECT_FALSE(cmd.ReadRegs(0x20, 6, 0));
+    EXPECT_EQ(d.Opened, 0);
+    for (int a = 0x20; a < 0x26; ++a) EXPECT_EQ(g.XferBuf[a], 0xEE) << a;
+  }
   ASSERT_TRUE(Open());
-  ASSERT_EQ(t.HidMode, 1);
-  board.chip.Poke(0x20, 0x5A);
-  board.Arm(BoardFault::EmptyReply);
-  EXPECT_FALSE(cmd.ReadRegs(0x20, 1, 0));
-  EXPECT_EQ(d.Opened, 0);
-  ASSERT_TRUE(Open());
-  ASSERT_TRUE(cmd.ReadRegs(0x20, 1, 0));
-  EXPECT_EQ(g.XferBuf[0x20], 0x5A);
+  board.Arm(BoardFault::ShortReply, {.bytes = 7});
+  ASSERT_TRUE(cmd.ReadRegs(0x20, 6, 0));
+  for (int a = 0; a < 6; ++a) EXPECT_EQ(g.XferBuf[0x20 + a], 0x5A + a) << a;
+
+  board.streaming = true;
+  board.streamSource = [](uint64_t) { return 0x123456; };
+  board.Arm(BoardFault::ShortReply, {.bytes = 1 + 3 * 5 + 2});
+  EXPECT_EQ(cmd.ReadStream(0), 5);
+  EXPECT_EQ(t.Received, 1u + 3 * 5 + 2);
+  EXPECT_EQ(d.Opened, 1);
 }
 
 TEST_F(Link, SuccessfulTransfersResetIdleTicks) {
@@ -453,12 +470,12 @@ TEST_F(Link, StreamStartRewritesIrqenFromTheShadow) {
   EXPECT_EQ(g.Channels[0].RegShadow[0x21], 0x54);
   EXPECT_EQ(board.chip.Peek(0x21), 0x54);
   // A bad status still rewrites IRQEN, and the result tells the status.
-  board.statusByte = 0x00;
+  board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x00}));
   board.ClearLog();
   EXPECT_FALSE(cmd.StartStream(3));
   EXPECT_EQ(board.Sent().size(), 2u);
   // Without an IRQEN field nothing is rewritten (register 0 stays untouched).
-  board.statusByte = 0xFA;
+  board.ClearFaults();
   g.Fields.IRQEN = {};
   board.ClearLog();
   EXPECT_TRUE(cmd.StartStream(3));
@@ -476,11 +493,11 @@ TEST_F(Link, AuxiliaryChipAndBoardCommands) {
   ASSERT_TRUE(cmd.ReadAuxMem(0x0120, 0));
   EXPECT_EQ(board.Sent().back(), (Bytes{0xC4, 0x0A, 0x90, 0x02, 0x20, 0x01, 0x20}));
   EXPECT_EQ(g.XferBuf[0x0120 + 5], 15);
-  board.statusByte = 0x01;
+  board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x01}));
   g.XferBuf[0x0120] = 0x99;
   EXPECT_FALSE(cmd.ReadAuxMem(0x0120, 0));
   EXPECT_EQ(g.XferBuf[0x0120], 0x99);  // nothing copied on a bad status
-  board.statusByte = 0xFA;
+  board.ClearFaults();
   board.ClearLog();
   EXPECT_TRUE(cmd.UnlockAux(0));
   EXPECT_EQ(board.Sent()[0][7], 0xA5);

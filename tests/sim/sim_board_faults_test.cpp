@@ -39,7 +39,7 @@ protected:
   // packet out, one reply in, and the device closed after any failure (unless `reopen`
   // is false). One letter a command:
   //   .  its own reply, whole
-  //   2  its own reply, cut to that many bytes (a HID report carries zeros after them)
+  //   2  its own reply, cut to that many bytes (a HID report too: its count says so)
   //   w  its packet's transfer fails (error 31)    r  its reply's transfer fails
   //   t  the read times out (error 121)             u  no device (error 1167, or none found)
   //   p  an earlier command's reply comes
@@ -99,9 +99,9 @@ private:
       uint8_t report[65] = {};
       std::copy(std::begin(cmd), std::end(cmd), report + 1);
       if (!board.WriteFile(h_, report, sizeof report)) return Failure('w');
-      if (!board.ReadFile(h_, reply, sizeof reply)) return Failure('r');
-      got = 1 + kRegisters;  // the bytes before the report's zeros
-      while (got > 0 && reply[got] == 0) --got;
+      if (!board.ReadFile(h_, reply, sizeof reply, got)) return Failure('r');
+      if (got < 1 || reply[0] != 0) return '?';
+      --got;  // the report's id byte
     }
     const uint8_t* r = reply + 1;
     if (got > 1 && r[1] != Value(i, 0)) return 'p';
@@ -140,6 +140,9 @@ TEST_F(BoardFaults, EachHitsTheCommandsItWasArmedFor) {
       {"two replies of two bytes", BoardFault::ShortReply, {.after = 1, .count = 2, .bytes = 2}, ".22...", ".22...", 6},
       {"every reply of five bytes", BoardFault::ShortReply, {.count = Forever, .bytes = 5}, "555555", "555555", 6},
       {"an empty short reply", BoardFault::ShortReply, {.after = 5, .bytes = 0}, ".....0", ".....t", 6},
+      // Cut by its last byte: eight of the status byte and eight registers.
+      {"the second reply without its last byte", BoardFault::ShortReply,
+       {.after = 1, .bytes = FaultSpan::AllButLastByte}, ".8....", ".8....", 6},
       // The third command runs, then the board is gone and stays so.
       {"pulled out after the third", BoardFault::Unplugged, {.after = 2}, "..uuuu", "..uuuu", 3},
       {"pulled out, lasting one", BoardFault::Unplugged, {.after = 2, .count = 1}, "..uuuu", "..uuuu", 3},
@@ -205,6 +208,61 @@ TEST_F(BoardFaults, ClearingEndsEveryFault) {
     EXPECT_EQ(Run(), "......");
     Close();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The firmware's misbehaviours, armed by name: where each starts and how long it lasts,
+// counted in what it names, and ClearFaults ends them.
+class FirmwareFaults : public ::testing::Test {
+protected:
+  void SetUp() override {
+    board.recordPackets = true;
+    h = board.OpenDriverDevice("Mxusb-0");
+    ASSERT_TRUE(HandleValid(h));
+  }
+  // One command and its reply's first `n` bytes.
+  std::vector<uint8_t> Exchange(std::vector<uint8_t> command, size_t n = 2) {
+    const uint8_t pipeOut[4] = {1, 0, 0, 0}, pipeIn[4] = {};
+    uint32_t moved = 0;
+    EXPECT_TRUE(board.DeviceIoControl(h, IOCTL_BULK_WRITE, pipeOut, 4, command.data(), command.size(), &moved));
+    uint8_t reply[64] = {};
+    EXPECT_TRUE(board.DeviceIoControl(h, IOCTL_BULK_READ, pipeIn, 4, reply, sizeof reply, &moved));
+    return std::vector<uint8_t>(reply, reply + n);
+  }
+  // Starts an I/Q conversion and counts the reads of 0Fh until its bit 2 is clear
+  // (at most `limit`).
+  int BusyReadsOfAConversion(int limit = 20) {
+    Exchange({0xC4, 0x00, 0xA0, 0x0F, 0x01, 0x00, 0x00, 0x04});
+    int reads = 0;
+    while (reads < limit && (Exchange({0xC4, 0x01, 0xA0, 0x0F, 0x01})[1] & 0x04)) ++reads;
+    return reads;
+  }
+  SimBoard board;
+  Handle h = InvalidHandle;
+};
+
+TEST_F(FirmwareFaults, EachHitsWhatItNamesForItsSpan) {
+  // Unarmed: one read with the bit set.
+  EXPECT_EQ(BusyReadsOfAConversion(), 1);
+  // The second and third conversions from now take three reads, the rest one again.
+  board.Arm(FirmwareFault::IqBusy, {.after = 1, .count = 2, .reads = 3});
+  std::vector<int> reads;
+  for (int i = 0; i < 4; ++i) reads.push_back(BusyReadsOfAConversion());
+  EXPECT_EQ(reads, (std::vector<int>{1, 3, 3, 1}));
+  // A conversion that never ends, then cleared.
+  board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
+  EXPECT_EQ(BusyReadsOfAConversion(), 20);
+  board.ClearFaults();
+  EXPECT_EQ(BusyReadsOfAConversion(), 1);
+
+  // A bad status counts commands: the second and third replies carry 00h.
+  board.Arm(FirmwareFault::BadStatus, {.after = 1, .count = 2, .status = 0x00});
+  std::vector<int> status;
+  for (int i = 0; i < 4; ++i) status.push_back(Exchange({0xC4, 0x01, 0xA0, 0x20, 0x01})[0]);
+  EXPECT_EQ(status, (std::vector<int>{0xFA, 0x00, 0x00, 0xFA}));
 }
 
 }  // namespace

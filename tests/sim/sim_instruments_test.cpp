@@ -97,8 +97,46 @@ TEST_F(SimInstrumentsTest, CalibratorAnswersEachCommandWithALine) {
   EXPECT_EQ(Exchange(h, "\r"), "OK\r");
   EXPECT_FALSE(cal.operating);
   EXPECT_EQ(Exchange(h, "BOGUS\r"), "ERR\r");
-  cal.wrong = true;
+  cal.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
   EXPECT_EQ(Exchange(h, "*OPT\r"), "ERR\r");
+}
+
+// An instrument's misbehaviours armed by name: each counts the answers (or commands)
+// it names from where it starts for as long as it lasts, and ClearFaults ends them.
+TEST_F(SimInstrumentsTest, InstrumentFaultsHitTheAnswersOfTheirSpan) {
+  SimCalibrator& cal = serial.Add<SimCalibrator>(2);
+  const int h = OpenOn(cal, 2);
+  auto answers = [&](int n) {
+    QList<QByteArray> out;
+    for (int i = 0; i < n; ++i) out << Exchange(h, "*OPT\r");
+    return out;
+  };
+  cal.Arm(InstrumentFault::Ignore, {.after = 1, .count = 2});
+  EXPECT_EQ(answers(4), (QList<QByteArray>{"0\r", "", "", "0\r"}));
+  cal.Arm(InstrumentFault::Short, {.after = 1, .bytes = 0});
+  cal.Script({"A\r", "B\r"}, 2);
+  EXPECT_EQ(answers(5), (QList<QByteArray>{"0\r", "", "A\r", "B\r", "0\r"}));
+  cal.Arm(InstrumentFault::Wrong, {.count = 2});
+  cal.Arm(InstrumentFault::Silent, {.after = 3, .count = FaultSpan::UntilCleared});
+  EXPECT_EQ(answers(5), (QList<QByteArray>{"ERR\r", "ERR\r", "0\r", "", ""}));
+  cal.ClearFaults();
+  EXPECT_EQ(answers(1), QList<QByteArray>{"0\r"});
+}
+
+// An OUT whose argument is no output is refused as an unknown command is, and the
+// output stays as the last good OUT set it (a letter O for a zero among them).
+TEST_F(SimInstrumentsTest, CalibratorRefusesAMalformedOutAndKeepsItsOutput) {
+  SimCalibrator& cal = serial.Add<SimCalibrator>(2);
+  const int h = OpenOn(cal, 2);
+  EXPECT_EQ(Exchange(h, "OPER\r"), "OK\r");
+  EXPECT_EQ(Exchange(h, "OUT 200 mV ,0 Hz\r"), "OK\r");
+  for (const char* command : {"OUT 2OO mV ,0 Hz", "OUT 200 mV ,O Hz", "OUT V", "OUT", "OUT 200 mV ,0 Hz ,0 Hz",
+                              "OUT 200 mV 0 Hz", "OUT 1 V, 2 V", "OUT 1 kOHM, 0 Hz", "OUT 200 mX"}) {
+    SCOPED_TRACE(command);
+    EXPECT_EQ(Exchange(h, QByteArray(command) + "\r"), "ERR\r");
+    EXPECT_EQ(cal.output, "200 mV ,0 Hz");
+    EXPECT_DOUBLE_EQ(cal.TerminalVolts(), 0.2);
+  }
 }
 
 // What reaches the output terminals: the last OUT's DC voltage while operating.
@@ -112,7 +150,7 @@ TEST_F(SimInstrumentsTest, CalibratorTerminalsCarryTheLastDcVoltageWhileOperatin
   const Case cases[] = {
       {"OUT 100 mV ,0 Hz", 0.1},   {"OUT 600 mV ,0 Hz", 0.6}, {"OUT 1 V", 1.0},        {"OUT 1.5V", 1.5},
       {"OUT -250 uV", -250e-6},    {"out 2 v, 0 hz", 2.0},    {"OUT 1 V, 1 kHz", 0.0},  // AC
-      {"OUT 10 mA", 0.0},          {"OUT 1 kOHM", 0.0},       {"OUT V", 0.0},
+      {"OUT 10 mA", 0.0},          {"OUT 1 kOHM", 0.0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
@@ -162,7 +200,7 @@ TEST_F(SimInstrumentsTest, MeterFramesFollowTheScriptedReadings) {
   // Not a request (wrong check byte): no answer.
   EXPECT_EQ(Exchange(h, QByteArray("\x10\x02\x01\x00\x00\x00\x10\x03", 8)), "");
   EXPECT_EQ(m.requests, 3);
-  m.wrong = true;
+  m.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
   EXPECT_EQ(Exchange(h, request).left(2), QByteArray(2, '\0'));
 }
 

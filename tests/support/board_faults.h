@@ -1,7 +1,8 @@
 #pragma once
 // What real boards do to a job part-way: the reply of one command fails, comes empty,
-// or the board is pulled out once the command ran. In each case the command reached
-// the board and ran; only its answer is lost.
+// comes cut short, does not come, comes too late, or the board is pulled out once the
+// command ran. In each case the command reached the board and ran; only its answer is
+// lost. Each is tried on a driver board and on a HID board.
 
 #include <cstdio>
 #include <string>
@@ -23,12 +24,36 @@ inline const char* FaultName(BoardFault f) {
 
 // The ways a command's reply is lost that every job is tried with.
 inline constexpr BoardFault AllReplyFaults[] = {BoardFault::FailedTransfer, BoardFault::EmptyReply,
-                                                BoardFault::Unplugged};
+                                                BoardFault::ShortReply,     BoardFault::Unplugged,
+                                                BoardFault::Silent,         BoardFault::LateReply};
 
 // Arms `board` so that the k-th command from now (1-based) runs and its answer is
-// lost as `fault` says. Every command is one transfer out and one in.
+// lost as `fault` says; a short reply lacks the last byte its command answers with.
+// Every command is one transfer out and one read in.
 inline void FaultReplyOf(SimBoard& board, int k, BoardFault fault) {
-  board.Arm(fault, {.after = fault == BoardFault::FailedTransfer ? 2 * k - 1 : k - 1});
+  board.Arm(fault, {.after = fault == BoardFault::FailedTransfer ? 2 * k - 1 : k - 1,
+                    .bytes = fault == BoardFault::ShortReply ? FaultSpan::AllButLastByte : 0});
+}
+
+// Whether `fault` loses the answer of `command`: a stream poll's reply short of its
+// last byte still brings the samples before it, which the poll takes (the job goes on).
+inline bool LosesTheAnswer(BoardFault fault, const std::vector<uint8_t>& command) {
+  const bool poll = command.size() >= 2 && command[0] == 0xC4 && command[1] == 0x04;
+  return !(poll && fault == BoardFault::ShortReply);
+}
+
+// The two kinds of board, each tried with every fault.
+inline constexpr SimBoard::Kind BoardKinds[] = {SimBoard::Kind::Driver, SimBoard::Kind::Hid};
+
+inline const char* KindName(SimBoard::Kind kind) { return kind == SimBoard::Kind::Driver ? "driver board" : "HID board"; }
+
+// Makes `board` one board of `kind`: driver "Mxusb-0" or HID index 0.
+inline void UseBoardKind(SimBoard& board, SimBoard::Kind kind) {
+  board.RemoveAll();
+  if (kind == SimBoard::Kind::Driver)
+    board.AddDriverBoard(0);
+  else
+    board.AddHidBoard(0);
 }
 
 // Arms `board` so that the k-th command from now (1-based) never leaves: its outgoing

@@ -100,9 +100,9 @@ TEST_F(HiddenTools, DisplayKeepsItsCaptionWithoutAGoodReading) {
   sim.board.singleValueA = 42;
   EXPECT_EQ(Reading(), "42");
   sim.board.singleValueA = 43;
-  sim.board.statusByte = 0x55;
+  sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x55}));
   EXPECT_EQ(Reading(), "42");
-  sim.board.statusByte = 0xFA;
+  sim.board.ClearFaults();
   sim.board.UnplugAll();
   EXPECT_EQ(Reading(), "42");
 }
@@ -135,7 +135,7 @@ TEST_F(HiddenTools, CalibrationTakesTheLastReading) {
   EXPECT_EQ(w->DmmCalReading, 777);
 
   // A bad status: each reading is tried for two seconds, then its value is taken.
-  sim.board.statusByte = 0x00;
+  sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x00}));
   sim.board.singleValueA = 555;
   w->CalVal->setText("abc");
   int64_t start = sim.clock.SteadyUs();
@@ -147,7 +147,7 @@ TEST_F(HiddenTools, CalibrationTakesTheLastReading) {
   EXPECT_EQ(w->DmmCalReading, 555);
 
   // No exchange at all: the reading stays, and the tries end too.
-  sim.board.statusByte = 0xFA;
+  sim.board.ClearFaults();
   sim.board.UnplugAll();
   start = sim.clock.SteadyUs();
   w->BCALValClick();

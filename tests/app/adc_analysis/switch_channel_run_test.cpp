@@ -188,7 +188,7 @@ TEST_F(SwitchRun, SlowBoardIsWaitedForAndFetched) {
   Check({1, 2, 3, 4, 5, 6, 7, 8});
   StepLength(2);  // 4 samples a step
   Rounds(6);      // 64 rounds: 8 x 4 x 64 = 2,048 samples
-  sim.board.scanStatusPolls = 300;
+  sim.board.Arm(FirmwareFault::SlowScan, FaultSpan::FromNowOn({.reads = 300}));
   const int64_t start = sim.clock.SteadyUs();
   w->TestBeginClick();
   EXPECT_GE(sim.clock.SteadyUs() - start, 301'000'000);
@@ -218,7 +218,7 @@ TEST_F(SwitchRun, RegisterWritesReachTheChipBeforeDuringAndAfterARun) {
   writeChip(0x10);
   chipHolds(0x10);
   int polls = 0;
-  sim.board.scanStatusPolls = 3;
+  sim.board.Arm(FirmwareFault::SlowScan, FaultSpan::FromNowOn({.reads = 3}));
   sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
     if (c[0] == 0xB5 && ++polls == 2) QMetaObject::invokeMethod(w, [&] { writeChip(0x20); }, Qt::QueuedConnection);
   };
@@ -295,7 +295,7 @@ TEST_F(SwitchRun, StopInTheWaitFailsAndInTheFetchKeepsWhatCame) {
   Check({1, 2, 3});
   Rounds(1);
   // Stop during the completion wait: the board never completes.
-  sim.board.scanStatusPolls = -1;
+  sim.board.Arm(FirmwareFault::SlowScan, FaultSpan::StuckFromNow());
   int polls = 0;
   sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
     if (c[0] == 0xB5 && ++polls == 3) QMetaObject::invokeMethod(w, [this] { Release(w->PSTP); }, Qt::QueuedConnection);
@@ -306,7 +306,7 @@ TEST_F(SwitchRun, StopInTheWaitFailsAndInTheFetchKeepsWhatCame) {
   EXPECT_EQ(Result(0, 0), kUnset);
 
   // Stop during the fetch: the first 16 samples are kept and shown.
-  sim.board.scanStatusPolls = 1;
+  sim.board.ClearFaults();
   sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
     if (c[0] == 0xC4 && c[1] == 0x01 && c[3] == 0x00 && c[5] == 0x01)
       QMetaObject::invokeMethod(w, [this] { w->PSTPClick(); }, Qt::QueuedConnection);
@@ -341,12 +341,12 @@ TEST_F(SwitchRun, EveryWaitEnds) {
   // D2h bit 7 that never clears: no table is sent.
   Click("USBScan");
   sim.board.ClearLog();
-  sim.board.d2BusyReads = -1;
+  sim.board.Arm(FirmwareFault::D2Busy, FaultSpan::StuckFromNow());
   w->TestBeginClick();
   EXPECT_EQ(Status(2), "Test Fail");
   EXPECT_EQ(CountOf(Trace(), "W128"), 0);
   EXPECT_EQ(CountOf(Trace(), "RD2"), 1 + SwitchScanLink::MaxBitPolls);
-  sim.board.d2BusyReads = 1;
+  sim.board.ClearFaults();
 
   // A fetch whose bit never clears, or whose transfer fails after the first chunk:
   // what came before stays, nothing stale is taken, and the run reports the failure.
@@ -358,7 +358,7 @@ TEST_F(SwitchRun, EveryWaitEnds) {
     sim.board.afterCommand = [&](const std::vector<uint8_t>& c) {
       if (c[0] == 0xC4 && c[1] == 0x01 && c[3] == 0x00 && c[5] == 0x01 && ++reads == 1) {
         if (stuck) {
-          sim.board.fetchBusyReads = -1;
+          sim.board.Arm(FirmwareFault::FetchBusy, FaultSpan::StuckFromNow());
         } else {
           sim.board.Arm(BoardFault::FailedTransfer, {.after = 1});  // this reply still comes
         }
@@ -372,7 +372,7 @@ TEST_F(SwitchRun, EveryWaitEnds) {
     EXPECT_EQ(Result(2, 7), kUnset);
     EXPECT_EQ(w->SGDS->item(1, 4)->text(), QString::number(0x10000 + 3));
     EXPECT_TRUE(prog->MainPanel->Gauge1->isHidden());
-    sim.board.fetchBusyReads = 1;
+    sim.board.ClearFaults();
     sim.board.afterCommand = nullptr;
   }
 }

@@ -357,7 +357,7 @@ TEST_F(AdcPanel, ReadOutFormatsAndReadAdc) {
 
   // A reply without the success status stores nothing.
   sim.board.chip.Poke(0x43, 0x01);
-  sim.board.statusByte = 0x00;
+  sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x00}));
   Control<QAbstractButton>("BRDADC1")->click();
   EXPECT_EQ(Shadow(0x43), 0x00);
 }

@@ -487,7 +487,7 @@ TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
   Script(RunReadings(100));
   int conversions = 0;
   onConversion = [&] {
-    if (++conversions == 2) sim.board.iqBusyReads = -1;
+    if (++conversions == 2) sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   };
   form->btnImpedanceTestClick();
   onConversion = nullptr;
@@ -508,7 +508,7 @@ TEST_F(BodyFatWindow, ErrorsAndFailedConversionsKeepTheRowsAndFreeTheControls) {
   EXPECT_EQ(Text("edtGain"), "2.00");
 
   // A value that is no number raises the conversion error when the run reads it.
-  sim.board.iqBusyReads = 1;
+  sim.board.ClearFaults();
   Type("edtAddr2_2", "x!");
   Script(RunReadings(100));
   try {

@@ -75,7 +75,7 @@ TEST_F(IQDiagnostics, PhaseButtonsSelectTheirPhaseAndShowTheReading) {
   sim.board.chip.Poke(0x43, 0x08);
   w->PADC->click();
   EXPECT_EQ(Text("T_ADC4_0"), "4.00");
-  sim.board.statusByte = 0xFB;
+  sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0xFB}));
   sim.board.chip.Poke(0x43, 0x0A);
   w->PADC->click();
   EXPECT_EQ(Text("T_ADC4_0"), "4.00");
@@ -116,7 +116,7 @@ TEST_F(IQDiagnostics, APhaseReadingThatNeverCompletesEndsWithAMessage) {
   // No ready bit in 10 s of slow replies; no reply with FAh in 10,000 reads.
   const Case cases[] = {{"time", 0xFA, 6000}, {"status", 0xFB, 0}};
   for (const Case& c : cases) {
-    sim.board.statusByte = c.status;
+    sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = c.status}));
     usb.usPerTransfer = c.usPerTransfer;
     Edit("T_ADC1_0")->setText("000000");
     sim.board.ClearLog();
@@ -167,7 +167,7 @@ TEST_F(IQDiagnostics, MeasureAndOneShotConvertWithTheirSetUp) {
   EXPECT_EQ(Text("T_IDATA_2"), "x");
   EXPECT_EQ(prog->Mx_UP->GetReg(0x08, 0), 0x06);  // I = 3.0: 000006h
   // A conversion that never ends is an error, not a reading.
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   w->PIQTEST2->click();
   const QStringList shown = Messages();
   ASSERT_EQ(shown.size(), 1);
@@ -190,7 +190,7 @@ TEST_F(IQDiagnostics, LoopTestReplacesTheReferenceReadingEveryTick) {
   EXPECT_EQ(Text("T_Theta_0"), "0.927");
   EXPECT_TRUE(w->Timer2->isActive());
   // A tick that fails stops the timer; the next click starts it again.
-  sim.board.iqBusyReads = -1;
+  sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow());
   w->Timer2Timer();
   EXPECT_EQ(Messages().size(), 1);
   EXPECT_FALSE(w->Timer2->isActive());

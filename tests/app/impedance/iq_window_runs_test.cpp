@@ -51,7 +51,6 @@ protected:
     QFile::remove(Path("MxIQFormSet.txt"));
     QDir(Path("log")).removeRecursively();
     streamed[0] = streamed[1] = 0;
-    sim.board.iqBusyReads = 1;
     sim.board.samplesPerPoll = 21;
     sim.board.pollCount = nullptr;
     sim.board.ClearFaults();
@@ -190,7 +189,8 @@ TEST_F(IQRuns, AcRunEndsWithAMessageWhenItsReadingCannotBeUsed) {
       {"I = 0", [this] { device = [](uint64_t) { return std::pair<double, double>{0, 5}; }; },
        "warning: I value is zero"},
       {"Y0 = 0", [this] { S().Y0 = 0; }, "warning: Y value is zero"},
-      {"no end of conversion", [this] { sim.board.iqBusyReads = -1; }, "warning: I/Q conversion failed"},
+      {"no end of conversion", [this] { sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow()); },
+       "warning: I/Q conversion failed"},
       {"link lost", [this] { sim.board.Arm(BoardFault::FailedTransfer); }, "warning: I/Q conversion failed"},
   };
   for (const Case& c : cases) {

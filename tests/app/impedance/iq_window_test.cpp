@@ -323,7 +323,8 @@ TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
     const char* message;
   };
   const Case cases[] = {
-      {"demodulator stuck", w->rbACMode, [this] { sim.board.iqBusyReads = -1; }, "I/Q conversion failed"},
+      {"demodulator stuck", w->rbACMode, [this] { sim.board.Arm(FirmwareFault::IqBusy, FaultSpan::StuckFromNow()); },
+       "I/Q conversion failed"},
       {"link lost in the AC reading", w->rbACMode,
        [this] {
          sim.board.afterCommand = [this](const std::vector<uint8_t>& p) {
@@ -349,7 +350,7 @@ TEST_F(IQWindow, ACalibrationThatLosesItsReadingsKeepsTheLastOne) {
     c.mode->setChecked(true);
     c.fault();
     w->Pcalculate->click();
-    sim.board.iqBusyReads = 1;
+    sim.board.ClearFaults();
     sim.board.pollCount = nullptr;
     sim.board.afterCommand = nullptr;
     const QStringList shown = Messages();

@@ -71,6 +71,7 @@ protected:
       const int k = CommandNumber(clean, p.prefix, p.occurrence);
       ASSERT_GT(k, 0) << p.what;
       for (BoardFault f : AllReplyFaults) {
+        if (!LosesTheAnswer(f, clean[k - 1])) continue;
         SCOPED_TRACE(std::string(p.what) + ", " + FaultName(f) + ", command " + std::to_string(k));
         prepare();
         this->sim.board.ClearLog();

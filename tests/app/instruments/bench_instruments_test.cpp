@@ -74,6 +74,25 @@ protected:
   }
   QStringList Lines(const QString& name) const { return SplitLines(DecodeBig5(ReadFile(name))); }
 
+  // Every instrument selected and the temperature test set for "T-Test" of one mode of
+  // the user's own, its calibrator row used: in the register columns, the gain x1 (10h)
+  // and AI1 against VSS (13h).
+  TTMP* OneModeOnAi1() {
+    SelectAll();
+    TTMP* tmp = prog->TMP;
+    tmp->EModenum->setText("1");
+    tmp->EModenumKeyPress(QChar(13));
+    TStepGrid* reg = tmp->RegChg;
+    reg->SetCells(1, 0, "10");
+    reg->SetCells(2, 0, "13");
+    reg->SetCells(1, 1, "08");
+    reg->SetCells(2, 1, "1E");
+    reg->SetCells(DelayColumn, 1, "0");
+    reg->SetCells(AcmColumn, 1, "2.4");
+    prog->FLUKE->FlukeGd->SetCells(1, 1, "1");
+    return tmp;
+  }
+
   TOption* opt = nullptr;
 };
 
@@ -208,19 +227,8 @@ TEST_F(BenchInstruments, ShortSweepWithTheShippedStepTablesRunsEndToEnd) {
 // "T-Test" with a mode of the user's own: the calibrator at 100 mV and, in the register
 // columns, the gain x1 (10h) and AI1 against VSS (13h).
 TEST_F(BenchInstruments, SingleTestReadsTheCalibratorOnAi1) {
-  SelectAll();
-  TTMP* tmp = prog->TMP;
-  tmp->EModenum->setText("1");
-  tmp->EModenumKeyPress(QChar(13));
-  TStepGrid* reg = tmp->RegChg;
-  reg->SetCells(1, 0, "10");
-  reg->SetCells(2, 0, "13");
-  reg->SetCells(1, 1, "08");
-  reg->SetCells(2, 1, "1E");
-  reg->SetCells(DelayColumn, 1, "0");
-  reg->SetCells(AcmColumn, 1, "2.4");
+  TTMP* tmp = OneModeOnAi1();
   TStepGrid* fluke = prog->FLUKE->FlukeGd;
-  fluke->SetCells(1, 1, "1");
   fluke->SetCells(2, 1, "OUT 100 mV ,0 Hz");
   Choose(tmp->CADCBRY, MeasureAdc);
   tmp->TTest->click();
@@ -232,6 +240,25 @@ TEST_F(BenchInstruments, SingleTestReadsTheCalibratorOnAi1) {
   const double average = 0.1 * 1 / 2.4 * 4194304;
   EXPECT_NEAR(tmp->ResultMat.Figure(Figure::Average, 1, 1), average, 6);
   EXPECT_NEAR(tmp->TMPData->Cells(1, 1).toDouble(), average, 6);
+}
+
+// A step table's OUT with a typo (letter O for zero) is refused by the calibrator, which
+// keeps the output the step before set: the mode measures that, not 0 V.
+TEST_F(BenchInstruments, AMalformedOutIsRefusedAndTheOutputStays) {
+  TTMP* tmp = OneModeOnAi1();
+  TStepGrid* fluke = prog->FLUKE->FlukeGd;
+  Choose(tmp->CADCBRY, MeasureAdc);
+  const double average = 0.1 * 1 / 2.4 * 4194304;  // 100 mV at x1 over 2.4 V, in counts of 2^22
+  for (const char* out : {"OUT 100 mV ,0 Hz", "OUT 2OO mV ,0 Hz"}) {
+    SCOPED_TRACE(out);
+    fluke->SetCells(2, 1, out);
+    sim.instruments.calibrator.answered.clear();
+    tmp->TTest->click();
+    EXPECT_EQ(sim.instruments.calibrator.output, "100 mV ,0 Hz");
+    EXPECT_EQ(sim.instruments.calibrator.answered.count("ERR\r"), out[5] == 'O' ? 1 : 0);
+    EXPECT_NEAR(tmp->ResultMat.Figure(Figure::Average, 1, 1), average, 6);
+    EXPECT_NEAR(tmp->TMPData->Cells(1, 1).toDouble(), average, 6);
+  }
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST_F(MeterPanel, SilentShortAndGarbledMetersShowNoReading) {
   EXPECT_EQ(Places(0), (std::vector<int>{1, 2, 3, 4, 5}));
   EXPECT_EQ(Unit(0), "DC V");
 
-  m.silent = true;
+  m.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
   const int64_t t0 = sim.clock.SteadyUs();
   BryMenReading r;
   EXPECT_EQ(meter->GetBryMenData(0, r), 0);
@@ -164,9 +164,9 @@ TEST_F(MeterPanel, SilentShortAndGarbledMetersShowNoReading) {
   EXPECT_EQ(Unit(0), "");
 
   // A whole frame of 21 bytes: invalid, shown as overload.
-  m.silent = false;
+  m.ClearFaults();
   QByteArray frame = SimMeter::Frame(Reading(' ', "1.2345 ", '+', '0'));
-  m.scripted = {frame.left(18) + frame.right(3)};
+  m.Script({frame.left(18) + frame.right(3)});
   EXPECT_EQ(meter->GetBryMenData(0, r), 0);
   EXPECT_TRUE(r.Invalid);
   m.reading = Reading(' ', "9.9", '+', 'Z');

@@ -100,9 +100,10 @@ protected:
     tmp->Edit2->setText("0");
     sim.board.ClearLog();
     sim.dialogs.messages.clear();
-    AtPump([this] { return CountSent({0xC4, 0x02, 0x03}) == 2; }, [this] { chamber->silent = true; });
+    AtPump([this] { return CountSent({0xC4, 0x02, 0x03}) == 2; },
+           [this] { chamber->Arm(InstrumentFault::Silent, FaultSpan::FromNowOn()); });
     tmp->TBg->click();
-    chamber->silent = false;
+    chamber->ClearFaults();
   }
   // Runs `act` at the first round of messages at which `when` holds.
   void AtPump(std::function<bool()> when, std::function<void()> act) {
@@ -587,15 +588,17 @@ TEST_F(TemperatureTest, MeterFramesThatDoNotComeAreNoReading) {
   };
   const Case cases[] = {
       // Each lost reading: its request and the resend, and both again for each of two retries.
-      {"two of four frames lost", [this] { meter->ignoreNext = 2 * 2 * 3; }, "1, 5, DC V", true},
-      {"frames refused (no DLE STX)", [this] { meter->wrong = true; }, "1, , ", false},
+      {"two of four frames lost", [this] { meter->Arm(InstrumentFault::Ignore, {.count = 2 * 2 * 3}); }, "1, 5, DC V",
+       true},
+      {"frames refused (no DLE STX)", [this] { meter->Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn()); }, "1, , ",
+       false},
       {"an overload on every read", [this] { meter->reading = Reading("  .OL  "); }, "1, , DC V", false},
-      {"silent", [this] { meter->silent = true; }, "1, , ", false},
+      {"silent", [this] { meter->Arm(InstrumentFault::Silent, FaultSpan::FromNowOn()); }, "1, , ", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     meter->reading = Reading("5.0");
-    meter->wrong = meter->silent = false;
+    meter->ClearFaults();
     c.fault();
     tmp->TTest->click();
     const QStringList rows = Lines("MxTEMPBryMen.CSV");
@@ -750,7 +753,7 @@ TEST_F(TemperatureTest, RunEndsOnErrorsAndChamberFailures) {
   // The run command refused twice: the message, then the end of the run.
   tmp->TMPGrid->SetCells(1, 1, "25");
   const QByteArray ok = QByteArray(1, 0x02) + "01WSD,OK\r\n", ng = QByteArray(1, 0x02) + "01WSD,NG\r\n";
-  chamber->scripted = {ok, ok, ng, ng, ng, ng};
+  chamber->Script({ok, ok, ng, ng, ng, ng});
   chamber->commands.clear();
   tmp->TBg->click();
   ASSERT_EQ(sim.dialogs.messages.size(), 1);
@@ -795,7 +798,7 @@ TEST_F(TemperatureTest, ChamberReadsThatAreNoReadingEndTheRun) {
   for (const auto& [name, bad] : cases) {
     SCOPED_TRACE(name);
     // Set points, the run command, then the first read and its retry answered so.
-    chamber->scripted = {ok, ok, ok, ok, bad, bad};
+    chamber->Script({ok, ok, ok, ok, bad, bad});
     chamber->commands.clear();
     sim.dialogs.messages.clear();
     sim.board.ClearLog();
@@ -816,7 +819,7 @@ TEST_F(TemperatureTest, ARefusedSetPointEndsTheRunAndSaysSo) {
   TwoModes();
   Steps("2", "25", "10");
   const QByteArray ng = QByteArray(1, 0x02) + "01WSD,NG\r\n";
-  chamber->scripted = {ng, ng};  // the first set point and its retry
+  chamber->Script({ng, ng});  // the first set point and its retry
   chamber->commands.clear();
   tmp->TBg->click();
   ASSERT_EQ(Commands(chamber).size(), 2 + 1);  // the two tries, then the stop: no run command, no read
@@ -905,10 +908,10 @@ TEST_F(TemperatureTest, ManualChamberAndCalibratorCommands) {
   EXPECT_EQ(Status(2), "OK");
   EXPECT_TRUE(tmp->FlukeOPER());
   EXPECT_TRUE(calibrator->operating);
-  calibrator->silent = true;
+  calibrator->Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
   EXPECT_FALSE(tmp->FlukeOPER());
   EXPECT_EQ(Status(2), "");
-  calibrator->silent = false;
+  calibrator->ClearFaults();
 
   // The lockout boxes exclude each other; ENTER sends the chosen range lock.
   tmp->LK3V->click();

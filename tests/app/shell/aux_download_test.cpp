@@ -93,7 +93,8 @@ TEST_F(AuxDownload, FailuresStopTheDownloadAndTellTheUser) {
     sim.dialogs.messages.clear();
     int aux = 0;
     if (c.answered < 0) {
-      sim.board.statusByte = 0x00;  // every auxiliary command reports failure
+      // Every auxiliary command reports failure.
+      sim.board.Arm(FirmwareFault::BadStatus, FaultSpan::FromNowOn({.status = 0x00}));
     } else {
       sim.board.afterCommand = [&](const std::vector<uint8_t>& cmd) {
         if (cmd.size() > 2 && cmd[0] == 0xC4 && cmd[2] == 0x90 && aux++ == c.answered) sim.board.Arm(BoardFault::FailedTransfer);
@@ -101,7 +102,7 @@ TEST_F(AuxDownload, FailuresStopTheDownloadAndTellTheUser) {
     }
     Click("LoadVI52R7718");
     sim.board.afterCommand = nullptr;
-    sim.board.statusByte = 0xFA;
+    sim.board.ClearFaults();
     EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), c.status);
     ASSERT_EQ(sim.dialogs.messages.size(), 1);
     EXPECT_EQ(sim.dialogs.messages[0].text, failText);

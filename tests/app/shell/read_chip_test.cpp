@@ -1,5 +1,6 @@
 // Read Chip, Read REG Only and the register files on the simulated board.
 #include <algorithm>
+#include <functional>
 
 #include "link/mx_up.h"
 #include "shell/main_panel.h"
@@ -61,22 +62,21 @@ TEST_F(ReadChip, ReadsBankOneWhenItIsDefined) {
   EXPECT_EQ(Shadow(0x7F), 0x03);
 }
 
-// A transfer that fails or gets an empty reply part-way ends the read: the user is
-// told, ReadDone stays clear, the views show the shadow, and every shadow byte the
-// read touched (7Fh and 0Dh, which it rewrites, included) is what the chip holds.
-TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
+// A reply lost part-way (every way the board loses one, on either kind of board), or
+// a command that never left, ends the read: the user is told, ReadDone stays clear,
+// the views show the shadow, and every shadow byte the read touched (7Fh and 0Dh,
+// which it rewrites, included) is what the chip holds.
+TEST_F(ReadChip, ALostReplyEndsTheReadAndTellsTheUser) {
   Define("#RAMBANK0\n80H 0FFH\n");
-  // Exchanges: R 7F, W 7F, seven register reads (2..8), R 0D, W 0D, eight RAM reads
-  // (11..18), W 0D, W 7F.
+  // Exchanges from 0: R 7F, W 7F, seven register reads (2..8), R 0D, W 0D, eight RAM
+  // reads (11..18), W 0D, W 7F.
   struct Case {
-    int exchange;  // the one that fails
-    bool emptyReply;
+    int exchange;  // the one whose reply is lost
     bool registersRead;
     bool ramRead;
-  } cases[] = {{0, true, false, false}, {5, true, false, false}, {11, true, true, false},
-               {14, true, true, true},  {20, true, true, true},   {14, false, true, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << (c.emptyReply ? " empty" : " lost"));
+  } cases[] = {{0, false, false}, {2, false, false}, {5, false, false}, {11, true, false}, {14, true, true},
+               {20, true, true}};
+  auto run = [&](const std::function<void()>& arm, const Case& c) {
     for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
     sim.board.chip.Poke(0x7F, 0x03);
     sim.board.chip.Poke(0x0D, 0x11);
@@ -85,12 +85,9 @@ TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
     sim.dialogs.messages.clear();
     prog->MainPanel->StatusBar1->SetText(0, "USB On Line");
     Connect();
-    if (c.emptyReply) {
-      sim.board.Arm(BoardFault::EmptyReply, {.after = c.exchange});
-    } else {
-      FailCommandOf(sim.board, c.exchange + 1);
-    }
+    arm();
     Click("Menu_ReadChip");
+    sim.board.ClearFaults();
     EXPECT_FALSE(G().ReadDone);
     EXPECT_EQ(G().Channels[0].Devc.Opened, 0);
     ASSERT_EQ(sim.dialogs.messages.size(), 1);
@@ -104,11 +101,26 @@ TEST_F(ReadChip, FailedOrEmptyReplyEndsTheReadAndTellsTheUser) {
       }
     if (c.exchange > 0) {
       EXPECT_EQ(Shadow(0x7F), sim.board.chip.Peek(0x7F));
-      EXPECT_EQ(Shadow(0x0D) == 0xEE, c.exchange <= 5);
+      EXPECT_EQ(Shadow(0x0D) == 0xEE, c.exchange <= 9);
     }
     // The memory view shows the shadow, what came before the failure included.
     EXPECT_EQ(prog->Mx_RAM->SGD->Cell(1, 9), QString("%1").arg(Shadow(0x80), 2, 16, QChar('0')).toUpper());
+  };
+  for (SimBoard::Kind kind : BoardKinds) {
+    UseBoard(kind);
+    for (const Case& c : cases)
+      for (BoardFault fault : AllReplyFaults) {
+        SCOPED_TRACE(testing::Message() << KindName(kind) << ", exchange " << c.exchange << ", " << FaultName(fault));
+        run([&] { FaultReplyOf(sim.board, c.exchange + 1, fault); }, c);
+      }
+    SCOPED_TRACE(KindName(kind));
+    // A command that never left.
+    run([&] { FailCommandOf(sim.board, 15); }, {14, true, true});
+    // "R 00 6" answered with its status byte alone: nothing of it reaches 00h..05h.
+    run([&] { sim.board.Arm(BoardFault::ShortReply, {.after = 2, .bytes = 1}); }, {2, false, false});
+    for (int a = 0; a < 6; ++a) EXPECT_EQ(Shadow(a), 0xEE) << a;
   }
+  UseBoard(SimBoard::Kind::Driver);
   // The hidden register-only read fails the same way.
   for (uint8_t& b : G().Channels[0].RegShadow) b = 0xEE;
   Shadow(0x7F) = 0x03;
@@ -278,27 +290,28 @@ TEST_F(RegisterFiles, LoadRegStopsAtTheFirstLineTheBoardDidNotConfirm) {
                {3, fail + " at line 1 \"020H 011H\"" + unconfirmed},
                {5, fail + " at line 4 \"023H 033H\"" + unconfirmed},
                {6, fail + " at line 5 \"024H 044H\"" + unconfirmed}};
-  for (const auto& c : cases)
-    for (BoardFault fault : AllReplyFaults) {
-      SCOPED_TRACE(testing::Message() << "exchange " << c.exchange << ", " << FaultName(fault));
-      sim.board.ClearFaults();
-      Connect();
-      for (int a : {0x20, 0x21, 0x23, 0x24}) Shadow(a) = 0x5C;
-      ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);
-      sim.dialogs.messages.clear();
-      sim.dialogs.openAnswers << Path("in.reg");
-      FaultReplyOf(sim.board, c.exchange, fault);
-      Click("LoadREG");
-      EXPECT_EQ(Sent().size(), static_cast<size_t>(c.exchange));
-      ASSERT_EQ(sim.dialogs.messages.size(), 1);
-      EXPECT_EQ(sim.dialogs.messages[0].text, c.message);
-      EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
-      EXPECT_EQ(ShadowAgainstChip(G().Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
-      // The views show the shadow: the line whose reply was lost is in, the next is not.
-      EXPECT_EQ(Shadow(0x20), c.exchange >= 3 ? 0x11 : 0x5C);
-      EXPECT_EQ(Shadow(0x24), c.exchange >= 6 ? 0x44 : 0x5C);
-      EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), IntToHexW(Shadow(0x20), 2));
-    }
+  for (SimBoard::Kind kind : BoardKinds)
+    for (const auto& c : cases)
+      for (BoardFault fault : AllReplyFaults) {
+        SCOPED_TRACE(testing::Message() << KindName(kind) << ", exchange " << c.exchange << ", " << FaultName(fault));
+        UseBoard(kind);
+        Connect();
+        for (int a : {0x20, 0x21, 0x23, 0x24}) Shadow(a) = 0x5C;
+        ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);
+        sim.dialogs.messages.clear();
+        sim.dialogs.openAnswers << Path("in.reg");
+        FaultReplyOf(sim.board, c.exchange, fault);
+        Click("LoadREG");
+        EXPECT_EQ(Sent().size(), static_cast<size_t>(c.exchange));
+        ASSERT_EQ(sim.dialogs.messages.size(), 1);
+        EXPECT_EQ(sim.dialogs.messages[0].text, c.message);
+        EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+        EXPECT_EQ(ShadowAgainstChip(G().Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+        // The views show the shadow: the line whose reply was lost is in, the next is not.
+        EXPECT_EQ(Shadow(0x20), c.exchange >= 3 ? 0x11 : 0x5C);
+        EXPECT_EQ(Shadow(0x24), c.exchange >= 6 ? 0x44 : 0x5C);
+        EXPECT_EQ(prog->Mx_Reg2->SByteReg->Cell(0, 1), IntToHexW(Shadow(0x20), 2));
+      }
 }
 
 // A line for a RAM byte goes to the bank it names, as the memory view writes it: with

@@ -1,7 +1,8 @@
-// The register view's edits against a board that loses the reply of one command
-// (failed, empty, or the board pulled out once the command ran): a write that went out
-// is in the shadow as in the chip, the grids show the shadow, nothing follows the lost
-// reply, and the status panel tells the user the link is gone.
+// The register view's edits against a board, driver or HID, that loses the reply of one
+// command (failed, empty, cut, silent, late, or the board pulled out once the command
+// ran): a write that went out is in the shadow as in the chip, the grids show the
+// shadow, nothing follows the lost reply, and the status panel tells the user the link
+// is gone.
 #include <QMenu>
 #include <functional>
 #include <string>
@@ -75,31 +76,33 @@ TEST_F(RegisterViewFaults, AnEditLosingAReplyLeavesTheShadowAsTheChipAndTheGrids
        [](int k) { return std::vector<int>{0x25, 0x00, 0x03, k >= 3 ? 0xB5 : 0x00}; }},
   };
   const int addresses[] = {0x01, 0x20, 0x22, 0x23};
-  for (const Case& c : cases)
-    for (int k = 1; k <= c.exchanges; ++k)
-      for (BoardFault fault : AllReplyFaults) {
-        SCOPED_TRACE(testing::Message() << c.what << ", exchange " << k << ", " << FaultName(fault));
-        sim.board.ClearFaults();
-        ASSERT_TRUE(prog->Mx_UP->CheckConnection());
-        for (int i = 0; i < 4; ++i) Shadow(addresses[i]) = static_cast<uint8_t>(before[i]);
-        reg->DataUpdate(true);
-        ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);
-        sim.board.ClearLog();
-        FaultReplyOf(sim.board, k, fault);
-        c.edit();
-        EXPECT_EQ(Sent().size(), static_cast<size_t>(k));
-        const std::vector<int> held = c.after(k);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(sim.board.chip.Peek(addresses[i]), held[i]) << addresses[i];
-        EXPECT_EQ(ShadowAgainstChip(G().Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
-        EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
-        // The grids: bit 7 of CTRL, OSC's value, DAC's with its high byte masked to 0Fh.
-        const CellStyle bit7 = held[0] & 0x80 ? CellStyle{ViewColor::Blue, Qt::white}
-                                              : CellStyle{Qt::black, ViewColor::Silver};
-        EXPECT_EQ(reg->SREGStyle(1, 0), bit7);
-        EXPECT_EQ(reg->SByteReg->Cell(0, 1), QString("%1").arg(held[1], 2, 16, QChar('0')).toUpper());
-        EXPECT_EQ(reg->SWordReg->Cell(0, 1),
-                  QString("%1").arg((held[2] & 0x0F) * 256 + held[3], 4, 16, QChar('0')).toUpper());
-      }
+  for (SimBoard::Kind kind : BoardKinds)
+    for (const Case& c : cases)
+      for (int k = 1; k <= c.exchanges; ++k)
+        for (BoardFault fault : AllReplyFaults) {
+          SCOPED_TRACE(testing::Message() << KindName(kind) << ", " << c.what << ", exchange " << k << ", "
+                                          << FaultName(fault));
+          UseBoard(kind);
+          ASSERT_TRUE(prog->Mx_UP->CheckConnection());
+          for (int i = 0; i < 4; ++i) Shadow(addresses[i]) = static_cast<uint8_t>(before[i]);
+          reg->DataUpdate(true);
+          ChipFromShadow(sim.board.chip, G().Channels[0].RegShadow);
+          sim.board.ClearLog();
+          FaultReplyOf(sim.board, k, fault);
+          c.edit();
+          EXPECT_EQ(Sent().size(), static_cast<size_t>(k));
+          const std::vector<int> held = c.after(k);
+          for (int i = 0; i < 4; ++i) EXPECT_EQ(sim.board.chip.Peek(addresses[i]), held[i]) << addresses[i];
+          EXPECT_EQ(ShadowAgainstChip(G().Channels[0].RegShadow, sim.board.chip), std::vector<std::string>{});
+          EXPECT_EQ(prog->MainPanel->StatusBar1->Text(0), "USB not Connect !!!");
+          // The grids: bit 7 of CTRL, OSC's value, DAC's with its high byte masked to 0Fh.
+          const CellStyle bit7 = held[0] & 0x80 ? CellStyle{ViewColor::Blue, Qt::white}
+                                                : CellStyle{Qt::black, ViewColor::Silver};
+          EXPECT_EQ(reg->SREGStyle(1, 0), bit7);
+          EXPECT_EQ(reg->SByteReg->Cell(0, 1), QString("%1").arg(held[1], 2, 16, QChar('0')).toUpper());
+          EXPECT_EQ(reg->SWordReg->Cell(0, 1),
+                    QString("%1").arg((held[2] & 0x0F) * 256 + held[3], 4, 16, QChar('0')).toUpper());
+        }
 }
 
 }  // namespace

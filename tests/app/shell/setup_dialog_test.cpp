@@ -303,8 +303,8 @@ TEST_F(SetupDialog, PowerSupplyIsAcceptedByItsIdentity) {
     SCOPED_TRACE(c.what);
     SimPowerSupply& psu = sim.serial.Add<SimPowerSupply>(++com);
     psu.identity = c.identity;
-    psu.wrong = c.wrong;
-    psu.silent = c.silent;
+    if (c.wrong) psu.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
+    if (c.silent) psu.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
     psu.delayMs = c.delayMs;
     o->PowerCOM->setCurrentIndex(com - 1);
     const QString port = QString("COM%1").arg(com);
@@ -345,8 +345,8 @@ TEST_F(SetupDialog, ChamberProbeReadsTheIdentificationRegister) {
   const int wrongCom = SimInstrumentSet::FirstFreeCom, silentCom = wrongCom + 1;
   SimChamber& wrong = sim.serial.Add<SimChamber>(wrongCom);
   SimChamber& silent = sim.serial.Add<SimChamber>(silentCom);
-  wrong.wrong = true;
-  silent.silent = true;
+  wrong.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
+  silent.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
   // The refused ports had another line before the probe: they get it back.
   for (int com : {wrongCom, silentCom}) {
     const QString port = QString("COM%1").arg(com);
@@ -388,7 +388,7 @@ TEST_F(SetupDialog, ChamberProbeReadsTheIdentificationRegister) {
 
 TEST_F(SetupDialog, CalibratorIsTakenWhateverItAnswers) {
   SimCalibrator& cal = sim.serial.Add<SimCalibrator>(7);
-  cal.silent = true;
+  cal.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
   StartProgram();
   TOption* o = Opt();
   o->FlukeCOM->setCurrentIndex(8);  // COM9: nothing there
@@ -414,8 +414,8 @@ TEST_F(SetupDialog, MeterChannelsAreProbedWithAFrame) {
   SimMeter& meter = sim.instruments.voltmeter;  // on COM4
   SimMeter& silent = sim.serial.Add<SimMeter>(8);
   SimMeter& garbled = sim.serial.Add<SimMeter>(9);
-  silent.silent = true;
-  garbled.wrong = true;
+  silent.Arm(InstrumentFault::Silent, FaultSpan::FromNowOn());
+  garbled.Arm(InstrumentFault::Wrong, FaultSpan::FromNowOn());
   StartProgram();
   TOption* o = Opt();
   const _MeterAll& m = prog->Meter->MeterAll[2];

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "shell/main_panel.h"
+#include "support/board_faults.h"
 
 void CopyShippedData(const QString& toDir) {
   QDir src(MX_DATA_DIR);
@@ -44,6 +45,12 @@ void ProgramTest::WatchRefreshes(std::function<void(RefreshView)> seen) {
       seen(v);
       update();
     };
+}
+
+void ProgramTest::UseBoard(SimBoard::Kind kind) {
+  if (prog) prog->Transport.CloseDevice(prog->G.Channels[0].Devc);
+  sim.board.ClearFaults();
+  UseBoardKind(sim.board, kind);
 }
 
 void ProgramTest::WriteFile(const QString& name, const QByteArray& content) const {

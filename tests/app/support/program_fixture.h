@@ -27,6 +27,9 @@ protected:
   void StartProgram(bool runStartUp = true);
   // Destroys the program as the main window's close and destroy would.
   void StopProgram();
+  // Makes the simulated board one board of `kind` (driver "Mxusb-0" or HID index 0),
+  // every fault cleared and the program's link to the board before it closed.
+  void UseBoard(SimBoard::Kind kind);
 
   QString Path(const QString& name) const { return dir.filePath(name); }
   void WriteFile(const QString& name, const QByteArray& content) const;
