@@ -377,7 +377,7 @@ void TIQForm::LayOut() {
 void TIQForm::Connect() {
   auto onChecked = [this](QRadioButton* r, void (TIQForm::*handler)()) {
     connect(r, &QRadioButton::toggled, this, GuardedSlot(P, [this, handler](bool on) {
-      if (on) Guarded([this, handler] { (this->*handler)(); });
+      if (on) (this->*handler)();
     }));
   };
   onChecked(rbACMode, &TIQForm::rbACModeClick);
@@ -421,17 +421,9 @@ void TIQForm::ShowTexts(const std::vector<std::pair<QString, QString>>& texts) {
 
 void TIQForm::Warning(const QString& text) { P.dialogs().MessageBox(nullptr, text, "warning", MB_OK); }
 
-void TIQForm::ShowError(const QString& text) {
-  P.dialogs().MessageBox(this, text, QCoreApplication::applicationName(), MB_OK);
-}
+void TIQForm::ShowError(const QString& text) { P.ShowError(text); }
 
-void TIQForm::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    ShowError(QString::fromUtf8(e.what()));
-  }
-}
+void TIQForm::Guarded(const std::function<void()>& handler) { RunGuarded(P, handler); }
 
 // ---- settings file ---------------------------------------------------------------
 

@@ -7,10 +7,10 @@
 #include <QString>
 #include <QStringList>
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <limits>
 #include <vector>
+
+#include "common/channel_figures.h"
 
 // One decoded reading, as the frame gives it.
 struct BryMenReading {
@@ -30,8 +30,8 @@ struct BryMenReading {
 
 // A reading that did not come (no valid frame after the retries): stored in a reading
 // matrix in place of a value and written as an empty field, never as 0.
-constexpr double NoReading = std::numeric_limits<double>::quiet_NaN();
-inline bool IsReading(double v) { return !std::isnan(v); }
+constexpr double NoReading = NoFigure;
+inline bool IsReading(double v) { return IsFigure(v); }
 
 // Places of the meter panel's displays.
 constexpr int MeterDisplayPlaces = 5;

@@ -4,28 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <exception>
 
+#include "common/handler_guard.h"
 #include "support/last_guard.h"
 
 namespace {
 
 int errorsAtLastGuard = 0;
 
-class TestApplication : public QApplication {
+class TestApplication : public QApplication, public ErrorShow {
 public:
   using QApplication::QApplication;
   bool notify(QObject* receiver, QEvent* event) override {
-    try {
-      return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-      ++errorsAtLastGuard;
-      ADD_FAILURE() << "an error reached the event dispatch: " << e.what();
-    } catch (...) {
-      ++errorsAtLastGuard;
-      ADD_FAILURE() << "an error reached the event dispatch";
-    }
-    return false;
+    bool handled = false;
+    RunGuarded(*this, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+  }
+  void ShowError(const QString& text) const override {
+    ++errorsAtLastGuard;
+    ADD_FAILURE() << "an error reached the event dispatch: " << text.toStdString();
   }
 };
 
